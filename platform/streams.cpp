@@ -128,23 +128,23 @@ TStringStream::TStringStream(const std::string& text) {
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : Name(fileName) {
   if (mode == fmCreate) {
-    Handle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (Handle < 0) throw EFCreateError(fmt::format(FileCreateError, fileName, std::strerror(errno)));
+    Descriptor = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (Descriptor < 0) throw EFCreateError(fmt::format(FileCreateError, fileName, std::strerror(errno)));
     return;
   }
   const int access = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-  Handle = ::open(fileName.c_str(), access | O_CLOEXEC);
-  if (Handle < 0) throw EFOpenError(fmt::format(FileOpenError, fileName, std::strerror(errno)));
+  Descriptor = ::open(fileName.c_str(), access | O_CLOEXEC);
+  if (Descriptor < 0) throw EFOpenError(fmt::format(FileOpenError, fileName, std::strerror(errno)));
 }
 
 TFileStream::~TFileStream() {
-  if (Handle >= 0) ::close(Handle);
+  if (Descriptor >= 0) ::close(Descriptor);
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
-    const ssize_t n = ::read(Handle, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
+    const ssize_t n = ::read(Descriptor, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;
@@ -155,7 +155,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
-    const ssize_t n = ::write(Handle, static_cast<const char*>(buffer) + done, static_cast<size_t>(count - done));
+    const ssize_t n = ::write(Descriptor, static_cast<const char*>(buffer) + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;
@@ -165,11 +165,11 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET : origin == TSeekOrigin::soCurrent ? SEEK_CUR : SEEK_END;
-  return ::lseek(Handle, offset, whence);
+  return ::lseek(Descriptor, offset, whence);
 }
 
 void TFileStream::SetSize(int64_t newSize) {
   const int64_t position = GetPosition();
-  if (::ftruncate(Handle, newSize) != 0) throw EWriteError(StreamWriteError);
+  if (::ftruncate(Descriptor, newSize) != 0) throw EWriteError(StreamWriteError);
   if (position > newSize) SetPosition(newSize);
 }

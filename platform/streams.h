@@ -99,8 +99,9 @@ public:
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t newSize) override;
   const std::string& FileName() const { return Name; }
+  int Handle() const { return Descriptor; }
 
 private:
   std::string Name;
-  int Handle = -1;
+  int Descriptor = -1;
 };
