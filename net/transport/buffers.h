@@ -1,0 +1,57 @@
+#pragma once
+// The byte buffers of a connection: received bytes wait in a managed buffer
+// until a read consumes them, and every consumption is reported so that the
+// work events can count it.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/streams.h"
+
+class TIdSimpleBuffer;
+
+using TIdBytesRemovedEvent = std::function<void(TIdSimpleBuffer* ASender, int64_t AByteCount)>;
+
+// A memory stream from whose front bytes are taken. A partial remove moves the
+// remaining bytes to the front.
+class TIdSimpleBuffer : public TMemoryStream {
+public:
+  // Returns the first count bytes and removes them.
+  virtual std::string Extract(int64_t count);
+  // Drops the first count bytes; fewer than count held raises
+  // EIdNotEnoughDataInBuffer.
+  virtual void Remove(int64_t count);
+
+  // The bytes not yet consumed and how many there are.
+  virtual const char* Bytes() const { return Memory(); }
+  int64_t Available() { return GetSize(); }
+  // Writes at the end, leaving the position there.
+  void Append(const void* buffer, int64_t count);
+
+  TIdBytesRemovedEvent OnBytesRemoved;
+
+protected:
+  void CheckAvailable(int64_t count);
+  void ReportRemoved(int64_t count);
+};
+
+// The input buffer of a connection. Consumed bytes are skipped by advancing a
+// read offset and the rest is moved to the front only once the offset reaches
+// PackThreshold, so reading many short lines does not move the buffer each
+// time. Size, bytes and seeking from the start all count from the offset.
+class TIdManagedBuffer : public TIdSimpleBuffer {
+public:
+  static constexpr int64_t PackThreshold = 32768;
+
+  void Remove(int64_t count) override;
+  const char* Bytes() const override { return Memory() + ReadOffset; }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t GetSize() override { return Size - ReadOffset; }
+  void SetSize(int64_t newSize) override;
+  // Empties the buffer without reporting the bytes as consumed.
+  void Clear();
+
+private:
+  int64_t ReadOffset = 0;
+};
