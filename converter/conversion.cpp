@@ -1,0 +1,118 @@
+#include "converter/conversion.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "converter/av_handles.h"
+#include "converter/conversion_error.h"
+#include "converter/messages.h"
+#include "converter/track.h"
+#include "converter/track_encoder.h"
+
+namespace converter {
+namespace {
+
+// Often enough for a smooth progress bar, rarely enough to cost nothing.
+constexpr std::chrono::milliseconds ReportInterval{100};
+// How far apart the multiplexer may place streams' packets.
+constexpr int64_t MuxMaxDelay = AV_TIME_BASE * 7 / 10;
+
+// Removes the output file unless the conversion got to the end.
+class PartialOutputRemover {
+ public:
+  ~PartialOutputRemover() {
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  void watch(const std::string& path) { path_ = path; }
+  void keep() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+class ProgressThrottle {
+ public:
+  ProgressThrottle(const ProgressReport& report, double duration) : report_(report), duration_(duration) {}
+
+  void update(double position) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastReport_ < ReportInterval) return;
+    lastReport_ = now;
+    send(position);
+  }
+  void finish() { send(duration_); }
+
+ private:
+  void send(double position) {
+    position = std::min(position, duration_);
+    if (position <= reported_ || !report_) return;
+    reported_ = position;
+    report_(position, duration_);
+  }
+
+  const ProgressReport& report_;
+  const double duration_;
+  double reported_ = -1.0;
+  std::chrono::steady_clock::time_point lastReport_ = std::chrono::steady_clock::now();
+};
+
+OutputContext allocateOutput(const std::string& path, const std::string& muxer) {
+  AVFormatContext* allocated = nullptr;
+  check(avformat_alloc_output_context2(&allocated, nullptr, muxer.c_str(), path.c_str()),
+        std::string(messages::CannotCreateOutput) + " '" + path + "'");
+  OutputContext output(allocated);
+  output->max_delay = MuxMaxDelay;
+  return output;
+}
+
+Track* laggingTrack(const std::vector<std::unique_ptr<Track>>& tracks) {
+  Track* lagging = nullptr;
+  for (const auto& track : tracks)
+    if (!track->finished() && (!lagging || track->position() < lagging->position())) lagging = track.get();
+  return lagging;
+}
+
+}  // namespace
+
+void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
+                   const std::vector<TimelineClip>& audioClips, double duration,
+                   const std::atomic<bool>& stopRequested, const ProgressReport& report) {
+  PartialOutputRemover remover;  // declared first: it acts after the file is closed
+  OutputContext output = allocateOutput(path, plan.muxer);
+
+  std::vector<std::unique_ptr<TrackEncoder>> encoders;
+  std::vector<std::unique_ptr<Track>> tracks;
+  if (plan.video && !videoClips.empty()) {
+    encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.video));
+    tracks.push_back(std::make_unique<Track>(videoClips, *plan.video, *encoders.back()));
+  }
+  if (plan.audio && !audioClips.empty()) {
+    encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.audio));
+    tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back()));
+  }
+
+  check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE),
+        std::string(messages::CannotCreateOutput) + " '" + path + "'");
+  remover.watch(path);
+  OptionList muxerOptions(plan.muxerOptions.c_str());
+  check(avformat_write_header(output.get(), muxerOptions.address()), messages::CannotWriteOutput);
+  if (const std::string unknown = muxerOptions.firstLeftOver(); !unknown.empty())
+    fail(std::string(messages::UnknownMuxerOption) + " '" + unknown + "' (" + plan.muxer + ")");
+
+  ProgressThrottle progress(report, duration);
+  while (Track* lagging = laggingTrack(tracks)) {
+    if (stopRequested) fail(messages::ConversionStopped);
+    lagging->step();
+    const Track* behind = laggingTrack(tracks);
+    progress.update(behind ? behind->position() : duration);
+  }
+  progress.finish();
+  if (stopRequested) fail(messages::ConversionStopped);
+  check(av_write_trailer(output.get()), messages::CannotWriteOutput);
+  check(avio_closep(&output->pb), messages::CannotWriteOutput);
+  remover.keep();
+}
+
+}  // namespace converter

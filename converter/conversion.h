@@ -1,0 +1,24 @@
+// Writing a timeline into an output file: both tracks advance together, the
+// one that lags behind going first, so the multiplexer never has to hold
+// much; progress is reported a few times a second and a stop request ends
+// the work at the next frame. A file that was not finished is removed.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "converter/output_plan.h"
+#include "converter/timeline_clip.h"
+
+namespace converter {
+
+using ProgressReport = std::function<void(double position, double duration)>;
+
+// Throws ConversionError on failure and when stopped.
+void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
+                   const std::vector<TimelineClip>& audioClips, double duration,
+                   const std::atomic<bool>& stopRequested, const ProgressReport& report);
+
+}  // namespace converter

@@ -1,0 +1,29 @@
+// The one failure type inside the converter. Everything below TVideoEdit
+// throws it; TVideoEdit turns it into a false result and its LastError text.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace converter {
+
+class ConversionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Routes FFmpeg's log into the converter: nothing is printed, and the last
+// error line of the calling thread is kept to explain the next failure.
+void captureLibraryLog();
+
+// Throws ConversionError("<what>: <reason>") when code is an FFmpeg error.
+// The reason is the library's own last error line when it logged one,
+// otherwise the text for the code.
+void check(int code, const std::string& what);
+
+[[noreturn]] void fail(const std::string& message);
+
+// Forgets any logged error line, so it cannot explain a later failure.
+void forgetLibraryLog();
+
+}  // namespace converter

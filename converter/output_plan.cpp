@@ -1,0 +1,121 @@
+#include "converter/output_plan.h"
+
+#include <cmath>
+
+#include "converter/conversion_error.h"
+#include "converter/messages.h"
+
+namespace converter {
+namespace {
+
+constexpr AVRational FallbackFrameRate{25, 1};
+
+const AVCodec* encoderNamed(const char* name) {
+  const AVCodec* encoder = avcodec_find_encoder_by_name(name);
+  if (!encoder) fail(std::string(messages::MissingEncoder) + " '" + name + "'");
+  return encoder;
+}
+
+AVPixelFormat rawPixelFormat(int videoSampleSize) {
+  switch (videoSampleSize) {
+    case 16: return AV_PIX_FMT_RGB555LE;
+    case 24: return AV_PIX_FMT_BGR24;
+    case 32: return AV_PIX_FMT_BGRA;
+    default: fail(messages::BadVideoSampleSize);
+  }
+}
+
+int roundedDown(int value, int multiple) { return std::max(multiple, value - value % multiple); }
+
+AVRational chosenRate(const OutputSettings& settings, const MediaInfo& source) {
+  if (settings.frameRate > 0.0) return av_d2q(settings.frameRate, 1001000);
+  return source.frameRate.num > 0 && source.frameRate.den > 0 ? source.frameRate : FallbackFrameRate;
+}
+
+// Codecs such as MPEG-1 know only a few frame rates: take the nearest.
+AVRational rateTheEncoderTakes(const AVCodec& encoder, AVRational rate) {
+  if (!encoder.supported_framerates) return rate;
+  return encoder.supported_framerates[av_find_nearest_q_idx(rate, encoder.supported_framerates)];
+}
+
+int sampleRateTheEncoderTakes(const AVCodec& encoder, int rate) {
+  if (!encoder.supported_samplerates) return rate;
+  int nearest = encoder.supported_samplerates[0];
+  for (const int* candidate = encoder.supported_samplerates; *candidate; ++candidate)
+    if (std::abs(*candidate - rate) < std::abs(nearest - rate)) nearest = *candidate;
+  return nearest;
+}
+
+AVSampleFormat sampleFormatFor(const AVCodec& encoder, AVSampleFormat source) {
+  if (!encoder.sample_fmts) return source != AV_SAMPLE_FMT_NONE ? source : AV_SAMPLE_FMT_S16;
+  for (const AVSampleFormat* format = encoder.sample_fmts; *format != AV_SAMPLE_FMT_NONE; ++format)
+    if (*format == source) return source;
+  return encoder.sample_fmts[0];
+}
+
+VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& settings, const MediaInfo& source) {
+  VideoTarget target;
+  target.encoder = encoderNamed(row.encoder);
+  target.pixelFormat = row.pixelFormat != AV_PIX_FMT_NONE ? row.pixelFormat : rawPixelFormat(settings.videoSampleSize);
+  if (settings.width < 0 || settings.height < 0) fail(messages::BadOutputSize);
+  target.width = row.width ? row.width : settings.width ? settings.width : source.width;
+  target.height = row.height ? row.height : settings.height ? settings.height : source.height;
+  target.width = roundedDown(target.width, row.sizeMultiple);
+  target.height = roundedDown(target.height, row.sizeMultiple);
+  if (row.displayAspect.num > 0)
+    target.sampleAspect = av_mul_q(row.displayAspect, AVRational{target.height, target.width});
+  target.frameRate = rateTheEncoderTakes(*target.encoder, row.frameRate.num > 0 ? row.frameRate : chosenRate(settings, source));
+  target.quality = row.quality;
+  target.options = row.options;
+  return target;
+}
+
+AudioTarget audioTarget(const AudioFormatRow& row, const MediaInfo& source) {
+  AudioTarget target;
+  target.encoder = encoderNamed(row.encoder);
+  target.sampleRate = sampleRateTheEncoderTakes(*target.encoder, row.sampleRate ? row.sampleRate : source.sampleRate);
+  target.channels = row.channels;
+  target.sampleFormat = sampleFormatFor(*target.encoder, source.sampleFormat);
+  target.options = row.options;
+  return target;
+}
+
+// The Windows Media profile decides size, rate, bit rates and key frames.
+void applyProfile(const WmvSettings& profile, OutputPlan& plan) {
+  if (!profile.hasVideo) plan.video.reset();
+  if (!profile.hasAudio) plan.audio.reset();
+  if (plan.video) {
+    plan.video->width = roundedDown(profile.width, 2);
+    plan.video->height = roundedDown(profile.height, 2);
+    plan.video->frameRate = profile.frameRate;
+    plan.video->options = "b=" + std::to_string(profile.videoBitRate);
+    if (profile.keyFrameSeconds > 0)
+      plan.video->options += ":g=" + std::to_string(int(std::lround(profile.keyFrameSeconds * av_q2d(profile.frameRate))));
+  }
+  if (plan.audio) {
+    plan.audio->sampleRate = profile.sampleRate;
+    plan.audio->channels = profile.channels;
+    plan.audio->options = "b=" + std::to_string(profile.audioBitRate);
+  }
+}
+
+}  // namespace
+
+OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource,
+                      const MediaInfo* audioSource) {
+  const OutputTypeRow* row = findOutputType(settings.outputType);
+  if (!row) fail(std::string(messages::UnknownOutputType) + " " + std::to_string(settings.outputType));
+
+  OutputPlan plan;
+  plan.muxer = row->muxer;
+  plan.muxerOptions = row->muxerOptions;
+  if (videoSource)
+    plan.video = videoTarget(settings.videoCompressor ? *settings.videoCompressor : row->video, settings, *videoSource);
+  if (audioSource)
+    plan.audio = audioTarget(settings.audioCompressor ? *settings.audioCompressor : row->audio, *audioSource);
+  if (settings.wmv) applyProfile(*settings.wmv, plan);
+  if (!plan.video && !plan.audio) fail(messages::NothingToWrite);
+  return plan;
+}
+
+}  // namespace converter

@@ -1,0 +1,45 @@
+// What each output type writes: container, encoders and the settings a user
+// of that format expects. One row per TVideoEdit output type, and the same row
+// shapes describe the AVI compressors.
+#pragma once
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libavutil/rational.h>
+}
+
+namespace converter {
+
+struct VideoFormatRow {
+  const char* encoder;        // FFmpeg encoder name
+  AVPixelFormat pixelFormat;  // AV_PIX_FMT_NONE: chosen by the video sample size
+  int width;                  // 0: the chosen size
+  int height;
+  AVRational frameRate;       // {0, 1}: the chosen rate
+  AVRational displayAspect;   // {0, 1}: square pixels
+  int sizeMultiple;           // the encoder takes only multiples of this
+  int quality;                // fixed quantiser; 0 leaves rate control to the options
+  const char* options;        // encoder options, "key=value:key=value"
+};
+
+struct AudioFormatRow {
+  const char* encoder;
+  int sampleRate;  // 0: the source's rate, or the nearest the encoder takes
+  int channels;
+  const char* options;
+};
+
+struct OutputTypeRow {
+  const char* name;
+  const char* muxer;
+  const char* muxerOptions;
+  VideoFormatRow video;
+  AudioFormatRow audio;
+};
+
+inline constexpr int OutputTypeCount = 16;
+
+// The row of an output type, or nullptr when the value is not one.
+const OutputTypeRow* findOutputType(int outputType);
+
+}  // namespace converter

@@ -1,0 +1,145 @@
+#include "converter/video_edit.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "converter/conversion.h"
+#include "converter/conversion_error.h"
+#include "converter/media_file.h"
+#include "converter/messages.h"
+#include "converter/output_plan.h"
+#include "converter/profile_file.h"
+
+using converter::ConversionError;
+using converter::TimelineClip;
+namespace messages = converter::messages;
+
+namespace {
+
+double trackLength(const std::vector<TimelineClip>& clips) {
+  return std::accumulate(clips.begin(), clips.end(), 0.0,
+                         [](double sum, const TimelineClip& clip) { return sum + clip.length(); });
+}
+
+// Saves are not re-entrant: a handler of OnProcessing must not start another.
+class SavingMark {
+ public:
+  explicit SavingMark(bool& saving) : saving_(saving) { saving_ = true; }
+  ~SavingMark() { saving_ = false; }
+  SavingMark(const SavingMark&) = delete;
+  SavingMark& operator=(const SavingMark&) = delete;
+
+ private:
+  bool& saving_;
+};
+
+}  // namespace
+
+TVideoEdit::TVideoEdit() { converter::captureLibraryLog(); }
+
+void TVideoEdit::ClearTimeline() {
+  videoClips_.clear();
+  audioClips_.clear();
+}
+
+bool TVideoEdit::AddVideoClip(const std::string& FileName, double Start, double End, int16_t StreamNumber) {
+  return addClip(videoClips_, AVMEDIA_TYPE_VIDEO, FileName, Start, End, StreamNumber);
+}
+
+bool TVideoEdit::AddAudioClip(const std::string& FileName, double Start, double End) {
+  return addClip(audioClips_, AVMEDIA_TYPE_AUDIO, FileName, Start, End, 0);
+}
+
+bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, const std::string& fileName,
+                         double start, double end, int16_t streamNumber) {
+  try {
+    converter::forgetLibraryLog();
+    if (!(start >= 0.0 && end > start)) converter::fail(messages::BadClipSpan);
+    converter::MediaInfo source = converter::probeMedia(fileName, streamNumber);
+    const bool present = type == AVMEDIA_TYPE_VIDEO ? source.hasVideo : source.hasAudio;
+    if (!present) converter::fail(std::string(messages::NoSuchStream) + " '" + fileName + "'");
+    end = std::min(end, source.duration);
+    if (end <= start) converter::fail(messages::BadClipSpan);
+    track.push_back(TimelineClip{fileName, streamNumber, start, end, source});
+    lastError_.clear();
+    return true;
+  } catch (const ConversionError& error) {
+    lastError_ = error.what();
+    return false;
+  }
+}
+
+double TVideoEdit::GetTimelineDuration() const {
+  return std::max(trackLength(videoClips_), trackLength(audioClips_));
+}
+
+double TVideoEdit::GetFileDuration(const std::string& FileName) {
+  try {
+    converter::forgetLibraryLog();
+    const double duration = converter::probeMedia(FileName, 0).duration;
+    lastError_.clear();
+    return duration;
+  } catch (const ConversionError& error) {
+    lastError_ = error.what();
+    return 0.0;
+  }
+}
+
+void TVideoEdit::StopConversion() { stopRequested_ = true; }
+
+bool TVideoEdit::SaveOutputFile(const std::string& FileName) {
+  if (saving_) {
+    lastError_ = messages::ConversionRunning;
+    return false;
+  }
+  {
+    SavingMark mark(saving_);
+    stopRequested_ = false;
+    try {
+      converter::forgetLibraryLog();
+      save(FileName);
+      lastError_.clear();
+    } catch (const ConversionError& error) {
+      lastError_ = error.what();
+      return false;
+    }
+  }
+  if (OnComplete) OnComplete(this);
+  return true;
+}
+
+void TVideoEdit::save(const std::string& fileName) {
+  if (videoClips_.empty() && audioClips_.empty()) converter::fail(messages::TimelineEmpty);
+
+  converter::OutputSettings settings;
+  settings.outputType = OutputType;
+  settings.width = OutputFileWidth;
+  settings.height = OutputFileHeight;
+  settings.frameRate = FrameRate;
+  settings.videoSampleSize = VideoSampleSize;
+  if (OutputType == otAVI) {
+    if (UseVideoCompressor && !(settings.videoCompressor = VideoCompressors.format(VideoCompressor)))
+      converter::fail(std::string(messages::UnknownCompressor) + " " + std::to_string(VideoCompressor));
+    if (UseAudioCompressor && !(settings.audioCompressor = AudioCompressors.format(AudioCompressor)))
+      converter::fail(std::string(messages::UnknownCompressor) + " " + std::to_string(AudioCompressor));
+  }
+  if (OutputType == otWMV) {
+    if (!WMVCustomFileName.empty()) {
+      settings.wmv = converter::readProfileFile(WMVCustomFileName);
+    } else if (const converter::WmvSettings* profile = WMVProfiles.settings(WMVProfile)) {
+      settings.wmv = *profile;
+    } else {
+      converter::fail(std::string(messages::UnknownProfile) + " " + std::to_string(WMVProfile));
+    }
+  }
+
+  const converter::OutputPlan plan = converter::planOutput(
+      settings, videoClips_.empty() ? nullptr : &videoClips_.front().source,
+      audioClips_.empty() ? nullptr : &audioClips_.front().source);
+  const double duration = std::max(plan.video ? trackLength(videoClips_) : 0.0,
+                                   plan.audio ? trackLength(audioClips_) : 0.0);
+  converter::writeTimeline(fileName, plan, videoClips_, audioClips_, duration, stopRequested_,
+                           [this](double position, double total) {
+                             if (OnProcessing) OnProcessing(this, position, total);
+                           });
+}
