@@ -18,7 +18,7 @@ constexpr double LargestDecodableDays = 1e10;
 
 // Days from 1 March of year 0 in the proleptic Gregorian calendar, shifted so
 // that 1970-01-01 is day 0; valid for every year an int holds.
-int64_t daysFromCivil(int64_t year, int month, int day) {
+constexpr int64_t daysFromCivil(int64_t year, int month, int day) {
   year -= month <= 2;
   const int64_t era = (year >= 0 ? year : year - 399) / 400;
   const int64_t yearOfEra = year - era * 400;
@@ -39,7 +39,9 @@ TDateParts civilFromDays(int64_t days) {
   return {static_cast<int>(yearOfEra + era * 400 + (month <= 2)), month, day};
 }
 
-const int64_t EpochDays = daysFromCivil(1899, 12, 30);
+// Known at compile time, so date constants of other files may use it during
+// their own static initialisation.
+constexpr int64_t EpochDays = daysFromCivil(1899, 12, 30);
 
 bool isLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 

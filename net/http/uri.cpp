@@ -1,0 +1,123 @@
+#include "net/http/uri.h"
+
+#include <algorithm>
+
+#include "net/http/http_exceptions.h"
+#include "net/http/messages.h"
+#include "net/http/text_helpers.h"
+#include "net/http/tokens.h"
+
+namespace {
+// Moves the text after the first "#" of from into fragment.
+void splitFragment(std::string& from, std::string& fragment) {
+  const size_t hash = from.find('#');
+  if (hash == std::string::npos) return;
+  fragment = from.substr(hash + 1);
+  from.erase(hash);
+}
+}  // namespace
+
+TIdURI::TIdURI(const std::string& address) {
+  if (!address.empty()) SplitAddress(address);
+}
+
+void TIdURI::SplitAddress(const std::string& address) {
+  URI = address;
+  std::string work = address;
+  std::replace(work.begin(), work.end(), '\\', '/');
+  Protocol.clear();
+  Username.clear();
+  Password.clear();
+  Host.clear();
+  Port.clear();
+  Path.clear();
+  Document.clear();
+  Params.clear();
+  Fragment.clear();
+
+  if (TextPos("://", work) == 0) {
+    splitPathDocumentParams(work, "");
+  } else {
+    splitAbsolute(work);
+  }
+  if (Fragment.empty()) splitFragment(Params, Fragment);
+}
+
+void TIdURI::splitAbsolute(std::string address) {
+  Protocol = TakeToken(address, "://");
+  std::string authority = TakeToken(address, "/");
+  if (TextPos("@", authority) > 0) {
+    std::string userInfo = TakeToken(authority, "@");
+    Username = TakeToken(userInfo, ":");
+    Password = userInfo;
+    if (Username.empty()) Password.clear();
+  }
+  Host = TakeToken(authority, ":");
+  Port = authority;
+  splitPathDocumentParams(address, "/");
+  splitFragment(Document, Fragment);
+}
+
+// The query starts at the first "?", or at the first "=" when there is no
+// "?"; the last "/" before it ends the path.
+void TIdURI::splitPathDocumentParams(const std::string& rest, const std::string& pathPrefix) {
+  size_t query = TextPos("?", rest);
+  if (query == 0) query = TextPos("=", rest);
+  const size_t slash = LastPosNoCase("/", rest, query > 0 ? static_cast<int>(query) : -1);
+  Path = pathPrefix + rest.substr(0, slash);
+  if (query > 0) {
+    Document = rest.substr(0, query - 1);
+    Params = rest.substr(query - 1);
+  } else {
+    Document = rest;
+  }
+  Document.erase(0, slash);
+}
+
+std::string TIdURI::ComposeFull(TIdURIOptionalFieldsSet options) const {
+  if (Protocol.empty()) throw EIdURIException(http_messages::ProtocolFieldEmpty);
+  std::string result = Protocol + "://";
+  if ((options & IncludeAuthInfo) && !Username.empty()) {
+    result += Username;
+    if (!Password.empty()) result += ":" + Password;
+    result += "@";
+  }
+  if (Host.empty()) throw EIdURIException(http_messages::HostFieldEmpty);
+  result += Host;
+  if (!Port.empty()) result += ":" + Port;
+  result += Path + Document + Params;
+  if ((options & IncludeFragment) && !Fragment.empty()) result += "#" + Fragment;
+  return result;
+}
+
+std::string TIdURI::Compose() {
+  URI = ComposeFull(IncludeAuthInfo | IncludeFragment);
+  return ComposeFull(NoOptionalFields);
+}
+
+std::string MergePath(const std::string& basePath, const std::string& path, char delimiter) {
+  if (!path.empty() && path.front() == delimiter) return path;
+  const bool keepTrailingDelimiter = path.empty() || path.back() == delimiter;
+
+  std::string joined = basePath;
+  if (!joined.empty() && joined.back() != delimiter) joined += delimiter;
+  joined += path;
+
+  std::string result;
+  for (size_t i = 0; i < joined.size(); ++i) {
+    const char c = joined[i];
+    if (c == delimiter) {
+      if (result.empty() || result.back() != delimiter) result += delimiter;
+    } else if (c == '.' && !result.empty() && result.back() == delimiter && i + 1 < joined.size() && joined[i + 1] == '.') {
+      // ".." climbs one segment: drop the trailing delimiter, then the
+      // segment before it.
+      result.pop_back();
+      while (!result.empty() && result.back() != delimiter) result.pop_back();
+      ++i;
+    } else {
+      result += c;
+    }
+  }
+  if (!keepTrailingDelimiter && result.size() > 1 && result.back() == delimiter) result.pop_back();
+  return result;
+}

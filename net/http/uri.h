@@ -1,0 +1,50 @@
+#pragma once
+// The address record of the HTTP client: splits an address into scheme, user
+// information, host, port, path, document, query and fragment and puts them
+// together again. Nothing is percent-encoded or decoded; addresses pass
+// through as the caller wrote them.
+
+#include <string>
+
+enum TIdURIOptionalFieldsSet : unsigned {
+  NoOptionalFields = 0,
+  IncludeAuthInfo = 1,
+  IncludeFragment = 2,
+};
+
+constexpr TIdURIOptionalFieldsSet operator|(TIdURIOptionalFieldsSet a, TIdURIOptionalFieldsSet b) {
+  return static_cast<TIdURIOptionalFieldsSet>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+
+class TIdURI {
+public:
+  explicit TIdURI(const std::string& address = "");
+
+  // Stores the text in URI and fills every other field from it.
+  void SplitAddress(const std::string& address);
+  // Builds the address from the fields; raises EIdURIException without a
+  // scheme or a host.
+  std::string ComposeFull(TIdURIOptionalFieldsSet options) const;
+  // Stores the full address (user information and fragment included) in URI
+  // and returns it without them.
+  std::string Compose();
+
+  std::string Protocol;
+  std::string Username;
+  std::string Password;
+  std::string Host;
+  std::string Port;
+  std::string Path;
+  std::string Document;
+  std::string Params;
+  std::string Fragment;
+  std::string URI;
+
+private:
+  void splitAbsolute(std::string address);
+  void splitPathDocumentParams(const std::string& rest, const std::string& pathPrefix);
+};
+
+// Resolves path against basePath, collapsing runs of the delimiter and ".."
+// segments; a single "." segment is kept as it stands.
+std::string MergePath(const std::string& basePath, const std::string& path, char delimiter = '/');
