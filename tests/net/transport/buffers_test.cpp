@@ -1,0 +1,64 @@
+#include "net/transport/buffers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "net/transport/exceptions.h"
+#include "net/transport/messages.h"
+
+namespace {
+std::string contentOf(TIdSimpleBuffer& buffer) { return std::string(buffer.Bytes(), buffer.Available()); }
+}  // namespace
+
+// Every byte that leaves the buffer is reported once, with the count of that
+// removal; emptying it with Clear reports nothing.
+TEST(ManagedBuffer, ReportsEachRemovalButNotAClear) {
+  TIdManagedBuffer buffer;
+  std::vector<int64_t> reported;
+  buffer.OnBytesRemoved = [&](TIdSimpleBuffer*, int64_t count) { reported.push_back(count); };
+  buffer.Append("abcdefgh", 8);
+  EXPECT_EQ(buffer.Extract(3), "abc");
+  buffer.Remove(2);
+  EXPECT_EQ(contentOf(buffer), "fgh");
+  buffer.Clear();
+  EXPECT_EQ(buffer.Available(), 0);
+  EXPECT_EQ(reported, (std::vector<int64_t>{3, 2}));
+}
+
+// Consumed bytes are skipped until the offset reaches the threshold; then the
+// rest moves to the front. Appending after a partial removal keeps the order.
+TEST(ManagedBuffer, KeepsOrderAcrossThePackThreshold) {
+  TIdManagedBuffer buffer;
+  std::string expected;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string line = "line " + std::to_string(i) + "\n";
+    buffer.Append(line.data(), static_cast<int64_t>(line.size()));
+    expected += line;
+    if (i % 3 == 2) {
+      EXPECT_EQ(buffer.Extract(10), expected.substr(0, 10));
+      expected.erase(0, 10);
+    }
+  }
+  EXPECT_EQ(contentOf(buffer), expected);
+  buffer.SetPosition(0);
+  std::string readBack(static_cast<size_t>(buffer.Available()), '\0');
+  buffer.ReadBuffer(readBack.data(), buffer.Available());
+  EXPECT_EQ(readBack, expected);
+}
+
+TEST(SimpleBuffer, UnderflowRaisesNotEnoughData) {
+  TIdSimpleBuffer simple;
+  TIdManagedBuffer managed;
+  for (TIdSimpleBuffer* buffer : {static_cast<TIdSimpleBuffer*>(&simple), static_cast<TIdSimpleBuffer*>(&managed)}) {
+    buffer->Append("ab", 2);
+    try {
+      buffer->Extract(3);
+      ADD_FAILURE() << "no exception";
+    } catch (const EIdNotEnoughDataInBuffer& error) {
+      EXPECT_EQ(error.Message, transport_messages::NotEnoughDataInBuffer);
+    }
+    EXPECT_EQ(contentOf(*buffer), "ab");
+  }
+}
