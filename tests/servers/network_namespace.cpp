@@ -107,7 +107,7 @@ void RunInNetworkNamespace(const std::vector<HostsEntry>& hosts, const std::func
   std::string hostsText = "127.0.0.1 localhost\n";
   for (const HostsEntry& entry : hosts) hostsText += entry.Address + " " + entry.Name + "\n";
   files.WriteFile("hosts", hostsText);
-  files.WriteFile("nsswitch.conf", "hosts: files\n");
+  files.WriteFile("nsswitch.conf", "passwd: files\ngroup: files\nhosts: files\n");
   files.WriteFile("resolv.conf", "# no name servers: names come from the hosts file only\n");
 
   int report[2];
