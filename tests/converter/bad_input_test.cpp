@@ -1,0 +1,106 @@
+// What a stopped download, a wrong file or a wrong place does to the
+// converter: a false result or a duration of 0.0 with a reason, never a crash
+// or a hang; a cut-off video converts as far as it can be decoded.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "test_media.h"
+
+namespace converter_test {
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& bytes) {
+  const std::string path = pathInWorkFolder(name);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+TEST(ConverterBadInput, FilesThatAreNotVideosHaveNoDurationAndNoClips) {
+  std::string noise(64 * 1024, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
+  const struct {
+    std::string path;
+    std::string error;
+  } cases[] = {
+      {pathInWorkFolder("missing.flv"), "Cannot open the media file '" + pathInWorkFolder("missing.flv") + "'"},
+      {writeFile("empty.flv", ""), "Cannot open the media file '" + pathInWorkFolder("empty.flv") + "'"},
+      {writeFile("letter.flv", "Dear reader,\nthis is a letter, not a video.\n"), ""},
+      {writeFile("noise.flv", noise), ""},
+      {workFolder(), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    TVideoEdit edit;
+    EXPECT_EQ(edit.GetFileDuration(c.path), 0.0);
+    EXPECT_FALSE(edit.LastError().empty());
+    if (!c.error.empty()) {
+      EXPECT_EQ(edit.LastError().substr(0, c.error.size()), c.error);
+    }
+    EXPECT_FALSE(edit.AddVideoClip(c.path, 0.0, 5.0, 0));
+    EXPECT_FALSE(edit.AddAudioClip(c.path, 0.0, 5.0));
+    EXPECT_EQ(edit.GetTimelineDuration(), 0.0);
+  }
+}
+
+TEST(ConverterBadInput, TruncatedFlashVideoConvertsWhatCanBeDecoded) {
+  TVideoEdit edit;
+  const double full = edit.GetFileDuration(flashVideo());
+  const double truncated = edit.GetFileDuration(truncatedFlashVideo());
+  EXPECT_GT(truncated, 1.0);
+  EXPECT_LT(truncated, full * 0.6);
+
+  loadWholeFile(edit, truncatedFlashVideo());
+  const std::string output = pathInWorkFolder("truncated.avi");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  Probe written = probe(output);
+  EXPECT_EQ(written.stream("video")["codec_name"], "mpeg4");
+  EXPECT_EQ(written.stream("audio")["codec_name"], "mp3");
+  EXPECT_NEAR(written.duration(), truncated, truncated * 0.05);
+}
+
+TEST(ConverterBadInput, OutputFolderThatCannotBeWrittenFails) {
+  const std::string notAFolder = writeFile("plain-file", "x");
+  for (const std::string& output : {pathInWorkFolder("no/such/folder/out.avi"), notAFolder + "/out.avi"}) {
+    SCOPED_TRACE(output);
+    TVideoEdit edit;
+    loadWholeFile(edit, flashVideo());
+    int completions = 0;
+    edit.OnComplete = [&](TVideoEdit*) { ++completions; };
+    EXPECT_FALSE(edit.SaveOutputFile(output));
+    const std::string expected = "Cannot create the output file '" + output + "': ";
+    EXPECT_EQ(edit.LastError().substr(0, expected.size()), expected);
+    EXPECT_EQ(completions, 0);
+  }
+}
+
+TEST(ConverterBadInput, EmptyTimelineFails) {
+  TVideoEdit edit;
+  EXPECT_FALSE(edit.SaveOutputFile(pathInWorkFolder("empty.avi")));
+  EXPECT_EQ(edit.LastError(), "Timeline empty");
+  EXPECT_FALSE(fileExists(pathInWorkFolder("empty.avi")));
+}
+
+TEST(ConverterBadInput, ClipSpansOutsideTheFileAreRefused) {
+  const struct {
+    double start;
+    double end;
+  } cases[] = {{-1.0, 2.0}, {2.0, 2.0}, {3.0, 1.0}, {6.0, 9.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " to " << c.end);
+    TVideoEdit edit;
+    EXPECT_FALSE(edit.AddVideoClip(flashVideo(), c.start, c.end, 0));
+    EXPECT_EQ(edit.LastError(), "The clip must start at or after 0 and end after its start");
+    EXPECT_EQ(edit.GetTimelineDuration(), 0.0);
+  }
+}
+
+TEST(ConverterBadInput, MissingVideoStreamIsRefused) {
+  TVideoEdit edit;
+  EXPECT_FALSE(edit.AddVideoClip(flashVideo(), 0.0, 1.0, 1));
+  EXPECT_EQ(edit.LastError(), "The clip's stream is not in '" + flashVideo() + "'");
+}
+
+}  // namespace
+}  // namespace converter_test
