@@ -45,7 +45,9 @@ void TIdManagedBuffer::Remove(int64_t count) {
   } else {
     const int64_t position = std::max<int64_t>(0, Seek(0, TSeekOrigin::soCurrent) - count);
     ReadOffset += count;
-    if (ReadOffset >= PackThreshold) {
+    // Moving the rest only once at least as many bytes were consumed as
+    // remain keeps many short reads from a large buffer linear.
+    if (ReadOffset >= PackThreshold && ReadOffset >= Size - ReadOffset) {
       const int64_t rest = Size - ReadOffset;
       if (rest > 0) std::memmove(Memory(), Memory() + ReadOffset, static_cast<size_t>(rest));
       ReadOffset = 0;

@@ -38,8 +38,9 @@ protected:
 
 // The input buffer of a connection. Consumed bytes are skipped by advancing a
 // read offset and the rest is moved to the front only once the offset reaches
-// PackThreshold, so reading many short lines does not move the buffer each
-// time. Size, bytes and seeking from the start all count from the offset.
+// PackThreshold (and the bytes consumed outnumber those left), so reading many
+// short lines does not move the buffer each time. Size, bytes and seeking from
+// the start all count from the offset.
 class TIdManagedBuffer : public TIdSimpleBuffer {
 public:
   static constexpr int64_t PackThreshold = 32768;
