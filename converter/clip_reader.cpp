@@ -26,8 +26,7 @@ ClipReader::ClipReader(const std::string& path, AVMediaType type, int streamNumb
   check(avcodec_open2(decoder_.get(), codec, options.address()), messages::CannotOpenDecoder);
 
   if (start_ > 0.0) {
-    const double fileStart = file_->start_time == AV_NOPTS_VALUE ? 0.0 : file_->start_time / double(AV_TIME_BASE);
-    const int64_t target = int64_t((start_ + fileStart) / av_q2d(stream_->time_base));
+    const int64_t target = streamTimestamp(*file_, *stream_, start_);
     // Landing before the span is fine: frames before it are skipped below.
     if (av_seek_frame(file_.get(), index, target, AVSEEK_FLAG_BACKWARD) < 0)
       av_seek_frame(file_.get(), index, 0, AVSEEK_FLAG_BACKWARD);

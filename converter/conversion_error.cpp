@@ -33,7 +33,11 @@ void captureLibraryLog() {
 void forgetLibraryLog() { lastLibraryError.clear(); }
 
 void check(int code, const std::string& what) {
-  if (code >= 0) return;
+  if (code >= 0) {
+    // Whatever was logged belongs to a call that got over it.
+    lastLibraryError.clear();
+    return;
+  }
   std::string reason = lastLibraryError;
   lastLibraryError.clear();
   if (reason.empty()) {

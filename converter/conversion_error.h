@@ -17,8 +17,8 @@ class ConversionError : public std::runtime_error {
 void captureLibraryLog();
 
 // Throws ConversionError("<what>: <reason>") when code is an FFmpeg error.
-// The reason is the library's own last error line when it logged one,
-// otherwise the text for the code.
+// The reason is the library's own error line when the failing call logged
+// one, otherwise the text for the code. A success forgets logged lines.
 void check(int code, const std::string& what);
 
 [[noreturn]] void fail(const std::string& message);

@@ -1,6 +1,7 @@
 #include "converter/media_file.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "converter/conversion_error.h"
 #include "converter/messages.h"
@@ -76,6 +77,10 @@ int findAudioStream(const AVFormatContext& file) {
 
 double fileSeconds(const AVFormatContext& file, const AVStream& stream, int64_t timestamp) {
   return timestamp * av_q2d(stream.time_base) - fileStart(file);
+}
+
+int64_t streamTimestamp(const AVFormatContext& file, const AVStream& stream, double seconds) {
+  return std::llround((seconds + fileStart(file)) / av_q2d(stream.time_base));
 }
 
 MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {

@@ -30,8 +30,9 @@ InputContext openMediaFile(const std::string& path);
 int findVideoStream(const AVFormatContext& file, int videoStreamNumber);
 int findAudioStream(const AVFormatContext& file);
 
-// Seconds of a timestamp of the stream, counted from the file's start.
+// Seconds of a timestamp of the stream, counted from the file's start, and back.
 double fileSeconds(const AVFormatContext& file, const AVStream& stream, int64_t timestamp);
+int64_t streamTimestamp(const AVFormatContext& file, const AVStream& stream, double seconds);
 
 MediaInfo probeMedia(const std::string& path, int videoStreamNumber);
 
