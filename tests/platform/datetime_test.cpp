@@ -2,33 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <string>
 
 #include "platform/exception.h"
+#include "tests/platform/scoped_time_zone.h"
 
 namespace {
-
-// Sets TZ for one test and puts the previous value back afterwards.
-class ScopedTimeZone {
-public:
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) Previous = old, HadPrevious = true;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (HadPrevious) setenv("TZ", Previous.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
-private:
-  std::string Previous;
-  bool HadPrevious = false;
-};
 
 std::string messageOf(void (*action)()) {
   try {

@@ -10,7 +10,7 @@
 #include "net/http/internet_date.h"
 #include "net/http/proxy_info.h"
 #include "platform/exception.h"
-#include "time_zone.h"
+#include "tests/platform/scoped_time_zone.h"
 
 namespace {
 

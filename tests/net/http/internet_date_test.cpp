@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "time_zone.h"
+#include "tests/platform/scoped_time_zone.h"
 
 namespace {
 
