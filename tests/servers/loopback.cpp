@@ -40,17 +40,27 @@ void UniqueFd::Reset(int fd) {
   Fd = fd;
 }
 
-LoopbackListener::LoopbackListener(int backlog) : Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-  if (!Socket) fail("socket");
+namespace {
+// A TCP socket bound to a port of 127.0.0.1 that the kernel chose.
+UniqueFd boundLoopbackSocket(int& port) {
+  UniqueFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!socket) fail("socket");
   const int on = 1;
-  ::setsockopt(Socket.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  ::setsockopt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address = loopbackAddress(0);
-  if (::bind(Socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("bind 127.0.0.1");
-  if (::listen(Socket.Get(), backlog) != 0) fail("listen");
+  if (::bind(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("bind 127.0.0.1");
   socklen_t length = sizeof address;
-  ::getsockname(Socket.Get(), reinterpret_cast<sockaddr*>(&address), &length);
-  ListenPort = ntohs(address.sin_port);
+  ::getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&address), &length);
+  port = ntohs(address.sin_port);
+  return socket;
 }
+}  // namespace
+
+LoopbackListener::LoopbackListener(int backlog) : Socket(boundLoopbackSocket(ListenPort)) {
+  if (::listen(Socket.Get(), backlog) != 0) fail("listen");
+}
+
+RefusingPort::RefusingPort() : Socket(boundLoopbackSocket(BoundPort)) {}
 
 int FreeLoopbackPort() {
   LoopbackListener probe;

@@ -31,8 +31,20 @@ public:
   int Fd() const { return Socket.Get(); }
 
 private:
+  int ListenPort = 0;  // before Socket: set while Socket is made
   UniqueFd Socket;
-  int ListenPort = 0;
+};
+
+// A port of 127.0.0.1 held by a bound socket that does not listen: every
+// connect to it is refused, and no other test can take the port meanwhile.
+class RefusingPort {
+public:
+  RefusingPort();
+  int Port() const { return BoundPort; }
+
+private:
+  int BoundPort = 0;  // before Socket: set while Socket is made
+  UniqueFd Socket;
 };
 
 // A port on 127.0.0.1 that was free a moment ago, for peers that are

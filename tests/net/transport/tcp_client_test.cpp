@@ -88,12 +88,12 @@ TEST(OpenConnection, UnknownHostIsSocketError11001) {
 // Without a time-out the refusal is the socket error itself; with one, the
 // connect thread's error comes back as EIdConnectException with its text.
 TEST(OpenConnection, RefusedConnectWithAndWithoutTimeOut) {
-  const int closedPort = FreeLoopbackPort();
+  RefusingPort refusing;
   for (const int32_t timeout : {TimeoutUseDefault, 0, 2000}) {
     SCOPED_TRACE(timeout);
     TIdTCPClient client;
     client.SetHost("127.0.0.1");
-    client.SetPort(closedPort);
+    client.SetPort(refusing.Port());
     try {
       client.OpenConnection(timeout);
       ADD_FAILURE() << "no exception";
