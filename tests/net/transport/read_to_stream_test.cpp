@@ -88,6 +88,19 @@ TEST(ReadToStream, UntilCloseKeepsTheLastPartialChunkUnreported) {
   EXPECT_FALSE(client->IsConnected());
 }
 
+// ReadAll returns everything up to the close, also bytes that were already
+// buffered when an earlier read noticed the close.
+TEST(ReadAll, KeepsBytesBufferedBeforeTheCloseWasNoticed) {
+  ScriptedPeer peer({script::Send("no line end"), script::Close()});
+  auto client = ConnectedClient(peer.Port());
+  EXPECT_EQ(client->ReadLine(), "");
+  ASSERT_TRUE(client->LineReadEmpty);
+  EventLog log;
+  log.Attach(*client);
+  EXPECT_EQ(client->ReadAll(), "no line end");
+  EXPECT_EQ(log.Lines, (Lines{"read begin 0", "read 11", "read end"}));
+}
+
 // Count -1 without until close reads a 32-bit length in network order first.
 TEST(ReadToStream, LengthPrefixedBody) {
   ScriptedPeer peer({script::Send(std::string("\0\0\0\5hello", 9))});
