@@ -131,13 +131,18 @@ std::string TIdHeaderList::ValueAt(int32_t index) const {
   // The value starts one separator character after the name.
   const size_t valueStart = NameAt(index).size() + 1;
   const std::string& line = Lines[static_cast<size_t>(index)];
-  std::string value = valueStart < line.size() ? line.substr(valueStart) : std::string();
-  if (UnfoldValues) {
-    for (int32_t next = index + 1; next < Count() && isContinuation(next); ++next) {
-      value = Trim(value) + " " + Trim(Lines[static_cast<size_t>(next)]);
-    }
+  std::string value = Trim(valueStart < line.size() ? std::string_view(line).substr(valueStart) : std::string_view());
+  if (!UnfoldValues) return value;
+  // Each continuation line joins with one blank; parts that trim to nothing
+  // add no blank. Built in one pass: a header of many thousand continuation
+  // lines must not cost the square of its size.
+  for (int32_t next = index + 1; next < Count() && isContinuation(next); ++next) {
+    const std::string part = Trim(Lines[static_cast<size_t>(next)]);
+    if (part.empty()) continue;
+    if (!value.empty()) value += ' ';
+    value += part;
   }
-  return Trim(value);
+  return value;
 }
 
 int32_t TIdHeaderList::IndexOfHeader(const std::string& name) const {
@@ -150,7 +155,9 @@ int32_t TIdHeaderList::IndexOfHeader(const std::string& name) const {
 std::string TIdHeaderList::ValueOf(const std::string& name) const { return ValueAt(IndexOfHeader(name)); }
 
 void TIdHeaderList::deleteContinuationLines(int32_t index) {
-  while (index + 1 < Count() && isContinuation(index + 1)) Delete(index + 1);
+  int32_t end = index + 1;
+  while (end < Count() && isContinuation(end)) ++end;
+  Lines.erase(Lines.begin() + index + 1, Lines.begin() + end);
 }
 
 // The folded pieces take the line's place in their order; every piece after
@@ -165,8 +172,8 @@ void TIdHeaderList::foldLineInto(int32_t index, const std::string& line) {
   }
   pieces.push_back(TrimRight(std::string_view(wrapped).substr(start)));
 
-  Put(index, pieces.back());
-  for (size_t i = pieces.size() - 1; i-- > 0;) Insert(index, pieces[i]);
+  Lines.erase(Lines.begin() + index);
+  Lines.insert(Lines.begin() + index, pieces.begin(), pieces.end());
 }
 
 void TIdHeaderList::PutValue(const std::string& name, const std::string& value) {

@@ -79,9 +79,11 @@ TEST(HeaderListLookup, IndexesOutsideTheListReadAsEmptyValues) {
 
 TEST(HeaderListUnfold, ContinuationLinesStartWithABlankOrATab) {
   TIdHeaderList list;
-  fill(list, {"X-A: one", " two", "\tthree  ", "X-B: next", "", " after-empty"});
+  fill(list, {"X-A: one", " two", "\tthree  ", "X-B: next", "", " after-empty", "X-C:", "  ", " \t c ", "\td"});
   EXPECT_EQ(list.ValueOf("X-A"), "one two three");
   EXPECT_EQ(list.ValueOf("X-B"), "next");
+  // Empty parts add no blank.
+  EXPECT_EQ(list.ValueOf("X-C"), "c d");
   list.UnfoldValues = false;
   EXPECT_EQ(list.ValueOf("X-A"), "one");
 }
