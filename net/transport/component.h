@@ -33,6 +33,7 @@ using TIdStatusEvent = std::function<void(TIdComponent* ASender, TIdStatus AStat
 using TWorkBeginEvent = std::function<void(TIdComponent* Sender, TWorkMode AWorkMode, int64_t AWorkCountMax)>;
 using TWorkEvent = std::function<void(TIdComponent* Sender, TWorkMode AWorkMode, int64_t AWorkCount)>;
 using TWorkEndEvent = std::function<void(TIdComponent* Sender, TWorkMode AWorkMode)>;
+using TNotifyEvent = std::function<void(TIdComponent* Sender)>;
 
 class TIdBaseComponent {
 public:

@@ -23,8 +23,6 @@ class TStream;
 
 enum TIdMaxLineAction { maException, maSplit };
 
-using TNotifyEvent = std::function<void(TIdComponent* Sender)>;
-
 class TIdTCPConnection : public TIdComponent {
 public:
   TIdTCPConnection();
