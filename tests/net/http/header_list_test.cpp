@@ -124,9 +124,9 @@ TEST(HeaderListPut, WithoutFoldingKeepsContinuationLinesAndOneLongLine) {
 
 // Folding at the width every list starts with and at the width of the raw
 // header lists of the records.
-class HeaderListFold : public ::testing::TestWithParam<int32_t> {};
+class HeaderListFoldAtWidth : public ::testing::TestWithParam<int32_t> {};
 
-TEST_P(HeaderListFold, BreaksAtBlanksWithinTheWidthAndUnfoldsBack) {
+TEST_P(HeaderListFoldAtWidth, BreaksAtBlanksWithinTheWidthAndUnfoldsBack) {
   const int32_t width = GetParam();
   TIdHeaderList list(width);
   const std::string value = words(width / 3, 5);
@@ -152,8 +152,6 @@ TEST_P(HeaderListFold, BreaksAtBlanksWithinTheWidthAndUnfoldsBack) {
   EXPECT_EQ(linesOf(list), (std::vector<std::string>{"X-Long: short"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, HeaderListFold, ::testing::Values(78, 1024));
-
 TEST(HeaderListFold, TwoHundredCharactersAtWidth78) {
   TIdHeaderList list;
   const std::string value = words(40, 4);  // 199 characters
@@ -167,16 +165,15 @@ TEST(HeaderListFold, TwoHundredCharactersAtWidth78) {
   EXPECT_EQ(list.ValueOf("X"), value);
 }
 
-TEST(HeaderListFold, CommasBreakAndGainABlankWhenUnfolded) {
-  TIdHeaderList list;
+TEST_P(HeaderListFoldAtWidth, CommasBreakAndGainABlankWhenUnfolded) {
+  TIdHeaderList list(GetParam());
   std::string value;
-  for (int i = 0; i < 20; ++i) value += (i ? "," : "") + std::string(6, static_cast<char>('a' + i));
+  for (int i = 0; i < GetParam() / 6; ++i) value += (i ? "," : "") + std::string(6, static_cast<char>('a' + i % 26));
   list.PutValue("Accept", value);
   ASSERT_GT(list.Count(), 1);
   EXPECT_EQ(list.Strings(0).back(), ',');
   EXPECT_EQ(list.Strings(1)[0], ' ');
-  std::string unfolded = list.ValueOf("Accept");
-  EXPECT_NE(unfolded, value);
+  const std::string unfolded = list.ValueOf("Accept");
   EXPECT_EQ(unfolded.size(), value.size() + static_cast<size_t>(list.Count() - 1));
   EXPECT_NE(unfolded.find(", "), std::string::npos);
 }
@@ -191,19 +188,22 @@ TEST(HeaderListFold, NeverBreaksAValueWithoutABreakCharacter) {
   EXPECT_EQ(list.ValueOf("A"), unbroken);
 }
 
-TEST(HeaderListFold, NeverBreaksInsideDoubleQuotes) {
-  const std::string quoted = "\"" + words(30, 5) + "\"";
-  TIdHeaderList list;
+TEST_P(HeaderListFoldAtWidth, NeverBreaksInsideDoubleQuotes) {
+  const int count = GetParam() / 3;
+  const std::string quoted = "\"" + words(count, 5) + "\"";
+  TIdHeaderList list(GetParam());
   list.PutValue("Q", quoted + "xx");
   EXPECT_EQ(linesOf(list), (std::vector<std::string>{"Q:", " " + quoted + "xx"}));
 
   // After the closing quote, breaking resumes.
-  const std::string mixed = quoted + " " + words(30, 5);
+  const std::string mixed = quoted + " " + words(count, 5);
   list.PutValue("Q", mixed);
   EXPECT_GT(list.Count(), 2);
   EXPECT_EQ(list.Strings(1), " " + quoted);
   EXPECT_EQ(list.ValueOf("Q"), mixed);
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, HeaderListFoldAtWidth, ::testing::Values(78, 1024));
 
 TEST(HeaderListFold, TabsBreakAndAnExistingFoldIsKept) {
   TIdHeaderList list(20);
