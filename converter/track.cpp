@@ -12,6 +12,11 @@ extern "C" {
 #include "converter/picture_fit.h"
 
 namespace converter {
+namespace {
+
+constexpr double AudioGapTolerance = 0.1;  // seconds
+
+}  // namespace
 
 FrameShape FrameShape::of(const AVFrame& frame) {
   FrameShape shape;
@@ -84,15 +89,26 @@ void Track::filter(AVFrame* frame) {
   drainChain();
 }
 
+// Audio that stops short of where the chain ends is filled with silence, so
+// the next chain's audio starts at its own time.
 void Track::closeChain(double endsAt) {
-  if (!chain_) return;
-  chain_->close(chainTimestamp(endsAt));
-  drainChain();
-  chain_.reset();
+  if (chain_) {
+    chain_->close(chainTimestamp(endsAt));
+    drainChain();
+    chain_.reset();
+  }
+  if (type_ == AVMEDIA_TYPE_AUDIO) encoder_.padAudioTo(endsAt);
 }
 
 void Track::drainChain() {
-  while (chain_->pull(filtered_.get())) encoder_.encode(filtered_.get(), chain_->outputTimeBase());
+  while (chain_->pull(filtered_.get())) {
+    // Audio is placed by sample count; only a real hole in the source's
+    // timestamps, not their rounding, is filled.
+    const double startsAt = filtered_->pts * av_q2d(chain_->outputTimeBase());
+    if (type_ == AVMEDIA_TYPE_AUDIO && startsAt - encoder_.position() > AudioGapTolerance)
+      encoder_.padAudioTo(startsAt);
+    encoder_.encode(filtered_.get(), chain_->outputTimeBase());
+  }
 }
 
 int64_t Track::chainTimestamp(double timelineSeconds) const {
@@ -137,10 +153,9 @@ std::unique_ptr<FilterChain> Track::chainFor(const AVFrame& frame, double starts
   const std::string source = fmt::format("time_base={}/{}:sample_rate={}:sample_fmt={}:channel_layout={}",
                                          timeBase.num, timeBase.den, frame.sample_rate,
                                          av_get_sample_fmt_name(AVSampleFormat(frame.format)), sourceLayout);
-  const int64_t samples = std::llround((endsAt - startsAt) * target.sampleRate);
-  const std::string filters = fmt::format(
-      "atrim=start={}:end={},aformat=sample_fmts={}:sample_rates={}:channel_layouts={},apad=whole_len={}",
-      startsAt, endsAt, av_get_sample_fmt_name(target.sampleFormat), target.sampleRate, outputLayout, samples);
+  const std::string filters =
+      fmt::format("atrim=start={}:end={},aformat=sample_fmts={}:sample_rates={}:channel_layouts={}", startsAt,
+                  endsAt, av_get_sample_fmt_name(target.sampleFormat), target.sampleRate, outputLayout);
   return std::make_unique<FilterChain>(type_, source, filters);
 }
 

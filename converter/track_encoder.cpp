@@ -1,5 +1,8 @@
 #include "converter/track_encoder.h"
 
+#include <algorithm>
+#include <cmath>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
@@ -75,7 +78,25 @@ void TrackEncoder::encode(AVFrame* frame, AVRational frameTimeBase) {
   av_frame_unref(frame);
 }
 
+void TrackEncoder::padAudioTo(double seconds) {
+  constexpr int64_t SilenceFrameSamples = 4096;
+  int64_t missing = std::llround(seconds * encoder_->sample_rate) - samplesTaken_;
+  while (missing > 0) {
+    Frame silence = allocateFrame();
+    silence->nb_samples = int(std::min(missing, SilenceFrameSamples));
+    silence->format = encoder_->sample_fmt;
+    silence->sample_rate = encoder_->sample_rate;
+    check(av_channel_layout_copy(&silence->ch_layout, &encoder_->ch_layout), messages::CannotEncode);
+    check(av_frame_get_buffer(silence.get(), 0), messages::CannotEncode);
+    av_samples_set_silence(silence->extended_data, 0, silence->nb_samples, encoder_->ch_layout.nb_channels,
+                           encoder_->sample_fmt);
+    missing -= silence->nb_samples;
+    encodeAudio(silence.get());
+  }
+}
+
 void TrackEncoder::encodeAudio(AVFrame* frame) {
+  samplesTaken_ += frame->nb_samples;
   if (!samples_) {
     frame->pts = samplesSent_;
     samplesSent_ += frame->nb_samples;
@@ -128,7 +149,7 @@ void TrackEncoder::send(AVFrame* frame) {
 }
 
 double TrackEncoder::position() const {
-  if (encoder_->codec_type == AVMEDIA_TYPE_AUDIO) return samplesSent_ / double(encoder_->sample_rate);
+  if (encoder_->codec_type == AVMEDIA_TYPE_AUDIO) return samplesTaken_ / double(encoder_->sample_rate);
   if (lastVideoTimestamp_ == AV_NOPTS_VALUE) return 0.0;
   return (lastVideoTimestamp_ + 1) * av_q2d(encoder_->time_base);
 }

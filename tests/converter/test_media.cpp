@@ -66,6 +66,23 @@ const std::string& truncatedFlashVideo() {
   return path;
 }
 
+const std::string& changingFlashVideo() {
+  static const std::string path = [] {
+    const std::string first = pathInWorkFolder("part1.flv");
+    const std::string second = pathInWorkFolder("part2.flv");
+    run("ffmpeg -nostdin -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=sample_rate=44100"
+        " -t 1 -c:v flv -c:a libmp3lame -ac 2 " + quoted(first));
+    run("ffmpeg -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=sample_rate=22050"
+        " -t 1 -c:v flv -c:a libmp3lame -ac 1 " + quoted(second));
+    const std::string list = pathInWorkFolder("parts.txt");
+    std::ofstream(list) << "file " << quoted(first) << "\nfile " << quoted(second) << "\n";
+    const std::string made = pathInWorkFolder("joined.flv");
+    run("ffmpeg -nostdin -y -f concat -safe 0 -i " + quoted(list) + " -c copy " + quoted(made));
+    return made;
+  }();
+  return path;
+}
+
 ProbeFields Probe::stream(const std::string& codecType) const {
   for (const ProbeFields& fields : streams)
     if (fields.at("codec_type") == codecType) return fields;

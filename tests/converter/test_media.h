@@ -19,6 +19,10 @@ const std::string& flashVideo();
 // The first part of flashVideo(), as a stopped download leaves it.
 const std::string& truncatedFlashVideo();
 
+// Two seconds whose second half changes picture size, sample rate and
+// channels, as a file joined from two recordings does.
+const std::string& changingFlashVideo();
+
 std::string pathInWorkFolder(const std::string& name);
 bool fileExists(const std::string& path);
 

@@ -24,6 +24,20 @@ TEST(ConverterTimeline, ClipsPlayInTurnForTheirSpans) {
   EXPECT_EQ(edit.GetTimelineDuration(), 0.0);
 }
 
+// A new picture size, sample rate or channel count mid-stream needs new
+// filters; neither track may grow or shrink there.
+TEST(ConverterTimeline, SourceChangingShapeMidStreamKeepsItsLength) {
+  TVideoEdit edit;
+  loadWholeFile(edit, changingFlashVideo());
+  const double duration = edit.GetTimelineDuration();
+  EXPECT_NEAR(duration, 2.0, 0.15);
+  const std::string output = pathInWorkFolder("joined.avi");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  Probe written = probe(output);
+  EXPECT_EQ(written.stream("video")["width"], "320");
+  EXPECT_NEAR(written.duration(), duration, duration * 0.05);
+}
+
 TEST(ConverterTimeline, EndPastTheFileIsCutToIt) {
   TVideoEdit edit;
   const double duration = edit.GetFileDuration(flashVideo());
