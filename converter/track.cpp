@@ -1,5 +1,6 @@
 #include "converter/track.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <fmt/format.h>
@@ -76,15 +77,17 @@ void Track::endClip() {
 
 void Track::filter(AVFrame* frame) {
   const TimelineClip& clip = clips_[nextClip_];
-  const double timelineSeconds = std::max(0.0, reader_->secondsOf(*frame) - clip.start) + clipOffset_;
-  if (!chain_ || !(FrameShape::of(*frame) == chainShape_)) {
-    const double startsAt = chain_ ? timelineSeconds : clipOffset_;
+  const double timelineSeconds = reader_->secondsOf(*frame) - clip.start + clipOffset_;
+  if (!chain_ || FrameShape::of(*frame) != chainShape_) {
+    // A clip's first chain covers it from its start; a later one from the
+    // frame that needed it.
+    const double startsAt = chain_ ? std::max(timelineSeconds, clipOffset_) : clipOffset_;
     closeChain(startsAt);
     chainTimeBase_ = type_ == AVMEDIA_TYPE_VIDEO ? reader_->timeBase() : AVRational{1, frame->sample_rate};
     chain_ = chainFor(*frame, startsAt);
     chainShape_ = FrameShape::of(*frame);
   }
-  frame->pts = chainTimestamp(reader_->secondsOf(*frame) - clip.start + clipOffset_);
+  frame->pts = chainTimestamp(timelineSeconds);
   chain_->push(frame);
   drainChain();
 }
