@@ -57,11 +57,13 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
   VideoTarget target;
   target.encoder = encoderNamed(row.encoder);
   target.pixelFormat = row.pixelFormat != AV_PIX_FMT_NONE ? row.pixelFormat : rawPixelFormat(settings.videoSampleSize);
-  if (settings.width < 0 || settings.height < 0) fail(messages::BadOutputSize);
-  target.width = row.width ? row.width : settings.width ? settings.width : source.width;
-  target.height = row.height ? row.height : settings.height ? settings.height : source.height;
-  target.width = roundedDown(target.width, row.sizeMultiple);
-  target.height = roundedDown(target.height, row.sizeMultiple);
+  const auto side = [&](int fixed, int chosen, int ofSource) {
+    if (fixed) return fixed;
+    if (chosen < 0) fail(messages::BadOutputSize);
+    return roundedDown(chosen ? chosen : ofSource, row.sizeMultiple);
+  };
+  target.width = side(row.width, settings.width, source.width);
+  target.height = side(row.height, settings.height, source.height);
   if (row.displayAspect.num > 0)
     target.sampleAspect = av_mul_q(row.displayAspect, AVRational{target.height, target.width});
   target.frameRate = rateTheEncoderTakes(*target.encoder, row.frameRate.num > 0 ? row.frameRate : chosenRate(settings, source));

@@ -84,6 +84,27 @@ TEST(ConverterOutputTypes, EachTypeWritesItsContainerCodecsSizeAndRate) {
   }
 }
 
+// A width of 40000 arrives as the 16-bit value -25536; only a format that
+// fixes its size can still be written.
+TEST(ConverterOutputTypes, NegativeChosenSizeFailsUnlessTheFormatFixesTheSize) {
+  const struct {
+    TOutputType type;
+    bool written;
+  } cases[] = {{otAVI, false}, {otDVD_PAL, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    TVideoEdit edit;
+    ASSERT_TRUE(edit.AddVideoClip(flashVideo(), 0.0, 1.0, 0)) << edit.LastError();
+    edit.OutputType = c.type;
+    edit.OutputFileWidth = -25536;
+    const std::string output = pathInWorkFolder("negative-size.out");
+    EXPECT_EQ(edit.SaveOutputFile(output), c.written);
+    EXPECT_EQ(edit.LastError(), c.written ? "" : "The output size is not valid");
+    EXPECT_EQ(fileExists(output), c.written);
+    std::remove(output.c_str());
+  }
+}
+
 TEST(ConverterOutputTypes, ValueOutsideTheTableFailsWithoutWriting) {
   for (const int type : {-1, 16}) {
     SCOPED_TRACE(type);
