@@ -24,7 +24,7 @@ constexpr int32_t SecondsPerDay = 86400;
 
 TIdEntityHeaderInfo::TIdEntityHeaderInfo() { TIdEntityHeaderInfo::ResetFields(); }
 
-void TIdEntityHeaderInfo::SetContentLength(int32_t length) {
+void TIdEntityHeaderInfo::SetContentLength(int64_t length) {
   ContentLengthValue = length;
   LengthGiven = length >= 0;
 }
@@ -50,7 +50,7 @@ void TIdEntityHeaderInfo::ParseHeaders() {
   ContentEncoding = HeaderLines.ValueOf("Content-Encoding");
   ContentLanguage = HeaderLines.ValueOf("Content-Language");
   ContentType = HeaderLines.ValueOf("Content-Type");
-  SetContentLength(StrToIntDef(Trim(HeaderLines.ValueOf("Content-Length")), -1));
+  SetContentLength(StrToInt64Def(Trim(HeaderLines.ValueOf("Content-Length")), -1));
   Date = InternetDateToLocal(HeaderLines.ValueOf("Date"));
   LastModified = InternetDateToLocal(HeaderLines.ValueOf("Last-Modified"));
   parseExpires();

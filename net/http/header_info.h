@@ -25,8 +25,9 @@ public:
   virtual void ResetFields();
 
   // -1 when absent. Setting it also records whether a length is known.
-  int32_t ContentLength() const { return ContentLengthValue; }
-  void SetContentLength(int32_t length);
+  // 64-bit so that a video of 2 GiB or more keeps its length.
+  int64_t ContentLength() const { return ContentLengthValue; }
+  void SetContentLength(int64_t length);
 
   std::string CacheControl;  // sent, never read from a message
   TIdHeaderList HeaderLines{1024};
@@ -51,7 +52,7 @@ protected:
 private:
   void parseExpires();
 
-  int32_t ContentLengthValue = -1;
+  int64_t ContentLengthValue = -1;
 };
 
 class TIdRequestHeaderInfo : public TIdEntityHeaderInfo {

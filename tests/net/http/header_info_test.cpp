@@ -216,14 +216,15 @@ TEST_F(WithFakeBasicScheme, AnotherProxyServerOrPortDiscardsTheScheme) {
 
 struct LengthCase {
   const char* line;
-  int32_t length;
+  int64_t length;
   bool given;
 };
 
 TEST(ResponseParse, ContentLengthForms) {
   for (const LengthCase& c : {LengthCase{"Content-Length:  42 ", 42, true}, LengthCase{"Content-Length: 0", 0, true},
                               LengthCase{"Content-Length: abc", -1, false}, LengthCase{"Content-Length: -5", -5, false},
-                              LengthCase{"Content-Length: 99999999999", -1, false}, LengthCase{"Server: x", -1, false}}) {
+                              LengthCase{"Content-Length: 3000000000", 3000000000, true},
+                              LengthCase{"Content-Length: 99999999999999999999", -1, false}, LengthCase{"Server: x", -1, false}}) {
     SCOPED_TRACE(c.line);
     const auto response = responseWith({c.line});
     EXPECT_EQ(response->ContentLength(), c.length);
