@@ -18,6 +18,7 @@ inline constexpr const char* UnknownEncoderOption = "The encoder does not know t
 inline constexpr const char* UnknownMuxerOption = "The output format does not know the option";
 inline constexpr const char* MissingEncoder = "This FFmpeg build has no encoder";
 inline constexpr const char* CannotEncode = "Cannot encode";
+inline constexpr const char* OutputIsASource = "The output file is a source of the timeline";
 inline constexpr const char* CannotCreateOutput = "Cannot create the output file";
 inline constexpr const char* CannotWriteOutput = "Cannot write the output file";
 inline constexpr const char* UnknownOutputType = "Unknown output type";

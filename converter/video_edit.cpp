@@ -1,6 +1,7 @@
 #include "converter/video_edit.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 #include "converter/conversion.h"
@@ -110,6 +111,14 @@ bool TVideoEdit::SaveOutputFile(const std::string& FileName) {
 
 void TVideoEdit::save(const std::string& fileName) {
   if (videoClips_.empty() && audioClips_.empty()) converter::fail(messages::TimelineEmpty);
+  // Creating the output would empty a source before it is read.
+  for (const auto* track : {&videoClips_, &audioClips_}) {
+    for (const TimelineClip& clip : *track) {
+      std::error_code unknown;
+      if (std::filesystem::equivalent(fileName, clip.path, unknown))
+        converter::fail(std::string(messages::OutputIsASource) + " '" + fileName + "'");
+    }
+  }
 
   converter::OutputSettings settings;
   settings.outputType = OutputType;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "test_media.h"
@@ -73,6 +74,15 @@ TEST(ConverterBadInput, OutputFolderThatCannotBeWrittenFails) {
     EXPECT_EQ(edit.LastError().substr(0, expected.size()), expected);
     EXPECT_EQ(completions, 0);
   }
+}
+
+TEST(ConverterBadInput, OutputOntoASourceFailsAndKeepsTheSource) {
+  TVideoEdit edit;
+  loadWholeFile(edit, flashVideo());
+  const auto sizeBefore = std::filesystem::file_size(flashVideo());
+  EXPECT_FALSE(edit.SaveOutputFile(flashVideo()));
+  EXPECT_EQ(edit.LastError(), "The output file is a source of the timeline '" + flashVideo() + "'");
+  EXPECT_EQ(std::filesystem::file_size(flashVideo()), sizeBefore);
 }
 
 TEST(ConverterBadInput, EmptyTimelineFails) {
