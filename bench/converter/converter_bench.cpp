@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "converter/video_edit.h"
 
@@ -153,7 +154,10 @@ int compare(const std::string& self, const std::string& source, const std::strin
                c.name, us.wallSeconds, us.cpuSeconds, us.peakKilobytes / 1024.0, them.wallSeconds, them.cpuSeconds,
                them.peakKilobytes / 1024.0, wallRatio, us.cpuSeconds / them.cpuSeconds, memoryRatio);
   }
-  fmt::print("\nGoal: wall x <= 1.10 and mem x <= 1.20 in every case: {}\n", withinGoal ? "met" : "NOT met");
+  fmt::print("\nGoal: wall x <= 1.10 and mem x <= 1.20 in every case: {}\n\nCommand lines:\n",
+             withinGoal ? "met" : "NOT met");
+  for (const BenchCase& c : Cases)
+    fmt::print("  {}: ffmpeg -i SOURCE {} OUTPUT\n", c.name, fmt::join(c.ffmpegArguments, " "));
   return 0;
 }
 
@@ -169,6 +173,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s SOURCE WORK_FOLDER [REPEATS]\n", argv[0]);
     return 2;
   }
-  const int repeats = argc == 4 ? std::max(1, std::atoi(argv[3])) : 3;
+  const int repeats = argc == 4 ? std::max(1, std::atoi(argv[3])) : 5;
   return compare(argv[0], argv[1], argv[2], repeats);
 }
