@@ -28,7 +28,8 @@ AVPixelFormat rawPixelFormat(int videoSampleSize) {
 int roundedDown(int value, int multiple) { return std::max(multiple, value - value % multiple); }
 
 AVRational chosenRate(const OutputSettings& settings, const MediaInfo& source) {
-  if (settings.frameRate > 0.0) return av_d2q(settings.frameRate, 1001000);
+  // The rate arrives as a float: 29.97 means 30000/1001, so keep denominators small.
+  if (settings.frameRate > 0.0) return av_d2q(settings.frameRate, 1001);
   return source.frameRate.num > 0 && source.frameRate.den > 0 ? source.frameRate : FallbackFrameRate;
 }
 
