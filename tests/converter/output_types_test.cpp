@@ -84,6 +84,18 @@ TEST(ConverterOutputTypes, EachTypeWritesItsContainerCodecsSizeAndRate) {
   }
 }
 
+// The program passes the rate as a float; 29.97 is the NTSC rate, not a
+// fraction with a denominator in the millions.
+TEST(ConverterOutputTypes, ChosenRateOf29_97IsTheNtscRate) {
+  TVideoEdit edit;
+  ASSERT_TRUE(edit.AddVideoClip(flashVideo(), 0.0, 1.0, 0)) << edit.LastError();
+  edit.OutputType = otAVI;
+  edit.FrameRate = 29.97f;
+  const std::string output = pathInWorkFolder("ntsc-rate.avi");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  EXPECT_EQ(probe(output).stream("video")["r_frame_rate"], "30000/1001");
+}
+
 // A width of 40000 arrives as the 16-bit value -25536; only a format that
 // fixes its size can still be written.
 TEST(ConverterOutputTypes, NegativeChosenSizeFailsUnlessTheFormatFixesTheSize) {
