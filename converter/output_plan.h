@@ -17,7 +17,7 @@ extern "C" {
 namespace converter {
 
 struct OutputSettings {
-  int outputType = 8;
+  int outputType = -1;  // an index into the output type table
   int width = 0;  // 0: the source's
   int height = 0;
   double frameRate = 0.0;  // 0: the source's
