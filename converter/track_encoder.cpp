@@ -74,6 +74,9 @@ void TrackEncoder::encode(AVFrame* frame, AVRational frameTimeBase) {
   lastVideoTimestamp_ = timestamp;
   frame->pts = timestamp;
   frame->pict_type = AV_PICTURE_TYPE_NONE;
+  // A fixed quantiser is read from each frame; without it the encoder falls
+  // back to its finest one.
+  frame->quality = encoder_->global_quality;
   send(frame);
   av_frame_unref(frame);
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -105,6 +107,28 @@ TEST(ConverterCompressors, EachAudioCompressorWritesAviWithMjpeg) {
     EXPECT_EQ(written.stream("video")["codec_name"], "mjpeg");
     EXPECT_EQ(written.stream("audio")["codec_name"], AudioCodecOfCompressor.at(audio[i]));
   }
+}
+
+// MJPEG is written at a fixed quantiser (3): the video must come out the
+// size the ffmpeg command line gives at that quantiser, not at the finest.
+TEST(ConverterCompressors, MjpegUsesItsQuantiserLikeTheCommandLine) {
+  TVideoEdit edit;
+  edit.VideoCompressor = indexOf(namesOf(edit.VideoCompressors), "MJPEG Compressor");
+  edit.AudioCompressor = indexOf(namesOf(edit.AudioCompressors), "PCM");
+  ASSERT_TRUE(edit.AddVideoClip(flashVideo(), 0.0, 2.0, 0)) << edit.LastError();
+  edit.OutputType = otAVI;
+  edit.UseVideoCompressor = true;
+  const std::string ours = pathInWorkFolder("ours-mjpeg.avi");
+  ASSERT_TRUE(edit.SaveOutputFile(ours)) << edit.LastError();
+
+  const std::string reference = pathInWorkFolder("reference-mjpeg.avi");
+  ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -i '" + flashVideo() +
+                         "' -t 2 -an -c:v mjpeg -q:v 3 -pix_fmt yuvj420p '" + reference + "'")
+                            .c_str()),
+            0);
+  const double ourSize = double(std::filesystem::file_size(ours));
+  const double referenceSize = double(std::filesystem::file_size(reference));
+  EXPECT_NEAR(ourSize / referenceSize, 1.0, 0.05);
 }
 
 // Uncompressed frames take their depth from VideoSampleSize.
