@@ -34,18 +34,14 @@ DanteServer::DanteServer() {
 }
 
 std::string DanteServer::Config(int port) const {
-  // danted drops to these users for its helpers; they exist only when run
-  // as root, which the tests are.
-  const std::string users = ::geteuid() == 0 ? "user.privileged: root\nuser.unprivileged: nobody\n" : "";
   return fmt::format(
       "logoutput: {log}\n"
       "internal: 127.0.0.1 port = {port}\n"
       "external: 127.0.0.1\n"
       "clientmethod: none\n"
       "socksmethod: none\n"
-      "{users}"
       "client pass {{ from: 127.0.0.0/8 to: 0.0.0.0/0 }}\n"
       "socks pass {{ from: 127.0.0.0/8 to: 127.0.0.0/8 }}\n"
       "socks block {{ from: 0.0.0.0/0 to: 0.0.0.0/0 }}\n",
-      fmt::arg("log", Folder.File(LogName)), fmt::arg("port", port), fmt::arg("users", users));
+      fmt::arg("log", Folder.File(LogName)), fmt::arg("port", port));
 }

@@ -43,8 +43,30 @@ void bindOver(const std::string& source, const char* target) {
   if (::mount(source.c_str(), target, nullptr, MS_BIND, nullptr) != 0) failSetup(std::string("mounting over ") + target);
 }
 
+void writeProcFile(const char* path, const std::string& text) {
+  UniqueFd file(::open(path, O_WRONLY | O_CLOEXEC));
+  if (file.Get() < 0 || ::write(file.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+    failSetup(std::string("writing ") + path);
+}
+
+// Root makes the namespaces directly; anyone else first gets a user namespace
+// in which they are root, so the suite also runs without privileges.
+void unshareNetworkAndMounts() {
+  if (::geteuid() == 0) {
+    if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) failSetup("unshare");
+    return;
+  }
+  const uid_t uid = ::geteuid();
+  const gid_t gid = ::getegid();
+  if (::unshare(CLONE_NEWUSER | CLONE_NEWNET | CLONE_NEWNS) != 0)
+    failSetup("unshare (needs root or unprivileged user namespaces)");
+  writeProcFile("/proc/self/setgroups", "deny");
+  writeProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+  writeProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+}
+
 void enterNamespace(const TempFolder& files) {
-  if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) failSetup("unshare (the tests must run as root)");
+  unshareNetworkAndMounts();
   // Keep the bind mounts inside this namespace.
   if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) failSetup("making / private");
   bringLoopbackUp();
