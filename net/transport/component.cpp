@@ -11,7 +11,9 @@ const std::array<const char*, ftpAborted + 1> StatusTexts = {
 
 TIdComponent::TIdComponent() {
   std::lock_guard<std::mutex> guard(StackLock);
-  if (StackUsers++ == 0) SharedStack = new TIdStackWindows();
+  // Counted only once the stack exists, so a failed start leaves no user behind.
+  if (StackUsers == 0) SharedStack = new TIdStackWindows();
+  ++StackUsers;
 }
 
 TIdComponent::~TIdComponent() {
