@@ -27,20 +27,29 @@ void markBlocks(TIdConnectionIntercept& intercept, const std::string& name, Line
   intercept.OnSend = [mark](TIdConnectionIntercept*, TStream& stream) { mark(stream); };
 }
 
-TEST(Intercept, ChainOrderInBothDirections) {
-  ScriptedPeer peer({script::Receive(4)});
+// A client on a scripted peer with two marking intercepts chained
+// outer -> inner.
+class InterceptChain : public ::testing::Test {
+protected:
+  void Open(int port) {
+    markBlocks(outer, "<outer>", log);
+    markBlocks(inner, "<inner>", log);
+    outer.SetNextIntercept(&inner);
+    client.SetIntercept(&outer);
+    client.SetHost("127.0.0.1");
+    client.SetPort(port);
+    client.OpenConnection();
+  }
+
   TIdConnectionIntercept outer;
   TIdConnectionIntercept inner;
   Lines log;
-  markBlocks(outer, "<outer>", log);
-  markBlocks(inner, "<inner>", log);
-  outer.SetNextIntercept(&inner);
-
   TIdTCPClient client;
-  client.SetIntercept(&outer);
-  client.SetHost("127.0.0.1");
-  client.SetPort(peer.Port());
-  client.OpenConnection();
+};
+
+TEST_F(InterceptChain, AttachAndSendRunOuterFirstDetachInnerFirst) {
+  ScriptedPeer peer({script::Receive(4)});
+  Open(peer.Port());
   client.WriteText("out!");
   client.CloseConnection();
 
@@ -48,19 +57,9 @@ TEST(Intercept, ChainOrderInBothDirections) {
   EXPECT_EQ(peer.Received(), "out!<outer><inner>");
 }
 
-TEST(Intercept, ReceivedBytesArePassedThroughTheChainInnerFirst) {
+TEST_F(InterceptChain, ReceivedBytesArePassedThroughTheChainInnerFirst) {
   ScriptedPeer peer({script::Send("in")});
-  TIdConnectionIntercept outer;
-  TIdConnectionIntercept inner;
-  Lines log;
-  markBlocks(outer, "<outer>", log);
-  markBlocks(inner, "<inner>", log);
-  outer.SetNextIntercept(&inner);
-  TIdTCPClient client;
-  client.SetIntercept(&outer);
-  client.SetHost("127.0.0.1");
-  client.SetPort(peer.Port());
-  client.OpenConnection();
+  Open(peer.Port());
   EXPECT_EQ(client.ReadAvailable(), "in<inner><outer>");
 }
 
