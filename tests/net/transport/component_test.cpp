@@ -6,32 +6,16 @@
 #include <vector>
 
 #include "net/transport/stack.h"
+#include "tests/net/transport/event_log.h"
 
 namespace {
-
-// Records every work and status event as one line of text.
-struct EventLog {
-  std::vector<std::string> lines;
-  void attach(TIdComponent& c) {
-    c.OnWorkBegin = [this](TIdComponent*, TWorkMode m, int64_t size) {
-      lines.push_back("begin " + std::to_string(m) + " " + std::to_string(size));
-    };
-    c.OnWork = [this](TIdComponent*, TWorkMode m, int64_t count) {
-      lines.push_back("work " + std::to_string(m) + " " + std::to_string(count));
-    };
-    c.OnWorkEnd = [this](TIdComponent*, TWorkMode m) { lines.push_back("end " + std::to_string(m)); };
-    c.OnStatus = [this](TIdComponent*, TIdStatus s, const std::string& text) {
-      lines.push_back("status " + std::to_string(s) + " " + text);
-    };
-  }
-};
 
 using Lines = std::vector<std::string>;
 
 TEST(WorkBrackets, OnlyTheOutermostBracketFiresAndTotalsRunAcrossNesting) {
   TIdComponent c;
   EventLog log;
-  log.attach(c);
+  log.AttachWork(c);
   c.StartWork(wmRead, 3000);
   c.AddWork(wmRead, 100);
   c.StartWork(wmRead, 50);
@@ -39,7 +23,7 @@ TEST(WorkBrackets, OnlyTheOutermostBracketFiresAndTotalsRunAcrossNesting) {
   c.FinishWork(wmRead);
   c.AddWork(wmRead, 10);
   c.FinishWork(wmRead);
-  EXPECT_EQ(log.lines, (Lines{"begin 0 3000", "work 0 100", "work 0 150", "work 0 160", "end 0"}));
+  EXPECT_EQ(log.Lines, (Lines{"read begin 3000", "read 100", "read 150", "read 160", "read end"}));
   EXPECT_EQ(c.WorkInfo(wmRead).WorkSize, 3000);
   EXPECT_EQ(c.WorkInfo(wmRead).WorkLevel, 0);
 }
@@ -47,23 +31,23 @@ TEST(WorkBrackets, OnlyTheOutermostBracketFiresAndTotalsRunAcrossNesting) {
 TEST(WorkBrackets, AddWorkOutsideABracketFiresNothingAndKeepsThePosition) {
   TIdComponent c;
   EventLog log;
-  log.attach(c);
+  log.AttachWork(c);
   c.AddWork(wmWrite, 500);
-  EXPECT_TRUE(log.lines.empty());
+  EXPECT_TRUE(log.Lines.empty());
   EXPECT_EQ(c.WorkInfo(wmWrite).WorkPosition, 0);
 }
 
 TEST(WorkBrackets, ReadAndWriteCountSeparately) {
   TIdComponent c;
   EventLog log;
-  log.attach(c);
+  log.AttachWork(c);
   c.StartWork(wmRead, 10);
   c.StartWork(wmWrite, 20);
   c.AddWork(wmWrite, 5);
   c.AddWork(wmRead, 7);
   c.FinishWork(wmWrite);
   c.FinishWork(wmRead);
-  EXPECT_EQ(log.lines, (Lines{"begin 0 10", "begin 1 20", "work 1 5", "work 0 7", "end 1", "end 0"}));
+  EXPECT_EQ(log.Lines, (Lines{"read begin 10", "write begin 20", "write 5", "read 7", "write end", "read end"}));
 }
 
 TEST(WorkBrackets, CountsPastTwoGigabytes) {
@@ -81,15 +65,21 @@ TEST(StatusReports, TextsAreFormattedWithTheArgumentOrAnEmptyText) {
   TIdComponent c;
   EventLog log;
   c.ReportStatus(hsConnected);  // no handler: nothing happens
-  log.attach(c);
+  std::vector<TIdStatus> statuses;
+  c.OnStatus = [&](TIdComponent*, TIdStatus status, const std::string& text) {
+    statuses.push_back(status);
+    log.Lines.push_back(text);
+  };
   c.ReportStatus(hsResolving, "example.test");
   c.ReportStatus(hsConnecting, "127.0.0.1");
   c.ReportStatus(hsConnected, "ignored host");
   c.ReportStatus(hsDisconnected);
   c.ReportStatus(hsStatusText);
   c.ReportStatus(hsStatusText, "free text");
-  EXPECT_EQ(log.lines, (Lines{"status 0 Resolving hostname example.test.", "status 1 Connecting to 127.0.0.1.",
-                              "status 2 Connected.", "status 4 Disconnected.", "status 5 ", "status 5 free text"}));
+  EXPECT_EQ(log.Lines, (Lines{"Resolving hostname example.test.", "Connecting to 127.0.0.1.",
+                              "Connected.", "Disconnected.", "", "free text"}));
+  EXPECT_EQ(statuses, (std::vector<TIdStatus>{hsResolving, hsConnecting, hsConnected, hsDisconnected, hsStatusText,
+                                              hsStatusText}));
 }
 
 TEST(StackLifetime, TheSharedStackLivesWhileAnyComponentLives) {

@@ -12,15 +12,19 @@ struct EventLog {
   std::vector<std::string> Lines;
 
   void Attach(TIdTCPConnection& connection) {
-    connection.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, int64_t size) {
-      Lines.push_back(modeName(mode) + " begin " + std::to_string(size));
-    };
-    connection.OnWork = [this](TIdComponent*, TWorkMode mode, int64_t count) {
-      Lines.push_back(modeName(mode) + " " + std::to_string(count));
-    };
-    connection.OnWorkEnd = [this](TIdComponent*, TWorkMode mode) { Lines.push_back(modeName(mode) + " end"); };
+    AttachWork(connection);
     AttachStatus(connection);
     connection.OnDisconnected = [this](TIdComponent*) { Lines.push_back("OnDisconnected"); };
+  }
+
+  void AttachWork(TIdComponent& component) {
+    component.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, int64_t size) {
+      Lines.push_back(modeName(mode) + " begin " + std::to_string(size));
+    };
+    component.OnWork = [this](TIdComponent*, TWorkMode mode, int64_t count) {
+      Lines.push_back(modeName(mode) + " " + std::to_string(count));
+    };
+    component.OnWorkEnd = [this](TIdComponent*, TWorkMode mode) { Lines.push_back(modeName(mode) + " end"); };
   }
 
   void AttachStatus(TIdComponent& component) {
