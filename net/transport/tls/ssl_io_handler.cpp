@@ -1,0 +1,3 @@
+#include "net/transport/tls/ssl_io_handler.h"
+
+void TIdSSLIOHandlerSocket::SetPlainMode(bool value) { FPlainMode = value; }
