@@ -1,0 +1,128 @@
+#pragma once
+// The HTTP client component: a TCP client that sends one request at a time
+// over its own connection and reads the response, following redirects,
+// answering authentication challenges, keeping cookies and reusing the
+// connection when the server allows it. TIdCustomHTTP holds the behaviour;
+// TIdHTTP is the component the program creates.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "net/http/http_protocol.h"
+#include "net/http/http_request.h"
+#include "net/http/http_response.h"
+#include "net/http/proxy_info.h"
+#include "net/http/uri.h"
+#include "net/transport/tcp_client.h"
+
+class TIdAuthentication;
+class TIdCookieManager;
+class TIdHeaderList;
+class TStream;
+
+enum TIdHTTPOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodeParams };
+using TIdHTTPOptions = std::set<TIdHTTPOption>;
+
+enum TIdHTTPNextAction { naGoToUrl, naJustExit, naUndefined, naAuthRequest };
+
+class TIdCustomHTTP;
+
+// dest, NumRedirect, Handled and VMethod may be changed by the handler.
+using TIdHTTPOnRedirectEvent = std::function<void(TIdCustomHTTP* Sender, std::string& dest, int32_t& NumRedirect,
+                                                  bool& Handled, TIdHTTPMethod& VMethod)>;
+// Handled starts false; a handler that fills in the credentials sets it.
+using TIdOnAuthorization =
+    std::function<void(TIdCustomHTTP* Sender, TIdAuthentication* Authentication, bool& Handled)>;
+
+class TIdCustomHTTP : public TIdTCPClient {
+public:
+  TIdCustomHTTP();
+  ~TIdCustomHTTP() override;
+
+  // Fetches url with GET and returns the body as text. A page larger than
+  // 64 MiB fails instead of filling the memory.
+  std::string GetAsText(const std::string& url);
+  // Fetches url with GET and writes the body into destination from its
+  // current position.
+  void GetIntoStream(const std::string& url, TStream& destination);
+  // The request loop every method runs through. upload and body may be none.
+  virtual void PerformRequest(TIdHTTPMethod method, const std::string& url, TStream* upload, TStream* body);
+
+  TIdHTTPRequest& Request() { return *Protocol->Request; }
+  // Copies the published request fields into the client's own request.
+  void SetRequest(const TIdHTTPRequest& request) { Protocol->Request->Assign(request); }
+  TIdHTTPResponse& Response() { return *Protocol->Response; }
+  const std::string& ResponseText() const { return Protocol->Response->StatusLine; }
+
+  // Referenced; an owned manager (created on the first response when
+  // AllowCookies is set) is freed when replaced or with the client.
+  TIdCookieManager* CookieManager() const { return FCookieManager; }
+  void SetCookieManager(TIdCookieManager* manager);
+  bool CookieManagerOwned() const { return OwnedCookieManager != nullptr; }
+
+  // Also set the current address's host and port.
+  void SetHost(const std::string& value) override;
+  void SetPort(int32_t value) override;
+  // A close made by the program (the Stop button) rather than by the server.
+  void CloseConnection() override;
+  // Forgets a completed authentication and resets the proxy's.
+  void DoOnDisconnected() override;
+
+  int32_t AuthAttempts = 0;
+  int32_t ProxyAuthAttempts = 0;
+  int32_t AuthRetries = 3;
+  bool AllowCookies = true;
+  TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
+  // Passes of the current call; starts from 0 on every call.
+  int32_t RedirectCount = 0;
+  int32_t RedirectMaximum = 15;
+  bool HandleRedirects = false;
+  TIdHTTPOptions HTTPOptions{hoForceEncodeParams};
+  TIdURI CurrentUri;
+  TIdProxyConnectionInfo ProxyParams;
+
+  TIdHTTPOnRedirectEvent OnRedirect;
+  TIdOnAuthorization OnAuthorization;
+  TIdOnAuthorization OnProxyAuthorization;
+
+protected:
+  friend class TIdHTTPProtocol;
+  friend class TIdHTTPResponse;
+
+  void PrepareRequest(TIdHTTPRequest& request);
+  TIdHTTPRoute ChooseRoute();
+  void OpenRoute();
+  void OpenTunnel();
+  void EnsureConnected(TIdHTTPResponse& response);
+  void SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* address);
+  // Status line and header block, again while the status is 100 Continue.
+  void ReadResponseHead(TIdHTTPProtocol& protocol);
+  TIdHTTPNextAction DecideNextAction(TIdHTTPProtocol& protocol);
+  bool AskRedirect(std::string& location, TIdHTTPMethod& method);
+  bool AskAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response);
+  bool AskProxyAuthorization(TIdHTTPResponse& response);
+  void TakeCookies(TIdHTTPResponse& response);
+  void PutCookieHeader(const TIdURI& address, TIdHTTPRequest& request);
+  // The connection runs TLS: a TLS transport that is not passing through.
+  bool RunsTls() const;
+  // Closes the connection for the exchange's own reasons.
+  void Disconnect();
+
+  std::unique_ptr<TIdHTTPProtocol> Protocol;
+  // Set by a close the program asked for, so that a body cut short by it is
+  // kept quietly while one cut short by the server is an error.
+  bool ClosedLocally = false;
+  // The host whose credentials the request carries; an Authorization line
+  // is never sent to another host that a redirect leads to.
+  std::string AuthorizedHost;
+
+private:
+  TIdCookieManager* FCookieManager = nullptr;
+  std::unique_ptr<TIdCookieManager> OwnedCookieManager;
+};
+
+// The component the program creates; all behaviour is in TIdCustomHTTP.
+class TIdHTTP : public TIdCustomHTTP {};

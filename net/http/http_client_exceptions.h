@@ -1,0 +1,27 @@
+#pragma once
+// The failures of the HTTP exchange: an HTTP status the client does not
+// accept (with the error page the server sent), an address whose protocol it
+// cannot speak, and a response that passes a limit against hostile servers.
+
+#include <cstdint>
+#include <string>
+
+#include "net/transport/exceptions.h"
+
+class EIdHTTPProtocolException : public EIdProtocolReplyError {
+public:
+  EIdHTTPProtocolException(int32_t replyCode, std::string message, std::string bodyText)
+      : EIdProtocolReplyError(replyCode, std::move(message)), BodyText(std::move(bodyText)) {}
+  // The body of the failed response.
+  std::string BodyText;
+};
+
+class EIdUnknownProtocol : public EIdException {
+public:
+  using EIdException::EIdException;
+};
+
+class EIdHTTPResponseTooLarge : public EIdException {
+public:
+  using EIdException::EIdException;
+};
