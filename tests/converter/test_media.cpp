@@ -5,17 +5,15 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <set>
 #include <stdexcept>
+
+#include "media_recipes.h"
 
 namespace converter_test {
 namespace {
-
-void run(const std::string& command) {
-  if (std::system((command + " >/dev/null 2>&1").c_str()) != 0)
-    throw std::runtime_error("command failed: " + command);
-}
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
@@ -43,43 +41,11 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0;
 }
 
-const std::string& flashVideo() {
-  static const std::string path = [] {
-    const std::string made = pathInWorkFolder("source.flv");
-    run("ffmpeg -nostdin -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100"
-        " -t 5 -c:v flv -b:v 400k -c:a libmp3lame -b:a 64k -ac 2 " + quoted(made));
-    return made;
-  }();
-  return path;
-}
-
-const std::string& truncatedFlashVideo() {
-  static const std::string path = [] {
-    const std::string made = pathInWorkFolder("stopped.flv");
-    const auto size = std::filesystem::file_size(flashVideo());
-    std::ifstream in(flashVideo(), std::ios::binary);
-    std::string bytes(size * 2 / 5, '\0');
-    in.read(bytes.data(), std::streamsize(bytes.size()));
-    std::ofstream(made, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    return made;
-  }();
-  return path;
-}
-
-const std::string& changingFlashVideo() {
-  static const std::string path = [] {
-    const std::string first = pathInWorkFolder("part1.flv");
-    const std::string second = pathInWorkFolder("part2.flv");
-    run("ffmpeg -nostdin -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=sample_rate=44100"
-        " -t 1 -c:v flv -c:a libmp3lame -ac 2 " + quoted(first));
-    run("ffmpeg -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=sample_rate=22050"
-        " -t 1 -c:v flv -c:a libmp3lame -ac 1 " + quoted(second));
-    const std::string list = pathInWorkFolder("parts.txt");
-    std::ofstream(list) << "file " << quoted(first) << "\nfile " << quoted(second) << "\n";
-    const std::string made = pathInWorkFolder("joined.flv");
-    run("ffmpeg -nostdin -y -f concat -safe 0 -i " + quoted(list) + " -c copy " + quoted(made));
-    return made;
-  }();
+std::string medium(const std::string& name) {
+  if (const char* folder = std::getenv("QUILLFEN_CONVERTER_MEDIA")) return std::string(folder) + "/" + name;
+  static std::set<std::string> made;
+  const std::string path = pathInWorkFolder(name);
+  if (made.insert(name).second) makeMedium(name, path);
   return path;
 }
 

@@ -13,15 +13,14 @@ namespace converter_test {
 // A folder of its own for each test process, removed at exit.
 const std::string& workFolder();
 
-// 5 seconds, 320x240 at 25 frames per second, Sorenson video and MP3 audio
-// (a test pattern and a tone), made once per process.
-const std::string& flashVideo();
-// The first part of flashVideo(), as a stopped download leaves it.
-const std::string& truncatedFlashVideo();
+// The path of a source video of media_recipes.cpp: in the folder that
+// QUILLFEN_CONVERTER_MEDIA names (made once for the test run), or else made
+// on first use in this process's own folder.
+std::string medium(const std::string& name);
 
-// Two seconds whose second half changes picture size, sample rate and
-// channels, as a file joined from two recordings does.
-const std::string& changingFlashVideo();
+inline std::string flashVideo() { return medium("source.flv"); }
+inline std::string truncatedFlashVideo() { return medium("stopped.flv"); }
+inline std::string changingFlashVideo() { return medium("joined.flv"); }
 
 std::string pathInWorkFolder(const std::string& name);
 bool fileExists(const std::string& path);
