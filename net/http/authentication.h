@@ -1,8 +1,8 @@
 #pragma once
-// The authentication scheme object a request or proxy record holds: it keeps
-// the user name, password and challenge parameters and gives the value of the
-// Authorization (or Proxy-Authorization) line. Concrete schemes (Basic) fill
-// in the decisions; the records only ask for the header value.
+// Answers to HTTP authentication challenges. A scheme object keeps the user
+// name, password and challenge parameters and gives the value of the
+// Authorization (or Proxy-Authorization) line; the registry maps the scheme
+// names of challenges to the scheme classes that answer them.
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +11,17 @@
 
 #include "net/http/header_list.h"
 #include "net/http/persistent.h"
+#include "net/transport/exceptions.h"
+
+namespace http_messages {
+inline constexpr const char* AuthMethodAlreadyRegistered =
+    "This authentication method is already registered with class name {}.";
+}  // namespace http_messages
+
+class EIdAlreadyRegisteredAuthenticationMethod : public EIdException {
+public:
+  using EIdException::EIdException;
+};
 
 enum TIdAuthNextStep { asAskProgram, asDoRequest, asFail };
 
@@ -24,6 +35,8 @@ public:
   virtual std::string HeaderValue() = 0;
   virtual bool ConnectionReusable() const = 0;
 
+  TIdAuthNextStep NextStep() { return DecideNextStep(); }
+
   // The user name and password live in SchemeParams as "Username" and
   // "Password" lines; an empty value removes its line.
   std::string Username() const { return SchemeParams.ValueOf("username"); }
@@ -31,16 +44,36 @@ public:
   virtual void SetUsername(const std::string& username) { SchemeParams.PutValue("Username", username); }
   virtual void SetPassword(const std::string& password) { SchemeParams.PutValue("Password", password); }
 
+  // Copies the challenge lines of a response, creating ChallengeLines.
+  void SetChallengeLines(const TIdHeaderList& lines);
+  // The first challenge line that begins with schemeName (letter case
+  // counts); empty when there is none or no challenge was handed over.
+  std::string ChallengeLine(const std::string& schemeName) const;
+
   int32_t StepIndex = 0;
   TIdHeaderList SchemeParams;
   // Created when a challenge is first handed over.
   std::unique_ptr<TIdHeaderList> ChallengeLines;
 };
 
+// A scheme class: its name and its virtual constructor.
+struct TIdAuthenticationClassInfo {
+  const char* ClassName;
+  std::unique_ptr<TIdAuthentication> (*Create)();
+};
+using TIdAuthenticationClass = const TIdAuthenticationClassInfo*;
+
+// The process-wide registry, names compared without regard to letter case.
+// "Basic" is registered for TIdBasicAuthentication from the start. A name
+// registered twice raises EIdAlreadyRegisteredAuthenticationMethod naming the
+// class already registered.
+void RegisterAuthScheme(const std::string& name, TIdAuthenticationClass authClass);
+// nullptr when the name is not registered.
+TIdAuthenticationClass FindAuthScheme(const std::string& name);
+
 // The records make a Basic scheme object themselves when BasicAuthentication
-// is set; the Basic scheme installs its maker here at start-up.
+// is set. Tests may put another maker in its place; an empty maker puts the
+// Basic scheme back.
 using TIdAuthenticationMaker = std::function<std::unique_ptr<TIdAuthentication>()>;
 void SetBasicAuthenticationMaker(TIdAuthenticationMaker maker);
-// Raises std::logic_error when no Basic scheme has been installed: the
-// program was linked without it.
 std::unique_ptr<TIdAuthentication> MakeBasicAuthentication();
