@@ -16,7 +16,8 @@ thread_local std::string lastLibraryError;
 void keepErrorLines(void* avClass, int level, const char* format, va_list arguments) {
   if (level > AV_LOG_ERROR) return;
   char line[1024];
-  int printPrefix = 1;
+  // The prefix names the object by its memory address: useless to a reader.
+  int printPrefix = 0;
   av_log_format_line2(avClass, level, format, arguments, line, sizeof line, &printPrefix);
   std::string text = line;
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();

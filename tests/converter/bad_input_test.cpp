@@ -85,6 +85,17 @@ TEST(ConverterBadInput, OutputOntoASourceFailsAndKeepsTheSource) {
   EXPECT_EQ(std::filesystem::file_size(flashVideo()), sizeBefore);
 }
 
+// The library's reason follows ours, without its "[name @ 0x...]" prefix.
+TEST(ConverterBadInput, LibraryReasonReadsWithoutAMemoryAddress) {
+  TVideoEdit edit;
+  ASSERT_TRUE(edit.AddVideoClip(flashVideo(), 0.0, 1.0, 0)) << edit.LastError();
+  edit.OutputType = otAVI;
+  edit.OutputFileWidth = 30000;
+  edit.OutputFileHeight = 30000;
+  EXPECT_FALSE(edit.SaveOutputFile(pathInWorkFolder("huge.avi")));
+  EXPECT_EQ(edit.LastError(), "Cannot open the encoder 'mpeg4': Picture size 30000x30000 is invalid");
+}
+
 TEST(ConverterBadInput, EmptyTimelineFails) {
   TVideoEdit edit;
   EXPECT_FALSE(edit.SaveOutputFile(pathInWorkFolder("empty.avi")));
