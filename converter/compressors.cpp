@@ -32,10 +32,10 @@ const CompressorEntry<AudioFormatRow> AudioCatalogue[] = {
     {"PCM A-Law", {"pcm_alaw", 0, 2, ""}},
     {"PCM u-Law", {"pcm_mulaw", 0, 2, ""}},
     {"IMA ADPCM", {"adpcm_ima_wav", 0, 2, ""}},
-    {"MPEG Layer-2", {"mp2", 0, 2, "b=192000"}},
+    {"MPEG Layer-2", {"mp2", 0, 2, "b=192000", MpegOneSampleRates}},
     {"MPEG Layer-3", {"libmp3lame", 0, 2, "b=128000"}},
     {"AC-3", {"ac3", 0, 2, "b=192000"}},
-    {"WMA 2", {"wmav2", 0, 2, "b=128000"}},
+    {"WMA 2", {"wmav2", 0, 2, "b=128000", WmaSampleRates}},
 };
 
 bool aviCarries(const char* encoderName) {

@@ -39,10 +39,11 @@ AVRational rateTheEncoderTakes(const AVCodec& encoder, AVRational rate) {
   return encoder.supported_framerates[av_find_nearest_q_idx(rate, encoder.supported_framerates)];
 }
 
-int sampleRateTheEncoderTakes(const AVCodec& encoder, int rate) {
-  if (!encoder.supported_samplerates) return rate;
-  int nearest = encoder.supported_samplerates[0];
-  for (const int* candidate = encoder.supported_samplerates; *candidate; ++candidate)
+int sampleRateTheFormatTakes(const AudioFormatRow& row, const AVCodec& encoder, int rate) {
+  const int* rates = row.sampleRates ? row.sampleRates : encoder.supported_samplerates;
+  if (!rates) return rate;
+  int nearest = rates[0];
+  for (const int* candidate = rates; *candidate; ++candidate)
     if (std::abs(*candidate - rate) < std::abs(nearest - rate)) nearest = *candidate;
   return nearest;
 }
@@ -76,7 +77,7 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
 AudioTarget audioTarget(const AudioFormatRow& row, const MediaInfo& source) {
   AudioTarget target;
   target.encoder = encoderNamed(row.encoder);
-  target.sampleRate = sampleRateTheEncoderTakes(*target.encoder, row.sampleRate ? row.sampleRate : source.sampleRate);
+  target.sampleRate = sampleRateTheFormatTakes(row, *target.encoder, row.sampleRate ? row.sampleRate : source.sampleRate);
   target.channels = row.channels;
   target.sampleFormat = sampleFormatFor(*target.encoder, source.sampleFormat);
   target.options = row.options;

@@ -41,11 +41,11 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
     {"MPEG 1", "mpeg", "",
      {"mpeg1video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0,
       "b=1800000:maxrate=2500000:bufsize=327680:g=15"},
-     {"mp2", 0, 2, "b=192000"}},
+     {"mp2", 0, 2, "b=192000", MpegOneSampleRates}},
     {"MPEG 2", "vob", "",
      {"mpeg2video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0,
       "b=4000000:maxrate=9000000:bufsize=1835008:g=15"},
-     {"mp2", 0, 2, "b=192000"}},
+     {"mp2", 0, 2, "b=192000", MpegOneSampleRates}},
     // AVI: the pair used when no compressor is chosen.
     {"AVI", "avi", "",
      {"mpeg4", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""},
@@ -53,7 +53,7 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
     // WMV: size, rate and bit rates come from the Windows Media profile.
     {"WMV", "asf", "",
      {"wmv2", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, ""},
-     {"wmav2", 0, 2, ""}},
+     {"wmav2", 0, 2, "", WmaSampleRates}},
     {"QT", "mov", "",
      {"libx264", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, ""},
      {"aac", 0, 2, "b=128000"}},

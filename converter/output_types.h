@@ -24,10 +24,18 @@ struct VideoFormatRow {
 
 struct AudioFormatRow {
   const char* encoder;
-  int sampleRate;  // 0: the source's rate, or the nearest the encoder takes
+  int sampleRate;  // 0: the source's rate, or the nearest the format takes
   int channels;
   const char* options;
+  // The rates the format takes at the row's bit rate, 0-terminated;
+  // nullptr: those the encoder names.
+  const int* sampleRates = nullptr;
 };
+
+// MPEG-1 audio: the half rates of MPEG-2 audio stop at 160 kbit/s.
+inline constexpr int MpegOneSampleRates[] = {32000, 44100, 48000, 0};
+// Windows Media Audio stops at 48 kHz.
+inline constexpr int WmaSampleRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 0};
 
 struct OutputTypeRow {
   const char* name;

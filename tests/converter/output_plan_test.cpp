@@ -1,0 +1,82 @@
+// The output plan for sources of every shape: without decoding a frame, each
+// output type and compressor must choose streams its encoders accept.
+
+#include <gtest/gtest.h>
+
+#include "converter/av_handles.h"
+#include "converter/conversion_error.h"
+#include "converter/output_plan.h"
+#include "converter/track_encoder.h"
+#include "converter/video_edit.h"
+
+namespace converter {
+namespace {
+
+MediaInfo sourceOf(int sampleRate, AVRational frameRate) {
+  MediaInfo source;
+  source.duration = 5.0;
+  source.hasVideo = true;
+  source.hasAudio = true;
+  source.width = 320;
+  source.height = 240;
+  source.sampleAspect = {1, 1};
+  source.frameRate = frameRate;
+  source.sampleRate = sampleRate;
+  source.sampleFormat = AV_SAMPLE_FMT_FLTP;
+  return source;
+}
+
+// Opens the plan's encoders on an output that is never written; the text of
+// the first failure, or empty.
+std::string openEncoders(const OutputPlan& plan) {
+  try {
+    AVFormatContext* allocated = nullptr;
+    check(avformat_alloc_output_context2(&allocated, nullptr, plan.muxer.c_str(), nullptr), "muxer");
+    OutputContext output(allocated);
+    if (plan.video) TrackEncoder video(*output, *plan.video);
+    if (plan.audio) TrackEncoder audio(*output, *plan.audio);
+    return "";
+  } catch (const ConversionError& error) {
+    return error.what();
+  }
+}
+
+// Every output type, then AVI with every compressor of the collections.
+std::vector<std::pair<std::string, OutputSettings>> everyOutput() {
+  static const TVideoEdit edit;
+  std::vector<std::pair<std::string, OutputSettings>> outputs;
+  for (int type = 0; type < OutputTypeCount; ++type) {
+    OutputSettings settings;
+    settings.outputType = type;
+    if (type == otWMV) settings.wmv = *edit.WMVProfiles.settings(edit.WMVProfiles.IndexOfProfile("Video, broadband (256 kbps)"));
+    outputs.emplace_back(findOutputType(type)->name, settings);
+  }
+  for (int16_t i = 0; i < edit.VideoCompressors.Count(); ++i) {
+    OutputSettings settings;
+    settings.outputType = otAVI;
+    settings.videoCompressor = edit.VideoCompressors.format(i);
+    outputs.emplace_back("AVI " + edit.VideoCompressors.CompressorName(i), settings);
+  }
+  for (int16_t i = 0; i < edit.AudioCompressors.Count(); ++i) {
+    OutputSettings settings;
+    settings.outputType = otAVI;
+    settings.audioCompressor = edit.AudioCompressors.format(i);
+    outputs.emplace_back("AVI " + edit.AudioCompressors.CompressorName(i), settings);
+  }
+  return outputs;
+}
+
+// Flash videos came with 11025, 22050 or 44100 Hz sound; the format's own
+// rate is taken where the source's is not allowed.
+TEST(ConverterOutputPlan, EveryOutputTakesSoundOfAnyRate) {
+  for (const auto& [name, settings] : everyOutput()) {
+    for (const int sampleRate : {8000, 11025, 22050, 32000, 44100, 48000, 96000}) {
+      SCOPED_TRACE(testing::Message() << name << ", " << sampleRate << " Hz");
+      const MediaInfo source = sourceOf(sampleRate, {25, 1});
+      EXPECT_EQ(openEncoders(planOutput(settings, &source, &source)), "");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace converter
