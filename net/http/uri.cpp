@@ -45,7 +45,13 @@ void TIdURI::SplitAddress(const std::string& address) {
 
 void TIdURI::splitAbsolute(std::string address) {
   Protocol = TakeToken(address, "://");
-  std::string authority = TakeToken(address, "/");
+  // The authority ends at the first "/", "?" or "#": "h?x=1" is the host "h"
+  // with a query, and "h:8080#f" the port 8080 with a fragment.
+  const size_t authorityEnd = address.find_first_of("/?#");
+  std::string authority = address.substr(0, authorityEnd);
+  // The "/" that ends it is dropped; a "?" or "#" stays with the rest.
+  const bool endsAtSlash = authorityEnd != std::string::npos && address[authorityEnd] == '/';
+  address.erase(0, endsAtSlash ? authorityEnd + 1 : authorityEnd);
   if (TextPos("@", authority) > 0) {
     std::string userInfo = TakeToken(authority, "@");
     Username = TakeToken(userInfo, ":");
@@ -54,8 +60,10 @@ void TIdURI::splitAbsolute(std::string address) {
   }
   Host = TakeToken(authority, ":");
   Port = authority;
+  // The fragment never reaches the server: it comes off before a "/" or "?"
+  // inside it could be taken for path or query.
+  splitFragment(address, Fragment);
   splitPathDocumentParams(address, "/");
-  splitFragment(Document, Fragment);
 }
 
 // The query starts at the first "?", or at the first "=" when there is no

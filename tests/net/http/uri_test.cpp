@@ -47,10 +47,17 @@ const SplitCase kSplitCases[] = {
       .Document = "doc.html", .Params = "?x=1", .Fragment = "top"}},
     {"s://:pw@h", {.Protocol = "s", .Host = "h", .Path = "/"}},
     {"s://u:p:w@h", {.Protocol = "s", .Username = "u", .Password = "p:w", .Host = "h", .Path = "/"}},
-    // Fragments come off the document first, then off the query.
+    // The fragment comes off first, so nothing of it is taken for path or
+    // query and sent to the server; the host and port end at "/", "?" or "#".
     {"s://h/doc#top", {.Protocol = "s", .Host = "h", .Path = "/", .Document = "doc", .Fragment = "top"}},
-    {"s://h/d#f?q#g", {.Protocol = "s", .Host = "h", .Path = "/", .Document = "d", .Params = "?q#g", .Fragment = "f"}},
+    {"s://h/d#f?q#g", {.Protocol = "s", .Host = "h", .Path = "/", .Document = "d", .Fragment = "f?q#g"}},
     {"s://h/d?q#g", {.Protocol = "s", .Host = "h", .Path = "/", .Document = "d", .Params = "?q", .Fragment = "g"}},
+    {"http://h/a/b#f/x", {.Protocol = "http", .Host = "h", .Path = "/a/", .Document = "b", .Fragment = "f/x"}},
+    {"http://h/a#x?y", {.Protocol = "http", .Host = "h", .Path = "/", .Document = "a", .Fragment = "x?y"}},
+    {"http://h?x=1", {.Protocol = "http", .Host = "h", .Path = "/", .Params = "?x=1"}},
+    {"http://h:8080#f", {.Protocol = "http", .Host = "h", .Port = "8080", .Path = "/", .Fragment = "f"}},
+    {"http://u:p@h?x=/y#z",
+     {.Protocol = "http", .Username = "u", .Password = "p", .Host = "h", .Path = "/", .Params = "?x=/y", .Fragment = "z"}},
     // Backslashes are slashes.
     {"s:\\\\h\\a\\b", {.Protocol = "s", .Host = "h", .Path = "/a/", .Document = "b"}},
     // Relative: no leading "/" is added, and a fragment comes only off a query.
