@@ -42,14 +42,16 @@ std::optional<T> parseAs(std::string_view text) {
 }
 }  // namespace
 
+void RaiseInvalidInteger(std::string_view text) { throw EConvertError(fmt::format(InvalidInteger, text)); }
+
 int32_t StrToInt(std::string_view text) {
   if (auto v = parseAs<int32_t>(text)) return *v;
-  throw EConvertError(fmt::format(InvalidInteger, text));
+  RaiseInvalidInteger(text);
 }
 
 int64_t StrToInt64(std::string_view text) {
   if (auto v = parseAs<int64_t>(text)) return *v;
-  throw EConvertError(fmt::format(InvalidInteger, text));
+  RaiseInvalidInteger(text);
 }
 
 int32_t StrToIntDef(std::string_view text, int32_t fallback) { return parseAs<int32_t>(text).value_or(fallback); }

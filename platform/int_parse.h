@@ -8,5 +8,9 @@
 
 int32_t StrToInt(std::string_view text);
 int64_t StrToInt64(std::string_view text);
+// Raises the conversion error for text, for callers whose valid range is
+// narrower than the type's.
+[[noreturn]] void RaiseInvalidInteger(std::string_view text);
+
 int32_t StrToIntDef(std::string_view text, int32_t fallback);
 int64_t StrToInt64Def(std::string_view text, int64_t fallback);

@@ -98,6 +98,7 @@ void TIdEntityHeaderInfo::AssignTo(TPersistent& destination) const {
   entity->ContentEncoding = ContentEncoding;
   entity->ContentLanguage = ContentLanguage;
   entity->ContentLengthValue = ContentLengthValue;
+  entity->LengthGiven = LengthGiven;
   entity->ContentRangeEnd = ContentRangeEnd;
   entity->ContentRangeStart = ContentRangeStart;
   entity->ContentType = ContentType;

@@ -2,16 +2,9 @@
 
 #include "net/http/text_helpers.h"
 #include "net/http/tokens.h"
-#include "platform/int_parse.h"
+#include "net/transport/dotted_quad.h"
 
-bool IsDottedQuad(const std::string& text) {
-  std::string rest = Trim(text);
-  for (int part = 0; part < 4; ++part) {
-    const int value = StrToIntDef(TakeToken(rest, "."), -1);
-    if (value < 0 || value > 255) return false;
-  }
-  return true;
-}
+bool IsDottedQuad(const std::string& text) { return ParseDottedQuad(Trim(text)).has_value(); }
 
 bool LooksLikeHostName(const std::string& text) {
   if (TextPos(".", text) > 0 && text.front() == '.') return false;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-// Four "."-separated numbers 0 to 255 after trimming; text after a fourth "."
-// is not looked at.
+// Four "."-separated numbers 0 to 255 after trimming, read as the socket
+// stack reads them (a fifth field makes the text no address).
 bool IsDottedQuad(const std::string& text);
 // False for an address and for a dotted text that begins with ".".
 bool LooksLikeHostName(const std::string& text);

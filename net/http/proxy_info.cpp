@@ -37,8 +37,9 @@ void TIdProxyConnectionInfo::AssignTo(TPersistent& destination) const {
     return;
   }
   proxy->ProxyPassword = ProxyPassword;
-  proxy->Port = Port;
-  proxy->Server = Server;
+  // Through the setters, so that credentials answered for another proxy go.
+  proxy->SetProxyPort(Port);
+  proxy->SetProxyServer(Server);
   proxy->ProxyUsername = ProxyUsername;
   proxy->BasicAuthentication = BasicAuthentication;
 }

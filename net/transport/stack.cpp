@@ -6,6 +6,7 @@
 
 #include <fmt/core.h>
 
+#include "net/transport/dotted_quad.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/messages.h"
 #include "net/transport/socket_binding.h"
@@ -16,6 +17,7 @@ namespace sb = socket_binding;
 namespace msg = transport_messages;
 
 TIdStack* SharedStack = nullptr;
+thread_local int32_t TIdStack::LastErrorCode = 0;
 int32_t StackUsers = 0;
 std::mutex StackLock;
 
@@ -168,17 +170,7 @@ std::string TIdStack::ResolveHostAddress(const std::string& host) {
   return LookupHostAddress(host);
 }
 
-bool TIdStack::IsDottedQuad(std::string_view text) {
-  for (int field = 0; field < 4; ++field) {
-    const size_t dot = field < 3 ? text.find('.') : std::string_view::npos;
-    if (field < 3 && dot == std::string_view::npos) return false;
-    const std::string_view part = text.substr(0, dot);
-    const int32_t value = StrToIntDef(part, -1);
-    if (part.empty() || value < 0 || value > 255) return false;
-    if (field < 3) text.remove_prefix(dot + 1);
-  }
-  return true;
-}
+bool TIdStack::IsDottedQuad(std::string_view text) { return ParseDottedQuad(text).has_value(); }
 
 // --- the stack over the socket library binding -------------------------------
 
@@ -360,11 +352,20 @@ std::string TIdStackWindows::AddressToText(const uint8_t address[4]) {
 }
 
 void TIdStackWindows::TextToAddress(const std::string& text, uint8_t address[4]) {
+  if (const auto bytes = ParseDottedQuad(text)) {
+    std::copy(bytes->begin(), bytes->end(), address);
+    return;
+  }
+  // Not an address: the conversion error names the first field that is no
+  // number from 0 to 255 (or the whole text when a field is missing).
   std::string_view rest = text;
   for (int field = 0; field < 4; ++field) {
     const size_t dot = field < 3 ? rest.find('.') : std::string_view::npos;
     const std::string_view part = rest.substr(0, dot);
-    address[field] = static_cast<uint8_t>(StrToInt(part));
-    rest = dot == std::string_view::npos ? std::string_view{} : rest.substr(dot + 1);
+    const int32_t value = StrToInt(part);
+    if (value < 0 || value > 255) RaiseInvalidInteger(part);
+    if (dot == std::string_view::npos) break;
+    rest.remove_prefix(dot + 1);
   }
+  RaiseInvalidInteger(text);
 }

@@ -115,7 +115,9 @@ public:
   static bool IsDottedQuad(std::string_view text);
   void DottedQuadToAddress(const std::string& text, uint8_t address[4]) { TextToAddress(text, address); }
 
-  int32_t LastErrorCode = 0;
+  // Per thread, as the socket library's own last error is: the connect
+  // thread's failures must not overwrite the caller's.
+  static thread_local int32_t LastErrorCode;
 
 protected:
   std::unique_ptr<std::vector<std::string>> LocalAddressList;

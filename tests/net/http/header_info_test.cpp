@@ -387,6 +387,25 @@ TEST(HeaderRecordCopy, EachKindCopiesItsOwnFields) {
   EXPECT_EQ(proxyCopy.ProxyUsername, "pu");
 }
 
+// A copy keeps whether a length is known, and a copied proxy drops the
+// credentials the destination had answered for its old proxy.
+TEST_F(WithFakeBasicScheme, CopiesKeepLengthGivenAndDropStaleProxyCredentials) {
+  auto response = responseWith({"Content-Length: 0"});
+  TIdResponseHeaderInfo copy;
+  copy.Assign(*response);
+  EXPECT_EQ(copy.ContentLength(), 0);
+  EXPECT_TRUE(copy.LengthGiven);
+
+  TIdProxyConnectionInfo proxy;
+  proxy.SetProxyServer("new.example");
+  TIdProxyConnectionInfo destination;
+  destination.SetProxyServer("old.example");
+  destination.Authentication = std::make_unique<FakeScheme>();
+  destination.Assign(proxy);
+  EXPECT_EQ(destination.ProxyServer(), "new.example");
+  EXPECT_EQ(destination.Authentication, nullptr);
+}
+
 TEST(HeaderRecordCopy, UnrelatedKindsRaiseTheToolkitError) {
   TIdProxyConnectionInfo proxy;
   TIdRequestHeaderInfo request;

@@ -92,7 +92,7 @@ struct HostCase {
 };
 
 const HostCase kHosts[] = {
-    {"1.2.3.4", true, false},     {" 127.0.0.255 ", true, false}, {"1.2.3.4.5", true, false},
+    {"1.2.3.4", true, false},     {" 127.0.0.255 ", true, false}, {"1.2.3.4.5", false, true},
     {"1.2.3", false, true},       {"256.1.1.1", false, true},    {"1.2.3.-1", false, true},
     {"1.2.3.x", false, true},     {"1..2.3", false, true},       {"www.site.example", false, true},
     {".site.example", false, false}, {"localhost", false, true}, {"", false, true},

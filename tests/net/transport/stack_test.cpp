@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "net/transport/component.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/socket_binding.h"
@@ -62,11 +64,25 @@ TEST_F(StackTest, CheckSocketResultToleratesOnlyListedCodes) {
   EXPECT_THROW(stack.CheckSocketResult(stack.SocketClose(-5), {10038}), EIdSocketError);
 }
 
+// The connect thread's failures must not overwrite the error the caller's
+// thread is about to report.
+TEST_F(StackTest, LastErrorCodeIsKeptPerThread) {
+  EXPECT_TRUE(stack.CheckSocketResult(stack.SocketClose(-5), {10009}));
+  std::thread([this] {
+    EXPECT_TRUE(stack.CheckSocketResult(stack.SocketCreate(Id_PF_INET, 99, 0), {10044}));
+    EXPECT_EQ(stack.LastErrorCode, 10044);
+  }).join();
+  EXPECT_EQ(stack.LastErrorCode, 10009);
+}
+
 TEST_F(StackTest, AddressesConvertBothWays) {
   uint8_t bytes[4];
   stack.TextToAddress("192.0.2.17", bytes);
   EXPECT_EQ(stack.AddressToText(bytes), "192.0.2.17");
   EXPECT_THROW(stack.TextToAddress("1.2.x.4", bytes), EConvertError);
+  // A field over 255 must not wrap into a byte: 127.0.0.257 is not 127.0.0.1.
+  EXPECT_THROW(stack.TextToAddress("127.0.0.257", bytes), EConvertError);
+  EXPECT_THROW(stack.TextToAddress("1.2.3.4.5", bytes), EConvertError);
 }
 
 TEST_F(StackTest, ServicePortsComeFromTheServiceTableOrTheNumber) {
