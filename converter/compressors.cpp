@@ -16,7 +16,7 @@ const CompressorEntry<VideoFormatRow> VideoCatalogue[] = {
     {"MPEG-4 Video Compressor", {"mpeg4", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
     {"H.264 Video Compressor", {"libx264", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, ""}},
     {"MPEG-1 Video Compressor",
-     {"mpeg1video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
+     {"mpeg1video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, "", MpegOneFrameRates}},
     {"MPEG-2 Video Compressor",
      {"mpeg2video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
     {"WMV 7 Compressor", {"wmv1", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},

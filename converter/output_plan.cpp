@@ -33,10 +33,12 @@ AVRational chosenRate(const OutputSettings& settings, const MediaInfo& source) {
   return source.frameRate.num > 0 && source.frameRate.den > 0 ? source.frameRate : FallbackFrameRate;
 }
 
-// Codecs such as MPEG-1 know only a few frame rates: take the nearest.
-AVRational rateTheEncoderTakes(const AVCodec& encoder, AVRational rate) {
-  if (!encoder.supported_framerates) return rate;
-  return encoder.supported_framerates[av_find_nearest_q_idx(rate, encoder.supported_framerates)];
+// Formats such as MPEG-1 know only a few frame rates: take the nearest.
+AVRational rateTheFormatCarries(const VideoFormatRow& row, const AVCodec& encoder, AVRational rate) {
+  if (av_cmp_q(rate, row.slowestRate) < 0) rate = row.slowestRate;
+  const AVRational* rates = row.frameRates ? row.frameRates : encoder.supported_framerates;
+  if (!rates) return rate;
+  return rates[av_find_nearest_q_idx(rate, rates)];
 }
 
 int sampleRateTheFormatTakes(const AudioFormatRow& row, const AVCodec& encoder, int rate) {
@@ -68,7 +70,8 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
   target.height = side(row.height, settings.height, source.height);
   if (row.displayAspect.num > 0)
     target.sampleAspect = av_mul_q(row.displayAspect, AVRational{target.height, target.width});
-  target.frameRate = rateTheEncoderTakes(*target.encoder, row.frameRate.num > 0 ? row.frameRate : chosenRate(settings, source));
+  target.frameRate =
+      rateTheFormatCarries(row, *target.encoder, row.frameRate.num > 0 ? row.frameRate : chosenRate(settings, source));
   target.quality = row.quality;
   target.options = row.options;
   return target;

@@ -40,11 +40,11 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
      {"ac3", 48000, 2, "b=448000"}},
     {"MPEG 1", "mpeg", "",
      {"mpeg1video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0,
-      "b=1800000:maxrate=2500000:bufsize=327680:g=15"},
+      "b=1800000:maxrate=2500000:bufsize=327680:g=15", MpegOneFrameRates},
      {"mp2", 0, 2, "b=192000", MpegOneSampleRates}},
     {"MPEG 2", "vob", "",
      {"mpeg2video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0,
-      "b=4000000:maxrate=9000000:bufsize=1835008:g=15"},
+      "b=4000000:maxrate=9000000:bufsize=1835008:g=15", nullptr, {5, 1}},
      {"mp2", 0, 2, "b=192000", MpegOneSampleRates}},
     // AVI: the pair used when no compressor is chosen.
     {"AVI", "avi", "",

@@ -20,7 +20,17 @@ struct VideoFormatRow {
   int sizeMultiple;           // the encoder takes only multiples of this
   int quality;                // fixed quantiser; 0 leaves rate control to the options
   const char* options;        // encoder options, "key=value:key=value"
+  // The rates the format carries, {0, 0}-terminated; nullptr: those the
+  // encoder names, or any.
+  const AVRational* frameRates = nullptr;
+  // Below this rate a frame outgrows the row's rate-control buffer.
+  AVRational slowestRate{0, 1};
 };
+
+// MPEG-1 video: the encoder's own list adds rates that only some decoders know.
+inline constexpr AVRational MpegOneFrameRates[] = {{24000, 1001}, {24, 1},  {25, 1},         {30000, 1001},
+                                                    {30, 1},       {50, 1},  {60000, 1001},   {60, 1},
+                                                    {0, 0}};
 
 struct AudioFormatRow {
   const char* encoder;

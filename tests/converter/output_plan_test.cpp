@@ -78,5 +78,22 @@ TEST(ConverterOutputPlan, EveryOutputTakesSoundOfAnyRate) {
   }
 }
 
+// A rate chosen for one format stays set for the next job; the source's own
+// rate may be anything too. Each format takes the nearest rate it carries.
+TEST(ConverterOutputPlan, EveryOutputTakesAnyFrameRate) {
+  for (const auto& [name, chosen] : everyOutput()) {
+    for (const double rate : {1.0, 7.5, 12.0, 15.0, 20.0, 29.97, 50.0, 120.0, 1000.0}) {
+      SCOPED_TRACE(testing::Message() << name << ", " << rate << " frames per second");
+      OutputSettings settings = chosen;
+      settings.frameRate = rate;
+      const MediaInfo source = sourceOf(44100, {25, 1});
+      EXPECT_EQ(openEncoders(planOutput(settings, &source, &source)), "");
+      settings.frameRate = 0.0;
+      const MediaInfo sourceAtRate = sourceOf(44100, av_d2q(rate, 1001));
+      EXPECT_EQ(openEncoders(planOutput(settings, &sourceAtRate, &sourceAtRate)), "");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace converter

@@ -31,5 +31,24 @@ TEST(ConverterRealWorldSources, LowRateMonoSoundToMpegProgramStreams) {
   }
 }
 
+// MPEG-1 carries no 15 frames per second, whether the rate is the source's
+// or was left set by an AVI job before.
+TEST(ConverterRealWorldSources, FifteenFramesPerSecondToMpeg1TakesItsNearestRate) {
+  TVideoEdit edit;
+  edit.OutputType = otAVI;
+  edit.FrameRate = 15.0f;
+  EXPECT_EQ(convert(edit, medium("low-rate.flv"), pathInWorkFolder("fifteen.avi")).stream("video")["r_frame_rate"],
+            "15/1");
+  for (const float rate : {15.0f, 0.0f}) {
+    SCOPED_TRACE(rate);
+    edit.ClearTimeline();
+    edit.OutputType = otMPEG1;
+    edit.FrameRate = rate;
+    Probe written = convert(edit, medium("low-rate.flv"), pathInWorkFolder("fifteen.mpg"));
+    EXPECT_EQ(written.stream("video")["r_frame_rate"], "24000/1001");
+    EXPECT_NEAR(written.duration(), 2.0, 0.1);
+  }
+}
+
 }  // namespace
 }  // namespace converter_test
