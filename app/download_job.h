@@ -1,0 +1,71 @@
+// The download-and-convert job behind the Download button: fetch the watch
+// page, find its video, fetch that into the work folder, load it into the
+// converter and write the output file the user names. It runs on the caller's
+// thread; the client's and the converter's progress events pump the owner's
+// messages, so Stop runs nested inside it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/link_extraction.h"
+#include "app/output_formats.h"
+
+class TIdHTTP;
+class TIdComponent;
+class TJobReporter;
+class TVideoEdit;
+
+enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Aborted };
+
+class TDownloadJob {
+public:
+  // workFolder and profileFolder end with "/". The job takes over the
+  // client's and the converter's progress events.
+  TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& reporter, std::string workFolder,
+               std::string profileFolder);
+  ~TDownloadJob();
+  TDownloadJob(const TDownloadJob&) = delete;
+  TDownloadJob& operator=(const TDownloadJob&) = delete;
+
+  // Button1Click. An error ends the job at once and reaches the caller, which
+  // shows it; the Download button is enabled again however the job ends.
+  TJobResult Run(const std::string& watchAddress, const TOutputChoices& choices);
+  // mxTPButton3Click: ends the transfer or conversion in progress; the job
+  // goes on with what it has.
+  void Stop();
+  // Stop, and end the job before it loads, asks or saves anything more (the
+  // window is closing).
+  void Abort();
+  bool Running() const { return running_; }
+
+  std::string PageFile() const { return workFolder_ + "temp.txt"; }
+  std::string VideoFile() const { return workFolder_ + "temp.flv"; }
+
+  // Called before each fetch with its address, to choose the proxy for it.
+  std::function<void(const std::string& url)> BeforeFetch;
+  TSiteHosts Hosts = TSiteHosts::Defaults();
+
+private:
+  void HTTP1Status(const std::string& AStatusText);
+  void HTTP1WorkBegin(int64_t AWorkCountMax);
+  void HTTP1Work(int64_t AWorkCount);
+  void HTTP1WorkEnd();
+  void VideoEdit1Processing(double iCurPos, double iDuration);
+  void VideoEdit1Complete();
+  void setProgress(int64_t position, int64_t maximum);
+  TJobResult runSteps(const std::string& watchAddress, const TOutputChoices& choices);
+
+  TIdHTTP& http_;
+  TVideoEdit& videoEdit_;
+  TJobReporter& reporter_;
+  const std::string workFolder_;
+  const std::string profileFolder_;
+  int64_t progressPosition_ = 0;
+  int64_t progressMaximum_ = 100;
+  TDialogFormat dialog_;
+  std::string lastFileName_;
+  bool running_ = false;
+  bool aborted_ = false;
+};

@@ -1,0 +1,31 @@
+// What a running job tells its owner and asks of it. The window, the command
+// line and the tests are three reporters over the one job.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What the save dialog is opened with.
+struct TSaveRequest {
+  std::string Filter;         // "description|pattern", empty for none
+  std::string DefaultExt;     // appended to a name typed without one
+  std::string InitialFolder;  // ends with "/"
+  std::string FileName;       // the name chosen in the previous job
+};
+
+class TJobReporter {
+public:
+  virtual ~TJobReporter() = default;
+  virtual void Status(const std::string& text) = 0;
+  // maximum 0 or less: the size is unknown.
+  virtual void Progress(int64_t position, int64_t maximum) = 0;
+  // Lets the owner's other handlers (Stop among them) run inside the job.
+  virtual void ProcessMessages() = 0;
+  virtual void DownloadEnabled(bool enabled) = 0;
+  // The output format chosen at this moment, -1 for none.
+  virtual int SelectedFormatIndex() = 0;
+  virtual std::optional<std::string> AskSaveFileName(const TSaveRequest& request) = 0;
+  // One of the job's own messages, in a plain box.
+  virtual void ShowMessage(const std::string& text) = 0;
+};

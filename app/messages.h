@@ -1,0 +1,31 @@
+// What the program itself says to its user: the job's messages and status
+// texts, and the errors of its own checks.
+#pragma once
+
+namespace app_messages {
+
+inline constexpr const char* NoVideo = "No video";
+inline constexpr const char* TimelineEmpty = "Timeline empty,cannot process";
+inline constexpr const char* FailToSave = "Fail to save file";
+
+inline constexpr const char* DownloadingHtml = "Downloading html";
+inline constexpr const char* DownloadingVideo = "Downloading video";
+inline constexpr const char* Transfering = "Transfering: ";
+inline constexpr const char* Bytes = " bytes.";
+inline constexpr const char* BytesOf = " bytes of ";
+inline constexpr const char* Converting = "Converting";
+inline constexpr const char* Done = "Done";
+inline constexpr const char* ConversionDone = "Done.";
+
+// The frame size is a 16-bit value in the converter; a larger number would
+// wrap into a different size, so it is refused.
+inline constexpr const char* FrameSizeOutOfRange = "'{}' is not a valid {}: it must be a whole number from 1 to 32767";
+inline constexpr const char* FrameWidth = "frame width";
+inline constexpr const char* FrameHeight = "frame height";
+
+inline constexpr const char* BadProxyVariable =
+    "The proxy setting {} holds '{}', which is not a proxy address of the form [http|socks4|socks4a|socks5]://HOST:PORT";
+inline constexpr const char* NoHomeFolder = "Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files";
+inline constexpr const char* CannotMakeWorkFolder = "Cannot create the work folder '{}': {}";
+
+}  // namespace app_messages

@@ -1,0 +1,67 @@
+// The output formats, the Windows Media 9 profile files, and how the user's
+// choices in the "Output File:" group become the converter's settings and the
+// save dialog's filter and default extension.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class TVideoEdit;
+
+struct TOutputFormat {
+  const char* Caption;
+  const char* Filter;
+  const char* Extension;
+};
+
+// Indexed by the converter's output type.
+extern const std::array<TOutputFormat, 16> OutputFormats;
+
+struct TWMV9Profile {
+  const char* Caption;
+  const char* FileName;
+};
+extern const std::array<TWMV9Profile, 9> WMV9Profiles;
+
+inline constexpr int AviFormatIndex = 8;
+inline constexpr int WmvFormatIndex = 9;
+
+// The controls of the group as the job reads them. Indexes are -1 when the
+// control has nothing selected.
+struct TOutputChoices {
+  int FormatIndex = AviFormatIndex;
+  std::string Width = "320";
+  std::string Height = "240";
+  std::string FrameRate = "25";
+  bool UseVideoCompressor = false;
+  int VideoCompressorIndex = -1;
+  bool UseAudioCompressor = false;
+  int AudioCompressorIndex = -1;
+  bool UseWMV9 = true;
+  std::string WMV8ProfileName;
+  int WMV9Index = 0;
+};
+
+// The number fields, read before anything is downloaded. Raises the
+// conversion error for a text that is not an integer and a clear error for a
+// size the converter cannot hold. The frame rate is read for AVI only.
+struct TFrameSettings {
+  int16_t Width = 0;
+  int16_t Height = 0;
+  std::optional<float> FrameRate;
+};
+TFrameSettings ReadFrameSettings(const TOutputChoices& choices);
+
+// The save dialog's filter and default extension for one job.
+struct TDialogFormat {
+  std::string Filter;
+  std::string DefaultExt;
+};
+
+// Writes the format and its codec or profile settings. With no format
+// selected the filter is empty and the default extension stays what it was.
+// profileFolder ends with a separator.
+void ApplyOutputSettings(TVideoEdit& videoEdit, const TOutputChoices& choices, const TFrameSettings& frame,
+                         const std::string& profileFolder, TDialogFormat& dialog);

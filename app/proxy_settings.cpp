@@ -1,0 +1,146 @@
+#include "app/proxy_settings.h"
+
+#include <algorithm>
+
+#include <fmt/core.h>
+
+#include "app/messages.h"
+#include "net/http/http_client.h"
+#include "net/http/text_helpers.h"
+#include "net/transport/io_handler_socket.h"
+#include "platform/exception.h"
+#include "platform/int_parse.h"
+
+namespace {
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
+  return text;
+}
+
+// The host of an address, lower case, without user, port or path.
+std::string hostOf(const std::string& url) {
+  size_t start = url.find("://");
+  start = start == std::string::npos ? 0 : start + 3;
+  std::string authority = url.substr(start, url.find_first_of("/?#", start) - start);
+  if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
+  return lowerCase(authority.substr(0, authority.find(':')));
+}
+
+const char* firstSet(const TProxyPolicy::TGetEnv& getEnv, std::initializer_list<const char*> names,
+                     const char*& chosen) {
+  for (const char* name : names) {
+    if (const char* value = getEnv(name); value && *value) {
+      chosen = name;
+      return value;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<TProxyAddress> variable(const TProxyPolicy::TGetEnv& getEnv, std::initializer_list<const char*> names) {
+  const char* name = nullptr;
+  const char* value = firstSet(getEnv, names, name);
+  if (!value) return std::nullopt;
+  return ParseProxyAddress(name, value);
+}
+
+}  // namespace
+
+TProxyAddress ParseProxyAddress(const std::string& setting, const std::string& text) {
+  const auto malformed = [&] { return Exception(fmt::format(app_messages::BadProxyVariable, setting, text)); };
+  TProxyAddress proxy;
+  std::string rest = Trim(text);
+  proxy.Kind = TProxyKind::Http;
+  if (const size_t scheme = rest.find("://"); scheme != std::string::npos) {
+    const std::string name = lowerCase(rest.substr(0, scheme));
+    if (name == "socks4") proxy.Kind = TProxyKind::Socks4;
+    else if (name == "socks4a") proxy.Kind = TProxyKind::Socks4A;
+    else if (name == "socks5") proxy.Kind = TProxyKind::Socks5;
+    else if (name != "http") throw malformed();
+    rest.erase(0, scheme + 3);
+  }
+  if (!rest.empty() && rest.back() == '/') rest.pop_back();
+  if (const size_t at = rest.rfind('@'); at != std::string::npos) {
+    const std::string user = rest.substr(0, at);
+    proxy.Username = user.substr(0, user.find(':'));
+    if (user.find(':') != std::string::npos) proxy.Password = user.substr(user.find(':') + 1);
+    rest.erase(0, at + 1);
+  }
+  proxy.Port = 1080;
+  if (const size_t colon = rest.rfind(':'); colon != std::string::npos) {
+    const int32_t port = StrToIntDef(rest.substr(colon + 1), -1);
+    if (port < 1 || port > 65535 || rest.substr(colon + 1).find_first_not_of("0123456789") != std::string::npos)
+      throw malformed();
+    proxy.Port = port;
+    rest.erase(colon);
+  }
+  if (rest.empty() || rest.find_first_of("/?# ") != std::string::npos) throw malformed();
+  proxy.Host = rest;
+  return proxy;
+}
+
+TProxyPolicy::TProxyPolicy() = default;
+TProxyPolicy::~TProxyPolicy() = default;
+
+std::unique_ptr<TProxyPolicy> TProxyPolicy::FromEnvironment(const TGetEnv& getEnv) {
+  auto policy = std::make_unique<TProxyPolicy>();
+  // Like curl, only the lower-case http_proxy: HTTP_PROXY may come from a
+  // request header in CGI environments.
+  policy->HttpProxy = variable(getEnv, {"http_proxy"});
+  policy->HttpsProxy = variable(getEnv, {"https_proxy", "HTTPS_PROXY"});
+  policy->AllProxy = variable(getEnv, {"all_proxy", "ALL_PROXY"});
+  const char* name = nullptr;
+  if (const char* list = firstSet(getEnv, {"no_proxy", "NO_PROXY"}, name)) {
+    std::string entries = list;
+    size_t start = 0;
+    while (start <= entries.size()) {
+      const size_t comma = std::min(entries.find(',', start), entries.size());
+      std::string entry = lowerCase(Trim(entries.substr(start, comma - start)));
+      if (!entry.empty() && entry.front() == '.') entry.erase(0, 1);
+      if (!entry.empty()) policy->NoProxy.push_back(entry);
+      start = comma + 1;
+    }
+  }
+  return policy;
+}
+
+bool TProxyPolicy::bypassed(const std::string& host) const {
+  return std::any_of(NoProxy.begin(), NoProxy.end(), [&](const std::string& entry) {
+    return entry == "*" || host == entry ||
+           (host.size() > entry.size() && host.ends_with(entry) && host[host.size() - entry.size() - 1] == '.');
+  });
+}
+
+TProxyAddress TProxyPolicy::Choose(const std::string& url) const {
+  if (bypassed(hostOf(url))) return {};
+  if (Forced) return *Forced;
+  const bool secure = lowerCase(url.substr(0, 8)) == "https://";
+  if (const auto& byScheme = secure ? HttpsProxy : HttpProxy) return *byScheme;
+  return AllProxy.value_or(TProxyAddress{});
+}
+
+void TProxyPolicy::Apply(TIdHTTP& http, const std::string& url) {
+  const TProxyAddress proxy = Choose(url);
+  const bool viaHttp = proxy.Kind == TProxyKind::Http;
+  http.ProxyParams.SetProxyServer(viaHttp ? proxy.Host : "");
+  http.ProxyParams.SetProxyPort(viaHttp ? proxy.Port : 0);
+  http.ProxyParams.ProxyUsername = viaHttp ? proxy.Username : "";
+  http.ProxyParams.ProxyPassword = viaHttp ? proxy.Password : "";
+  http.ProxyParams.BasicAuthentication = viaHttp && !proxy.Username.empty();
+
+  if (proxy.Kind == TProxyKind::Direct || viaHttp) {
+    if (SocksTransport && http.IOHandler() == SocksTransport.get()) http.SetIOHandler(nullptr);
+    return;
+  }
+  if (!SocksTransport) SocksTransport = std::make_unique<TIdIOHandlerSocket>();
+  TIdSocksInfo& socks = *SocksTransport->SocksInfo();
+  socks.Version = proxy.Kind == TProxyKind::Socks4 ? svSocks4 : proxy.Kind == TProxyKind::Socks4A ? svSocks4A : svSocks5;
+  socks.Host = proxy.Host;
+  socks.Port = proxy.Port;
+  socks.Username = proxy.Username;
+  socks.Password = proxy.Password;
+  socks.Authentication = proxy.Username.empty() ? saNoAuthentication : saUsernamePassword;
+  if (http.IOHandler() != SocksTransport.get()) http.SetIOHandler(SocksTransport.get());
+}

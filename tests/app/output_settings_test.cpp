@@ -1,0 +1,176 @@
+#include "app/output_formats.h"
+
+#include <gtest/gtest.h>
+
+#include "converter/video_edit.h"
+#include "platform/exception.h"
+
+namespace {
+
+const std::string Profiles = "/opt/quillfen/share/quillfen/profiles/";
+
+struct FormatRow {
+  int index;
+  const char* filter;
+  const char* extension;
+};
+
+const FormatRow kRows[] = {
+    {0, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {1, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {2, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {3, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {4, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {5, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {6, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {7, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {8, "Avi File (*.avi)|*.avi", "avi"},  {9, "WMV File (*.wmv)|*.wmv", "wmv"},
+    {10, "QT File (*.mov)|*.mov", "mov"},  {11, "RM File (*.rm)|*.rm", "rm"},
+    {12, "iPod File (*.mp4)|*.mp4", "mp4"}, {13, "PSP File (*.mp4)|*.mp4", "mp4"},
+    {14, "FLV File (*.flv)|*.flv", "flv"}, {15, "Mobile File (*.3gp)|*.3gp", "3gp"},
+};
+
+// Settings that no format should touch unless it is its own branch.
+void markUntouched(TVideoEdit& edit) {
+  edit.VideoCompressor = 77;
+  edit.AudioCompressor = 77;
+  edit.FrameRate = 7.0f;
+  edit.WMVProfile = 77;
+  edit.WMVCustomFileName = "kept";
+}
+
+TEST(OutputFormat, EveryRowSetsTypeFilterAndExtension) {
+  for (const FormatRow& row : kRows) {
+    SCOPED_TRACE(row.index);
+    TVideoEdit edit;
+    markUntouched(edit);
+    TOutputChoices choices;
+    choices.FormatIndex = row.index;
+    TDialogFormat dialog{"old", "old"};
+    ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+    EXPECT_EQ(edit.OutputType, row.index);
+    EXPECT_EQ(dialog.Filter, row.filter);
+    EXPECT_EQ(dialog.DefaultExt, row.extension);
+    if (row.index != AviFormatIndex) {
+      EXPECT_EQ(edit.VideoCompressor, 77);
+      EXPECT_EQ(edit.FrameRate, 7.0f);
+    }
+    if (row.index != WmvFormatIndex) {
+      EXPECT_EQ(edit.WMVProfile, 77);
+      EXPECT_EQ(edit.WMVCustomFileName, "kept");
+    }
+  }
+}
+
+// Typed text that matches no entry: no branch, an empty filter, and the
+// extension the previous job chose.
+TEST(OutputFormat, TypedFormatSelectsNothing) {
+  TVideoEdit edit;
+    markUntouched(edit);
+  edit.OutputType = otQT;
+  TOutputChoices choices;
+  choices.FormatIndex = -1;
+  TDialogFormat dialog{"Avi File (*.avi)|*.avi", "avi"};
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(dialog.Filter, "");
+  EXPECT_EQ(dialog.DefaultExt, "avi");
+  EXPECT_EQ(edit.OutputType, otQT);
+  EXPECT_EQ(edit.VideoCompressor, 77);
+}
+
+TEST(OutputFormat, AviWritesCompressorsEvenWhenUnchecked) {
+  TVideoEdit edit;
+    markUntouched(edit);
+  TOutputChoices choices;
+  choices.VideoCompressorIndex = 2;
+  choices.AudioCompressorIndex = -1;
+  choices.UseVideoCompressor = false;
+  choices.UseAudioCompressor = true;
+  choices.FrameRate = "30";
+  TDialogFormat dialog;
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(edit.VideoCompressor, 2);
+  EXPECT_EQ(edit.AudioCompressor, -1);
+  EXPECT_FALSE(edit.UseVideoCompressor);
+  EXPECT_TRUE(edit.UseAudioCompressor);
+  EXPECT_EQ(edit.FrameRate, 30.0f);
+}
+
+TEST(OutputFormat, Wmv9ProfilePathKeepsBothBlanks) {
+  TVideoEdit edit;
+  TOutputChoices choices;
+  choices.FormatIndex = WmvFormatIndex;
+  choices.WMV9Index = 3;
+  TDialogFormat dialog;
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(edit.WMVCustomFileName, Profiles + "LAN, Cable Modem, or xDSL  (100 to 768kbps).prx");
+  choices.WMV9Index = -1;
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(edit.WMVCustomFileName, Profiles);
+}
+
+// The list leaves out flagged profiles, so the value is looked up by name;
+// and a profile file from an earlier WMV 9 job must not win over the choice.
+TEST(OutputFormat, Wmv8ByNameAfterASkippedProfile) {
+  TVideoEdit edit;
+  int16_t skipped = -1;
+  for (int16_t i = 0; i < edit.WMVProfiles.Count() && skipped < 0; ++i)
+    if (edit.WMVProfiles.ProfileFlag(i)) skipped = i;
+  ASSERT_GE(skipped, 0) << "the converter flags no profile";
+  int16_t later = -1;
+  for (int16_t i = skipped + 1; i < edit.WMVProfiles.Count() && later < 0; ++i)
+    if (!edit.WMVProfiles.ProfileFlag(i)) later = i;
+  ASSERT_GE(later, 0);
+
+  edit.WMVCustomFileName = Profiles + "Pocket PC (225kbps).prx";
+  TOutputChoices choices;
+  choices.FormatIndex = WmvFormatIndex;
+  choices.UseWMV9 = false;
+  choices.WMV8ProfileName = edit.WMVProfiles.ProfileName(later);
+  TDialogFormat dialog;
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(edit.WMVProfile, later);
+  EXPECT_EQ(edit.WMVCustomFileName, "");
+}
+
+struct FrameCase {
+  const char* name;
+  int format;
+  const char* width;
+  const char* height;
+  const char* rate;
+  const char* error;  // nullptr: accepted
+};
+
+const FrameCase kFrameCases[] = {
+    {"defaults", AviFormatIndex, "320", "240", "25", nullptr},
+    {"letters", AviFormatIndex, "abc", "240", "25", "'abc' is not a valid integer value"},
+    {"fraction in the AVI rate", AviFormatIndex, "320", "240", "29.97", "'29.97' is not a valid integer value"},
+    {"rate is not read for other formats", 5, "320", "240", "29.97", nullptr},
+    {"width past 16 bits", 5, "70000", "240", "25",
+     "'70000' is not a valid frame width: it must be a whole number from 1 to 32767"},
+    {"largest height", 5, "320", "32767", "25", nullptr},
+    {"zero height", 5, "320", "0", "25",
+     "'0' is not a valid frame height: it must be a whole number from 1 to 32767"},
+    {"negative width", 5, "-320", "240", "25",
+     "'-320' is not a valid frame width: it must be a whole number from 1 to 32767"},
+};
+
+TEST(FrameFields, ReadBeforeAnyDownload) {
+  for (const FrameCase& c : kFrameCases) {
+    SCOPED_TRACE(c.name);
+    TOutputChoices choices;
+    choices.FormatIndex = c.format;
+    choices.Width = c.width;
+    choices.Height = c.height;
+    choices.FrameRate = c.rate;
+    if (c.error) {
+      try {
+        ReadFrameSettings(choices);
+        ADD_FAILURE() << "accepted";
+      } catch (const EConvertError& error) {
+        EXPECT_EQ(error.Message, c.error);
+      }
+    } else {
+      EXPECT_NO_THROW(ReadFrameSettings(choices));
+    }
+  }
+}
+
+}  // namespace
