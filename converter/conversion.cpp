@@ -1,9 +1,17 @@
 #include "converter/conversion.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+
+#include <fmt/format.h>
 
 #include "converter/av_handles.h"
 #include "converter/conversion_error.h"
@@ -19,7 +27,24 @@ constexpr std::chrono::milliseconds ReportInterval{100};
 // How far apart the multiplexer may place streams' packets.
 constexpr int64_t MuxMaxDelay = AV_TIME_BASE * 7 / 10;
 
-// Removes the output file unless the conversion got to the end.
+// A new empty file in the target's folder, so that a rename can put it in
+// the target's place at once; it gets the permissions of any new file.
+std::string createFileBeside(const std::string& target) {
+  static std::atomic<unsigned> made{0};
+  const std::filesystem::path path(target);
+  while (true) {
+    const std::string candidate =
+        (path.parent_path() / fmt::format(".{}.{}-{}.part", path.filename().string(), getpid(), made++)).string();
+    const int descriptor = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (descriptor >= 0) {
+      ::close(descriptor);
+      return candidate;
+    }
+    if (errno != EEXIST) check(AVERROR(errno), std::string(messages::CannotCreateOutput) + " '" + target + "'");
+  }
+}
+
+// Removes the unfinished file unless the conversion got to the end.
 class PartialOutputRemover {
  public:
   ~PartialOutputRemover() {
@@ -79,8 +104,12 @@ Track* laggingTrack(const std::vector<std::unique_ptr<Track>>& tracks) {
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
                    const std::vector<TimelineClip>& audioClips, double duration,
                    const std::atomic<bool>& stopRequested, const ProgressReport& report) {
+  // The output is written beside the target and replaces it only when it is
+  // complete: a failed or stopped conversion leaves the old file as it was.
   PartialOutputRemover remover;  // declared first: it acts after the file is closed
-  OutputContext output = allocateOutput(path, plan.muxer);
+  const std::string unfinished = createFileBeside(path);
+  remover.watch(unfinished);
+  OutputContext output = allocateOutput(unfinished, plan.muxer);
 
   std::vector<std::unique_ptr<TrackEncoder>> encoders;
   std::vector<std::unique_ptr<Track>> tracks;
@@ -93,9 +122,8 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back()));
   }
 
-  check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE),
+  check(avio_open(&output->pb, unfinished.c_str(), AVIO_FLAG_WRITE),
         std::string(messages::CannotCreateOutput) + " '" + path + "'");
-  remover.watch(path);
   OptionList muxerOptions(plan.muxerOptions.c_str());
   check(avformat_write_header(output.get(), muxerOptions.address()), messages::CannotWriteOutput);
   if (const std::string unknown = muxerOptions.firstLeftOver(); !unknown.empty())
@@ -112,6 +140,8 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
   if (stopRequested) fail(messages::ConversionStopped);
   check(av_write_trailer(output.get()), messages::CannotWriteOutput);
   check(avio_closep(&output->pb), messages::CannotWriteOutput);
+  if (std::rename(unfinished.c_str(), path.c_str()) != 0)
+    check(AVERROR(errno), std::string(messages::CannotWriteOutput) + " '" + path + "'");
   remover.keep();
 }
 

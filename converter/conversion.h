@@ -1,7 +1,8 @@
 // Writing a timeline into an output file: both tracks advance together, the
 // one that lags behind going first, so the multiplexer never has to hold
 // much; progress is reported a few times a second and a stop request ends
-// the work at the next frame. A file that was not finished is removed.
+// the work at the next frame. The file is written beside the target and
+// takes its place only when finished.
 #pragma once
 
 #include <atomic>

@@ -76,6 +76,24 @@ TEST(ConverterBadInput, OutputFolderThatCannotBeWrittenFails) {
   }
 }
 
+// A save that does not finish leaves the file it was to replace untouched,
+// and nothing else behind.
+TEST(ConverterBadInput, UnfinishedSaveKeepsTheOldFile) {
+  const std::string folder = pathInWorkFolder("keep-old");
+  std::filesystem::create_directory(folder);
+  const std::string output = folder + "/video.mpg";
+  std::ofstream(output) << "the previous video";
+  TVideoEdit edit;
+  loadWholeFile(edit, flashVideo());
+  edit.OutputType = otDVD_PAL;
+  edit.OnProcessing = [](TVideoEdit* sender, double, double) { sender->StopConversion(); };
+  EXPECT_FALSE(edit.SaveOutputFile(output));
+  EXPECT_EQ(edit.LastError(), "Conversion stopped");
+  std::ifstream kept(output);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the previous video");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
 TEST(ConverterBadInput, OutputOntoASourceFailsAndKeepsTheSource) {
   TVideoEdit edit;
   loadWholeFile(edit, flashVideo());
