@@ -117,9 +117,10 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.video));
     tracks.push_back(std::make_unique<Track>(videoClips, *plan.video, *encoders.back()));
   }
-  if (plan.audio && !audioClips.empty()) {
+  if (plan.audio && (!audioClips.empty() || plan.silentAudio)) {
     encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.audio));
-    tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back()));
+    tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back(),
+                                             plan.silentAudio ? duration : 0.0));
   }
 
   check(avio_open(&output->pb, unfinished.c_str(), AVIO_FLAG_WRITE),

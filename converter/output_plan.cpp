@@ -9,6 +9,7 @@ namespace converter {
 namespace {
 
 constexpr AVRational FallbackFrameRate{25, 1};
+const MediaInfo SilenceSource{.sampleRate = 44100};
 
 const AVCodec* encoderNamed(const char* name) {
   const AVCodec* encoder = avcodec_find_encoder_by_name(name);
@@ -118,8 +119,13 @@ OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSour
   plan.muxerOptions = row->muxerOptions;
   if (videoSource)
     plan.video = videoTarget(settings.videoCompressor ? *settings.videoCompressor : row->video, settings, *videoSource);
-  if (audioSource)
-    plan.audio = audioTarget(settings.audioCompressor ? *settings.audioCompressor : row->audio, *audioSource);
+  const AudioFormatRow& audio = settings.audioCompressor ? *settings.audioCompressor : row->audio;
+  if (audioSource) {
+    plan.audio = audioTarget(audio, *audioSource);
+  } else if (videoSource && row->needsSound) {
+    plan.audio = audioTarget(audio, SilenceSource);
+    plan.silentAudio = true;
+  }
   if (settings.wmv) applyProfile(*settings.wmv, plan);
   if (!plan.video && !plan.audio) fail(messages::NothingToWrite);
   return plan;

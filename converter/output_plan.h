@@ -51,6 +51,7 @@ struct OutputPlan {
   std::string muxerOptions;
   std::optional<VideoTarget> video;
   std::optional<AudioTarget> audio;
+  bool silentAudio = false;  // the audio stream is silence the container needs
 };
 
 // videoSource / audioSource describe the first clip of each timeline track,

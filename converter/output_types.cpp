@@ -69,7 +69,8 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
     {"PSP", "psp", "",
      {"libx264", AV_PIX_FMT_YUV420P, 480, 272, ChosenRate, SquarePixels, 2, 0,
       "profile=main:level=3.0:maxrate=1500000:bufsize=2000000"},
-     {"aac", 48000, 2, "b=128000"}},
+     {"aac", 48000, 2, "b=128000"},
+     true},
     // Flash video carries MP3 only at 44.1, 22.05 or 11.025 kHz.
     {"FLV", "flv", "",
      {"flv", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""},

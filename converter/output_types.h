@@ -53,6 +53,9 @@ struct OutputTypeRow {
   const char* muxerOptions;
   VideoFormatRow video;
   AudioFormatRow audio;
+  // The container takes no video without sound: a source without any gets
+  // a silent track.
+  bool needsSound = false;
 };
 
 inline constexpr int OutputTypeCount = 16;

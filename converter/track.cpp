@@ -16,6 +16,7 @@ namespace converter {
 namespace {
 
 constexpr double AudioGapTolerance = 0.1;  // seconds
+constexpr double SilenceStep = 0.5;        // seconds
 
 }  // namespace
 
@@ -40,13 +41,23 @@ bool FrameShape::operator==(const FrameShape& other) const {
 Track::Track(std::vector<TimelineClip> clips, const VideoTarget& target, TrackEncoder& encoder)
     : type_(AVMEDIA_TYPE_VIDEO), clips_(std::move(clips)), videoTarget_(&target), encoder_(encoder) {}
 
-Track::Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder)
-    : type_(AVMEDIA_TYPE_AUDIO), clips_(std::move(clips)), audioTarget_(&target), encoder_(encoder) {}
+Track::Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder,
+             double silenceUntil)
+    : type_(AVMEDIA_TYPE_AUDIO),
+      clips_(std::move(clips)),
+      audioTarget_(&target),
+      encoder_(encoder),
+      silenceUntil_(silenceUntil) {}
 
 bool Track::step() {
   if (finished_) return false;
   if (!reader_) {
     if (nextClip_ == clips_.size()) {
+      if (position() < silenceUntil_) {
+        // A little at a time, so the other track keeps pace in the file.
+        encoder_.padAudioTo(std::min(silenceUntil_, position() + SilenceStep));
+        return true;
+      }
       encoder_.finish();
       finished_ = true;
       return false;

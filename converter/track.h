@@ -32,7 +32,8 @@ struct FrameShape {
 class Track {
  public:
   Track(std::vector<TimelineClip> clips, const VideoTarget& target, TrackEncoder& encoder);
-  Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder);
+  // Audio past the clips, up to silenceUntil (timeline seconds), is silence.
+  Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder, double silenceUntil);
 
   // Does one frame's worth of work; false once the track is written out.
   bool step();
@@ -54,6 +55,7 @@ class Track {
   const VideoTarget* videoTarget_ = nullptr;
   const AudioTarget* audioTarget_ = nullptr;
   TrackEncoder& encoder_;
+  const double silenceUntil_ = 0.0;
 
   size_t nextClip_ = 0;
   double clipOffset_ = 0.0;  // timeline time where the current clip starts

@@ -50,5 +50,28 @@ TEST(ConverterRealWorldSources, FifteenFramesPerSecondToMpeg1TakesItsNearestRate
   }
 }
 
+// The handheld's container takes no video without sound; others need none.
+TEST(ConverterRealWorldSources, SourceWithoutSoundGetsSilenceOnlyWhereTheContainerNeedsIt) {
+  const struct {
+    TOutputType type;
+    const char* extension;
+    size_t streams;
+  } cases[] = {{otPSP, "mp4", 2}, {otAVI, "avi", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    TVideoEdit edit;
+    edit.OutputType = c.type;
+    ASSERT_TRUE(edit.AddVideoClip(medium("silent.flv"), 0.0, 1.0, 0)) << edit.LastError();
+    const std::string output = pathInWorkFolder(std::string("silent.") + c.extension);
+    ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+    Probe written = probe(output);
+    EXPECT_EQ(written.streams.size(), c.streams);
+    if (c.streams == 2) {
+      EXPECT_EQ(written.stream("audio")["codec_name"], "aac");
+    }
+    EXPECT_NEAR(written.duration(), 1.0, 0.1);
+  }
+}
+
 }  // namespace
 }  // namespace converter_test
