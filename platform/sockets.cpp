@@ -114,7 +114,11 @@ int32_t listen_(TSocket s, int32_t backlog) { return checked(::listen(s, backlog
 int32_t shutdown_(TSocket s, int32_t how) { return checked(::shutdown(s, how)); }
 int32_t closesocket(TSocket s) { return checked(::close(s)); }
 
+// A negative length would become a huge unsigned size.
+constexpr int32_t InvalidArgument = 10022;
+
 int32_t recv_(TSocket s, void* buffer, int32_t length, int32_t flags) {
+  if (length < 0) return fail(InvalidArgument);
   ssize_t r;
   do r = ::recv(s, buffer, static_cast<size_t>(length), flags);
   while (r < 0 && errno == EINTR);
@@ -123,6 +127,7 @@ int32_t recv_(TSocket s, void* buffer, int32_t length, int32_t flags) {
 
 // A peer that went away must give an error code, not kill the process.
 int32_t send_(TSocket s, const void* buffer, int32_t length, int32_t flags) {
+  if (length < 0) return fail(InvalidArgument);
   ssize_t r;
   do r = ::send(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL);
   while (r < 0 && errno == EINTR);
@@ -130,6 +135,7 @@ int32_t send_(TSocket s, const void* buffer, int32_t length, int32_t flags) {
 }
 
 int32_t recvfrom_(TSocket s, void* buffer, int32_t length, int32_t flags, TSockAddrIn* from, int32_t* fromLength) {
+  if (length < 0) return fail(InvalidArgument);
   socklen_t size = fromLength ? static_cast<socklen_t>(*fromLength) : 0;
   const ssize_t r = ::recvfrom(s, buffer, static_cast<size_t>(length), flags, reinterpret_cast<sockaddr*>(from),
                                fromLength ? &size : nullptr);
@@ -139,6 +145,7 @@ int32_t recvfrom_(TSocket s, void* buffer, int32_t length, int32_t flags, TSockA
 
 int32_t sendto_(TSocket s, const void* buffer, int32_t length, int32_t flags, const TSockAddrIn* to,
                 int32_t toLength) {
+  if (length < 0) return fail(InvalidArgument);
   return checked(::sendto(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
                           reinterpret_cast<const sockaddr*>(to), static_cast<socklen_t>(toLength)));
 }

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include <fmt/core.h>
@@ -20,7 +19,11 @@ constexpr const char* StreamReadError = "Stream read error";
 constexpr const char* StreamWriteError = "Stream write error";
 constexpr const char* FileCreateError = "Cannot create file \"{}\". {}";
 constexpr const char* FileOpenError = "Cannot open file \"{}\". {}";
+constexpr const char* MemoryStreamError = "Out of memory while expanding memory stream";
 constexpr int64_t CopyBlockSize = 64 * 1024;
+// Far beyond any memory, yet small enough that growing and rounding never
+// overflow.
+constexpr int64_t MaxMemoryStreamSize = int64_t{1} << 48;
 }  // namespace
 
 int64_t TStream::GetSize() {
@@ -61,8 +64,9 @@ void TCustomMemoryStream::SetPointer(const char* data, int64_t size) {
   Size = size;
 }
 
+// A position before the start reads nothing rather than memory before the block.
 int64_t TCustomMemoryStream::Read(void* buffer, int64_t count) {
-  if (count <= 0 || Position >= Size) return 0;
+  if (count <= 0 || Position < 0 || Position >= Size) return 0;
   const int64_t n = std::min(count, Size - Position);
   std::memcpy(buffer, Data + Position, static_cast<size_t>(n));
   Position += n;
@@ -82,11 +86,14 @@ TMemoryStream::~TMemoryStream() { std::free(Buffer); }
 
 void TMemoryStream::Reserve(int64_t capacity) {
   if (capacity <= Capacity) return;
+  // Running out of memory is a stream error like any other, not an escape
+  // from the program's exception family.
+  if (capacity > MaxMemoryStreamSize) throw EStreamError(MemoryStreamError);
   // Grow geometrically so that appending chunk by chunk stays linear.
-  const int64_t grown = std::max(capacity, Capacity + Capacity / 2);
+  const int64_t grown = std::min(std::max(capacity, Capacity + Capacity / 2), MaxMemoryStreamSize);
   const int64_t rounded = (grown + 8191) & ~int64_t{8191};
   char* moved = static_cast<char*>(std::realloc(Buffer, static_cast<size_t>(rounded)));
-  if (!moved) throw std::bad_alloc();
+  if (!moved) throw EStreamError(MemoryStreamError);
   Buffer = moved;
   Capacity = rounded;
   Data = Buffer;

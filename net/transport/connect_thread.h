@@ -1,33 +1,48 @@
 #pragma once
 // Connects one socket on a second thread, so that the caller can give up
-// after a time-out: it closes the socket under the thread, which ends the
-// blocked connect, and waits for the thread.
+// after a time-out. The thread works on the socket number and peer taken when
+// it is made and touches the handle no further; giving up aborts the blocked
+// connect (a shutdown wakes it, where closing the socket would not) and waits
+// for the thread before the socket is closed.
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
+
+#include "net/transport/stack.h"
 
 class TIdSocketHandle;
 
 class TIdConnectThread {
 public:
   // Created suspended: Start runs it.
-  explicit TIdConnectThread(TIdSocketHandle& binding) : Binding(binding) {}
+  explicit TIdConnectThread(TIdSocketHandle& binding);
+  // A connect still running is aborted first, so that leaving early (for
+  // instance when the anti-freeze step raised) never waits for the system's
+  // own connect time-out.
   ~TIdConnectThread();
   TIdConnectThread(const TIdConnectThread&) = delete;
   TIdConnectThread& operator=(const TIdConnectThread&) = delete;
 
   void Start();
   bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+  // Ends a connect that is still blocked; the thread then finishes at once.
+  void Abort();
   void WaitFor();
 
-  // Empty unless the connect raised; read after WaitFor.
+  // Read after WaitFor: whether the socket connected, and the error text when
+  // the connect raised (empty otherwise).
+  bool Connected = false;
   std::string ConnectError;
 
 private:
   void Execute();
 
   TIdSocketHandle& Binding;
+  const TIdStackSocketHandle Socket;
+  const std::string RemoteIP;
+  const int32_t RemotePort;
   std::atomic<bool> FFinished{false};
   std::thread Thread;
 };

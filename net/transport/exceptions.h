@@ -84,5 +84,8 @@ QUILLFEN_EXCEPTION(EIdIOHandlerPropInvalid, EIdTCPConnectionError);
 QUILLFEN_EXCEPTION(EIdNoDataToRead, EIdTCPConnectionError);
 QUILLFEN_EXCEPTION(EIdNotConnected, EIdTCPConnectionError);
 QUILLFEN_EXCEPTION(EIdFileNotFound, EIdTCPConnectionError);
+// A size, length or stream position given to the connection that no read or
+// write can use.
+QUILLFEN_EXCEPTION(EIdInvalidSize, EIdTCPConnectionError);
 
 #undef QUILLFEN_EXCEPTION

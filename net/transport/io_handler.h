@@ -23,4 +23,9 @@ public:
   virtual int32_t ReceiveSome(void* buffer, int32_t length) = 0;
   // One send: the byte count, -1 on error.
   virtual int32_t SendSome(const void* buffer, int32_t length) = 0;
+
+  // The longest wait for a peer's answer during a handshake the transport
+  // runs while connecting (SOCKS); 0 waits without limit. A client copies its
+  // own ReadTimeout here before each connect.
+  int32_t ReadTimeout = 0;
 };

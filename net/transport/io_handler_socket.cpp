@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
+
+#include <fmt/core.h>
 
 #include "net/transport/anti_freeze.h"
 #include "net/transport/connect_thread.h"
@@ -28,10 +31,13 @@ TIdIOHandlerSocket::~TIdIOHandlerSocket() {
 }
 
 void TIdIOHandlerSocket::OpenHandler() {
-  if (SocketBinding)
-    SocketBinding->ClearBinding(true);
-  else
+  if (!SocketBinding) {
     SocketBinding = std::make_unique<TIdSocketHandle>();
+    return;
+  }
+  // A socket still open would otherwise stay open, unreachable.
+  SocketBinding->ShutSocket();
+  SocketBinding->ClearBinding(true);
 }
 
 void TIdIOHandlerSocket::CloseHandler() {
@@ -45,13 +51,18 @@ bool TIdIOHandlerSocket::WaitReadable(int32_t timeout) {
   return SocketBinding->WaitReadable(timeout);
 }
 
-int32_t TIdIOHandlerSocket::ReceiveSome(void* buffer, int32_t length) {
+void TIdIOHandlerSocket::CheckLength(int32_t length) {
+  if (length < 0) throw EIdInvalidSize(fmt::format(transport_messages::NegativeLength, length));
   if (!HandlerConnected()) throw EIdClosedSocket(transport_messages::ClosedSocket);
+}
+
+int32_t TIdIOHandlerSocket::ReceiveSome(void* buffer, int32_t length) {
+  CheckLength(length);
   return SocketBinding->Receive(buffer, length, 0);
 }
 
 int32_t TIdIOHandlerSocket::SendSome(const void* buffer, int32_t length) {
-  if (!HandlerConnected()) throw EIdClosedSocket(transport_messages::ClosedSocket);
+  CheckLength(length);
   return SocketBinding->Send(buffer, length, 0);
 }
 
@@ -107,36 +118,55 @@ void TIdIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const 
   SocketBinding->ClientPortMax = boundPortMax;
   SocketBinding->BindLocal();
 
-  if (!TIdStack::IsDottedQuad(targetHost)) ReportStatus(hsResolving, targetHost);
+  // Every status handler and anti-freeze step may close this transport (Stop):
+  // the connect then ends there, quietly, as a read does.
+  if (!TIdStack::IsDottedQuad(targetHost)) {
+    ReportStatus(hsResolving, targetHost);
+    if (!HandlerConnected()) return;
+  }
   SocketBinding->SetRemote(SharedStack->ResolveHostAddress(targetHost), targetPort);
   if (!UseNagle) {
     const int32_t on = 1;
     SocketBinding->ApplySocketOption(TcpLevel, TcpNoDelay, &on, sizeof on);
   }
   ReportStatus(hsConnecting, SocketBinding->RemoteIP);
+  if (!HandlerConnected()) return;
 
+  // A time-out covers the connect and the proxy's handshake together.
+  const bool timed = timeout != TimeoutUseDefault && timeout != 0 && timeout != TimeoutForever;
+  const auto started = std::chrono::steady_clock::now();
   if (timeout != TimeoutUseDefault && timeout != 0)
     ConnectWithTimeout(timeout);
   else if (IsAntiFreezeInUse())
     ConnectWithTimeout(AntiFreezeConnectTimeout);
   else
     SharedStack->CheckSocketResult(SocketBinding->ConnectPeer(Id_PF_INET));
+  if (!HandlerConnected()) return;
 
   // Shared settings may have been assigned to another transport since: the
   // handshake must run on the socket that just connected to the proxy.
   socks.SocksTransport = this;
-  socks.NegotiateProxy(host, port);
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+  if (timed) deadline = started + std::chrono::milliseconds(timeout);
+  socks.NegotiateProxy(host, port, deadline);
 }
 
+// Leaving by any way, a raising anti-freeze step included, aborts and joins
+// the connect thread (its destructor), so no exit waits for the system's own
+// connect time-out.
 void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
   TIdConnectThread thread(*SocketBinding);
   thread.Start();
-  const int32_t step = IsAntiFreezeInUse() ? std::min(TIdAntiFreezeBase::Instance()->IdleTimeOut, ConnectPollStep)
-                                           : ConnectPollStep;
+  const int32_t step = IsAntiFreezeInUse()
+                           ? std::clamp(TIdAntiFreezeBase::Instance()->IdleTimeOut, 1, ConnectPollStep)
+                           : ConnectPollStep;
   int32_t remaining = timeout == TimeoutForever ? step + 1 : timeout;
   while (remaining > step) {
     sleepMs(step);
     RunAntiFreeze(true);
+    // The anti-freeze step closed the transport: closing shut the socket,
+    // which ended the connect.
+    if (!HandlerConnected()) return;
     remaining = timeout == TimeoutForever ? step + 1 : remaining - step;
     if (thread.Finished()) {
       remaining = 0;
@@ -145,11 +175,15 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
   }
   sleepMs(remaining);
   if (!thread.Finished()) {
-    // Closing the socket ends the connect blocked on the other thread.
-    CloseHandler();
+    thread.Abort();
     thread.WaitFor();
+    CloseHandler();
     throw EIdConnectTimeout(transport_messages::ConnectTimeout);
   }
   thread.WaitFor();
   if (!thread.ConnectError.empty()) throw EIdConnectException(thread.ConnectError);
+  if (thread.Connected) {
+    SocketBinding->RefreshLocal();
+    SocketBinding->RefreshRemote();
+  }
 }

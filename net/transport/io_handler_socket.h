@@ -37,6 +37,7 @@ public:
 
 private:
   void ConnectWithTimeout(int32_t timeout);
+  void CheckLength(int32_t length);
   void ForgetForeignSocksInfo();
 
   std::unique_ptr<TIdSocksInfo> PrivateSocksInfo;

@@ -25,6 +25,9 @@ inline constexpr const char* IOHandlerPropInvalid = "IOHandler value is not vali
 inline constexpr const char* NoDataToRead = "No data to read.";
 inline constexpr const char* NotConnected = "Not Connected";
 inline constexpr const char* FileNotFound = "File \"{}\" not found";
+inline constexpr const char* BufferSizeTooSmall = "{} must be 1 or more, not {}.";
+inline constexpr const char* NegativeLength = "A length of {} bytes is not valid.";
+inline constexpr const char* NegativeStreamPosition = "A stream position of {} is not valid.";
 
 inline constexpr const char* AlreadyConnected = "Already connected.";
 inline constexpr const char* ClosedSocket = "Disconnected.";

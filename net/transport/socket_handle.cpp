@@ -1,5 +1,7 @@
 #include "net/transport/socket_handle.h"
 
+#include <algorithm>
+
 #include <fmt/core.h>
 
 #include "net/transport/anti_freeze.h"
@@ -37,11 +39,15 @@ void TIdSocketHandle::OpenSocket(int socketType, int protocol) {
 
 // Marked closed before the calls, whose results do not matter: a reader
 // waiting on this handle then sees a graceful close.
+// The number is forgotten too: the system hands it to the next file or
+// socket opened, and nothing may reach that through this handle.
 void TIdSocketHandle::ShutSocket(bool /*resetLocal*/) {
   if (!IsOpen) return;
   IsOpen = false;
-  SharedStack->SocketShutdown(SocketId, ShutdownSending);
-  SharedStack->SocketClose(SocketId);
+  const TIdStackSocketHandle closing = SocketId;
+  SocketId = Id_INVALID_SOCKET;
+  SharedStack->SocketShutdown(closing, ShutdownSending);
+  SharedStack->SocketClose(closing);
 }
 
 int32_t TIdSocketHandle::ConnectPeer(int family) {
@@ -113,6 +119,7 @@ void TIdSocketHandle::ClearBinding(bool resetLocal) {
 }
 
 bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
+  ShutSocket();
   ClearBinding(true);
   const TIdStackSocketHandle accepted = SharedStack->SocketAccept(listeningSocket, IP, Port);
   if (SharedStack->CheckSocketResult(accepted, {WSAEINTR, WSAENOTSOCK})) return false;
@@ -123,25 +130,23 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
   return true;
 }
 
+// With an anti-freeze in use the wait is cut into slices of IdleTimeOut, and
+// the anti-freeze runs after each; a loop, so that a long wait costs no stack.
 bool TIdSocketHandle::WaitReadable(int32_t timeout) {
   if (!IsOpen) throw EIdConnClosedGracefully(msg::ConnectionClosedGracefully);
-  if (IsAntiFreezeInUse()) {
-    const int32_t idle = TIdAntiFreezeBase::Instance()->IdleTimeOut;
-    if (timeout == TimeoutForever) {
-      while (!WaitReadable(idle)) {
-      }
-      return true;
-    }
-    if (timeout > idle) {
-      if (WaitReadable(timeout - idle)) return true;
-      timeout = idle;
-    }
+  for (;;) {
+    const TIdAntiFreezeBase* antiFreeze = IsAntiFreezeInUse() ? TIdAntiFreezeBase::Instance() : nullptr;
+    const int32_t slice = antiFreeze ? std::max(antiFreeze->IdleTimeOut, 1) : timeout;
+    const bool lastSlice = !antiFreeze || (timeout != TimeoutForever && timeout <= slice);
+    TIdSocketListWindows readList;
+    readList.Add(SocketId);
+    const bool readable = SharedStack->SocketSelect(&readList, nullptr, lastSlice ? timeout : slice, nullptr) == 1;
+    RunAntiFreeze(!readable);
+    // The anti-freeze step may have closed this handle: nothing more to wait
+    // for, and the reader finds out from the handle.
+    if (readable || lastSlice || !IsOpen) return readable;
+    if (timeout != TimeoutForever) timeout -= slice;
   }
-  TIdSocketListWindows readList;
-  readList.Add(SocketId);
-  const bool readable = SharedStack->SocketSelect(&readList, nullptr, timeout, nullptr) == 1;
-  RunAntiFreeze(!readable);
-  return readable;
 }
 
 int32_t TIdSocketHandle::Receive(void* buffer, int32_t length, int32_t flags) {

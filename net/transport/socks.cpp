@@ -56,7 +56,9 @@ void TIdSocksInfo::Assign(const TIdSocksInfo& source) {
   Version = source.Version;
 }
 
-void TIdSocksInfo::NegotiateProxy(const std::string& host, int32_t port) {
+void TIdSocksInfo::NegotiateProxy(const std::string& host, int32_t port,
+                                  std::optional<std::chrono::steady_clock::time_point> deadline) {
+  Deadline = deadline;
   switch (Version) {
     case svSocks4:
     case svSocks4A: MakeSocks4Connection(host, port); break;
@@ -75,17 +77,36 @@ void TIdSocksInfo::Send(const std::string& bytes) {
   }
 }
 
+bool TIdSocksInfo::WaitForAnswer() {
+  using namespace std::chrono;
+  int32_t wait = SocksTransport->ReadTimeout > 0 ? SocksTransport->ReadTimeout : TimeoutForever;
+  bool untilDeadline = false;
+  if (Deadline) {
+    const auto left = duration_cast<milliseconds>(*Deadline - steady_clock::now()).count();
+    if (left <= 0) throw EIdConnectTimeout(transport_messages::ConnectTimeout);
+    if (wait == TimeoutForever || left < wait) {
+      wait = static_cast<int32_t>(left);
+      untilDeadline = true;
+    }
+  }
+  if (SocksTransport->WaitReadable(wait)) return true;
+  if (untilDeadline) throw EIdConnectTimeout(transport_messages::ConnectTimeout);
+  return false;
+}
+
 std::string TIdSocksInfo::Receive(int32_t count) {
   // A reply split over two segments is read whole, so no reply byte is left
   // behind to be taken for the first bytes of the tunnelled data.
   std::string bytes(static_cast<size_t>(count), '\0');
   int32_t received = 0;
   try {
-    while (received < count) {
+    while (received < count && WaitForAnswer()) {
       const int32_t n = SocksTransport->ReceiveSome(bytes.data() + received, count - received);
       if (n <= 0) break;
       received += n;
     }
+  } catch (const EIdConnectTimeout&) {
+    throw;
   } catch (const Exception&) {
     received = -1;
   }

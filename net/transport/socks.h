@@ -2,7 +2,9 @@
 // SOCKS proxy settings of a socket transport and the SOCKS 4, 4A and 5 client
 // handshakes that run over it once it has connected to the proxy.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "net/transport/component.h"
@@ -22,8 +24,11 @@ public:
   // Copies the six settings.
   void Assign(const TIdSocksInfo& source);
   // Runs the handshake for Version through SocksTransport, asking the proxy
-  // to connect to host and port.
-  void NegotiateProxy(const std::string& host, int32_t port);
+  // to connect to host and port. Each wait for the proxy's answer lasts at
+  // most the transport's ReadTimeout; reaching the deadline (what is left of
+  // a connect time-out) raises EIdConnectTimeout.
+  void NegotiateProxy(const std::string& host, int32_t port,
+                      std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
 
   TSocksAuthentication Authentication = saNoAuthentication;
   std::string Host;
@@ -42,4 +47,8 @@ private:
   // Receives exactly count bytes; a close or failure before that is the
   // proxy not responding.
   std::string Receive(int32_t count);
+  // False when the transport's ReadTimeout passed without an answer.
+  bool WaitForAnswer();
+
+  std::optional<std::chrono::steady_clock::time_point> Deadline;
 };

@@ -21,11 +21,17 @@ void TIdTCPClient::OpenConnection(int32_t timeout) {
   } else if (IOHandler()->HandlerConnected()) {
     throw EIdAlreadyConnected(transport_messages::AlreadyConnected);
   }
+  const TTransportInUse inUse(*this);
   try {
     IOHandler()->OpenHandler();
     ResetState();
+    IOHandler()->ReadTimeout = ReadTimeout;
     IOHandler()->ConnectTo(FHost, FPort, BoundIP, BoundPort, BoundPortMin, BoundPortMax, timeout);
+    // A handler that closed the connection meanwhile (Stop during the
+    // connect) ends the open quietly, without reporting a connection.
+    if (!IsConnected()) return;
     if (Intercept()) Intercept()->AttachTo(this);
+    if (!IsConnected()) return;
     ReportStatus(hsConnected, FHost);
     NotifyConnected();
   } catch (...) {

@@ -32,6 +32,21 @@ int64_t findTerminator(const char* bytes, int64_t size, int64_t from, const std:
   return found == std::string_view::npos ? -1 : static_cast<int64_t>(found);
 }
 
+// A peer's announced count is not trusted before its bytes arrive: the
+// destination is presized by at most this much and grows as data comes.
+constexpr int64_t MaxPresize = int64_t{1} << 20;
+
+int32_t checkedBufferSize(const char* name, int32_t size) {
+  if (size < 1) throw EIdInvalidSize(fmt::format(transport_messages::BufferSizeTooSmall, name, size));
+  return size;
+}
+
+int64_t checkedStreamPosition(TStream& stream) {
+  const int64_t position = stream.GetPosition();
+  if (position < 0) throw EIdInvalidSize(fmt::format(transport_messages::NegativeStreamPosition, position));
+  return position;
+}
+
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)
@@ -53,12 +68,22 @@ TIdTCPConnection::~TIdTCPConnection() {
   DropSocket();
   SetIntercept(nullptr);
   ForgetIOHandler();
+  ReleasedIOHandlers.clear();
+}
+
+TIdTCPConnection::TTransportInUse::TTransportInUse(TIdTCPConnection& connection) : Connection(connection) {
+  ++Connection.TransportUsers;
+}
+
+TIdTCPConnection::TTransportInUse::~TTransportInUse() {
+  if (--Connection.TransportUsers == 0) Connection.ReleasedIOHandlers.clear();
 }
 
 // --- transport and intercept references --------------------------------------
 
 void TIdTCPConnection::SetIOHandler(TIdIOHandler* value) {
   if (value == FIOHandler) return;
+  if (FIOHandler) ++FLocalCloses;
   ForgetIOHandler();
   FIOHandler = value;
   SocketHandler = dynamic_cast<TIdIOHandlerSocket*>(value);
@@ -79,7 +104,10 @@ void TIdTCPConnection::ForgetIOHandler() {
   if (FIOHandler) FIOHandler->RemoveFreeNotification(this);
   FIOHandler = nullptr;
   SocketHandler = nullptr;
-  OwnedIOHandler.reset();
+  if (TransportUsers > 0 && OwnedIOHandler)
+    ReleasedIOHandlers.push_back(std::move(OwnedIOHandler));
+  else
+    OwnedIOHandler.reset();
 }
 
 void TIdTCPConnection::SetIntercept(TIdConnectionIntercept* value) {
@@ -101,13 +129,28 @@ void TIdTCPConnection::ResetState() {
 }
 
 void TIdTCPConnection::DropSocket() {
-  if (!FIOHandler) return;
+  TIdIOHandler* handler = FIOHandler;
+  if (!handler) return;
+  const TTransportInUse inUse(*this);
   PeerClosed = true;
-  if (FIntercept) FIntercept->Detach();
-  FIOHandler->CloseHandler();
+  // An intercept whose OnDisconnect closes the connection again must not
+  // start another detach.
+  if (FIntercept && !DetachingIntercept) {
+    DetachingIntercept = true;
+    try {
+      FIntercept->Detach();
+    } catch (...) {
+      DetachingIntercept = false;
+      throw;
+    }
+    DetachingIntercept = false;
+  }
+  handler->CloseHandler();
 }
 
 void TIdTCPConnection::CloseConnection() {
+  const TTransportInUse inUse(*this);
+  ++FLocalCloses;
   ReportStatus(hsDisconnecting);
   DropSocket();
   if (OwnsIOHandler()) ForgetIOHandler();
@@ -145,6 +188,8 @@ void TIdTCPConnection::PollGracefulClose(bool raiseIfDisconnected) { FillInputBu
 
 int32_t TIdTCPConnection::FillInputBuffer(bool raiseIfDisconnected, int32_t timeout, bool raiseOnTimeout) {
   if (timeout == TimeoutUseDefault) timeout = ReadTimeout == 0 ? TimeoutForever : ReadTimeout;
+  const int32_t chunk = checkedBufferSize("RecvBufferSize", RecvBufferSize);
+  const TTransportInUse inUse(*this);
   CheckDisconnected(raiseIfDisconnected);
   if (!IsConnected()) {
     if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
@@ -152,14 +197,19 @@ int32_t TIdTCPConnection::FillInputBuffer(bool raiseIfDisconnected, int32_t time
   }
   int32_t received = 0;
   do {
-    if (!FIOHandler->WaitReadable(timeout)) {
+    const bool readable = FIOHandler->WaitReadable(timeout);
+    // The anti-freeze step inside the wait may have closed the connection.
+    if (!IsConnected()) {
+      if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
+      return 0;
+    }
+    if (!readable) {
       if (raiseOnTimeout) throw EIdReadTimeout(transport_messages::ReadTimeout);
       return -1;
     }
-    // The anti-freeze step inside the wait may have closed the connection.
-    if (ReceiveScratch && FIOHandler) {
-      ReceiveScratch->SetSize(RecvBufferSize);
-      received = FIOHandler->ReceiveSome(ReceiveScratch->Memory(), RecvBufferSize);
+    if (ReceiveScratch) {
+      ReceiveScratch->SetSize(chunk);
+      received = FIOHandler->ReceiveSome(ReceiveScratch->Memory(), chunk);
     } else {
       if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
       received = 0;
@@ -258,12 +308,16 @@ std::string TIdTCPConnection::ReadLineSkipEmpty(int32_t attempts) {
 }
 
 void TIdTCPConnection::ReadToStream(TStream& stream, int64_t count, bool untilClose) {
+  const int64_t position = checkedStreamPosition(stream);
+  const int32_t chunkSize = checkedBufferSize("RecvBufferSize", RecvBufferSize);
   if (count == -1 && !untilClose) count = ReadInt32(true);
+  if (count < 0 && !untilClose)
+    throw EIdInvalidSize(fmt::format(transport_messages::NegativeLength, count));
   if (count >= 0) {
-    const int64_t position = stream.GetPosition();
-    stream.SetSize(position + count);
+    stream.SetSize(position + std::min(count, MaxPresize));
     stream.SetPosition(position);
   }
+  const uint32_t closesAtStart = LocalCloses();
   // 64-bit so that a body of 2 GiB or more read until close is read whole.
   int64_t remaining = untilClose ? INT64_MAX : count;
   StartWork(wmRead, untilClose ? 0 : count);
@@ -281,14 +335,19 @@ void TIdTCPConnection::ReadToStream(TStream& stream, int64_t count, bool untilCl
   try {
     const int64_t buffered = std::min(PendingInput->GetSize(), remaining);
     if (buffered > 0) moveToStream(buffered);
-    const int64_t chunk = std::min<int64_t>(remaining, RecvBufferSize);
-    // The OnWork handler may close the connection: the loop then ends quietly
-    // and keeps what arrived.
+    const int64_t chunk = std::min<int64_t>(remaining, chunkSize);
+    // A handler may close the connection (Stop in OnWork, or in the
+    // anti-freeze step during a wait): the loop then ends quietly and keeps
+    // what arrived.
     while (IsConnected() && remaining > 0) {
       const int64_t wanted = std::min(remaining, chunk);
       try {
         WaitForInput(wanted);
+      } catch (const EIdNotConnected&) {
+        if (LocalCloses() != closesAtStart) break;
+        throw;
       } catch (const EIdConnClosedGracefully&) {
+        if (LocalCloses() != closesAtStart) break;
         if (!untilClose) throw;
         // The peer's close ends a body read until close: the last partial
         // chunk is kept but not counted.
@@ -331,6 +390,7 @@ std::string TIdTCPConnection::ReadAll() {
 // --- sending ---------------------------------------------------------------------
 
 void TIdTCPConnection::SendNow(const char* bytes, int64_t count) {
+  const TTransportInUse inUse(*this);
   int64_t position = 0;
   while (position < count) {
     // An OnWork handler may have closed the connection and freed the transport.
@@ -382,15 +442,17 @@ void TIdTCPConnection::WriteInt32(int32_t value, bool convertToNetworkOrder) {
 }
 
 void TIdTCPConnection::WriteFromStream(TStream& stream, bool fromStart, bool writeLength, int64_t size) {
+  if (size < 0) throw EIdInvalidSize(fmt::format(transport_messages::NegativeLength, size));
+  const int32_t chunkSize = checkedBufferSize("SendBufferSize", SendBufferSize);
   if (fromStart) stream.SetPosition(0);
-  int64_t position = stream.GetPosition();
+  int64_t position = checkedStreamPosition(stream);
   const int64_t end = size != 0 ? position + size : stream.GetSize();
   if (writeLength) WriteInt32(static_cast<int32_t>(end - position));
   StartWork(wmWrite, end - position);
   try {
-    std::vector<char> chunk(static_cast<size_t>(std::clamp<int64_t>(end - position, 0, SendBufferSize)));
+    std::vector<char> chunk(static_cast<size_t>(std::clamp<int64_t>(end - position, 0, chunkSize)));
     while (position < end) {
-      const int64_t read = stream.Read(chunk.data(), std::min<int64_t>(end - position, SendBufferSize));
+      const int64_t read = stream.Read(chunk.data(), std::min<int64_t>(end - position, chunkSize));
       if (read <= 0) throw EIdNoDataToRead(transport_messages::NoDataToRead);
       WriteBytes(chunk.data(), read);
       position += read;
@@ -405,8 +467,12 @@ void TIdTCPConnection::WriteFromStream(TStream& stream, bool fromStart, bool wri
 int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName, bool allowFileSender) {
   if (!std::filesystem::is_regular_file(fileName))
     throw EIdFileNotFound(fmt::format(transport_messages::FileNotFound, fileName));
-  if (FileSender && !FIntercept && allowFileSender && SocketHandler && SocketHandler->SocketBinding)
+  if (FileSender && !FIntercept && allowFileSender && SocketHandler && SocketHandler->SocketBinding) {
+    // A closed socket's number may already belong to another file.
+    CheckDisconnected(true, true);
+    if (!IsConnected()) throw EIdNotConnected(transport_messages::NotConnected);
     return FileSender(SocketHandler->SocketBinding->SocketId, fileName);
+  }
   TFileStream file(fileName, fmOpenRead);
   WriteFromStream(file, true);
   return file.GetSize();

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/transport/buffers.h"
 #include "net/transport/component.h"
@@ -102,6 +103,26 @@ protected:
   // Takes ownership: the transport is freed on close or when replaced.
   void AdoptIOHandler(std::unique_ptr<TIdIOHandler> handler);
 
+  // Held by every operation that calls into the transport. A handler run
+  // inside such a call (Stop in OnStatus, an anti-freeze step, an intercept)
+  // may close the connection; the transport it owned is then released only
+  // when the outermost of these operations returns, never under a call that
+  // is still running in it.
+  class TTransportInUse {
+  public:
+    explicit TTransportInUse(TIdTCPConnection& connection);
+    ~TTransportInUse();
+    TTransportInUse(const TTransportInUse&) = delete;
+    TTransportInUse& operator=(const TTransportInUse&) = delete;
+
+  private:
+    TIdTCPConnection& Connection;
+  };
+
+  // Counts the closes made on this side (CloseConnection, a transport set or
+  // forgotten), so that a read can tell them from a peer's close.
+  uint32_t LocalCloses() const { return FLocalCloses; }
+
 private:
   // Receives until at least count bytes are buffered.
   void WaitForInput(int64_t count);
@@ -114,4 +135,8 @@ private:
   // IOHandler when it is a socket transport, for whole-file sends.
   TIdIOHandlerSocket* SocketHandler = nullptr;
   TIdConnectionIntercept* FIntercept = nullptr;
+  int32_t TransportUsers = 0;
+  std::vector<std::unique_ptr<TIdIOHandler>> ReleasedIOHandlers;
+  uint32_t FLocalCloses = 0;
+  bool DetachingIntercept = false;
 };
