@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "converter/conversion_error.h"
+#include "converter/display_rotation.h"
 #include "converter/messages.h"
 
 namespace converter {
@@ -95,6 +96,11 @@ MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {
     info.height = stream->codecpar->height;
     info.sampleAspect = av_guess_sample_aspect_ratio(file.get(), stream, nullptr);
     info.frameRate = av_guess_frame_rate(file.get(), stream, nullptr);
+    info.rotation = displayRotation(*stream);
+    if (uprightTurn(info.rotation).sideways) {
+      std::swap(info.width, info.height);
+      if (info.sampleAspect.num > 0) info.sampleAspect = av_inv_q(info.sampleAspect);
+    }
   }
   if (audioIndex >= 0) {
     const AVCodecParameters& audio = *file->streams[audioIndex]->codecpar;

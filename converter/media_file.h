@@ -14,9 +14,10 @@ struct MediaInfo {
   double duration = 0.0;  // seconds from the file's start to its last packet's end
   bool hasVideo = false;  // the chosen video stream exists and can be decoded
   bool hasAudio = false;
-  int width = 0;
+  int width = 0;  // of the upright picture
   int height = 0;
   AVRational sampleAspect{0, 1};
+  double rotation = 0.0;  // degrees clockwise that turn the stored picture upright
   AVRational frameRate{0, 1};
   int sampleRate = 0;
   AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;

@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "converter/display_rotation.h"
 #include "converter/picture_fit.h"
 
 namespace converter {
@@ -139,9 +140,13 @@ std::unique_ptr<FilterChain> Track::chainFor(const AVFrame& frame, double starts
     const std::string source = fmt::format("video_size={}x{}:pix_fmt={}:time_base={}/{}:pixel_aspect={}/{}",
                                            frame.width, frame.height, frame.format, timeBase.num, timeBase.den,
                                            sourceAspect.num, sourceAspect.den);
-    const PictureFit fit = fitPicture(frame.width, frame.height, sourceAspect, target.width, target.height,
-                                      target.sampleAspect);
-    std::string filters = fmt::format("scale={}:{}", fit.width, fit.height);
+    const UprightTurn turn = uprightTurn(clip.source.rotation);
+    const PictureFit fit =
+        turn.sideways ? fitPicture(frame.height, frame.width, av_inv_q(sourceAspect), target.width, target.height,
+                                   target.sampleAspect)
+                      : fitPicture(frame.width, frame.height, sourceAspect, target.width, target.height,
+                                   target.sampleAspect);
+    std::string filters = turn.filters + fmt::format("scale={}:{}", fit.width, fit.height);
     if (fit.width != target.width || fit.height != target.height)
       filters += fmt::format(",pad={}:{}:{}:{}:black", target.width, target.height, fit.x, fit.y);
     filters += fmt::format(",setsar={}/{},fps=fps={}/{}:start_time={},format=pix_fmts={}", target.sampleAspect.num,

@@ -73,5 +73,31 @@ TEST(ConverterRealWorldSources, SourceWithoutSoundGetsSilenceOnlyWhereTheContain
   }
 }
 
+// The phone video is stored 320x240 and shown turned a quarter to the left:
+// its marked top-left corner must come out bottom-left, in a picture of the
+// upright shape, also inside a frame of fixed size.
+TEST(ConverterRealWorldSources, RotatedSourceComesOutUpright) {
+  const struct {
+    TOutputType type;
+    const char* extension;
+    int width;
+    int height;
+    int left;  // where the upright picture starts in the frame
+  } cases[] = {{otAVI, "avi", 240, 320, 0}, {otPSP, "mp4", 480, 272, 138}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    TVideoEdit edit;
+    edit.OutputType = c.type;
+    convert(edit, medium("rotated.mp4"), pathInWorkFolder(std::string("upright.") + c.extension));
+    const GrayPicture picture = firstPicture(pathInWorkFolder(std::string("upright.") + c.extension));
+    ASSERT_EQ(picture.width, c.width);
+    ASSERT_EQ(picture.height, c.height);
+    ASSERT_EQ(picture.pixels.size(), size_t(c.width * c.height));
+    EXPECT_GT(picture.at(c.left + 10, c.height - 10), 128);
+    EXPECT_LT(picture.at(c.left + 10, 10), 64);
+    EXPECT_LT(picture.at(c.width - c.left - 10, c.height - 10), 64);
+  }
+}
+
 }  // namespace
 }  // namespace converter_test

@@ -88,6 +88,21 @@ Probe probe(const std::string& path) {
   return result;
 }
 
+GrayPicture firstPicture(const std::string& path) {
+  Probe probed = probe(path);
+  GrayPicture picture;
+  picture.width = std::stoi(probed.stream("video").at("width"));
+  picture.height = std::stoi(probed.stream("video").at("height"));
+  const std::string command =
+      "ffmpeg -nostdin -loglevel error -i " + quoted(path) + " -frames:v 1 -f rawvideo -pix_fmt gray - 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) throw std::runtime_error("cannot run ffmpeg");
+  char block[4096];
+  while (const size_t got = fread(block, 1, sizeof block, pipe)) picture.pixels.append(block, got);
+  pclose(pipe);
+  return picture;
+}
+
 void loadWholeFile(TVideoEdit& edit, const std::string& path) {
   const double duration = edit.GetFileDuration(path);
   ASSERT_GT(duration, 0.0) << edit.LastError();

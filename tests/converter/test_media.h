@@ -38,6 +38,16 @@ struct Probe {
 
 Probe probe(const std::string& path);
 
+// The first picture of the file as 8-bit brightness, row by row.
+struct GrayPicture {
+  int width = 0;
+  int height = 0;
+  std::string pixels;
+
+  int at(int x, int y) const { return static_cast<unsigned char>(pixels.at(size_t(y) * width + x)); }
+};
+GrayPicture firstPicture(const std::string& path);
+
 // Loads the file into the timeline the way the program does: its whole
 // video and its whole audio.
 void loadWholeFile(TVideoEdit& edit, const std::string& path);
