@@ -1,0 +1,119 @@
+#include "app/cli/cli_options.h"
+
+#include <stdexcept>
+
+#include <fmt/core.h>
+
+#include "app/option_lists.h"
+#include "converter/video_edit.h"
+#include "platform/exception.h"
+
+const char* const CliUsage = R"(Usage: quillfen-cli [options] WATCH-URL
+Saves the video of a watch page in the chosen format.
+
+  -o, --output FILE          the output file (required)
+      --format NAME          VCD_NTSC, VCD_PAL, SVCD_NTSC, SVCD_PAL, DVD_NTSC,
+                             DVD_PAL, "MPEG 1", "MPEG 2", AVI (default), WMV,
+                             QT, RM, iPod, PSP, FLV or 3GP
+      --width N              frame width (default 320)
+      --height N             frame height (default 240)
+      --rate N               frame rate for AVI (default 25)
+      --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
+      --audio-compressor NAME   AVI audio compressor (default PCM)
+      --no-video-compressor  AVI with uncompressed video
+      --no-audio-compressor  AVI with uncompressed audio
+      --wmv8-profile NAME    a built-in Windows Media 8 profile
+      --wmv9-profile NAME    a Windows Media 9 profile file, by its caption or
+                             file name (default the first)
+      --proxy HOST:PORT      an HTTP proxy
+      --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
+                             a SOCKS proxy
+      --site-host HOST:PORT  send the video requests to a local copy of the sites
+  -h, --help                 this text
+
+Without a proxy option the variables http_proxy, https_proxy, all_proxy and
+no_proxy apply, as for curl.
+Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
+failed, 5 network or HTTP error, 1 any other error.
+)";
+
+namespace {
+
+int indexIn(const std::vector<std::string>& items, const std::string& name, const char* what) {
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] == name) return int(i);
+  std::string known;
+  for (const std::string& item : items) known += "\n  " + item;
+  throw EBadArguments(fmt::format("Unknown {} '{}'; known are:{}", what, name, known));
+}
+
+int wmv9Index(const std::string& name) {
+  for (size_t i = 0; i < WMV9Profiles.size(); ++i) {
+    const std::string file = WMV9Profiles[i].FileName;
+    if (name == WMV9Profiles[i].Caption || name == file || name == file.substr(0, file.size() - 4)) return int(i);
+  }
+  std::vector<std::string> captions;
+  for (const TWMV9Profile& profile : WMV9Profiles) captions.emplace_back(profile.Caption);
+  return indexIn(captions, name, "Windows Media 9 profile");
+}
+
+TProxyAddress proxyOption(const std::string& option, const std::string& value, const char* scheme) {
+  try {
+    return ParseProxyAddress(option, std::string(scheme) + value);
+  } catch (const Exception& error) {
+    throw EBadArguments(error.Message);
+  }
+}
+
+}  // namespace
+
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit) {
+  const TOptionLists lists = FillOptionLists(videoEdit);
+  TCliOptions options;
+  TOutputChoices& choices = options.Choices;
+  choices.UseVideoCompressor = choices.UseAudioCompressor = true;
+  choices.VideoCompressorIndex = lists.VideoCompressors.Selected;
+  choices.AudioCompressorIndex = lists.AudioCompressors.Selected;
+  if (lists.WMV8Profiles.Selected >= 0) choices.WMV8ProfileName = lists.WMV8Profiles.Items[0];
+
+  std::vector<std::string> formats;
+  for (const TOutputFormat& format : OutputFormats) formats.emplace_back(format.Caption);
+
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= arguments.size()) throw EBadArguments("The option " + argument + " needs a value");
+      return arguments[++i];
+    };
+    if (argument == "-h" || argument == "--help") options.Help = true;
+    else if (argument == "-o" || argument == "--output") options.OutputFile = value();
+    else if (argument == "--format") choices.FormatIndex = indexIn(formats, value(), "format");
+    else if (argument == "--width") choices.Width = value();
+    else if (argument == "--height") choices.Height = value();
+    else if (argument == "--rate") choices.FrameRate = value();
+    else if (argument == "--video-compressor")
+      choices.VideoCompressorIndex = indexIn(lists.VideoCompressors.Items, value(), "video compressor");
+    else if (argument == "--audio-compressor")
+      choices.AudioCompressorIndex = indexIn(lists.AudioCompressors.Items, value(), "audio compressor");
+    else if (argument == "--no-video-compressor") choices.UseVideoCompressor = false;
+    else if (argument == "--no-audio-compressor") choices.UseAudioCompressor = false;
+    else if (argument == "--wmv8-profile") {
+      choices.WMV8ProfileName = lists.WMV8Profiles.Items[indexIn(lists.WMV8Profiles.Items, value(), "WMV 8 profile")];
+      choices.UseWMV9 = false;
+    } else if (argument == "--wmv9-profile") {
+      choices.WMV9Index = wmv9Index(value());
+      choices.UseWMV9 = true;
+    } else if (argument == "--proxy") options.Proxy = proxyOption(argument, value(), "http://");
+    else if (argument == "--socks4") options.Proxy = proxyOption(argument, value(), "socks4://");
+    else if (argument == "--socks4a") options.Proxy = proxyOption(argument, value(), "socks4a://");
+    else if (argument == "--socks5") options.Proxy = proxyOption(argument, value(), "socks5://");
+    else if (argument == "--site-host") options.SiteHost = value();
+    else if (argument.starts_with("-") && argument.size() > 1) throw EBadArguments("Unknown option " + argument);
+    else if (options.WatchAddress.empty()) options.WatchAddress = argument;
+    else throw EBadArguments("Only one WATCH-URL may be given; also got '" + argument + "'");
+  }
+  if (options.Help) return options;
+  if (options.WatchAddress.empty()) throw EBadArguments("No WATCH-URL given");
+  if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");
+  return options;
+}

@@ -1,0 +1,44 @@
+// The job's reporter for a terminal: a redrawn progress bar on stderr when it
+// is a terminal, plain progress lines otherwise; the output file comes from
+// the command line instead of the save dialog.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "app/job_reporter.h"
+
+class TTerminalReporter : public TJobReporter {
+public:
+  TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, int formatIndex);
+  ~TTerminalReporter() override;
+
+  void Status(const std::string& text) override;
+  void Progress(int64_t position, int64_t maximum) override;
+  void ProcessMessages() override {}
+  void DownloadEnabled(bool) override {}
+  int SelectedFormatIndex() override { return formatIndex_; }
+  std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
+  void ShowMessage(const std::string& text) override;
+
+  // Ends a redrawn line so that what follows starts on a line of its own.
+  void FinishLine();
+  // The output file as the job was given it.
+  const std::string& ChosenFileName() const { return chosen_; }
+
+private:
+  void draw(bool force);
+
+  std::FILE* out_;
+  const bool isTerminal_;
+  const std::string outputFile_;
+  const int formatIndex_;
+  std::string chosen_;
+  std::string status_;
+  std::string lastPrinted_;
+  int64_t position_ = 0;
+  int64_t maximum_ = 0;
+  bool lineOpen_ = false;
+  std::chrono::steady_clock::time_point lastDraw_{};
+};
