@@ -6,7 +6,6 @@
 
 #include "converter/conversion.h"
 #include "converter/conversion_error.h"
-#include "converter/media_file.h"
 #include "converter/messages.h"
 #include "converter/output_plan.h"
 #include "converter/profile_file.h"
@@ -56,7 +55,7 @@ bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, con
   try {
     converter::forgetLibraryLog();
     if (!(start >= 0.0 && end > start)) converter::fail(messages::BadClipSpan);
-    converter::MediaInfo source = converter::probeMedia(fileName, streamNumber);
+    const converter::MediaInfo& source = media_.info(fileName, streamNumber);
     const bool present = type == AVMEDIA_TYPE_VIDEO ? source.hasVideo : source.hasAudio;
     if (!present) converter::fail(std::string(messages::NoSuchStream) + " '" + fileName + "'");
     end = std::min(end, source.duration);
@@ -77,7 +76,7 @@ double TVideoEdit::GetTimelineDuration() const {
 double TVideoEdit::GetFileDuration(const std::string& FileName) {
   try {
     converter::forgetLibraryLog();
-    const double duration = converter::probeMedia(FileName, 0).duration;
+    const double duration = media_.info(FileName, 0).duration;
     lastError_.clear();
     return duration;
   } catch (const ConversionError& error) {

@@ -16,6 +16,7 @@ extern "C" {
 }
 
 #include "converter/compressors.h"
+#include "converter/media_catalogue.h"
 #include "converter/timeline_clip.h"
 #include "converter/wmv_profiles.h"
 
@@ -86,6 +87,7 @@ class TVideoEdit {
 
   std::vector<converter::TimelineClip> videoClips_;
   std::vector<converter::TimelineClip> audioClips_;
+  converter::MediaCatalogue media_;
   std::string lastError_;
   std::atomic<bool> stopRequested_{false};
   bool saving_ = false;
