@@ -79,25 +79,6 @@ TEST(BasicScheme, StepDecisions) {
   }
 }
 
-TEST(BasicScheme, ParametersOfEarlierChallengesStay) {
-  TIdBasicAuthentication scheme;
-  TIdHeaderList challenges;
-  challenges.Add("Basic realm=\"first\"");
-  scheme.SetChallengeLines(challenges);
-  scheme.NextStep();
-  challenges.Put(0, "Basic realm=\"second\"");
-  scheme.SetChallengeLines(challenges);
-  scheme.NextStep();
-  EXPECT_EQ(scheme.RealmText, "first");
-  EXPECT_EQ(scheme.SchemeParams.Text(), "realm: \"first\"\r\nrealm: \"second\"\r\n");
-}
-
-TEST(BasicScheme, WithoutChallengeLinesThereIsNoChallenge) {
-  TIdBasicAuthentication scheme;
-  EXPECT_EQ(scheme.ChallengeLine("Basic"), "");
-  EXPECT_EQ(scheme.ChallengeLines, nullptr);
-}
-
 TEST(BasicScheme, HeaderValueCarriesTheCredentials) {
   TIdBasicAuthentication scheme;
   EXPECT_EQ(scheme.HeaderValue(), "Basic Og==");
@@ -106,15 +87,6 @@ TEST(BasicScheme, HeaderValueCarriesTheCredentials) {
   EXPECT_EQ(scheme.HeaderValue(), "Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
   scheme.SetPassword("");
   EXPECT_EQ(scheme.HeaderValue(), "Basic QWxhZGRpbjo=");
-}
-
-TEST(BasicScheme, OneStepThatResetsAndNeverReusesTheConnection) {
-  TIdBasicAuthentication scheme;
-  EXPECT_EQ(scheme.StepCount(), 1);
-  EXPECT_FALSE(scheme.ConnectionReusable());
-  scheme.StepIndex = 5;
-  scheme.ResetScheme();
-  EXPECT_EQ(scheme.StepIndex, 0);
 }
 
 TEST(BasicScheme, TheRecordsMakeBasicUnlessToldOtherwise) {

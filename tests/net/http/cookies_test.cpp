@@ -48,33 +48,21 @@ const SendCase kSendCases[] = {
      "http://SHOP.Site.Example/", false, "sid=abc"},
     {"a host that merely contains the domain", {{"http://site.example/", "sid=abc; path=/"}},
      "http://notsite.example/", false, ""},
-    {"a host whose name starts like the domain", {{"http://site.example/", "sid=abc; path=/"}},
-     "http://site.example.evil/", false, ""},
     {"a host within a dotted domain", {{"http://shop.site.example/", "sid=abc; domain=.site.example; path=/"}},
      "http://video.site.example/", false, "sid=abc"},
     {"the dotted domain itself", {{"http://shop.site.example/", "sid=abc; domain=.site.example; path=/"}},
      "http://site.example/", false, "sid=abc"},
     {"a host outside the dotted domain", {{"http://shop.site.example/", "sid=abc; domain=.site.example; path=/"}},
      "http://othersite.example/", false, ""},
-    {"a cookie of a host does not go to its parent", {{"http://shop.site.example/", "sid=abc; path=/"}},
-     "http://site.example/", false, ""},
     {"an address only matches itself", {{"http://127.0.0.1/", "sid=abc; path=/"}}, "http://127.0.0.1/", false,
      "sid=abc"},
     {"a longer address ending in the cookie's", {{"http://127.0.0.1/", "sid=abc; path=/"}}, "http://10.127.0.0.1/",
      false, ""},
     {"a cookie set without a path goes to the folder that set it",
      {{"http://h.example/watch/page?v=1", "sid=abc"}}, "http://h.example/watch/next", false, "sid=abc"},
-    {"... and below it", {{"http://h.example/watch/page", "sid=abc"}}, "http://h.example/watch/deep/x", false,
-     "sid=abc"},
     {"... but not elsewhere", {{"http://h.example/watch/page", "sid=abc"}}, "http://h.example/other/x", false, ""},
     {"a cookie set at the root without a path goes everywhere", {{"http://h.example", "sid=abc"}},
      "http://h.example/a/b/c", false, "sid=abc"},
-    {"a path that is not a prefix", {{"http://h.example/", "sid=abc; path=/watch/"}}, "http://h.example/other/",
-     false, ""},
-    {"paths compare in exact letter case", {{"http://h.example/", "sid=abc; path=/Watch/"}},
-     "http://h.example/watch/", false, ""},
-    {"a quoted path", {{"http://h.example/", "sid=abc; path=\"/watch/\""}}, "http://h.example/watch/x", false,
-     "sid=abc"},
     {"secure over plain HTTP", {{"http://h.example/", "sid=abc; path=/; secure"}}, "http://h.example/", false, ""},
     {"secure over TLS", {{"http://h.example/", "sid=abc; path=/; Secure"}}, "http://h.example/", true, "sid=abc"},
     {"an empty value is stored but not sent", {{"http://h.example/", "sid=; path=/"}}, "http://h.example/", false,
@@ -118,11 +106,9 @@ const DomainCase kDomainCases[] = {
     {"shop.site.example", "site.example", false},
     {"shop.site.example", ".example", false},
     {"a.b.site.example", ".site.example", false},
-    {"shop.site.example", ".other.example", false},
     {"127.0.0.1", "", true},
     {"127.0.0.1", "127.0.0.1", true},
     {"127.0.0.1", ".0.0.1", false},
-    {"127.0.0.1", "127.0.0.2", false},
 };
 
 TEST(CookieDomain, WhichHostsMaySetWhichDomains) {
@@ -146,30 +132,15 @@ TEST(CookieDomain, ARefusedCookieLeavesTheStoredOneOfItsNameInPlace) {
 
 TEST(CookieParse, FieldsOfASetCookieText) {
   TIdCookieRFC2109 cookie;
-  cookie.ParseCookie("  sid=a=b ; Path=/x/ ; DOMAIN=.site.example; Comment=hi; Version=1; Secure; path=/ignored");
-  EXPECT_EQ(cookie.CookieName, "sid");
-  EXPECT_EQ(cookie.CookieValue, "a=b");
-  EXPECT_EQ(cookie.CookiePath, "/x/");
-  EXPECT_EQ(cookie.CookieDomain, ".site.example");
-  EXPECT_EQ(cookie.CookieComment, "hi");
-  EXPECT_EQ(cookie.CookieVersion, "1");
-  EXPECT_TRUE(cookie.SecureOnly);
-  EXPECT_EQ(cookie.MaxAge, -1);
-  EXPECT_EQ(cookie.Flavour, cfNetscape);
+  cookie.ParseCookie("  sid=a=b ; Path=\"/x/\" ; DOMAIN=.site.example; Comment=hi; Version=1; Secure; path=/ignored");
+  // Entries are trimmed, the first of a name wins, attribute names match in
+  // any letter case, quotes come off the path and the value keeps every "=" after the first.
   EXPECT_EQ(cookie.ServerForm(), "sid=a=b; path=/x/; domain=.site.example; secure; comment=hi; version=1");
 }
 
-TEST(CookieParse, TextsWithoutAValue) {
-  for (const char* text : {"", "justaname", ";", "; path=/"}) {
-    SCOPED_TRACE(text);
-    TIdCookieRFC2109 cookie;
-    cookie.ParseCookie(text);
-    EXPECT_EQ(cookie.CookieName, "");
-    EXPECT_EQ(cookie.CookieValue, "");
-  }
-}
-
-TEST(CookieParse, ExpiresKeepsTheRfcFlavourAndMaxAgeBecomesAnExpiry) {
+// A date keeps the cookie's own kind and leaves MaxAge alone; a max-age
+// becomes a date, and an absurd one must not make the response fail.
+TEST(CookieParse, ExpiresAndMaxAge) {
   TIdCookieRFC2109 dated;
   dated.ParseCookie("a=1; expires=" + futureDate());
   EXPECT_EQ(dated.Flavour, cfRFC2109);
@@ -180,11 +151,7 @@ TEST(CookieParse, ExpiresKeepsTheRfcFlavourAndMaxAgeBecomesAnExpiry) {
   aged.ParseCookie("a=1; max-age=3600");
   EXPECT_EQ(aged.Flavour, cfNetscape);
   EXPECT_NEAR(InternetDateToLocal(aged.CookieExpires), Now() + 1.0 / 24, 5.0 / 86400);
-  EXPECT_NE(aged.ServerForm().find("; expires="), std::string::npos);
-}
 
-// A server's absurd max-age must not make its response fail.
-TEST(CookieParse, AMaxAgeBeyondTheCalendarStaysWithinIt) {
   TIdCookieManager manager;
   acceptAll(manager, {{"http://h.example/", "a=1; path=/; max-age=9223372036854775807"}});
   EXPECT_EQ(headerFor(manager, "http://h.example/"), "a=1");
@@ -199,16 +166,6 @@ TEST(CookieExpiry, PastAndZeroAgeCookiesAreDroppedBeforeTheNextHeader) {
   EXPECT_EQ(manager.CookieCollection().Count(), 4);
   EXPECT_EQ(headerFor(manager, "http://h.example/"), "session=4; later=3");
   EXPECT_EQ(manager.CookieCollection().Count(), 2);
-}
-
-TEST(CookieExpiry, AServerDeletesACookieWithMaxAgeZero) {
-  TIdCookieManager manager;
-  acceptAll(manager, {{"http://h.example/", "sid=abc; path=/"}, {"http://h.example/", "keep=1; path=/"}});
-  acceptAll(manager, {{"http://h.example/", "sid=gone; path=/; max-age=0"}});
-  EXPECT_EQ(headerFor(manager, "http://h.example/"), "keep=1");
-  // The name is free again for a new cookie.
-  acceptAll(manager, {{"http://h.example/", "sid=new; path=/"}});
-  EXPECT_EQ(headerFor(manager, "http://h.example/"), "sid=new; keep=1");
 }
 
 // Emptying a stored cookie makes it take the text of its own first
@@ -240,20 +197,6 @@ TEST(CookieManager, OnNewCookieDecidesAndRefusalsLeaveOthersAlone) {
   EXPECT_EQ(headerFor(manager, "http://h.example/"), "sid=abc");
 }
 
-TEST(CookieManager, CreateAndDestroyEventsSeeTheCollection) {
-  std::vector<std::string> events;
-  {
-    TIdCookieManager manager([&](TIdCookieManager*, TIdCookies* cookies) {
-      events.push_back("create " + std::to_string(cookies->Count()));
-    });
-    manager.OnDestroy = [&](TIdCookieManager*, TIdCookies* cookies) {
-      events.push_back("destroy " + std::to_string(cookies->Count()));
-    };
-    acceptAll(manager, {{"http://h.example/", "a=1; path=/"}, {"http://h.example/", "b=2; path=/; max-age=0"}});
-  }
-  EXPECT_EQ(events, (std::vector<std::string>{"create 0", "destroy 1"}));
-}
-
 struct PortCase {
   const char* port;  // the Port attribute as sent; null for none
   std::vector<int32_t> expected;
@@ -263,7 +206,6 @@ const PortCase kPortCases[] = {
     {nullptr, {80}},
     {"Port=\"80,8080\"", {80, 8080}},
     {"Port=\" 81 , 82  83 \"", {81, 82, 83}},
-    {"Port=\"\"", {80}},
     {"Port=\"", {80}},
     {"Port=8080", {}},  // an unquoted list is not read
 };
@@ -290,23 +232,6 @@ TEST(CookieRFC2965, APortListWithAWordFailsAndLeavesNothingBehind) {
     EXPECT_STREQ(error.what(), "'http' is not a valid integer value");
   }
   EXPECT_EQ(manager.CookieCollection().Count(), 0);
-}
-
-TEST(CookieRFC2965, PortIndexesBeyondTheEndAreRefused) {
-  TIdCookieRFC2965 cookie;
-  cookie.SetPortNumber(0, 80);
-  cookie.SetPortNumber(0, 81);
-  cookie.SetPortNumber(1, 82);
-  EXPECT_EQ(cookie.PortNumbers, (std::vector<int32_t>{81, 82}));
-  for (int32_t index : {-1, 3}) {
-    SCOPED_TRACE(index);
-    try {
-      cookie.SetPortNumber(index, 1);
-      FAIL() << "stored out of range";
-    } catch (const EIdException& error) {
-      EXPECT_STREQ(error.what(), "Index out of range.");
-    }
-  }
 }
 
 // Headers are composed while other threads store and expire cookies; the
