@@ -469,7 +469,6 @@ int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName, bool al
     throw EIdFileNotFound(fmt::format(transport_messages::FileNotFound, fileName));
   if (FileSender && !FIntercept && allowFileSender && SocketHandler && SocketHandler->SocketBinding) {
     // A closed socket's number may already belong to another file.
-    CheckDisconnected(true, true);
     if (!IsConnected()) throw EIdNotConnected(transport_messages::NotConnected);
     return FileSender(SocketHandler->SocketBinding->SocketId, fileName);
   }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "net/transport/anti_freeze.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/tcp_client.h"
@@ -28,6 +30,29 @@ TEST(ConnectAntiFreeze, RunsAtEveryStepOfAHangingConnect) {
   EXPECT_THROW(client.OpenConnection(300), EIdConnectTimeout);
   // 300 ms in 50 ms steps: five steps with a hand-over, then the last sleep.
   EXPECT_EQ(antiFreeze.Calls, 5);
+}
+
+// An anti-freeze step that raises leaves the connect at once: the blocked
+// connect on the other thread is aborted, not waited for until the system
+// gives up on it minutes later.
+TEST(ConnectAntiFreeze, ARaisingStepEndsTheConnectWithinTheTimeOut) {
+  struct Raised : EIdException {
+    using EIdException::EIdException;
+  };
+  class RaisingAntiFreeze : public TIdAntiFreezeBase {
+  public:
+    void Process() override { throw Raised("closing the window"); }
+  };
+  FullAcceptQueue silent;
+  RaisingAntiFreeze antiFreeze;
+  antiFreeze.IdleTimeOut = 50;
+  TIdTCPClient client;
+  client.SetHost("127.0.0.1");
+  client.SetPort(silent.Port());
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_THROW(client.OpenConnection(2000), Raised);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(3000));
+  EXPECT_FALSE(client.IsConnected());
 }
 
 TEST(ConnectAntiFreeze, AConnectWithoutTimeOutAlsoRunsOnTheThread) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <memory>
@@ -10,8 +12,11 @@
 
 #include <fmt/core.h>
 
+#include "net/transport/anti_freeze.h"
 #include "net/transport/component.h"
 #include "net/transport/exceptions.h"
+#include "net/transport/io_handler_socket.h"
+#include "tests/servers/loopback.h"
 
 namespace {
 
@@ -145,6 +150,49 @@ TEST_F(SocketHandleTest, ConnectAndAcceptRefreshBothEnds) {
   EXPECT_EQ(copy.RemoteIP, "127.0.0.1");
   EXPECT_EQ(copy.RemotePort, server.RemotePort);
   EXPECT_FALSE(copy.IsOpen);
+}
+
+// With an anti-freeze the wait runs in IdleTimeOut slices; a very long wait
+// in 1 ms slices must not cost a stack frame per slice.
+TEST_F(SocketHandleTest, ALongSlicedWaitNeedsNoStackPerSlice) {
+  struct Idle : TIdAntiFreezeBase {
+    void Process() override {}
+  } antiFreeze;
+  antiFreeze.IdleTimeOut = 1;
+  LoopbackListener listener;
+  TIdSocketHandle client;
+  client.OpenSocket();
+  client.SetRemote("127.0.0.1", listener.Port());
+  ASSERT_NE(client.ConnectPeer(), Id_SOCKET_ERROR);
+  const UniqueFd accepted(::accept(listener.Fd(), nullptr, nullptr));
+  ASSERT_EQ(::send(accepted.Get(), "x", 1, 0), 1);
+  EXPECT_TRUE(client.WaitReadable(100'000'000));
+}
+
+// True once the peer of fd has closed its end (within two seconds).
+bool peerClosed(int fd) {
+  pollfd entry{fd, POLLIN, 0};
+  char byte;
+  return ::poll(&entry, 1, 2000) == 1 && ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+// Taking a new socket first closes the one still open, which would otherwise
+// stay open and unreachable: its peer sees the close.
+TEST_F(SocketHandleTest, ReopeningClosesTheSocketStillOpen) {
+  LoopbackListener listener;
+  TIdIOHandlerSocket transport;
+  transport.OpenHandler();
+  transport.ConnectTo("127.0.0.1", listener.Port(), "", 0, 0, 0, TimeoutUseDefault);
+  const UniqueFd served(::accept(listener.Fd(), nullptr, nullptr));
+  transport.OpenHandler();
+  EXPECT_TRUE(peerClosed(served.Get()));
+
+  const UniqueFd firstClient = ConnectToLoopback(listener.Port());
+  const UniqueFd secondClient = ConnectToLoopback(listener.Port());
+  TIdSocketHandle server;
+  ASSERT_TRUE(server.AcceptFrom(listener.Fd()));
+  ASSERT_TRUE(server.AcceptFrom(listener.Fd()));
+  EXPECT_TRUE(peerClosed(firstClient.Get()));
 }
 
 TEST_F(SocketHandleTest, AcceptOnANonSocketIsToleratedAsFalse) {

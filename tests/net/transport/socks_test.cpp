@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -179,6 +180,30 @@ TEST(SocksScripted, Socks5NegotiationFailures) {
     }
     expectSocksError(proxied, c.expectedClass, c.message);
   }
+}
+
+// A proxy that accepts and never answers: the handshake waits at most the
+// client's ReadTimeout, and a connect time-out covers the connect and the
+// handshake together, so neither blocks for good.
+TEST(SocksScripted, ASilentProxyEndsTheConnectInTime) {
+  {
+    ScriptedPeer proxy({script::Receive(3)});
+    ProxiedClient proxied(svSocks5, proxy.Port(), "h", 80);
+    proxied.client.ReadTimeout = 300;
+    expectSocksError(proxied, isA<EIdSocksServerRespondError>(), transport_messages::SocksServerRespondError);
+  }
+  ScriptedPeer proxy({script::Receive(3)});
+  ProxiedClient proxied(svSocks4A, proxy.Port(), "h", 80);
+  const auto started = std::chrono::steady_clock::now();
+  try {
+    proxied.client.OpenConnection(500);
+    ADD_FAILURE() << "no exception";
+  } catch (const EIdConnectTimeout& error) {
+    EXPECT_EQ(error.Message, transport_messages::ConnectTimeout);
+  }
+  // The time-out plus a second, as any connect time-out.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1500));
+  EXPECT_FALSE(proxied.client.IsConnected());
 }
 
 // A full SOCKS 5 login; the reply's bound address is a 10-byte name, so

@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 #include "net/transport/exceptions.h"
 #include "net/transport/io_handler.h"
+#include "net/transport/io_handler_socket.h"
 #include "net/transport/messages.h"
 #include "platform/streams.h"
 #include "tests/net/transport/connected_client.h"
@@ -111,6 +115,34 @@ TEST(WriteFileContents, SendsTheFileOrNamesTheMissingOne) {
   } catch (const EIdFileNotFound& error) {
     EXPECT_EQ(error.Message, "File \"" + missing + "\" not found");
   }
+}
+
+// A closed socket's number goes to the next file opened: the whole-file
+// sender must not send into that file and report success.
+TEST(WriteFileContents, AfterACloseNeverReachesAFileThatTookTheSocketsNumber) {
+  ScriptedPeer peer({});
+  TIdIOHandlerSocket transport;
+  TIdTCPClient client;
+  client.SetIOHandler(&transport);
+  client.SetHost("127.0.0.1");
+  client.SetPort(peer.Port());
+  client.OpenConnection();
+  const int socketNumber = transport.SocketBinding->SocketId;
+  client.CloseConnection();
+  peer.Received();  // the peer's own socket is closed too
+  TempFolder folder;
+  const std::string source = folder.WriteFile("body.bin", "file body");
+  const std::string victim = folder.WriteFile("victim.txt", "");
+  // The next file opened takes the lowest free number; make sure it is the
+  // socket's old one.
+  UniqueFd file(::open(victim.c_str(), O_WRONLY | O_CLOEXEC));
+  if (file.Get() != socketNumber) {
+    ASSERT_EQ(::fcntl(socketNumber, F_GETFD), -1) << "the socket's number is still in use";
+    ASSERT_EQ(::dup2(file.Get(), socketNumber), socketNumber);
+    file.Reset(socketNumber);
+  }
+  EXPECT_THROW(client.WriteFileContents(source, true), EIdNotConnected);
+  EXPECT_EQ(folder.ReadFile("victim.txt"), "");
 }
 
 // Integers travel in network order both ways.
