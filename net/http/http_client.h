@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "net/http/authentication.h"
 #include "net/http/http_protocol.h"
 #include "net/http/http_request.h"
 #include "net/http/http_response.h"
@@ -18,9 +19,7 @@
 #include "net/http/uri.h"
 #include "net/transport/tcp_client.h"
 
-class TIdAuthentication;
 class TIdCookieManager;
-class TIdHeaderList;
 class TStream;
 
 enum TIdHTTPOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodeParams };
@@ -36,6 +35,9 @@ using TIdHTTPOnRedirectEvent = std::function<void(TIdCustomHTTP* Sender, std::st
 // Handled starts false; a handler that fills in the credentials sets it.
 using TIdOnAuthorization =
     std::function<void(TIdCustomHTTP* Sender, TIdAuthentication* Authentication, bool& Handled)>;
+// May choose another scheme class for the challenges in AuthInfo.
+using TIdOnSelectAuthorization =
+    std::function<void(TIdCustomHTTP* Sender, TIdAuthenticationClass& AuthenticationClass, TIdHeaderList& AuthInfo)>;
 
 class TIdCustomHTTP : public TIdTCPClient {
 public:
@@ -66,8 +68,6 @@ public:
   // Also set the current address's host and port.
   void SetHost(const std::string& value) override;
   void SetPort(int32_t value) override;
-  // A close made by the program (the Stop button) rather than by the server.
-  void CloseConnection() override;
   // Forgets a completed authentication and resets the proxy's.
   void DoOnDisconnected() override;
 
@@ -85,6 +85,8 @@ public:
   TIdProxyConnectionInfo ProxyParams;
 
   TIdHTTPOnRedirectEvent OnRedirect;
+  TIdOnSelectAuthorization OnSelectAuthorization;
+  TIdOnSelectAuthorization OnSelectProxyAuthorization;
   TIdOnAuthorization OnAuthorization;
   TIdOnAuthorization OnProxyAuthorization;
 
@@ -102,8 +104,14 @@ protected:
   void ReadResponseHead(TIdHTTPProtocol& protocol);
   TIdHTTPNextAction DecideNextAction(TIdHTTPProtocol& protocol);
   bool AskRedirect(std::string& location, TIdHTTPMethod& method);
+  void DiscardQuietly(TIdHTTPProtocol& protocol);
   bool AskAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response);
   bool AskProxyAuthorization(TIdHTTPResponse& response);
+  // Runs the scheme's steps, asking the program through event while the
+  // scheme wants credentials; fill takes over what the handler gave.
+  bool RunAuthorizationSteps(TIdAuthentication& authentication, const TIdOnAuthorization& event,
+                             const std::function<void()>& giveCredentials,
+                             const std::function<void()>& takeCredentials);
   void TakeCookies(TIdHTTPResponse& response);
   void PutCookieHeader(const TIdURI& address, TIdHTTPRequest& request);
   // The connection runs TLS: a TLS transport that is not passing through.
@@ -112,12 +120,12 @@ protected:
   void Disconnect();
 
   std::unique_ptr<TIdHTTPProtocol> Protocol;
-  // Set by a close the program asked for, so that a body cut short by it is
-  // kept quietly while one cut short by the server is an error.
-  bool ClosedLocally = false;
   // The host whose credentials the request carries; an Authorization line
   // is never sent to another host that a redirect leads to.
   std::string AuthorizedHost;
+  // The pass just made answered a challenge: the attempt counters carry on,
+  // so a server that keeps refusing ends the call after AuthRetries.
+  bool AnsweredChallenge = false;
 
 private:
   TIdCookieManager* FCookieManager = nullptr;

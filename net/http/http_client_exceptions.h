@@ -25,3 +25,10 @@ class EIdHTTPResponseTooLarge : public EIdException {
 public:
   using EIdException::EIdException;
 };
+
+// The toolkit's error for an object that is not of the kind a step needs: a
+// proxy tunnel that opened over a transport that cannot run TLS.
+class EInvalidCast : public Exception {
+public:
+  using Exception::Exception;
+};

@@ -21,7 +21,9 @@ public:
   // Reads header lines up to the empty line and parses them. A peer that
   // closes after the first line ends the block with the lines read so far.
   void ReadHeaderBlock();
-  // Reads the body into the response's BodyStream (none reads nothing).
+  // Reads the body into the response's BodyStream (none reads nothing). A
+  // counted body the server cuts short is an error; one cut short by the
+  // program's own close (the Stop button) keeps what arrived.
   void ReadBody();
   // Reads the body into a stream that keeps nothing, so the connection
   // stays in step.
@@ -36,7 +38,13 @@ public:
   std::unique_ptr<TIdHTTPResponse> Response;
 
 private:
-  void readCountedBody(int64_t length);
+  // Pages that are only read past or shown in an error may be cut short.
+  enum TCutShort { CutShortIsError, CutShortIsKept };
+  void readBody(TCutShort cutShort);
+  void readCountedBody(int64_t length, TCutShort cutShort);
   void readChunkedBody();
   int64_t readChunkSize();
+  // Runs read with another stream in place of BodyStream.
+  template <class TRead>
+  void readInto(TStream& stream, TRead read);
 };

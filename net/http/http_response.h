@@ -32,8 +32,4 @@ public:
   // Where the body goes; none reads no body at all. Not owned.
   TStream* BodyStream = nullptr;
   TIdHTTPProtocolVersion ServerVersion = pv1_0;
-
-private:
-  int32_t FStatusCode = -1;
-  bool FStaysOpen = false;
 };

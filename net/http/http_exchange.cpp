@@ -1,0 +1,355 @@
+// The request loop of the HTTP client: preparing each pass from the address,
+// choosing and opening the route, sending the head, reading the response
+// head and deciding what comes next (redirect, challenge, body), with the
+// cookies taken from and put into every exchange.
+
+#include <fmt/core.h>
+
+#include "net/http/body_streams.h"
+#include "net/http/client_messages.h"
+#include "net/http/cookies.h"
+#include "net/http/http_client.h"
+#include "net/http/http_client_exceptions.h"
+#include "net/http/text_helpers.h"
+#include "net/transport/messages.h"
+#include "net/transport/tls/ssl_io_handler.h"
+#include "platform/int_parse.h"
+#include "platform/streams.h"
+
+namespace {
+// Read time-out while the body of a redirect or challenge is read past.
+constexpr int32_t DiscardTimeout = 4000;
+
+bool methodNeedsVersion11(TIdHTTPMethod method) {
+  return method == hmOptions || method == hmTrace || method == hmPut || method == hmDelete;
+}
+
+bool sendsUpload(TIdHTTPMethod method) { return method == hmPost || method == hmPut; }
+
+}  // namespace
+
+// Reads past a body that never reaches the caller. A failure there is no
+// failure of the call, but the rest of that body is still on its way: the
+// connection is out of step and must not carry the next request.
+void TIdCustomHTTP::DiscardQuietly(TIdHTTPProtocol& protocol) {
+  const int32_t readTimeout = ReadTimeout;
+  ReadTimeout = DiscardTimeout;
+  try {
+    protocol.DiscardBody();
+  } catch (const Exception&) {
+    Disconnect();
+  }
+  ReadTimeout = readTimeout;
+}
+
+void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url, TStream* upload, TStream* body) {
+  TIdHTTPRequest& request = Request();
+  TIdHTTPResponse& response = Response();
+  const int64_t bodyStart = body ? body->GetPosition() : 0;
+  AuthAttempts = 0;
+  ProxyAuthAttempts = 0;
+  // Every call gets the whole redirect allowance, also after a failed one.
+  RedirectCount = 0;
+  AuthorizedHost.clear();
+  request.TargetUrl = url;
+  request.RequestMethod = method;
+  request.UploadStream = upload;
+  response.BodyStream = body;
+  try {
+    for (bool done = false; !done;) {
+      ++RedirectCount;
+      AnsweredChallenge = false;
+      PrepareRequest(request);
+      if (AuthorizedHost.empty()) AuthorizedHost = CurrentUri.Host;
+      OpenRoute();
+      ReadResponseHead(*Protocol);
+      switch (DecideNextAction(*Protocol)) {
+        case naJustExit: done = true; break;
+        case naGoToUrl:
+          if (body) {
+            body->SetPosition(bodyStart);
+            body->SetSize(bodyStart);
+          }
+          if (!AnsweredChallenge) {
+            AuthAttempts = 0;
+            ProxyAuthAttempts = 0;
+          }
+          break;
+        case naAuthRequest:
+          --RedirectCount;
+          request.TargetUrl = url;
+          break;
+        case naUndefined: throw EIdException(client_messages::UndefinedSituation);
+      }
+    }
+  } catch (...) {
+    if (!response.StaysOpen()) Disconnect();
+    throw;
+  }
+  if (!response.StaysOpen()) Disconnect();
+  RedirectCount = 0;
+}
+
+void TIdCustomHTTP::PrepareRequest(TIdHTTPRequest& request) {
+  TIdURI address(request.TargetUrl);
+  if (!address.Username.empty()) {
+    request.Username = address.Username;
+    request.Password = address.Password;
+  }
+  CurrentUri.Username = request.Username;
+  CurrentUri.Password = request.Password;
+  CurrentUri.Path = MergePath(CurrentUri.Path, address.Path);
+  CurrentUri.Document = address.Document;
+  CurrentUri.Params = address.Params;
+  const bool otherHost = !address.Host.empty() && !SameText(address.Host, CurrentUri.Host);
+  if (!address.Host.empty()) CurrentUri.Host = address.Host;
+  // Without a scheme an address always continues over plain HTTP.
+  CurrentUri.Protocol = address.Protocol.empty() ? "http" : address.Protocol;
+  if (!address.Port.empty()) {
+    CurrentUri.Port = address.Port;
+  } else {
+    const int32_t port = StrToIntDef(CurrentUri.Port, 0);
+    // A custom port belongs to its host: another host gets the scheme's own.
+    if (otherHost || port == 0 || port == 80 || port == 443) {
+      if (SameText(CurrentUri.Protocol, "http")) {
+        CurrentUri.Port = "80";
+      } else if (SameText(CurrentUri.Protocol, "https")) {
+        CurrentUri.Port = "443";
+      } else {
+        throw EIdUnknownProtocol("");
+      }
+    }
+  }
+  request.TargetUrl = CurrentUri.Path + CurrentUri.Document + CurrentUri.Params;
+  if (request.RequestMethod == hmOptions && address.Document == "*") request.TargetUrl = "*";
+  if (methodNeedsVersion11(request.RequestMethod) && ProtocolVersion != pv1_1)
+    throw EIdException(client_messages::MethodRequiresVersion11);
+  if (sendsUpload(request.RequestMethod))
+    request.SetContentLength(request.UploadStream ? request.UploadStream->GetSize() : 0);
+  else
+    request.SetContentLength(-1);
+  request.Host = CurrentUri.Port == "80" ? CurrentUri.Host : CurrentUri.Host + ":" + CurrentUri.Port;
+}
+
+TIdHTTPRoute TIdCustomHTTP::ChooseRoute() {
+  auto* tls = dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
+  const bool https = SameText(CurrentUri.Protocol, "HTTPS");
+  if (ProxyParams.ProxyServer().empty()) {
+    const int32_t port = StrToIntDef(CurrentUri.Port, 0);
+    if (!SameText(Host(), CurrentUri.Host) || Port() != port) {
+      if (IsConnected()) Disconnect();
+      SetHost(CurrentUri.Host);
+      SetPort(port);
+    }
+    if (https) {
+      if (!tls) throw EIdIOHandlerPropInvalid(transport_messages::IOHandlerPropInvalid);
+      // Switching it off again would start another handshake on a kept
+      // TLS connection.
+      if (tls->PlainMode()) tls->SetPlainMode(false);
+      return rtTls;
+    }
+    if (tls) tls->SetPlainMode(true);
+    return rtDirect;
+  }
+  if (IsConnected() && (!SameText(Host(), ProxyParams.ProxyServer()) || Port() != ProxyParams.ProxyPort()))
+    Disconnect();
+  // The proxy is the peer; the current address stays the target.
+  TIdTCPClient::SetHost(ProxyParams.ProxyServer());
+  TIdTCPClient::SetPort(ProxyParams.ProxyPort());
+  if (https) {
+    if (IOHandler() && !tls) throw EIdIOHandlerPropInvalid(transport_messages::IOHandlerPropInvalid);
+    if (tls) tls->SetPlainMode(true);
+    return rtTlsProxy;
+  }
+  if (tls) tls->SetPlainMode(true);
+  return rtProxy;
+}
+
+void TIdCustomHTTP::OpenRoute() {
+  TIdHTTPRequest& request = Request();
+  request.Route = ChooseRoute();
+  const bool keepAliveUnasked = ProtocolVersion == pv1_0 && request.Connection.empty();
+  switch (request.Route) {
+    case rtDirect:
+      if (keepAliveUnasked) request.Connection = "keep-alive";
+      break;
+    case rtProxy:
+      request.TargetUrl = CurrentUri.Compose();
+      if (keepAliveUnasked) request.ProxyConnection = "keep-alive";
+      break;
+    case rtTls:
+    case rtTlsProxy: request.Connection.clear(); break;
+  }
+  if (request.Route == rtTlsProxy)
+    OpenTunnel();
+  else
+    EnsureConnected(Response());
+  SendRequestHead(*Protocol, &CurrentUri);
+  if (sendsUpload(request.RequestMethod) && request.UploadStream) WriteFromStream(*request.UploadStream, true);
+}
+
+// A CONNECT exchange with the proxy; once it answers 200 the connection
+// carries TLS to the target.
+void TIdCustomHTTP::OpenTunnel() {
+  const TIdHTTPRequest& request = Request();
+  TIdHTTPProtocol tunnel(this);
+  TIdHTTPRequest& connect = *tunnel.Request;
+  connect.UserAgent = request.UserAgent;
+  connect.Host = request.Host;
+  connect.SetContentLength(request.ContentLength());
+  connect.Pragma = "no-cache";
+  connect.TargetUrl = CurrentUri.Host + ":" + CurrentUri.Port;
+  connect.RequestMethod = hmConnect;
+  connect.ProxyConnection = "keep-alive";
+  TBoundedStringStream answer(client_limits::MaxTextBody);
+  tunnel.Response->BodyStream = &answer;
+  for (;;) {
+    EnsureConnected(*tunnel.Response);
+    SendRequestHead(tunnel, nullptr);
+    tunnel.ReadStatusLine();
+    if (tunnel.Response->StatusLine.empty()) {
+      tunnel.Response->StatusLine = "HTTP/1.0 200 OK";
+      tunnel.Response->Connection = "close";
+    } else {
+      tunnel.ReadHeaderBlock();
+      TakeCookies(*tunnel.Response);
+    }
+    const int32_t code = tunnel.Response->StatusCode();
+    if (code == 200) break;
+    // Only a proxy challenge is worth another CONNECT; anything else would
+    // be sent again for ever.
+    if (code != 407) tunnel.RaiseProtocolError();
+    DecideNextAction(tunnel);
+  }
+  auto* tls = dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
+  if (!tls) throw EInvalidCast(client_messages::InvalidTypecast);
+  // The certificate must name the target, not the proxy.
+  tls->HostName = CurrentUri.Host;
+  tls->SetPlainMode(false);
+}
+
+void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response) {
+  if (!response.StaysOpen()) Disconnect();
+  PollGracefulClose(false);
+  if (IsConnected()) return;
+  try {
+    OpenConnection(ReadTimeout);
+  } catch (const EIdSSLProtocolReplyError&) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TIdCustomHTTP::SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* address) {
+  TIdHTTPRequest& request = *protocol.Request;
+  request.ComposeHeaders();
+  ProxyParams.ComposeHeaders(request.HeaderLines);
+  if (address) PutCookieHeader(*address, request);
+  // Credentials given for one host do not follow a redirect to another.
+  if (address && !SameText(CurrentUri.Host, AuthorizedHost)) request.HeaderLines.PutValue("Authorization", "");
+  BeginWriteBuffering(-1);
+  try {
+    WriteLine(fmt::format("{} {} HTTP/{}", MethodToken(request.RequestMethod), request.TargetUrl,
+                          ProtocolVersionText(ProtocolVersion)));
+    for (int32_t i = 0; i < request.HeaderLines.Count(); ++i)
+      if (!request.HeaderLines.Strings(i).empty()) WriteLine(request.HeaderLines.Strings(i));
+    WriteLine();
+  } catch (...) {
+    OutgoingBuffer.reset();
+    throw;
+  }
+  EndWriteBuffering();
+}
+
+void TIdCustomHTTP::ReadResponseHead(TIdHTTPProtocol& protocol) {
+  do {
+    protocol.ReadStatusLine();
+    protocol.ReadHeaderBlock();
+    TakeCookies(*protocol.Response);
+  } while (protocol.Response->StatusCode() == 100);
+}
+
+TIdHTTPNextAction TIdCustomHTTP::DecideNextAction(TIdHTTPProtocol& protocol) {
+  TIdHTTPRequest& request = *protocol.Request;
+  TIdHTTPResponse& response = *protocol.Response;
+  const int32_t code = response.StatusCode();
+  if ((code >= 300 && code <= 399 && code != 304) || !response.Location.empty()) {
+    std::string location = response.Location;
+    TIdHTTPMethod method = request.RequestMethod;
+    TIdHTTPNextAction result = naJustExit;
+    if (HandleRedirects && RedirectCount < RedirectMaximum) {
+      if (!AskRedirect(location, method)) protocol.RaiseProtocolError();
+      result = naGoToUrl;
+      request.TargetUrl = location;
+      request.RequestMethod = method;
+    } else {
+      // Redirects that never end must not look like an empty page.
+      if (HandleRedirects) protocol.RaiseProtocolError(fmt::format(client_messages::TooManyRedirects, RedirectMaximum));
+      if (!AskRedirect(location, method)) protocol.RaiseProtocolError();
+      response.Location = location;
+    }
+    if (IsConnected()) DiscardQuietly(protocol);
+    return result;
+  }
+  TIdHTTPNextAction result = naUndefined;
+  bool inProcessAuth = false;
+  if (code < 200 || code > 299) {
+    result = naGoToUrl;
+    if (code == 401) {
+      if (AuthAttempts >= AuthRetries || !AskAuthorization(request, response)) {
+        if (request.Authentication) request.Authentication->ResetScheme();
+        protocol.RaiseProtocolError();
+      }
+      AuthorizedHost = CurrentUri.Host;
+    } else if (code == 407) {
+      if (ProxyAuthAttempts >= AuthRetries || !AskProxyAuthorization(response)) {
+        if (ProxyParams.Authentication) ProxyParams.Authentication->ResetScheme();
+        protocol.RaiseProtocolError();
+      }
+    } else {
+      protocol.RaiseProtocolError();
+    }
+    AnsweredChallenge = true;
+    inProcessAuth = HTTPOptions.contains(hoInProcessAuth);
+  }
+  if (IsConnected()) {
+    if (inProcessAuth) {
+      DiscardQuietly(protocol);
+      result = naAuthRequest;
+    } else {
+      if (code != 204) protocol.ReadBody();
+      result = naJustExit;
+    }
+  }
+  return result;
+}
+
+bool TIdCustomHTTP::AskRedirect(std::string& location, TIdHTTPMethod& method) {
+  bool handled = HandleRedirects;
+  if (OnRedirect) {
+    int32_t count = RedirectCount;
+    OnRedirect(this, location, count, handled, method);
+  }
+  return handled;
+}
+
+void TIdCustomHTTP::TakeCookies(TIdHTTPResponse& response) {
+  if (!FCookieManager && AllowCookies) {
+    OwnedCookieManager = std::make_unique<TIdCookieManager>();
+    FCookieManager = OwnedCookieManager.get();
+  }
+  if (!FCookieManager) return;
+  TIdHeaderList cookies;
+  response.HeaderLines.ExtractValues("Set-cookie", &cookies);
+  for (int32_t i = 0; i < cookies.Count(); ++i) FCookieManager->AcceptSetCookie(cookies.Strings(i), CurrentUri);
+  TIdHeaderList cookies2;
+  response.HeaderLines.ExtractValues("Set-cookie2", &cookies2);
+  for (int32_t i = 0; i < cookies2.Count(); ++i) FCookieManager->AcceptSetCookie2(cookies2.Strings(i), CurrentUri);
+}
+
+void TIdCustomHTTP::PutCookieHeader(const TIdURI& address, TIdHTTPRequest& request) {
+  if (!FCookieManager) return;
+  // A secure cookie needs a connection that really runs TLS.
+  const std::string cookies = FCookieManager->CookieHeaderFor(address, RunsTls());
+  if (!cookies.empty()) request.HeaderLines.PutValue("Cookie", cookies);
+}
