@@ -1,0 +1,51 @@
+#include "app/window/desktop.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+void showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, const std::string& text) {
+  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, owner);
+  box.exec();
+}
+}  // namespace
+
+std::string NameFilterOf(const std::string& filter) {
+  const size_t bar = filter.find('|');
+  if (bar == std::string::npos) return filter;
+  const std::string description = filter.substr(0, bar);
+  const std::string pattern = filter.substr(bar + 1);
+  if (description.ends_with("(" + pattern + ")")) return description;
+  return description + " (" + pattern + ")";
+}
+
+void TQtDesktop::ShowMessage(QWidget* owner, const std::string& caption, const std::string& text) {
+  showBox(owner, QMessageBox::NoIcon, caption, text);
+}
+
+void TQtDesktop::ShowError(QWidget* owner, const std::string& caption, const std::string& text) {
+  showBox(owner, QMessageBox::Critical, caption, text);
+}
+
+// The dialog asks before it replaces an existing file: replacing it silently
+// would lose the user's file.
+std::optional<std::string> TQtDesktop::AskSaveFileName(QWidget* owner, const TSaveRequest& request) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDirectory(QString::fromStdString(request.InitialFolder));
+  if (!request.Filter.empty()) dialog.setNameFilter(QString::fromStdString(NameFilterOf(request.Filter)));
+  dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+  if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+std::string TQtDesktop::ClipboardText() { return QGuiApplication::clipboard()->text().toStdString(); }
+
+void TQtDesktop::OpenAddress(const std::string& address) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}

@@ -1,0 +1,36 @@
+// The desktop services the window asks for: message boxes, the save dialog,
+// the clipboard and opening an address in the user's programs. Behind this
+// interface so that tests answer them without a person.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/job_reporter.h"
+
+class QWidget;
+
+class TDesktop {
+public:
+  virtual ~TDesktop() = default;
+  // A plain box with an OK button and no icon.
+  virtual void ShowMessage(QWidget* owner, const std::string& caption, const std::string& text) = 0;
+  // An error box with an error icon and an OK button.
+  virtual void ShowError(QWidget* owner, const std::string& caption, const std::string& text) = 0;
+  virtual std::optional<std::string> AskSaveFileName(QWidget* owner, const TSaveRequest& request) = 0;
+  virtual std::string ClipboardText() = 0;
+  // Opens a web page or a mail link; failures are ignored.
+  virtual void OpenAddress(const std::string& address) = 0;
+};
+
+class TQtDesktop : public TDesktop {
+public:
+  void ShowMessage(QWidget* owner, const std::string& caption, const std::string& text) override;
+  void ShowError(QWidget* owner, const std::string& caption, const std::string& text) override;
+  std::optional<std::string> AskSaveFileName(QWidget* owner, const TSaveRequest& request) override;
+  std::string ClipboardText() override;
+  void OpenAddress(const std::string& address) override;
+};
+
+// "description|pattern" as the file dialog's name filter.
+std::string NameFilterOf(const std::string& filter);

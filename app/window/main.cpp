@@ -1,0 +1,48 @@
+// quillfen: the desktop program.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app_folders.h"
+#include "app/error_text.h"
+#include "app/proxy_settings.h"
+#include "app/window/desktop.h"
+#include "app/window/engine_flags.h"
+#include "app/window/main_window.h"
+#include "platform/exception.h"
+
+int main(int argc, char** argv) {
+  const std::string programPath = RunningProgramPath();
+  const std::string title = ApplicationTitle(programPath);
+
+  std::unique_ptr<TProxyPolicy> proxies;
+  std::string proxyError;
+  try {
+    proxies = TProxyPolicy::FromEnvironment([](const char* name) { return std::getenv(name); });
+  } catch (const Exception& error) {
+    proxyError = error.Message;
+  }
+  const bool root = geteuid() == 0;
+  if (root) std::fprintf(stderr, "%s: running as root, so the browser engine runs without its sandbox\n", title.c_str());
+  const char* existing = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  const std::string flags = BrowserEngineFlags(proxies.get(), root, existing ? existing : "");
+  setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+
+  QApplication application(argc, argv);
+  application.setApplicationName(QString::fromStdString(title));
+  TQtDesktop desktop;
+  TAppFolders folders;
+  try {
+    folders = LocateAppFolders(programPath);
+  } catch (const Exception& error) {
+    desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
+    return 1;
+  }
+  TForm1 form(desktop, title, folders, proxies.get());
+  form.showMaximized();
+  if (!proxyError.empty()) QTimer::singleShot(0, &form, [&] { form.ShowException(proxyError); });
+  return application.exec();
+}

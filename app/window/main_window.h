@@ -1,0 +1,115 @@
+// The main window: the URL field with Browse, Stop and Download, the output
+// options, the browser panel and the status area, with the handlers that tie
+// them to the job. The window is one of the job's reporters; the job itself
+// knows nothing of widgets.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/app_folders.h"
+#include "app/download_job.h"
+#include "app/job_reporter.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QToolButton;
+class QWebEngineView;
+class QWidget;
+class TDesktop;
+class TIdHTTP;
+class TProxyPolicy;
+class TVideoEdit;
+
+class TForm1 : public QMainWindow, public TJobReporter {
+public:
+  // proxies may be none: no proxy, as the window's client is set up.
+  TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& folders, TProxyPolicy* proxies);
+  ~TForm1() override;
+
+  void FormActivate();
+  void Button1Click();
+  void mxTPButton3Click();
+  void ComboBox1Change();
+  void chkusewmv9Click();
+  void chkvideocompClick();
+  void chkaudiocompClick();
+  void Label1Click();
+  void EMail1Click();
+  void SpeedButton2Click();
+  void SpeedButton1Click();
+  void mxMSButton9Click();
+  void Edit1Enter();
+  void WebBrowser1DocumentComplete(const std::string& address);
+
+  // The application's default error handler.
+  void ShowException(const std::string& message);
+  std::string StartPage() const { return startPage_; }
+  TOutputChoices Choices() const;
+
+  // TJobReporter
+  void Status(const std::string& text) override;
+  void Progress(int64_t position, int64_t maximum) override;
+  void ProcessMessages() override;
+  void DownloadEnabled(bool enabled) override;
+  int SelectedFormatIndex() override;
+  std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
+  void ShowMessage(const std::string& text) override;
+
+protected:
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void FormCreate();
+  void buildMenus();
+  QWidget* buildUrlGroup(QWidget* page);
+  QWidget* buildOutputGroup(QWidget* page);
+  QWidget* buildBrowserGroup(QWidget* page);
+  QWidget* buildStatusGroup(QWidget* page);
+  void navigate(const std::string& address);
+  // Runs a handler as the application runs every handler: an error that
+  // leaves it is shown by the default error handler.
+  template <class Handler>
+  void guarded(Handler handler);
+
+  TDesktop& desktop_;
+  const std::string title_;
+  const TAppFolders folders_;
+  TProxyPolicy* proxies_;
+  std::string startPage_;
+  std::unique_ptr<TIdHTTP> HTTP1;
+  std::unique_ptr<TVideoEdit> VideoEdit1;
+  std::unique_ptr<TDownloadJob> job_;
+  bool activated_ = false;
+  bool closing_ = false;
+
+  QLineEdit* Edit1 = nullptr;
+  QToolButton* mxTPButton1 = nullptr;
+  QToolButton* mxTPButton3 = nullptr;
+  QToolButton* mxTPButton4 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QLineEdit* txtWidth = nullptr;
+  QLineEdit* txtHeight = nullptr;
+  QLineEdit* txtFrameRate = nullptr;
+  QWidget* avipanel = nullptr;
+  QCheckBox* chkvideocomp = nullptr;
+  QComboBox* cbovideocomp = nullptr;
+  QCheckBox* chkaudiocomp = nullptr;
+  QComboBox* cboaudiocomp = nullptr;
+  QWidget* wmvpanel = nullptr;
+  QCheckBox* chkusewmv9 = nullptr;
+  QComboBox* cbowmv = nullptr;
+  QComboBox* cbowmv9 = nullptr;
+  QWebEngineView* WebBrowser1 = nullptr;
+  QLabel* status = nullptr;
+  QLabel* Label1 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+};
