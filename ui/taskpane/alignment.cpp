@@ -26,6 +26,10 @@ TAlign AlignOf(const QWidget* control) {
   return alNone;
 }
 
+bool IsHiddenByChoice(const QWidget* control) {
+  return control->isHidden() && control->testAttribute(Qt::WA_WState_ExplicitShowHide);
+}
+
 void SetAlign(QWidget* control, TAlign align) {
   if (AlignOf(control) == align && control->property(AlignProperty).isValid()) return;
   control->setProperty(AlignProperty, QVariant::fromValue(align));
@@ -35,7 +39,7 @@ void AlignChildren(QWidget* parent, const QRect& area) {
   std::vector<QWidget*> byAlign[6];
   for (QObject* object : parent->children()) {
     auto* child = qobject_cast<QWidget*>(object);
-    if (!child || child->isHidden() || child->isWindow()) continue;
+    if (!child || IsHiddenByChoice(child) || child->isWindow()) continue;
     byAlign[AlignOf(child)].push_back(child);
   }
   auto sortBy = [](std::vector<QWidget*>& controls, auto key) {

@@ -14,6 +14,8 @@ class QWidget;
 namespace taskpane {
 
 TAlign AlignOf(const QWidget* control);
+// Hidden on purpose, not merely not shown yet because its window is not.
+bool IsHiddenByChoice(const QWidget* control);
 void SetAlign(QWidget* control, TAlign align);
 
 // Places the visible docked children of parent inside area: top ones from the

@@ -132,6 +132,12 @@ void TmxCustomBackground::blendWithUnderlay(const QRect& R) {
     for (int x = R.left(); x <= R.right(); ++x) {
       const QRgb w = work[x], u = under[x];
       if ((w & 0xFFFFFF) == (u & 0xFFFFFF)) continue;
+      // Fully see-through shows the underlay as it is; the division by 256
+      // would darken it by one step.
+      if (A == 0) {
+        work[x] = u;
+        continue;
+      }
       work[x] = qRgb((qRed(w) * A + qRed(u) * (255 - A)) / 256, (qGreen(w) * A + qGreen(u) * (255 - A)) / 256,
                      (qBlue(w) * A + qBlue(u) * (255 - A)) / 256);
     }

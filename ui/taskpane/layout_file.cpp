@@ -114,7 +114,7 @@ QJsonObject controlOf(QWidget* control) {
   properties.insert(QStringLiteral("Top"), control->y());
   properties.insert(QStringLiteral("Width"), control->width());
   properties.insert(QStringLiteral("Height"), control->height());
-  properties.insert(QStringLiteral("Visible"), !control->isHidden());
+  properties.insert(QStringLiteral("Visible"), !IsHiddenByChoice(control));
   properties.insert(QStringLiteral("Enabled"), !control->testAttribute(Qt::WA_ForceDisabled));
   if (control->property("Align").isValid())
     properties.insert(QStringLiteral("Align"), QString::fromLatin1(QMetaEnum::fromType<TAlign>().valueToKey(AlignOf(control))));

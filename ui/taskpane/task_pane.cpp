@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/taskpane/alignment.h"
 #include "ui/taskpane/underlay.h"
 
 using namespace taskpane;
@@ -150,7 +151,7 @@ void TmxTaskPanePro::SetActiveIndex(int index) {
 // --- pages ----------------------------------------------------------------
 
 void TmxTaskPanePro::SetActivePage(TmxCustomTaskPanePage* page) {
-  if (isHidden() || destroying_ || page == activePage_ || (page && page->isHidden())) return;
+  if (IsHiddenByChoice(this) || destroying_ || page == activePage_ || (page && IsHiddenByChoice(page))) return;
   for (TmxCustomTaskPanePage* other : pages_) {
     if (other == page) continue;
     SetAlign(other, alNone);
@@ -181,6 +182,8 @@ void TmxTaskPanePro::SetActivePage(TmxCustomTaskPanePage* page) {
 void TmxTaskPanePro::PageJoins(TmxCustomTaskPanePage* page) {
   page->SetPane(this);
   pages_.push_back(page);
+  // A page added to a pane on screen shows like the others.
+  if (client_->isVisible() && !IsHiddenByChoice(page)) page->show();
   SetActivePage(page);
 }
 

@@ -101,7 +101,7 @@ class TmxTaskPanePro : public QWidget, public TmxControlHost, public TmxLayoutAw
   QRect ClientRect() const;
   const std::vector<TmxCustomTaskPanePage*>& Pages() const { return pages_; }
   const TmxTaskPageMRUList& History() const { return history_; }
-  const TmxTaskPaneButton& Button(ButtonIndex index) const { return buttonRecords_[index]; }
+  TmxTaskPaneButton& Button(ButtonIndex index) { return buttonRecords_[index]; }
   // Where the active page's caption was drawn last (empty when it was not).
   QRect TitleRect() const { return titleRect_; }
 

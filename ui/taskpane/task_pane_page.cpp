@@ -129,7 +129,7 @@ void TmxCustomTaskPanePage::measure() {
   int bottom = 0, sum = 0;
   for (QObject* object : client_->children()) {
     auto* child = qobject_cast<QWidget*>(object);
-    if (!child || child->isHidden()) continue;
+    if (!child || IsHiddenByChoice(child)) continue;
     switch (AlignOf(child)) {
       case alNone:
       case alTop:

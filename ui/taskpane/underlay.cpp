@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "ui/taskpane/alignment.h"
 #include "ui/taskpane/client_area.h"
 #include "ui/taskpane/graphic_control.h"
 #include "ui/taskpane/task_pane_item.h"
@@ -29,7 +30,7 @@ void paintAncestor(const QWidget* control, const QWidget* ancestor, QPoint offse
   const QRect controlRect(offset, control->size());
   for (QObject* object : ancestor->children()) {
     auto* sibling = qobject_cast<TmxGraphicControl*>(object);
-    if (!sibling || sibling == control || sibling->isHidden() || !sibling->geometry().intersects(controlRect))
+    if (!sibling || sibling == control || IsHiddenByChoice(sibling) || !sibling->geometry().intersects(controlRect))
       continue;
     sibling->render(&canvas, sibling->pos() - offset, QRegion(sibling->rect()));
   }
