@@ -1,0 +1,191 @@
+// The window on Qt's offscreen platform, with a desktop that answers the
+// dialogs: designer names, the clipboard scan, the option lists and their
+// rules, the browser panel with local pages, and errors reaching the default
+// error handler.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "app/window/desktop.h"
+#include "app/window/engine_flags.h"
+#include "app/window/main_window.h"
+#include "tests/app/demo_site.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+class AnsweringDesktop : public TDesktop {
+public:
+  void ShowMessage(QWidget*, const std::string& caption, const std::string& text) override {
+    Messages.push_back(caption + ": " + text);
+  }
+  void ShowError(QWidget*, const std::string& caption, const std::string& text) override {
+    Errors.push_back(caption + ": " + text);
+  }
+  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override { return Answer; }
+  std::string ClipboardText() override { return Clipboard; }
+  void OpenAddress(const std::string& address) override { Opened.push_back(address); }
+
+  std::vector<std::string> Messages, Errors, Opened;
+  std::optional<std::string> Answer;
+  std::string Clipboard;
+};
+
+const std::string Sample = "http://www.clipcove.example/watch?v=Kq3fZ8wLp2A";
+
+class WindowTest : public ::testing::Test {
+protected:
+  std::unique_ptr<TForm1> makeForm() {
+    folders.Work = work.Path() + "/";
+    folders.Data = SourcePath("resources/");
+    folders.Profiles = folders.Data + "profiles/";
+    return std::make_unique<TForm1>(desktop, "quillfen", folders, nullptr);
+  }
+  template <class Widget>
+  Widget* child(TForm1& form, const char* name) {
+    auto* widget = form.findChild<Widget*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  // Waits for the browser to report a finished document into Edit1.
+  bool waitForEdit1(TForm1& form, const std::string& text) {
+    auto* edit = child<QLineEdit>(form, "Edit1");
+    return QTest::qWaitFor([&] { return edit->text().toStdString() == text; }, 60000);
+  }
+
+  TempFolder work;
+  TAppFolders folders;
+  AnsweringDesktop desktop;
+};
+
+TEST_F(WindowTest, ControlsCarryTheDesignerNames) {
+  auto form = makeForm();
+  for (const char* name : {"Edit1", "mxTPButton1", "mxTPButton3", "mxTPButton4", "ComboBox1", "txtWidth",
+                           "txtHeight", "txtFrameRate", "avipanel", "chkvideocomp", "cbovideocomp", "chkaudiocomp",
+                           "cboaudiocomp", "wmvpanel", "chkusewmv9", "cbowmv", "cbowmv9", "WebBrowser1", "status",
+                           "Label1", "ProgressBar1", "mxImageButton1", "mxImageButton2", "mxTaskPanePro2",
+                           "mxTaskPanePage2", "mxContainer43", "mxContainer2", "mxContainer1", "mxContainer4"})
+    EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;
+  EXPECT_EQ(child<QComboBox>(*form, "ComboBox1")->currentText(), "AVI");
+  EXPECT_EQ(child<QLineEdit>(*form, "txtFrameRate")->text(), "25");
+}
+
+TEST_F(WindowTest, ClipboardLineFillsTheUrlField) {
+  desktop.Clipboard = "http://clipcove.example/watch?v=first\nnothing\n  http://video.reelharbor.example/v?id=3  \n";
+  auto form = makeForm();
+  EXPECT_EQ(child<QLineEdit>(*form, "Edit1")->text(), "http://video.reelharbor.example/v?id=3");
+}
+
+// The lists fill once; a later activation keeps the user's choices.
+TEST_F(WindowTest, FirstActivationFillsTheListsOnce) {
+  auto form = makeForm();
+  auto* video = child<QComboBox>(*form, "cbovideocomp");
+  auto* audio = child<QComboBox>(*form, "cboaudiocomp");
+  EXPECT_FALSE(video->isEnabled());
+  form->FormActivate();
+  EXPECT_EQ(video->currentText(), "MJPEG Compressor");
+  EXPECT_EQ(audio->currentText(), "PCM");
+  EXPECT_TRUE(video->isEnabled() && audio->isEnabled());
+  EXPECT_EQ(child<QComboBox>(*form, "cbowmv9")->count(), 9);
+  video->setCurrentIndex(0);
+  const int entries = video->count();
+  form->FormActivate();
+  EXPECT_EQ(video->currentIndex(), 0);
+  EXPECT_EQ(video->count(), entries);
+}
+
+TEST_F(WindowTest, PanelAndEnableRules) {
+  auto form = makeForm();
+  auto* formats = child<QComboBox>(*form, "ComboBox1");
+  auto* avi = child<QWidget>(*form, "avipanel");
+  auto* wmv = child<QWidget>(*form, "wmvpanel");
+  struct {
+    const char* text;
+    bool avi, wmv;
+  } cases[] = {{"WMV", false, true}, {"FLV", false, false}, {"AVI", true, false}, {"typed", false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    formats->setCurrentText(c.text);
+    EXPECT_EQ(!avi->isHidden(), c.avi);
+    EXPECT_EQ(!wmv->isHidden(), c.wmv);
+  }
+  EXPECT_EQ(form->SelectedFormatIndex(), -1);
+
+  auto* useWmv9 = child<QCheckBox>(*form, "chkusewmv9");
+  useWmv9->click();
+  EXPECT_TRUE(child<QComboBox>(*form, "cbowmv")->isEnabled());
+  EXPECT_FALSE(child<QComboBox>(*form, "cbowmv9")->isEnabled());
+  useWmv9->click();
+  EXPECT_FALSE(child<QComboBox>(*form, "cbowmv")->isEnabled());
+}
+
+TEST_F(WindowTest, JobErrorsReachTheDefaultErrorHandler) {
+  auto form = makeForm();
+  child<QLineEdit>(*form, "txtWidth")->setText("abc");
+  child<QToolButton>(*form, "mxTPButton1")->click();
+  EXPECT_EQ(desktop.Errors, std::vector<std::string>{"quillfen: 'abc' is not a valid integer value."});
+  EXPECT_TRUE(child<QToolButton>(*form, "mxTPButton1")->isEnabled());
+
+  NginxServer site;
+  child<QLineEdit>(*form, "txtWidth")->setText("320");
+  child<QLineEdit>(*form, "Edit1")->setText(QString::fromStdString(site.Url("/missing")));
+  child<QToolButton>(*form, "mxTPButton1")->click();
+  ASSERT_EQ(desktop.Errors.size(), 2u);
+  EXPECT_EQ(desktop.Errors[1], "quillfen: HTTP/1.1 404 Not Found.");
+}
+
+TEST_F(WindowTest, LinksOpenTheAboutPageAndAMail) {
+  auto form = makeForm();
+  form->Label1Click();
+  form->EMail1Click();
+  ASSERT_EQ(desktop.Opened.size(), 2u);
+  EXPECT_EQ(desktop.Opened[0], QUrl::fromLocalFile(QString::fromStdString(folders.Data + "about.html")).toString().toStdString());
+  EXPECT_EQ(desktop.Opened[1],
+            "mailto:support@quillfen.example?subject=Quillfen%20support&body=Hi!%0dMy%20name%20is%20%0d%20Windows%20"
+            "version%20:%20%0d");
+}
+
+// The start page gives way to the sample address; clicking into the field
+// loads what it holds; a redirect leaves the final address.
+TEST_F(WindowTest, BrowserPanelFollowsCompletedDocuments) {
+  desktop.Clipboard = "http://clipcove.example/watch?v=fromclipboard";
+  auto form = makeForm();
+  ASSERT_TRUE(waitForEdit1(*form, Sample)) << child<QLineEdit>(*form, "Edit1")->text().toStdString();
+
+  const std::string target = QUrl::fromLocalFile(QString::fromStdString(work.WriteFile("target.html", "<p>t</p>")))
+                                 .toString()
+                                 .toStdString();
+  work.WriteFile("moved.html", "<meta http-equiv=\"refresh\" content=\"0; url=target.html\">");
+  const std::string moved = QUrl::fromLocalFile(QString::fromStdString(work.File("moved.html"))).toString().toStdString();
+  auto* edit = child<QLineEdit>(*form, "Edit1");
+  edit->setText(QString::fromStdString(moved));
+  form->Edit1Enter();
+  ASSERT_TRUE(waitForEdit1(*form, target)) << edit->text().toStdString();
+
+  // Differs from the start page only by letter case: not the start page.
+  std::string startUpper = form->StartPage();
+  startUpper.replace(startUpper.find("start.html"), 10, "START.html");
+  form->WebBrowser1DocumentComplete(startUpper);
+  EXPECT_EQ(edit->text().toStdString(), startUpper);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
