@@ -1,0 +1,145 @@
+// quillfen-cli as a user runs it: through the demo site on nginx, its exit
+// code for each failure, and the proxy variables and flags.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/app/demo_site.h"
+#include "tests/servers/dante_server.h"
+#include "tests/servers/loopback.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+  CliTest() : site(DemoSiteConfig()) { MakeDemoSite(site); }
+
+  // Runs the program with only the given variables besides PATH and HOME.
+  CliRun run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    std::string command = "env -i PATH=/usr/bin:/bin HOME=" + quoted(work.Path()) +
+                          " XDG_CACHE_HOME=" + quoted(work.File("cache"));
+    for (const std::string& variable : environment) command += " " + quoted(variable);
+    command += " " + quoted(QUILLFEN_CLI);
+    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    command += " >" + quoted(work.File("stdout")) + " 2>" + quoted(work.File("stderr"));
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, work.ReadFile("stdout"), work.ReadFile("stderr")};
+  }
+  std::string proxyFlag() const { return "127.0.0.1:" + std::to_string(site.Port()); }
+  std::string probe(const std::string& path) {
+    const std::string command = "ffprobe -v error -show_entries format=format_name:stream=codec_name -of csv=p=0 " +
+                                quoted(path) + " >" + quoted(work.File("probe")) + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return work.ReadFile("probe");
+  }
+  // A watch page reached directly, with the video requests sent to the same
+  // server: for proxies that cannot reach the sites' names.
+  std::vector<std::string> localJob(const std::string& output) {
+    return {"--site-host", proxyFlag(), "-o", work.File(output), site.Url("/watch?v=Kq3fZ8wLp2A")};
+  }
+
+  TempFolder work;
+  NginxServer site;
+};
+
+TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
+  CliRun avi = run({"--proxy", proxyFlag(), "-o", work.File("clip"), FirstSiteWatch});
+  ASSERT_EQ(avi.exitCode, 0) << avi.err;
+  EXPECT_EQ(avi.out, work.File("clip.avi") + "\n");
+  EXPECT_EQ(probe(work.File("clip.avi")), "mjpeg\npcm_s16le\navi\n");
+  EXPECT_NE(avi.err.find("Converting\n"), std::string::npos) << "plain progress lines when not a terminal";
+
+  CliRun dvd = run({"--proxy", proxyFlag(), "--format", "DVD_PAL", "--width", "720", "--height", "576", "-o",
+                    work.File("clip.mpg"), SecondSiteWatch});
+  ASSERT_EQ(dvd.exitCode, 0) << dvd.err;
+  const std::string dvd = probe(work.File("clip.mpg"));
+  EXPECT_NE(dvd.find("mpeg2video"), std::string::npos) << dvd;
+  EXPECT_NE(dvd.find("ac3"), std::string::npos) << dvd;
+  EXPECT_TRUE(std::filesystem::exists(work.File("cache/quillfen/temp.flv")));
+  EXPECT_EQ(std::filesystem::status(work.File("cache/quillfen")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_all);
+}
+
+TEST_F(CliTest, ExitCodeForEachFailure) {
+  RefusingPort dead;
+  
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {"help", {"--help"}, 0, ""},
+      {"no address", {"-o", "x.avi"}, 2, "quillfen-cli: No WATCH-URL given.\n"},
+      {"unknown format", {"--format", "dvd_pal", "-o", "x", FirstSiteWatch}, 2, "Unknown format 'dvd_pal'"},
+      {"width not a number", {"--proxy", proxyFlag(), "--width", "abc", "-o", "x", FirstSiteWatch}, 2,
+       "quillfen-cli: 'abc' is not a valid integer value.\n"},
+      {"width too large", {"--proxy", proxyFlag(), "--width", "70000", "-o", "x", FirstSiteWatch}, 2,
+       "'70000' is not a valid frame width"},
+      {"no video", {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/novideo"}, 3,
+       "quillfen-cli: No video\n"},
+      {"HTTP error", {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/gone"}, 5,
+       "quillfen-cli: HTTP/1.1 404 Not Found.\n"},
+      {"refused", {"-o", "x", "http://127.0.0.1:" + std::to_string(dead.Port()) + "/watch"}, 5, "quillfen-cli: "},
+      {"fail to save", {"--proxy", proxyFlag(), "-o", work.File("no/such/folder/x.avi"), FirstSiteWatch}, 4,
+       "quillfen-cli: Fail to save file\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun result = run(c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
+TEST_F(CliTest, HttpProxyVariableAndNoProxy) {
+  RefusingPort dead;
+  const std::string deadProxy = "http://127.0.0.1:" + std::to_string(dead.Port());
+  EXPECT_EQ(run({"-o", work.File("a.avi"), FirstSiteWatch}, {"http_proxy=http://" + proxyFlag()}).exitCode, 0);
+  // The flag wins over the variable.
+  EXPECT_EQ(run({"--proxy", proxyFlag(), "-o", work.File("b.avi"), FirstSiteWatch}, {"http_proxy=" + deadProxy}).exitCode, 0);
+  // no_proxy sends the loopback site around the (dead) proxy.
+  EXPECT_EQ(run(localJob("c.avi"), {"http_proxy=" + deadProxy, "no_proxy=localhost,127.0.0.1"}).exitCode, 0);
+  EXPECT_EQ(run(localJob("d.avi"), {"http_proxy=" + deadProxy}).exitCode, 5);
+  const CliRun malformed = run(localJob("e.avi"), {"all_proxy=gopher://127.0.0.1:70"});
+  EXPECT_EQ(malformed.exitCode, 2);
+  EXPECT_NE(malformed.err.find("The proxy setting all_proxy holds 'gopher://127.0.0.1:70'"), std::string::npos)
+      << malformed.err;
+}
+
+// danted resolves no site names, so the job runs against the server's own
+// address; all_proxy must carry both requests through SOCKS 5.
+TEST_F(CliTest, SocksProxyFromAllProxy) {
+  DanteServer dante;
+  const std::string socks = "socks5://127.0.0.1:" + std::to_string(dante.Port());
+  const CliRun result = run(localJob("s.avi"), {"all_proxy=" + socks});
+  EXPECT_EQ(result.exitCode, 0) << result.err << dante.Log();
+  EXPECT_TRUE(std::filesystem::exists(work.File("s.avi")));
+  RefusingPort dead;
+  EXPECT_EQ(run(localJob("t.avi"), {"all_proxy=socks5://127.0.0.1:" + std::to_string(dead.Port())}).exitCode, 5);
+  EXPECT_EQ(run({"--socks5", "127.0.0.1:" + std::to_string(dante.Port()), "--site-host", proxyFlag(), "-o",
+                 work.File("u.avi"), site.Url("/watch?v=Kq3fZ8wLp2A")})
+                .exitCode,
+            0);
+}
+
+}  // namespace
