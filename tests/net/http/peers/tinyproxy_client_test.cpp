@@ -1,0 +1,64 @@
+// The client through tinyproxy: the proxy route to an nginx page, and Basic
+// proxy authentication given up front, by a handler, or not at all.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "net/http/http_client.h"
+#include "net/http/http_client_exceptions.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/tinyproxy_server.h"
+
+namespace {
+struct Proxied {
+  explicit Proxied(TinyproxyAuth auth = {}) : proxy(std::move(auth)) {
+    nginx.WriteDocument("page", "through the proxy");
+    http.ProtocolVersion = pv1_0;
+    http.ProxyParams.SetProxyServer("127.0.0.1");
+    http.ProxyParams.SetProxyPort(proxy.Port());
+  }
+
+  NginxServer nginx;
+  TinyproxyServer proxy;
+  TIdHTTP http;
+};
+
+TEST(TinyproxyClient, PageThroughTheProxy) {
+  Proxied p;
+  EXPECT_EQ(p.http.GetAsText(p.nginx.Url("/page")), "through the proxy");
+}
+
+TEST(TinyproxyClient, ProxyAuthentication) {
+  {
+    SCOPED_TRACE("no credentials");
+    Proxied p({"user", "pw"});
+    try {
+      p.http.GetAsText(p.nginx.Url("/page"));
+      ADD_FAILURE() << "no exception";
+    } catch (const EIdHTTPProtocolException& e) {
+      EXPECT_EQ(e.ReplyCode, 407);
+    }
+  }
+  {
+    SCOPED_TRACE("credentials given up front");
+    Proxied p({"user", "pw"});
+    p.http.ProxyParams.BasicAuthentication = true;
+    p.http.ProxyParams.ProxyUsername = "user";
+    p.http.ProxyParams.ProxyPassword = "pw";
+    EXPECT_EQ(p.http.GetAsText(p.nginx.Url("/page")), "through the proxy");
+  }
+  {
+    SCOPED_TRACE("credentials from the handler");
+    Proxied p({"user", "pw"});
+    // Without it the answered challenge's page would be the result.
+    p.http.HTTPOptions = {hoInProcessAuth};
+    p.http.OnProxyAuthorization = [](TIdCustomHTTP*, TIdAuthentication* authentication, bool& handled) {
+      authentication->SetUsername("user");
+      authentication->SetPassword("pw");
+      handled = true;
+    };
+    EXPECT_EQ(p.http.GetAsText(p.nginx.Url("/page")), "through the proxy");
+  }
+}
+}  // namespace
