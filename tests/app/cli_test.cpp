@@ -71,9 +71,9 @@ TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
   CliRun dvd = run({"--proxy", proxyFlag(), "--format", "DVD_PAL", "--width", "720", "--height", "576", "-o",
                     work.File("clip.mpg"), SecondSiteWatch});
   ASSERT_EQ(dvd.exitCode, 0) << dvd.err;
-  const std::string dvd = probe(work.File("clip.mpg"));
-  EXPECT_NE(dvd.find("mpeg2video"), std::string::npos) << dvd;
-  EXPECT_NE(dvd.find("ac3"), std::string::npos) << dvd;
+  const std::string streams = probe(work.File("clip.mpg"));
+  EXPECT_NE(streams.find("mpeg2video"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("ac3"), std::string::npos) << streams;
   EXPECT_TRUE(std::filesystem::exists(work.File("cache/quillfen/temp.flv")));
   EXPECT_EQ(std::filesystem::status(work.File("cache/quillfen")).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_all);
