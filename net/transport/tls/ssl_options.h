@@ -7,9 +7,9 @@
 #include <initializer_list>
 #include <string>
 
-enum TIdSSLVersion { sslvSSLv2, sslvSSLv23, sslvSSLv3, sslvTLSv1 };
-enum TIdSSLMode { sslmUnassigned, sslmClient, sslmServer, sslmBoth };
-enum TIdSSLVerifyMode { sslvrfPeer, sslvrfFailIfNoPeerCert, sslvrfClientOnce };
+enum TIdSSLVersion : int32_t { sslvSSLv2, sslvSSLv23, sslvSSLv3, sslvTLSv1 };
+enum TIdSSLMode : int32_t { sslmUnassigned, sslmClient, sslmServer, sslmBoth };
+enum TIdSSLVerifyMode : int32_t { sslvrfPeer, sslvrfFailIfNoPeerCert, sslvrfClientOnce };
 
 class TIdSSLVerifyModeSet {
 public:
