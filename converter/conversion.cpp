@@ -16,6 +16,7 @@
 #include "converter/av_handles.h"
 #include "converter/conversion_error.h"
 #include "converter/messages.h"
+#include "converter/stream_copy.h"
 #include "converter/track.h"
 #include "converter/track_encoder.h"
 
@@ -92,8 +93,8 @@ OutputContext allocateOutput(const std::string& path, const std::string& muxer) 
   return output;
 }
 
-Track* laggingTrack(const std::vector<std::unique_ptr<Track>>& tracks) {
-  Track* lagging = nullptr;
+TimelineTrack* laggingTrack(const std::vector<std::unique_ptr<TimelineTrack>>& tracks) {
+  TimelineTrack* lagging = nullptr;
   for (const auto& track : tracks)
     if (!track->finished() && (!lagging || track->position() < lagging->position())) lagging = track.get();
   return lagging;
@@ -111,16 +112,26 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
   remover.watch(unfinished);
   OutputContext output = allocateOutput(unfinished, plan.muxer);
 
-  std::vector<std::unique_ptr<TrackEncoder>> encoders;
-  std::vector<std::unique_ptr<Track>> tracks;
-  if (plan.video && !videoClips.empty()) {
-    encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.video));
-    tracks.push_back(std::make_unique<Track>(videoClips, *plan.video, *encoders.back()));
+  if (plan.titled) {
+    check(av_dict_set(&output->metadata, "title", std::filesystem::path(path).stem().c_str(), 0),
+          messages::CannotWriteOutput);
   }
-  if (plan.audio && (!audioClips.empty() || plan.silentAudio)) {
-    encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.audio));
-    tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back(),
-                                             plan.silentAudio ? duration : 0.0));
+
+  std::vector<std::unique_ptr<TrackEncoder>> encoders;
+  std::vector<std::unique_ptr<TimelineTrack>> tracks;
+  if (plan.copyStreams) {
+    if (plan.video) tracks.push_back(std::make_unique<StreamCopy>(*output, AVMEDIA_TYPE_VIDEO, videoClips));
+    if (plan.audio) tracks.push_back(std::make_unique<StreamCopy>(*output, AVMEDIA_TYPE_AUDIO, audioClips));
+  } else {
+    if (plan.video && !videoClips.empty()) {
+      encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.video));
+      tracks.push_back(std::make_unique<Track>(videoClips, *plan.video, *encoders.back()));
+    }
+    if (plan.audio && (!audioClips.empty() || plan.silentAudio)) {
+      encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.audio));
+      tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back(),
+                                               plan.silentAudio ? duration : 0.0));
+    }
   }
 
   check(avio_open(&output->pb, unfinished.c_str(), AVIO_FLAG_WRITE),
@@ -131,10 +142,10 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     fail(std::string(messages::UnknownMuxerOption) + " '" + unknown + "' (" + plan.muxer + ")");
 
   ProgressThrottle progress(report, duration);
-  while (Track* lagging = laggingTrack(tracks)) {
+  while (TimelineTrack* lagging = laggingTrack(tracks)) {
     if (stopRequested) fail(messages::ConversionStopped);
     lagging->step();
-    const Track* behind = laggingTrack(tracks);
+    const TimelineTrack* behind = laggingTrack(tracks);
     progress.update(behind ? behind->position() : duration);
   }
   progress.finish();

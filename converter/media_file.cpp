@@ -97,6 +97,7 @@ MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {
     info.sampleAspect = av_guess_sample_aspect_ratio(file.get(), stream, nullptr);
     info.frameRate = av_guess_frame_rate(file.get(), stream, nullptr);
     info.rotation = displayRotation(*stream);
+    info.videoCodec = stream->codecpar->codec_id;
     if (uprightTurn(info.rotation).sideways) {
       std::swap(info.width, info.height);
       if (info.sampleAspect.num > 0) info.sampleAspect = av_inv_q(info.sampleAspect);
@@ -106,6 +107,8 @@ MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {
     const AVCodecParameters& audio = *file->streams[audioIndex]->codecpar;
     info.hasAudio = true;
     info.sampleRate = audio.sample_rate;
+    info.channels = audio.ch_layout.nb_channels;
+    info.audioCodec = audio.codec_id;
     info.sampleFormat = AVSampleFormat(audio.format);
   }
   if (!info.hasVideo && !info.hasAudio) fail(std::string(messages::NoMediaStreams) + " '" + path + "'");

@@ -20,7 +20,10 @@ struct MediaInfo {
   double rotation = 0.0;  // degrees clockwise that turn the stored picture upright
   AVRational frameRate{0, 1};
   int sampleRate = 0;
+  int channels = 0;
   AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;
+  AVCodecID videoCodec = AV_CODEC_ID_NONE;
+  AVCodecID audioCodec = AV_CODEC_ID_NONE;
 };
 
 // Opens the file and reads its stream parameters; throws on failure.

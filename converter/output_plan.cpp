@@ -115,14 +115,27 @@ OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSour
   if (!row) fail(std::string(messages::UnknownOutputType) + " " + std::to_string(settings.outputType));
 
   OutputPlan plan;
+  plan.titled = row->titled;
+  if (row->copiesStreams) {
+    if (settings.copyContainer.muxer.empty()) fail(settings.copyContainer.misfit);
+    plan.muxer = settings.copyContainer.muxer;
+    plan.muxerOptions = settings.copyContainer.muxerOptions;
+    plan.copyStreams = true;
+    if (videoSource) plan.video.emplace();
+    if (audioSource) plan.audio.emplace();
+    return plan;
+  }
   plan.muxer = row->muxer;
   plan.muxerOptions = row->muxerOptions;
-  if (videoSource)
+  const bool writesVideo = row->video.encoder || settings.videoCompressor;
+  if (!writesVideo && !audioSource) fail(messages::NeedsSound);
+  if (row->needsVideo && !videoSource) fail(messages::NeedsVideo);
+  if (videoSource && writesVideo)
     plan.video = videoTarget(settings.videoCompressor ? *settings.videoCompressor : row->video, settings, *videoSource);
   const AudioFormatRow& audio = settings.audioCompressor ? *settings.audioCompressor : row->audio;
   if (audioSource) {
     plan.audio = audioTarget(audio, *audioSource);
-  } else if (videoSource && row->needsSound) {
+  } else if (videoSource && row->addsSilence) {
     plan.audio = audioTarget(audio, SilenceSource);
     plan.silentAudio = true;
   }

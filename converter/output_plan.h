@@ -10,6 +10,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "converter/copy_container.h"
 #include "converter/media_file.h"
 #include "converter/output_types.h"
 #include "converter/wmv_settings.h"
@@ -25,6 +26,7 @@ struct OutputSettings {
   const VideoFormatRow* videoCompressor = nullptr;  // nullptr: the output type's own
   const AudioFormatRow* audioCompressor = nullptr;
   std::optional<WmvSettings> wmv;  // for the WMV output type
+  CopyContainer copyContainer;  // for a type that copies the streams, where they go
 };
 
 struct VideoTarget {
@@ -52,6 +54,8 @@ struct OutputPlan {
   std::optional<VideoTarget> video;
   std::optional<AudioTarget> audio;
   bool silentAudio = false;  // the audio stream is silence the container needs
+  bool copyStreams = false;  // packets go out as they came, so the targets hold nothing
+  bool titled = false;       // the file's name becomes its title tag
 };
 
 // videoSource / audioSource describe the first clip of each timeline track,

@@ -8,6 +8,7 @@ constexpr AVRational SquarePixels{0, 1};
 constexpr AVRational Ntsc{30000, 1001};
 constexpr AVRational Pal{25, 1};
 constexpr AVRational Television{4, 3};
+constexpr VideoFormatRow NoVideo{nullptr, AV_PIX_FMT_NONE, 0, 0, ChosenRate, SquarePixels, 2, 0, ""};
 
 // Disc formats follow their standards: size, rate, bit rates and the
 // multiplexer's packet size and rate are fixed. The others keep the chosen
@@ -66,11 +67,13 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
       "profile=baseline:level=3.0:maxrate=1500000:bufsize=2000000"},
      {"aac", 0, 2, "b=128000"}},
     // The handheld's screen size; it plays main-profile H.264 and 48 kHz AAC.
-    {"PSP", "psp", "",
-     {"libx264", AV_PIX_FMT_YUV420P, 480, 272, ChosenRate, SquarePixels, 2, 0,
-      "profile=main:level=3.0:maxrate=1500000:bufsize=2000000"},
-     {"aac", 48000, 2, "b=128000"},
-     true},
+    {.name = "PSP",
+     .muxer = "psp",
+     .muxerOptions = "",
+     .video = {"libx264", AV_PIX_FMT_YUV420P, 480, 272, ChosenRate, SquarePixels, 2, 0,
+               "profile=main:level=3.0:maxrate=1500000:bufsize=2000000"},
+     .audio = {"aac", 48000, 2, "b=128000"},
+     .addsSilence = true},
     // Flash video carries MP3 only at 44.1, 22.05 or 11.025 kHz.
     {"FLV", "flv", "",
      {"flv", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""},
@@ -79,6 +82,40 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
     {"3GP", "3gp", "",
      {"h263", AV_PIX_FMT_YUV420P, 176, 144, ChosenRate, SquarePixels, 2, 4, ""},
      {"aac", 22050, 1, "b=48000"}},
+    // The index goes to the front, so the file plays while it downloads.
+    {.name = "MP4",
+     .muxer = "mp4",
+     .muxerOptions = "movflags=+faststart",
+     .video = {"libx264", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, "crf=23:preset=medium"},
+     .audio = {"aac", 0, 2, "b=160000"},
+     .needsVideo = true},
+    // Constant quality: a quality level and no bit rate.
+    {.name = "WebM",
+     .muxer = "webm",
+     .muxerOptions = "",
+     .video = {"libvpx-vp9", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, "crf=32:b=0:row-mt=1"},
+     .audio = {"libopus", 0, 2, "b=128000"},
+     .needsVideo = true},
+    // Variable bit rate at quality 2: the encoder reads it as a quantiser
+    // scaled by FF_QP2LAMBDA (118).
+    {.name = "MP3",
+     .muxer = "mp3",
+     .muxerOptions = "",
+     .video = NoVideo,
+     .audio = {"libmp3lame", 0, 2, "flags=+qscale:global_quality=236"},
+     .titled = true},
+    {.name = "Opus",
+     .muxer = "opus",
+     .muxerOptions = "",
+     .video = NoVideo,
+     .audio = {"libopus", 0, 2, "b=128000"},
+     .titled = true},
+    {.name = "Original",
+     .muxer = "",
+     .muxerOptions = "",
+     .video = NoVideo,
+     .audio = {nullptr, 0, 0, ""},
+     .copiesStreams = true},
 };
 
 }  // namespace

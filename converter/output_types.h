@@ -11,7 +11,7 @@ extern "C" {
 namespace converter {
 
 struct VideoFormatRow {
-  const char* encoder;        // FFmpeg encoder name
+  const char* encoder;        // FFmpeg encoder name; nullptr: the type writes no video
   AVPixelFormat pixelFormat;  // AV_PIX_FMT_NONE: chosen by the video sample size
   int width;                  // 0: the chosen size
   int height;
@@ -55,10 +55,17 @@ struct OutputTypeRow {
   AudioFormatRow audio;
   // The container takes no video without sound: a source without any gets
   // a silent track.
-  bool needsSound = false;
+  bool addsSilence = false;
+  // A type made for video refuses a timeline of sound alone.
+  bool needsVideo = false;
+  // The file's name, without folder and extension, becomes its title tag.
+  bool titled = false;
+  // The sources' streams are copied, not re-encoded, into the container that
+  // fits them; muxer and encoders are then unused.
+  bool copiesStreams = false;
 };
 
-inline constexpr int OutputTypeCount = 16;
+inline constexpr int OutputTypeCount = 21;
 
 // The row of an output type, or nullptr when the value is not one.
 const OutputTypeRow* findOutputType(int outputType);

@@ -10,6 +10,7 @@
 #include "converter/filter_chain.h"
 #include "converter/output_plan.h"
 #include "converter/timeline_clip.h"
+#include "converter/timeline_track.h"
 #include "converter/track_encoder.h"
 
 namespace converter {
@@ -29,17 +30,15 @@ struct FrameShape {
   bool operator==(const FrameShape& other) const;
 };
 
-class Track {
+class Track : public TimelineTrack {
  public:
   Track(std::vector<TimelineClip> clips, const VideoTarget& target, TrackEncoder& encoder);
   // Audio past the clips, up to silenceUntil (timeline seconds), is silence.
   Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder, double silenceUntil);
 
-  // Does one frame's worth of work; false once the track is written out.
-  bool step();
-  bool finished() const { return finished_; }
-  // Timeline seconds written so far.
-  double position() const { return encoder_.position(); }
+  bool step() override;
+  bool finished() const override { return finished_; }
+  double position() const override { return encoder_.position(); }
 
  private:
   void startClip();

@@ -6,6 +6,7 @@
 
 #include "converter/conversion.h"
 #include "converter/conversion_error.h"
+#include "converter/copy_container.h"
 #include "converter/messages.h"
 #include "converter/output_plan.h"
 #include "converter/profile_file.h"
@@ -108,6 +109,24 @@ bool TVideoEdit::SaveOutputFile(const std::string& FileName) {
   return true;
 }
 
+std::string TVideoEdit::OriginalFileExtension() {
+  if (videoClips_.empty() && audioClips_.empty()) {
+    lastError_ = messages::TimelineEmpty;
+    return "";
+  }
+  const converter::CopyContainer container = converter::containerForCopies(videoClips_, audioClips_);
+  if (!container.muxer.empty()) {
+    lastError_.clear();
+    return container.extension;
+  }
+  if (RemuxOrConvert) {
+    lastError_.clear();
+    return "mp4";
+  }
+  lastError_ = container.misfit;
+  return "";
+}
+
 void TVideoEdit::save(const std::string& fileName) {
   if (videoClips_.empty() && audioClips_.empty()) converter::fail(messages::TimelineEmpty);
   // Creating the output would empty a source before it is read.
@@ -121,6 +140,10 @@ void TVideoEdit::save(const std::string& fileName) {
 
   converter::OutputSettings settings;
   settings.outputType = OutputType;
+  if (OutputType == otOriginal) {
+    settings.copyContainer = converter::containerForCopies(videoClips_, audioClips_);
+    if (settings.copyContainer.muxer.empty() && RemuxOrConvert) settings.outputType = otMP4;
+  }
   settings.width = OutputFileWidth;
   settings.height = OutputFileHeight;
   settings.frameRate = FrameRate;

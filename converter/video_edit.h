@@ -37,6 +37,11 @@ enum TOutputType : int16_t {
   otPSP,
   otFLV,
   ot3GP,
+  otMP4,
+  otWebM,
+  otMP3,
+  otOpus,
+  otOriginal,
 };
 
 class TVideoEdit {
@@ -56,6 +61,9 @@ class TVideoEdit {
   TOutputType OutputType = otAVI;
   float FrameRate = 0.0f;
   std::string WMVCustomFileName;  // when set, this profile file wins over WMVProfile
+  // For otOriginal: streams that cannot be kept as they are are re-encoded
+  // to MP4 instead of failing the save.
+  bool RemuxOrConvert = false;
 
   const converter::TWMVProfiles WMVProfiles{};
   const converter::TVideoCompressors VideoCompressors;
@@ -74,6 +82,10 @@ class TVideoEdit {
   // harmless at any other time. Safe to call from any thread.
   void StopConversion();
   bool SaveOutputFile(const std::string& FileName);
+  // The extension of the file that otOriginal writes for the timeline as it
+  // is ("mp4", "webm", "flv", "mkv"); empty, with the reason in LastError,
+  // when the streams cannot be kept and RemuxOrConvert is off.
+  std::string OriginalFileExtension();
 
   const std::string& LastError() const { return lastError_; }
 

@@ -75,6 +75,21 @@ const Recipe Recipes[] = {
            " -f lavfi -i sine=sample_rate=44100 -t 1 -c:v libx264 -pix_fmt yuv420p -c:a aac " + quoted(stored));
        run("-i " + quoted(stored) + " -c copy -metadata:s:v:0 rotate=90 " + quoted(path));
      }},
+    // The later Flash videos: H.264 (with B-frames) and AAC.
+    {"h264.flv",
+     [](const std::string& path) {
+       run(std::string(TestPattern) + "-f lavfi -i sine=frequency=440:sample_rate=44100"
+           " -t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 96k " + quoted(path));
+     }},
+    // The early Flash audio codec that no other container carries.
+    {"nellymoser.flv",
+     [](const std::string& path) {
+       run(std::string(TestPattern) + "-f lavfi -i sine=sample_rate=22050 -t 1 -c:v flv -c:a nellymoser -ac 1 " +
+           quoted(path));
+     }},
+    // Sound alone.
+    {"sound.mp3",
+     [](const std::string& path) { run("-f lavfi -i sine=sample_rate=44100 -t 2 -c:a libmp3lame " + quoted(path)); }},
     // A Flash video without sound.
     {"silent.flv",
      [](const std::string& path) { run(std::string(TestPattern) + "-t 1 -c:v flv -an " + quoted(path)); }},

@@ -41,11 +41,13 @@ std::string openEncoders(const OutputPlan& plan) {
   }
 }
 
-// Every output type, then AVI with every compressor of the collections.
+// Every output type that re-encodes, then AVI with every compressor of the
+// collections.
 std::vector<std::pair<std::string, OutputSettings>> everyOutput() {
   static const TVideoEdit edit;
   std::vector<std::pair<std::string, OutputSettings>> outputs;
   for (int type = 0; type < OutputTypeCount; ++type) {
+    if (findOutputType(type)->copiesStreams) continue;
     OutputSettings settings;
     settings.outputType = type;
     if (type == otWMV) settings.wmv = *edit.WMVProfiles.settings(edit.WMVProfiles.IndexOfProfile("Video, broadband (256 kbps)"));

@@ -118,7 +118,7 @@ TEST(ConverterOutputTypes, NegativeChosenSizeFailsUnlessTheFormatFixesTheSize) {
 }
 
 TEST(ConverterOutputTypes, ValueOutsideTheTableFailsWithoutWriting) {
-  for (const int type : {-1, 16}) {
+  for (const int type : {-1, converter::OutputTypeCount}) {
     SCOPED_TRACE(type);
     TVideoEdit edit;
     loadWholeFile(edit, flashVideo());

@@ -62,7 +62,7 @@ double Probe::duration() const {
 
 Probe probe(const std::string& path) {
   const std::string command =
-      "ffprobe -v error -show_entries format=format_name,duration:format_tags=major_brand:"
+      "ffprobe -v error -show_entries format=format_name,duration:format_tags=major_brand,title:"
       "stream=codec_type,codec_name,profile,width,height,pix_fmt,r_frame_rate,sample_rate,channels " +
       quoted(path) + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");

@@ -28,7 +28,7 @@ bool fileExists(const std::string& path);
 using ProbeFields = std::map<std::string, std::string>;
 
 struct Probe {
-  ProbeFields format;                // format_name, duration, TAG:major_brand
+  ProbeFields format;                // format_name, duration, TAG:major_brand, TAG:title
   std::vector<ProbeFields> streams;  // codec_type, codec_name, width, height, r_frame_rate, ...
 
   // The first stream of the type, or an empty set of fields.

@@ -1,0 +1,168 @@
+// The formats people use today: MP4, WebM, sound alone as MP3 or Opus, and
+// the original streams kept without re-encoding, from the early Flash videos
+// (Sorenson and MP3) and the later ones (H.264 and AAC).
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "test_media.h"
+
+namespace converter_test {
+namespace {
+
+const char* const Mp4Family = "mov,mp4,m4a,3gp,3g2,mj2";
+
+struct NewTypeCase {
+  TOutputType type;
+  const char* source;
+  const char* extension;
+  const char* formatName;
+  const char* videoCodec;  // empty: no video stream
+  const char* audioCodec;
+};
+
+const NewTypeCase NewTypeCases[] = {
+    {otMP4, "source.flv", "mp4", Mp4Family, "h264", "aac"},
+    {otMP4, "h264.flv", "mp4", Mp4Family, "h264", "aac"},
+    {otWebM, "source.flv", "webm", "matroska,webm", "vp9", "opus"},
+    {otWebM, "h264.flv", "webm", "matroska,webm", "vp9", "opus"},
+    {otMP3, "source.flv", "mp3", "mp3", "", "mp3"},
+    {otMP3, "h264.flv", "mp3", "mp3", "", "mp3"},
+    {otOpus, "source.flv", "opus", "ogg", "", "opus"},
+    {otOpus, "h264.flv", "opus", "ogg", "", "opus"},
+    {otOriginal, "source.flv", "flv", "flv", "flv1", "mp3"},
+    {otOriginal, "h264.flv", "mp4", Mp4Family, "h264", "aac"},
+};
+
+std::string contentOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ConverterNewTypes, EachTypeWritesItsContainerAndCodecsFromEitherFlashVideo) {
+  for (const NewTypeCase& c : NewTypeCases) {
+    SCOPED_TRACE(testing::Message() << "output type " << c.type << " from " << c.source);
+    TVideoEdit edit;
+    loadWholeFile(edit, medium(c.source));
+    edit.OutputType = c.type;
+    const std::string output = pathInWorkFolder(std::string("Song of the day.") + c.extension);
+    ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+
+    Probe written = probe(output);
+    EXPECT_EQ(written.format["format_name"], c.formatName);
+    EXPECT_EQ(written.stream("video")["codec_name"], c.videoCodec);
+    EXPECT_EQ(written.stream("audio")["codec_name"], c.audioCodec);
+    EXPECT_EQ(written.streams.size(), *c.videoCodec ? 2u : 1u);
+    const double sourceDuration = edit.GetTimelineDuration();
+    EXPECT_NEAR(written.duration(), sourceDuration, sourceDuration * 0.05);
+    if (c.type == otMP4) {
+      // The index first: the file plays while it downloads.
+      const std::string bytes = contentOf(output);
+      EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+    }
+    if (c.type == otMP3) {
+      EXPECT_EQ(written.format["TAG:title"], "Song of the day");
+    }
+    std::remove(output.c_str());
+  }
+}
+
+// Packet sizes and checksums per stream, in order, as the ffmpeg command
+// line reads them without decoding.
+std::map<std::string, std::vector<std::string>> packetsOf(const std::string& path) {
+  const std::string command = "ffmpeg -nostdin -loglevel error -i '" + path + "' -c copy -f framemd5 - 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::map<std::string, std::vector<std::string>> packets;
+  char line[512];
+  while (pipe && fgets(line, sizeof line, pipe)) {
+    const std::string text = line;
+    if (text.empty() || text[0] == '#') continue;
+    const size_t stream = text.find(',');
+    const size_t size = text.rfind(',', text.rfind(',') - 1);
+    packets[text.substr(0, stream)].push_back(text.substr(size + 1));
+  }
+  if (pipe) pclose(pipe);
+  return packets;
+}
+
+TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
+  const struct {
+    const char* source;
+    const char* extension;
+  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    TVideoEdit edit;
+    loadWholeFile(edit, medium(c.source));
+    edit.OutputType = otOriginal;
+    edit.OutputFileWidth = 176;  // size and rate apply only where video is re-encoded
+    edit.FrameRate = 10.0f;
+    EXPECT_EQ(edit.OriginalFileExtension(), c.extension);
+    const std::string output = pathInWorkFolder(std::string("original.") + c.extension);
+    ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+    const auto source = packetsOf(medium(c.source));
+    ASSERT_EQ(source.size(), 2u);
+    EXPECT_GT(source.at("0").size(), 50u);
+    EXPECT_EQ(packetsOf(output), source);
+  }
+}
+
+// Nellymoser sound goes into no container beside Sorenson video but FLV,
+// and the rule keeps only Sorenson with MP3 in FLV.
+TEST(ConverterOriginal, StreamsThatDoNotFitFailUnlessConvertingIsAllowed) {
+  TVideoEdit edit;
+  loadWholeFile(edit, medium("nellymoser.flv"));
+  edit.OutputType = otOriginal;
+  const std::string output = pathInWorkFolder("misfit.mkv");
+  const std::string expected = "Cannot keep the original streams: the video stream (flv1) of '" +
+                               medium("nellymoser.flv") + "' does not fit a .mkv file";
+  EXPECT_EQ(edit.OriginalFileExtension(), "");
+  EXPECT_EQ(edit.LastError(), expected);
+  EXPECT_FALSE(edit.SaveOutputFile(output));
+  EXPECT_EQ(edit.LastError(), expected);
+  EXPECT_FALSE(fileExists(output));
+
+  edit.RemuxOrConvert = true;
+  EXPECT_EQ(edit.OriginalFileExtension(), "mp4");
+  const std::string converted = pathInWorkFolder("converted.mp4");
+  ASSERT_TRUE(edit.SaveOutputFile(converted)) << edit.LastError();
+  Probe written = probe(converted);
+  EXPECT_EQ(written.format["format_name"], Mp4Family);
+  EXPECT_EQ(written.stream("video")["codec_name"], "h264");
+  EXPECT_EQ(written.stream("audio")["codec_name"], "aac");
+}
+
+// Sound-only types need sound; video types need video.
+TEST(ConverterNewTypes, MissingStreamFailsClearlyAndLeavesNoFile) {
+  const struct {
+    TOutputType type;
+    const char* source;
+    bool video;
+    const char* error;
+  } cases[] = {
+      {otMP3, "silent.flv", true, "The output type writes sound only, and the timeline holds none"},
+      {otOpus, "silent.flv", true, "The output type writes sound only, and the timeline holds none"},
+      {otMP4, "sound.mp3", false, "The output type is made for video, and the timeline holds none"},
+      {otWebM, "sound.mp3", false, "The output type is made for video, and the timeline holds none"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "output type " << c.type << " from " << c.source);
+    TVideoEdit edit;
+    if (c.video)
+      ASSERT_TRUE(edit.AddVideoClip(medium(c.source), 0.0, 1.0, 0)) << edit.LastError();
+    else
+      ASSERT_TRUE(edit.AddAudioClip(medium(c.source), 0.0, 1.0)) << edit.LastError();
+    edit.OutputType = c.type;
+    const std::string output = pathInWorkFolder("missing-stream.out");
+    EXPECT_FALSE(edit.SaveOutputFile(output));
+    EXPECT_EQ(edit.LastError(), c.error);
+    EXPECT_FALSE(fileExists(output));
+  }
+}
+
+}  // namespace
+}  // namespace converter_test
