@@ -43,6 +43,9 @@ int main(int argc, char** argv) {
   }
   TForm1 form(desktop, title, folders, proxies.get());
   form.showMaximized();
+  // Without a window manager nothing activates the window; its first
+  // activation fills the option lists.
+  form.activateWindow();
   if (!proxyError.empty()) QTimer::singleShot(0, &form, [&] { form.ShowException(proxyError); });
   return application.exec();
 }
