@@ -31,7 +31,7 @@ class ChildAligner : public QObject {
 
   // While suspended, nothing asks for an alignment.
   void Suspend(bool suspended) { suspended_ = suspended; }
-  bool Suspended() const { return suspended_ || aligning_; }
+  bool Suspended() const { return suspended_; }
   // Runs the re-alignment now, without re-entering it from the moves it makes.
   void Realign();
 

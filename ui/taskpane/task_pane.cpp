@@ -238,8 +238,12 @@ void TmxTaskPanePro::paintEvent(QPaintEvent*) {
 void TmxTaskPanePro::PaintClient(QPainter& canvas) {
   const QPoint origin = ClientRect().topLeft();
   if (background_->Style() == btTransparent) {
-    canvas.translate(-origin);
-    CaptureParentUnderlay(this, canvas);
+    QImage beneath(client_->size(), QImage::Format_RGB32);
+    QPainter capture(&beneath);
+    capture.translate(-origin);
+    CaptureParentUnderlay(this, capture);
+    capture.end();
+    canvas.drawImage(0, 0, beneath);
     return;
   }
   // An opaque background never reads what lies beneath it.

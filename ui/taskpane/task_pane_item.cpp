@@ -31,7 +31,13 @@ void TmxCustomTaskPaneItem::ItemChanged() {
 
 void TmxCustomTaskPaneItem::PaintItem(QPainter& canvas) {
   if (background_->Style() == btTransparent) {
-    CaptureUnderlay(this, canvas);
+    // Captured apart and then copied: the ancestor paints with painters of
+    // its own, which must not inherit this one's state.
+    QImage beneath(size(), QImage::Format_RGB32);
+    QPainter capture(&beneath);
+    CaptureUnderlay(this, capture);
+    capture.end();
+    canvas.drawImage(0, 0, beneath);
     return;
   }
   // An opaque background never reads what lies beneath it.

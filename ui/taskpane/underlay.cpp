@@ -32,7 +32,7 @@ void paintAncestor(const QWidget* control, const QWidget* ancestor, QPoint offse
     auto* sibling = qobject_cast<TmxGraphicControl*>(object);
     if (!sibling || sibling == control || IsHiddenByChoice(sibling) || !sibling->geometry().intersects(controlRect))
       continue;
-    sibling->render(&canvas, sibling->pos() - offset, QRegion(sibling->rect()));
+    sibling->render(&canvas, sibling->pos() - offset, QRegion(sibling->rect()), QWidget::RenderFlags());
   }
 }
 
