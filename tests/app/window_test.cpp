@@ -7,13 +7,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
+#include "app/proxy_settings.h"
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
@@ -33,24 +37,28 @@ public:
   void ShowError(QWidget*, const std::string& caption, const std::string& text) override {
     Errors.push_back(caption + ": " + text);
   }
-  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override { return Answer; }
+  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override {
+    ++Asked;
+    return Answer;
+  }
   std::string ClipboardText() override { return Clipboard; }
   void OpenAddress(const std::string& address) override { Opened.push_back(address); }
 
   std::vector<std::string> Messages, Errors, Opened;
   std::optional<std::string> Answer;
   std::string Clipboard;
+  int Asked = 0;
 };
 
 const std::string Sample = "http://www.clipcove.example/watch?v=Kq3fZ8wLp2A";
 
 class WindowTest : public ::testing::Test {
 protected:
-  std::unique_ptr<TForm1> makeForm() {
+  std::unique_ptr<TForm1> makeForm(TProxyPolicy* proxies = nullptr) {
     folders.Work = work.Path() + "/";
     folders.Data = SourcePath("resources/");
     folders.Profiles = folders.Data + "profiles/";
-    return std::make_unique<TForm1>(desktop, "quillfen", folders, nullptr);
+    return std::make_unique<TForm1>(desktop, "quillfen", folders, proxies);
   }
   template <class Widget>
   Widget* child(TForm1& form, const char* name) {
@@ -143,6 +151,37 @@ TEST_F(WindowTest, JobErrorsReachTheDefaultErrorHandler) {
   child<QToolButton>(*form, "mxTPButton1")->click();
   ASSERT_EQ(desktop.Errors.size(), 2u);
   EXPECT_EQ(desktop.Errors[1], "quillfen: HTTP/1.1 404 Not Found.");
+}
+
+// Closing the window during the video download stops the transfer, ends the
+// job without asking for a file, and then closes.
+TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
+  NginxServer site(DemoSiteConfig());
+  MakeDemoSite(site, 20, "640x360");
+  TProxyPolicy proxies;
+  proxies.Forced = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
+  auto form = makeForm(&proxies);
+  form->show();
+  desktop.Answer = work.File("never.avi");
+  auto* status = child<QLabel>(*form, "status");
+  bool closeAsked = false;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (!closeAsked && status->text().contains(" bytes of ") && !status->text().endsWith(" 272 bytes.")) {
+      closeAsked = true;
+      form->close();
+      EXPECT_TRUE(form->isVisible()) << "the window waits for the job";
+    }
+  });
+  watcher.start(1);
+  child<QLineEdit>(*form, "Edit1")->setText(QString::fromStdString(FirstSiteWatch));
+  form->Button1Click();
+  EXPECT_TRUE(closeAsked);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(desktop.Asked, 0);
+  EXPECT_TRUE(desktop.Errors.empty());
+  EXPECT_LT(std::filesystem::file_size(work.File("temp.flv")),
+            std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
 }
 
 TEST_F(WindowTest, LinksOpenTheAboutPageAndAMail) {
