@@ -8,6 +8,7 @@
 // "?address" composes the header for an address, "2text" is a Set-Cookie2
 // value and any other line a Set-Cookie value.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -71,6 +71,15 @@ bool domainMatches(const std::string& host, std::string domain) {
   return SameText(std::string_view(host).substr(host.size() - domain.size() - 1), "." + domain);
 }
 
+// A date that cannot be read counts as absent, as every date of the client
+// does: the cookie lasts as long as the manager instead of vanishing at once.
+bool expiryPassed(const std::string& expires, TDateTime now) {
+  if (expires.empty()) return false;
+  std::string date = expires;
+  if (ParseInternetDate(date) == 0) return false;
+  return InternetDateToLocal(expires) < now;
+}
+
 // The folder of the request that set a cookie without a path.
 std::string defaultPath(const TIdURI& source) { return source.Path.empty() ? "/" : source.Path; }
 
@@ -353,9 +362,7 @@ void TIdCookieManager::RemoveExpired() {
     TIdCookieNames& names = *access.Lists[domain].Object;
     for (int32_t name = names.Count() - 1; name >= 0; --name) {
       TIdCookieRFC2109* cookie = names[name].Object;
-      if (!cookie->CookieExpires.empty() && InternetDateToLocal(cookie->CookieExpires) < now) {
-        Collection->FreeCookie(cookie);
-      }
+      if (expiryPassed(cookie->CookieExpires, now)) Collection->FreeCookie(cookie);
     }
   }
 }

@@ -157,15 +157,17 @@ TEST(CookieParse, ExpiresAndMaxAge) {
   EXPECT_EQ(headerFor(manager, "http://h.example/"), "a=1");
 }
 
+// An expiry date that cannot be read is no expiry.
 TEST(CookieExpiry, PastAndZeroAgeCookiesAreDroppedBeforeTheNextHeader) {
   TIdCookieManager manager;
   acceptAll(manager, {{"http://h.example/", "old=1; path=/; expires=" + pastDate()},
                       {"http://h.example/", "zero=2; path=/; max-age=0"},
                       {"http://h.example/", "later=3; path=/; expires=" + futureDate()},
-                      {"http://h.example/", "session=4; path=/"}});
-  EXPECT_EQ(manager.CookieCollection().Count(), 4);
-  EXPECT_EQ(headerFor(manager, "http://h.example/"), "session=4; later=3");
-  EXPECT_EQ(manager.CookieCollection().Count(), 2);
+                      {"http://h.example/", "session=4; path=/"},
+                      {"http://h.example/", "unreadable=5; path=/; expires=2030-01-01"}});
+  EXPECT_EQ(manager.CookieCollection().Count(), 5);
+  EXPECT_EQ(headerFor(manager, "http://h.example/"), "unreadable=5; session=4; later=3");
+  EXPECT_EQ(manager.CookieCollection().Count(), 3);
 }
 
 // Emptying a stored cookie makes it take the text of its own first
