@@ -89,11 +89,13 @@ constexpr OutputTypeRow OutputTypes[OutputTypeCount] = {
      .video = {"libx264", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, "crf=23:preset=medium"},
      .audio = {"aac", 0, 2, "b=160000"},
      .needsVideo = true},
-    // Constant quality: a quality level and no bit rate.
+    // Constant quality: a quality level and no bit rate. Speed 4 takes a
+    // third of the default's time for a file a few percent larger.
     {.name = "WebM",
      .muxer = "webm",
      .muxerOptions = "",
-     .video = {"libvpx-vp9", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, "crf=32:b=0:row-mt=1"},
+     .video = {"libvpx-vp9", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0,
+               "crf=32:b=0:row-mt=1:cpu-used=4"},
      .audio = {"libopus", 0, 2, "b=128000"},
      .needsVideo = true},
     // Variable bit rate at quality 2: the encoder reads it as a quantiser
