@@ -11,6 +11,9 @@ TIdSSLIOHandlerSocket::TIdSSLIOHandlerSocket()
 TIdSSLIOHandlerSocket::~TIdSSLIOHandlerSocket() { CloseHandler(); }
 
 void TIdSSLIOHandlerSocket::SetPlainMode(bool value) {
+  // Plain bytes cannot pass inside a running TLS session, and must not reach
+  // a peer that expects them protected: the session ends with its socket.
+  if (value && FTLSLink) CloseHandler();
   if (!value && HandlerConnected()) {
     if (!FTLSContext) throw EIdOSSLCouldNotLoadSSLLibrary(tls_messages::CouldNotLoadSSLLibrary);
     StartTLS();

@@ -25,7 +25,8 @@ public:
 
   bool PlainMode() const { return FPlainMode; }
   // Switching it off while connected starts the handshake ("Could not load
-  // SSL library." when the library was missing at connect time).
+  // SSL library." when the library was missing at connect time); switching
+  // it on over a TLS session closes the connection.
   void SetPlainMode(bool value);
 
   // Connects the socket (SOCKS included), builds the context and, unless

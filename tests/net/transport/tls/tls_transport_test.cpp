@@ -146,6 +146,7 @@ TEST(TlsTransport, PeersThatDoNotSpeakTls) {
 
 // A proxy tunnel: the connection opens in plain mode, and switching PlainMode
 // off runs the handshake on that socket, checking the name the caller set.
+// Switching it on again ends the session with its connection.
 TEST(TlsTransport, PlainModeOffStartsTheHandshakeOnTheOpenSocket) {
   OpensslServer server(certs().ServerCertFile(), certs().ServerKeyFile(), {"-rev"});
   for (const std::string name : {"localhost", "other.invalid"}) {
@@ -159,6 +160,11 @@ TEST(TlsTransport, PlainModeOffStartsTheHandshakeOnTheOpenSocket) {
       tls.Transport.SetPlainMode(false);
       EXPECT_FALSE(tls.Transport.PlainMode());
       EXPECT_EQ(reversedLine(tls, "tunnel"), "lennut");
+      // Back to plain over the running session: nothing may pass in the
+      // clear inside it, so the connection ends.
+      tls.Transport.SetPlainMode(true);
+      EXPECT_EQ(tls.Transport.TLSLink(), nullptr);
+      EXPECT_FALSE(tls.Client.IsConnected());
     } else {
       EXPECT_THROW(tls.Transport.SetPlainMode(false), EIdOSSLPeerVerifyError);
       EXPECT_TRUE(tls.Transport.PlainMode());
