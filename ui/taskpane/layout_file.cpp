@@ -82,7 +82,9 @@ QJsonValue encode(const QObject* object, const QMetaProperty& property) {
     if (!enumerator.isFlag()) return QString::fromLatin1(enumerator.valueToKey(raw));
     QJsonArray members;
     for (int i = 0; i < enumerator.keyCount(); ++i)
-      if (raw & enumerator.value(i)) members.append(QString::fromLatin1(enumerator.key(i)));
+      // Whole members only: masks that merely share a bit are left out.
+      if (enumerator.value(i) != 0 && (raw & enumerator.value(i)) == enumerator.value(i))
+        members.append(QString::fromLatin1(enumerator.key(i)));
     return members;
   }
   if (property.metaType() == QMetaType::fromType<TColor>()) return ColorToString(value.value<TColor>());
@@ -114,7 +116,8 @@ QJsonObject controlOf(QWidget* control) {
   properties.insert(QStringLiteral("Top"), control->y());
   properties.insert(QStringLiteral("Width"), control->width());
   properties.insert(QStringLiteral("Height"), control->height());
-  properties.insert(QStringLiteral("Visible"), !IsHiddenByChoice(control));
+  // A window is visible once shown; a child unless hidden on purpose.
+  properties.insert(QStringLiteral("Visible"), control->isWindow() ? control->isVisible() : !IsHiddenByChoice(control));
   properties.insert(QStringLiteral("Enabled"), !control->testAttribute(Qt::WA_ForceDisabled));
   if (control->property("Align").isValid())
     properties.insert(QStringLiteral("Align"), QString::fromLatin1(QMetaEnum::fromType<TAlign>().valueToKey(AlignOf(control))));

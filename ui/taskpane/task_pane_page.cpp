@@ -87,6 +87,7 @@ void TmxCustomTaskPanePage::BeginLayoutRead() { reading_ = true; }
 void TmxCustomTaskPanePage::EndLayoutRead() {
   reading_ = false;
   position_ = 0;
+  measure();
   UpdateStrips();
 }
 
@@ -123,6 +124,7 @@ void TmxCustomTaskPanePage::resizeEvent(QResizeEvent* event) {
 
 void TmxCustomTaskPanePage::measure() {
   if (measureSuspended_) return;
+  const bool suspended = aligner_->Suspended();
   aligner_->Suspend(true);
   const int a = position_ > 0 ? ButtonHeight() : 0;
   const int clientWidth = width();
@@ -149,7 +151,7 @@ void TmxCustomTaskPanePage::measure() {
         break;
     }
   }
-  aligner_->Suspend(false);
+  aligner_->Suspend(suspended);
   contentHeight_ = std::max(0, bottom + sum);
   SetPosition(position_);
 }
@@ -166,13 +168,17 @@ void TmxCustomTaskPanePage::SetPosition(int value) {
   }
   value = std::max(0, std::min(value, contentHeight_ - clientHeight()));
   if (value == position_) return;
+  scrollTo(value);
+  UpdateStrips();
+}
+
+void TmxCustomTaskPanePage::scrollTo(int value) {
   const int BH = ButtonHeight();
   const int oldOffset = position_ > 0 ? position_ + BH : 0;
   const int newOffset = value > 0 ? value + BH : 0;
   position_ = value;
   for (QObject* object : client_->children())
     if (auto* child = qobject_cast<QWidget*>(object)) child->move(child->x(), child->y() + oldOffset - newOffset);
-  UpdateStrips();
 }
 
 void TmxCustomTaskPanePage::UpdateStrips() {
@@ -195,6 +201,10 @@ void TmxCustomTaskPanePage::UpdateStrips() {
     placeClient();
     update();
     mustAlign = true;
+    // A strip that went away gave its rows to the client area: the end of
+    // the content now comes sooner.
+    const int limit = std::max(0, contentHeight_ - clientHeight());
+    if (position_ > limit) scrollTo(limit);
   }
   if (mustAlign) alignNow();
   updatingStrips_ = false;
@@ -215,7 +225,9 @@ void TmxCustomTaskPanePage::alignNow() {
   aligner_->Suspend(suspended);
 }
 
+// A child that comes, goes or changes size changes the content too.
 void TmxCustomTaskPanePage::realign() {
+  measure();
   UpdateStrips();
   alignNow();
 }

@@ -72,6 +72,8 @@ class TmxCustomTaskPanePage : public TmxCustomTaskPaneItem, public TmxControlHos
   int clientHeight() const;
   void placeClient();
   void measure();
+  // Stores the position and moves the children with it.
+  void scrollTo(int value);
   void alignNow();
   void realign();
   void paintClient(QPainter& canvas);
