@@ -129,6 +129,11 @@ void TmxCustomTaskPanePage::measure() {
   const int a = position_ > 0 ? ButtonHeight() : 0;
   const int clientWidth = width();
   int bottom = 0, sum = 0;
+  bool resized = false;
+  auto giveClientWidth = [&](QWidget* child) {
+    resized = resized || child->width() != clientWidth;
+    child->resize(clientWidth, child->height());
+  };
   for (QObject* object : client_->children()) {
     auto* child = qobject_cast<QWidget*>(object);
     if (!child || IsHiddenByChoice(child)) continue;
@@ -136,14 +141,14 @@ void TmxCustomTaskPanePage::measure() {
       case alNone:
       case alTop:
         bottom = std::max(bottom, child->y() + child->height() + a + position_);
-        if (AlignOf(child) == alTop) child->resize(clientWidth, child->height());
+        if (AlignOf(child) == alTop) giveClientWidth(child);
         break;
       case alBottom:
-        child->resize(clientWidth, child->height());
+        giveClientWidth(child);
         sum += child->height();
         break;
       case alClient:
-        child->resize(clientWidth, child->height());
+        giveClientWidth(child);
         sum += child->minimumHeight();
         break;
       case alLeft:
@@ -154,6 +159,8 @@ void TmxCustomTaskPanePage::measure() {
   aligner_->Suspend(suspended);
   contentHeight_ = std::max(0, bottom + sum);
   SetPosition(position_);
+  // Resuming alignment settles the children measuring resized.
+  if (resized) alignNow();
 }
 
 void TmxCustomTaskPanePage::Remeasure() {
