@@ -1,0 +1,115 @@
+// Downloads one large file from nginx on loopback into a file with
+// GetIntoStream, with RecvBufferSize 1024 (the main window's value) and 32768
+// (the class default), and has curl -o download the same file in the same
+// run. Prints MB/s (the best of a few rounds: loopback and disk speed vary
+// from moment to moment on a shared machine), the ratio to curl, the cost of
+// one receive at 1024 bytes, and this process's peak resident memory, which
+// must not grow with the file size.
+//
+// Usage: http_download_bench [MiB] [folder for the downloaded files]
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fmt/core.h>
+
+#include "net/http/http_client.h"
+#include "platform/streams.h"
+#include "tests/servers/nginx_server.h"
+
+namespace {
+constexpr int64_t MiB = 1024 * 1024;
+constexpr int Rounds = 3;
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+void writeDocument(const std::string& path, int64_t size) {
+  std::vector<char> block(MiB);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>('a' + i % 26);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (int64_t written = 0; written < size; written += MiB) out.write(block.data(), MiB);
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
+}
+
+void checkSize(const std::string& path, int64_t size, const char* who) {
+  if (static_cast<int64_t>(std::filesystem::file_size(path)) != size) {
+    std::fprintf(stderr, "%s downloaded %s with the wrong size\n", who, path.c_str());
+    std::exit(1);
+  }
+}
+
+// Seconds for one GetIntoStream download.
+double ours(const std::string& url, const std::string& output, int64_t size, int32_t recvBufferSize) {
+  TIdHTTP http;
+  http.RecvBufferSize = recvBufferSize;
+  const auto start = Clock::now();
+  {
+    TFileStream file(output, fmCreate);
+    http.GetIntoStream(url, file);
+  }
+  const double elapsed = seconds(start);
+  checkSize(output, size, "GetIntoStream");
+  return elapsed;
+}
+
+double curl(const std::string& url, const std::string& output, int64_t size) {
+  const auto start = Clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execlp("curl", "curl", "-s", "-o", output.c_str(), url.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "curl failed\n");
+    std::exit(1);
+  }
+  const double elapsed = seconds(start);
+  checkSize(output, size, "curl");
+  return elapsed;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int64_t size = (argc > 1 ? std::atoll(argv[1]) : 512) * MiB;
+  const std::string folder = argc > 2 ? argv[2] : std::filesystem::temp_directory_path().string();
+  NginxServer nginx;
+  writeDocument(nginx.DocumentRoot() + "/video.flv", size);
+  const std::string url = nginx.Url("/video.flv");
+  const std::string output = folder + "/download.flv";
+
+  const double mb = static_cast<double>(size) / 1e6;
+  // The rounds take turns, so a busy moment of the machine hits every side.
+  double curlSeconds = 1e300, large = 1e300, small = 1e300;
+  for (int round = 0; round < Rounds; ++round) {
+    curlSeconds = std::min(curlSeconds, curl(url, output, size));
+    large = std::min(large, ours(url, output, size, 32768));
+    small = std::min(small, ours(url, output, size, 1024));
+  }
+  std::filesystem::remove(output);
+
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  fmt::print("HTTP download of {} MiB from nginx on loopback into a file (best of {}):\n", size / MiB, Rounds);
+  fmt::print("  curl -o                       {:8.1f} MB/s\n", mb / curlSeconds);
+  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", mb / large,
+             curlSeconds / large);
+  fmt::print("  GetIntoStream, 1024 bytes     {:8.1f} MB/s   ratio to curl {:.2f}   {:.2f} us per receive\n",
+             mb / small, curlSeconds / small, small * 1e6 / (static_cast<double>(size) / 1024));
+  fmt::print("  peak resident memory          {:8.1f} MiB\n", static_cast<double>(usage.ru_maxrss) / 1024);
+}
