@@ -38,9 +38,9 @@ void TIdSocketHandle::OpenSocket(int socketType, int protocol) {
 }
 
 // Marked closed before the calls, whose results do not matter: a reader
-// waiting on this handle then sees a graceful close.
-// The number is forgotten too: the system hands it to the next file or
-// socket opened, and nothing may reach that through this handle.
+// waiting on this handle then sees a graceful close. The number is forgotten
+// too: the system hands it to the next file or socket opened, and nothing may
+// reach that through this handle.
 void TIdSocketHandle::ShutSocket(bool /*resetLocal*/) {
   if (!IsOpen) return;
   IsOpen = false;
