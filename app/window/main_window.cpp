@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -128,6 +129,7 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& f
   pane->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(pane, &QWidget::customContextMenuRequested, this,
           [this, pane](const QPoint& at) { PopupMenu1->popup(pane->mapToGlobal(at)); });
+  page->setFocusPolicy(Qt::StrongFocus);
   page->setFocus();
 
   FormCreate();
@@ -242,8 +244,6 @@ QWidget* TForm1::buildBrowserGroup(QWidget* page) {
   WebBrowser1 = named(new QWebEngineView(box), "WebBrowser1");
   connect(WebBrowser1, &QWebEngineView::loadFinished, this,
           [this](bool) { WebBrowser1DocumentComplete(WebBrowser1->url().toString().toStdString()); });
-  // The engine loads on its own threads; nothing needs pumping here, unlike
-  // the control whose progress event this was.
   layout->addWidget(WebBrowser1, 1);
   return box;
 }
@@ -317,14 +317,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Edit1 && event->type() == QEvent::FocusIn) Edit1Enter();
+  // Focus that comes back with the window's activation is not the user
+  // entering the field.
+  if (watched == Edit1 && event->type() == QEvent::FocusIn &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    Edit1Enter();
   if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) Label1Click();
   return QMainWindow::eventFilter(watched, event);
 }
 
 TOutputChoices TForm1::Choices() const {
   TOutputChoices choices;
-  choices.FormatIndex = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  choices.FormatIndex = formatIndex();
   choices.Width = txtWidth->text().toStdString();
   choices.Height = txtHeight->text().toStdString();
   choices.FrameRate = txtFrameRate->text().toStdString();
@@ -393,7 +398,10 @@ void TForm1::Progress(int64_t position, int64_t maximum) {
 void TForm1::ProcessMessages() { QCoreApplication::processEvents(); }
 void TForm1::DownloadEnabled(bool enabled) { mxTPButton1->setEnabled(enabled); }
 
-int TForm1::SelectedFormatIndex() {
+int TForm1::SelectedFormatIndex() { return formatIndex(); }
+
+// Typed text that matches no entry selects nothing.
+int TForm1::formatIndex() const {
   return ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 

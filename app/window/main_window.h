@@ -74,6 +74,7 @@ private:
   QWidget* buildBrowserGroup(QWidget* page);
   QWidget* buildStatusGroup(QWidget* page);
   void navigate(const std::string& address);
+  int formatIndex() const;
   // Runs a handler as the application runs every handler: an error that
   // leaves it is shown by the default error handler.
   template <class Handler>
