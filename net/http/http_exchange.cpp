@@ -55,6 +55,12 @@ void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url,
   request.RequestMethod = method;
   request.UploadStream = upload;
   response.BodyStream = body;
+  // The streams are the caller's and may be gone once the call returns.
+  const auto finish = [&] {
+    if (!response.StaysOpen()) Disconnect();
+    request.UploadStream = nullptr;
+    response.BodyStream = nullptr;
+  };
   try {
     for (bool done = false; !done;) {
       ++RedirectCount;
@@ -83,10 +89,10 @@ void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url,
       }
     }
   } catch (...) {
-    if (!response.StaysOpen()) Disconnect();
+    finish();
     throw;
   }
-  if (!response.StaysOpen()) Disconnect();
+  finish();
   RedirectCount = 0;
 }
 

@@ -61,12 +61,6 @@ TEST_F(ClientSurface, StatusAndWorkEventsOfAFetchWithARedirect) {
                               "Disconnected."}));
 }
 
-TEST_F(ClientSurface, EmptyBodiesGiveEmptyText) {
-  transport.Script({"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", "HTTP/1.1 204 No Content\r\n\r\n"});
-  EXPECT_EQ(http.GetAsText("http://site.example/a"), "");
-  EXPECT_EQ(http.GetAsText("http://site.example/b"), "");
-}
-
 // A destination handed in at a position keeps what precedes it; a pass that
 // is redirected cuts the stream back there.
 TEST_F(ClientSurface, BodyGoesBehindTheCallersPosition) {
