@@ -56,7 +56,8 @@ bool resolveEntries() {
   QUILLFEN_REQUIRED(ssl, SSL_ctrl);
   QUILLFEN_REQUIRED(ssl, SSL_set1_host);
   QUILLFEN_REQUIRED(ssl, SSL_get_verify_result);
-  QUILLFEN_REQUIRED(ssl, SSL_pending);
+  QUILLFEN_REQUIRED(ssl, SSL_has_pending);
+  QUILLFEN_REQUIRED(ssl, SSL_CTX_set_default_read_buffer_len);
   QUILLFEN_REQUIRED(crypto, X509_STORE_CTX_get_ex_data);
   QUILLFEN_REQUIRED(crypto, X509_getm_notBefore);
   QUILLFEN_REQUIRED(crypto, X509_getm_notAfter);

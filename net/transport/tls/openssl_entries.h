@@ -134,7 +134,8 @@ struct Entries {
   decltype(&::SSL_ctrl) SSL_ctrl = nullptr;
   decltype(&::SSL_set1_host) SSL_set1_host = nullptr;
   decltype(&::SSL_get_verify_result) SSL_get_verify_result = nullptr;
-  decltype(&::SSL_pending) SSL_pending = nullptr;
+  decltype(&::SSL_has_pending) SSL_has_pending = nullptr;
+  decltype(&::SSL_CTX_set_default_read_buffer_len) SSL_CTX_set_default_read_buffer_len = nullptr;
   decltype(&::X509_STORE_CTX_get_ex_data) X509_STORE_CTX_get_ex_data = nullptr;
   decltype(&::X509_getm_notBefore) X509_getm_notBefore = nullptr;
   decltype(&::X509_getm_notAfter) X509_getm_notAfter = nullptr;

@@ -11,6 +11,7 @@ constexpr int PemFileType = 1;
 constexpr int VerifyPeerFlag = 1;
 constexpr int VerifyFailIfNoPeerCertFlag = 2;
 constexpr int VerifyClientOnceFlag = 4;
+constexpr size_t ReadAheadSize = 65536;
 }  // namespace
 
 TIdSSLContext::TIdSSLContext(TIdSSLCallbackTarget* owner) : Owner(owner) {
@@ -41,6 +42,10 @@ void TIdSSLContext::BuildContext(bool serverMode) {
   // A peer that closes without saying so ends the stream as a plain socket
   // close does; the HTTP layer judges whether the body was complete.
   OpenSSL.SSL_CTX_set_options(Context, SSL_OP_IGNORE_UNEXPECTED_EOF);
+  // Several records per read from the socket instead of two reads per
+  // record; what is read ahead waits inside the library (see WaitReadable).
+  OpenSSL.SSL_CTX_ctrl(Context, SSL_CTRL_SET_READ_AHEAD, 1, nullptr);
+  OpenSSL.SSL_CTX_set_default_read_buffer_len(Context, ReadAheadSize);
 
   OpenSSL.SSL_CTX_set_default_passwd_cb(Context, tls::PasswordCallback);
   OpenSSL.SSL_CTX_set_default_passwd_cb_userdata(Context, this);

@@ -143,7 +143,7 @@ int32_t TIdSSLSocket::CheckTransfer(int32_t result, const char* failureFormat) {
   throw EIdOSSLLinkError(fmt::format(fmt::runtime(failureFormat), libraryReason()));
 }
 
-bool TIdSSLSocket::HasPendingInput() const { return Handle && OpenSSL.SSL_pending(Handle) > 0; }
+bool TIdSSLSocket::HasPendingInput() const { return Handle && OpenSSL.SSL_has_pending(Handle) == 1; }
 
 TIdSSLCipher& TIdSSLSocket::CurrentCipher() {
   if (!FCipher) FCipher = std::make_unique<TIdSSLCipher>(*this);

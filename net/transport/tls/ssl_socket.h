@@ -33,7 +33,7 @@ public:
   // EIdOSSLLinkError with the library's reason.
   int32_t ReadTLS(void* buffer, int32_t length);
   int32_t WriteTLS(const void* buffer, int32_t length);
-  // Decrypted bytes the library holds that the socket no longer shows.
+  // Bytes the library has taken from the socket and not yet handed out.
   bool HasPendingInput() const;
   TIdSSLCipher& CurrentCipher();
 
