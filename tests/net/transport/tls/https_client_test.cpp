@@ -122,38 +122,6 @@ TEST_F(HttpsClientTest, TunnelChecksTheTargetsName) {
   }
 }
 
-struct FailureCase {
-  const char* what;
-  std::string (*url)(const NginxServer&);
-  bool trustTestCa;
-  std::string message;
-};
-
-// Addresses the caller may meet: an untrusted server, and an https address
-// whose port speaks plain HTTP.
-TEST_F(HttpsClientTest, FailedHandshakesReachTheCaller) {
-  NginxServer nginx(tlsSite(certs().ServerCertFile()));
-  nginx.WriteDocument("a.txt", "never");
-  const FailureCase cases[] = {
-      {"untrusted server", [](const NginxServer& n) { return fmt::format("https://localhost:{}/a.txt", n.ExtraPort(1)); },
-       false, "Error connecting with SSL. The server's certificate was not accepted: unable to get local issuer "
-              "certificate."},
-      {"plain HTTP on the port", [](const NginxServer& n) { return fmt::format("https://localhost:{}/a.txt", n.Port()); },
-       true, "Error connecting with SSL."},
-  };
-  for (const FailureCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    tls.SSLOptions().RootCertFile = c.trustTestCa ? certs().CaFile() : "";
-    try {
-      http.GetAsText(c.url(nginx));
-      ADD_FAILURE() << "fetched";
-    } catch (const EIdOSSLConnectError& e) {
-      EXPECT_EQ(e.Message, c.message);
-    }
-    EXPECT_FALSE(http.IsConnected());
-  }
-}
-
 TEST(HttpsWithoutTlsTransport, SecureAddressIsRefused) {
   NginxServer nginx(tlsSite(certs().ServerCertFile()));
   TIdHTTP http;

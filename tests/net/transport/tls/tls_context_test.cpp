@@ -23,19 +23,6 @@ struct ContextUnderTest {
   TIdSSLContext context{&transport};
 };
 
-TEST(TlsContext, AnUnassignedModeTakesTheRoleOfTheBuild) {
-  for (const bool server : {false, true}) {
-    ContextUnderTest c;
-    c.context.Options.CertFile = certs().ServerCertFile();
-    c.context.Options.KeyFile = certs().ServerKeyFile();
-    c.context.BuildContext(server);
-    EXPECT_EQ(c.context.Options.Mode, server ? sslmServer : sslmClient);
-    EXPECT_NE(c.context.Context, nullptr);
-    // Only a client that chose nothing verifies by default.
-    EXPECT_EQ(c.context.VerifiesPeerByDefault(), !server);
-  }
-}
-
 TEST(TlsContext, ChoosingAMethodNeedsAModeAndAKnownVersion) {
   ContextUnderTest c;
   try {
@@ -73,16 +60,8 @@ struct OptionFault {
 const OptionFault kOptionFaults[] = {
     {"root certificate file missing", [](TIdSSLOptions& o) { o.RootCertFile = "/nonexistent/ca.pem"; },
      "Could not load root certificate."},
-    {"root certificate file holds a key", [](TIdSSLOptions& o) { o.RootCertFile = certs().ServerKeyFile(); },
-     "Could not load root certificate."},
     {"certificate file missing", [](TIdSSLOptions& o) { o.CertFile = "/nonexistent/server.pem"; },
      "Could not load certificate."},
-    {"key file missing",
-     [](TIdSSLOptions& o) {
-       o.CertFile = certs().ServerCertFile();
-       o.KeyFile = "/nonexistent/server.key";
-     },
-     "Could not load key, check password."},
     {"key of another certificate",
      [](TIdSSLOptions& o) {
        o.CertFile = certs().CaFile();
