@@ -35,8 +35,10 @@ TmxCustomTaskPanePage::TmxCustomTaskPanePage(QWidget* parent)
   client_->OnPointerEnter = [this] { stopScrolling(); };
   timer_->setInterval(50);
   connect(timer_, &QTimer::timeout, this, [this] { scrollTick(); });
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+  focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     const bool wasInside = contains(this, old), isInside = contains(this, now);
+    // Focus moving into a page its pane does not show brings the page forward.
+    if (!wasInside && isInside && pane_ && pane_->ActivePage() != this) pane_->SetActivePage(this);
     if (!wasInside && isInside && OnEnter) OnEnter(this);
     if (wasInside && !isInside && OnExit) OnExit(this);
   });
@@ -45,6 +47,8 @@ TmxCustomTaskPanePage::TmxCustomTaskPanePage(QWidget* parent)
 }
 
 TmxCustomTaskPanePage::~TmxCustomTaskPanePage() {
+  // Deleting the children below may move the focus; the page no longer cares.
+  disconnect(focusWatch_);
   if (pane_) pane_->PageLeaves(this);
 }
 

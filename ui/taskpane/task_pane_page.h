@@ -87,6 +87,7 @@ class TmxCustomTaskPanePage : public TmxCustomTaskPaneItem, public TmxControlHos
   taskpane::ChildAligner* aligner_;
   QTimer* timer_;
   TmxXPPaneColors defaultColors_;
+  QMetaObject::Connection focusWatch_;
   QString caption_;
   int position_ = 0;
   int contentHeight_ = 0;

@@ -91,7 +91,10 @@ TEST_F(LayoutTest, RoundTripKeepsEveryPublishedProperty) {
   original.title->Font()->Set(QStringLiteral("Tahoma"), 8, fsBold | fsItalic);
   SetAlign(original.title, alTop);
   original.group->SetLines(blLeft | blBottom);
-  original.group->Background()->SetBitmap(QImage(3, 3, QImage::Format_RGB32));
+  QImage bitmap(3, 3, QImage::Format_RGB32);
+  bitmap.fill(qRgb(10, 20, 30));
+  bitmap.setPixel(1, 1, qRgb(200, 100, 0));
+  original.group->Background()->SetBitmap(bitmap);
   original.group->setGeometry(7, 40, 300, 63);
   original.edit->setText(QStringLiteral("sample address"));
   original.edit->setGeometry(16, 16, 200, 21);
@@ -120,6 +123,7 @@ TEST_F(LayoutTest, RoundTripKeepsEveryPublishedProperty) {
   EXPECT_EQ(copy.link->Normal(), copy.images);
   EXPECT_EQ(copy.title->Font()->Style(), fsBold | fsItalic);
   EXPECT_FALSE(copy.link->isEnabled());
+  EXPECT_EQ(copy.group->Background()->Bitmap().pixel(1, 1), qRgb(200, 100, 0));
   EXPECT_FALSE(readJson(path("first.json")).value(QStringLiteral("pane")).toObject().contains(QStringLiteral("Preset")));
 }
 

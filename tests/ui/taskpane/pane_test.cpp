@@ -2,6 +2,8 @@
 // history they walk.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
@@ -303,6 +305,16 @@ TEST_F(PaneTest, PagesJoinLeaveAndCollapse) {
   delete b;
   EXPECT_EQ(pane.ActivePage(), nullptr);
   EXPECT_TRUE(pane.Pages().empty());
+}
+
+TEST_F(PaneTest, FocusMovingIntoAnotherPageBringsItForward) {
+  auto* a = addPage("A");
+  auto* field = new QLineEdit(a->ClientWidget());
+  field->show();
+  addPage("B");
+  QApplication::setActiveWindow(&pane);
+  field->setFocus();
+  EXPECT_EQ(pane.ActivePage(), a);
 }
 
 TEST_F(PaneTest, ChangingTheActivePagesCaptionRepaintsTheHeader) {
