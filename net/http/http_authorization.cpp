@@ -3,6 +3,7 @@
 // whether to send the request again.
 
 #include "net/http/http_client.h"
+#include "net/http/text_helpers.h"
 #include "net/http/tokens.h"
 
 namespace {
@@ -45,6 +46,10 @@ bool TIdCustomHTTP::RunAuthorizationSteps(TIdAuthentication& authentication, con
 
 bool TIdCustomHTTP::AskAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& response) {
   ++AuthAttempts;
+  // A host a redirect led to gets neither the scheme object nor the
+  // credentials made for the host the call started at: the program is asked.
+  const bool otherHost = !SameText(CurrentUri.Host, AuthorizedHost);
+  if (otherHost) request.Authentication.reset();
   if (!request.Authentication) {
     request.Authentication = makeScheme(this, response.WWWAuthenticate, OnSelectAuthorization);
     if (!request.Authentication) return false;
@@ -52,17 +57,19 @@ bool TIdCustomHTTP::AskAuthorization(TIdHTTPRequest& request, TIdHTTPResponse& r
   if (!OnAuthorization) return false;
   TIdAuthentication& authentication = *request.Authentication;
   const auto giveCredentials = [&] {
-    authentication.SetUsername(request.Username);
-    authentication.SetPassword(request.Password);
+    authentication.SetUsername(otherHost ? "" : request.Username);
+    authentication.SetPassword(otherHost ? "" : request.Password);
   };
   giveCredentials();
   authentication.SchemeParams.PutValue("Authorization", authentication.HeaderValue());
   authentication.SetChallengeLines(response.WWWAuthenticate);
-  return RunAuthorizationSteps(authentication, OnAuthorization, giveCredentials, [&] {
+  const bool answered = RunAuthorizationSteps(authentication, OnAuthorization, giveCredentials, [&] {
     request.BasicAuthentication = true;
     request.Username = authentication.Username();
     request.Password = authentication.Password();
   });
+  if (answered) AuthorizedHost = CurrentUri.Host;
+  return answered;
 }
 
 bool TIdCustomHTTP::AskProxyAuthorization(TIdHTTPResponse& response) {

@@ -82,8 +82,10 @@ void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url,
           }
           break;
         case naAuthRequest:
+          // Asked again at the address that was challenged, which after a
+          // redirect is not the caller's.
           --RedirectCount;
-          request.TargetUrl = url;
+          request.TargetUrl = CurrentUri.ComposeFull(NoOptionalFields);
           break;
         case naUndefined: throw EIdException(client_messages::UndefinedSituation);
       }
@@ -306,7 +308,6 @@ TIdHTTPNextAction TIdCustomHTTP::DecideNextAction(TIdHTTPProtocol& protocol) {
         if (request.Authentication) request.Authentication->ResetScheme();
         protocol.RaiseProtocolError();
       }
-      AuthorizedHost = CurrentUri.Host;
     } else if (code == 407) {
       if (ProxyAuthAttempts >= AuthRetries || !AskProxyAuthorization(response)) {
         if (ProxyParams.Authentication) ProxyParams.Authentication->ResetScheme();

@@ -126,17 +126,27 @@ TEST_F(Exchange, InterimContinueAndTheFinalResponseAreOneExchange) {
   EXPECT_NE(Sent(0).find("Cookie: b=2; a=1\r\n"), std::string::npos);
 }
 
-// Credentials made for one host stay with it when a redirect leads away.
+// Credentials made for one host stay with it when a redirect leads away; a
+// challenge from the other host asks the program afresh.
 TEST_F(Exchange, AuthorizationDoesNotFollowARedirectToAnotherHost) {
   http.HandleRedirects = true;
+  http.HTTPOptions = {hoInProcessAuth};
   http.Request().BasicAuthentication = true;
   http.Request().Username = "user";
   http.Request().Password = "secret";
+  std::vector<std::string> asked;
+  http.OnAuthorization = [&](TIdCustomHTTP*, TIdAuthentication* authentication, bool& handled) {
+    asked.push_back(authentication->Username());
+    authentication->SetUsername("other");
+    handled = true;
+  };
   transport.Script({Redirect("http://other.example/x")});
-  transport.Script({Reply("200 OK", "")});
+  transport.Script({Reply("401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"o\"\r\n"), Reply("200 OK", "")});
   http.GetAsText("http://home.example/");
   EXPECT_NE(Sent(0).find("Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos);
-  EXPECT_EQ(Sent(1).find("Authorization"), std::string::npos);
+  EXPECT_EQ(Sent(1).find("dXNlcjpzZWNyZXQ="), std::string::npos);
+  EXPECT_NE(Sent(1).find("Authorization: Basic b3RoZXI6\r\n"), std::string::npos);
+  EXPECT_EQ(asked, std::vector<std::string>{""});
 }
 
 TEST_F(Exchange, UnansweredChallengeFailsAndLeavesAnEmptyBasicScheme) {
