@@ -111,29 +111,59 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
   }
 }
 
-// Nellymoser sound goes into no container beside Sorenson video but FLV,
-// and the rule keeps only Sorenson with MP3 in FLV.
-TEST(ConverterOriginal, StreamsThatDoNotFitFailUnlessConvertingIsAllowed) {
+// The phone's display rotation is part of what is kept.
+TEST(ConverterOriginal, DisplayRotationIsKept) {
   TVideoEdit edit;
-  loadWholeFile(edit, medium("nellymoser.flv"));
+  loadWholeFile(edit, medium("rotated.mp4"));
   edit.OutputType = otOriginal;
-  const std::string output = pathInWorkFolder("misfit.mkv");
-  const std::string expected = "Cannot keep the original streams: the video stream (flv1) of '" +
-                               medium("nellymoser.flv") + "' does not fit a .mkv file";
-  EXPECT_EQ(edit.OriginalFileExtension(), "");
-  EXPECT_EQ(edit.LastError(), expected);
-  EXPECT_FALSE(edit.SaveOutputFile(output));
-  EXPECT_EQ(edit.LastError(), expected);
-  EXPECT_FALSE(fileExists(output));
+  const std::string output = pathInWorkFolder("kept-rotation.mp4");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  const GrayPicture upright = firstPicture(output);
+  EXPECT_EQ(upright.width, 240);
+  EXPECT_GT(upright.at(10, upright.height - 10), 128);
+}
 
-  edit.RemuxOrConvert = true;
-  EXPECT_EQ(edit.OriginalFileExtension(), "mp4");
-  const std::string converted = pathInWorkFolder("converted.mp4");
-  ASSERT_TRUE(edit.SaveOutputFile(converted)) << edit.LastError();
-  Probe written = probe(converted);
-  EXPECT_EQ(written.format["format_name"], Mp4Family);
-  EXPECT_EQ(written.stream("video")["codec_name"], "h264");
-  EXPECT_EQ(written.stream("audio")["codec_name"], "aac");
+// Nellymoser sound goes into no container beside Sorenson video but FLV,
+// and only Sorenson with MP3 stays FLV; one output stream cannot hold the
+// packets of two codecs.
+TEST(ConverterOriginal, StreamsThatDoNotFitFailUnlessConvertingIsAllowed) {
+  const struct {
+    const char* first;
+    const char* second;  // a second clip on the video track, or nullptr
+    std::string error;
+  } cases[] = {
+      {"nellymoser.flv", nullptr,
+       "Cannot keep the original streams: the video stream (flv1) of '" + medium("nellymoser.flv") +
+           "' does not fit a .mkv file"},
+      {"h264.flv", "source.flv",
+       "Cannot keep the original streams: the video stream (flv1) of '" + medium("source.flv") +
+           "' differs from the video stream (h264) of '" + medium("h264.flv") + "' before it"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    TVideoEdit edit;
+    loadWholeFile(edit, medium(c.first));
+    if (c.second) {
+      ASSERT_TRUE(edit.AddVideoClip(medium(c.second), 0.0, 1.0, 0)) << edit.LastError();
+    }
+    edit.OutputType = otOriginal;
+    const std::string output = pathInWorkFolder("misfit.mkv");
+    EXPECT_EQ(edit.OriginalFileExtension(), "");
+    EXPECT_EQ(edit.LastError(), c.error);
+    EXPECT_FALSE(edit.SaveOutputFile(output));
+    EXPECT_EQ(edit.LastError(), c.error);
+    EXPECT_FALSE(fileExists(output));
+
+    edit.RemuxOrConvert = true;
+    EXPECT_EQ(edit.OriginalFileExtension(), "mp4");
+    const std::string converted = pathInWorkFolder("converted.mp4");
+    ASSERT_TRUE(edit.SaveOutputFile(converted)) << edit.LastError();
+    Probe written = probe(converted);
+    EXPECT_EQ(written.format["format_name"], Mp4Family);
+    EXPECT_EQ(written.stream("video")["codec_name"], "h264");
+    EXPECT_EQ(written.stream("audio")["codec_name"], "aac");
+    EXPECT_NEAR(written.duration(), edit.GetTimelineDuration(), 0.1);
+  }
 }
 
 // Sound-only types need sound; video types need video.

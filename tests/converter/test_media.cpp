@@ -88,17 +88,19 @@ Probe probe(const std::string& path) {
   return result;
 }
 
+// As a player shows it: the command line turns it by its display rotation.
 GrayPicture firstPicture(const std::string& path) {
-  Probe probed = probe(path);
-  GrayPicture picture;
-  picture.width = std::stoi(probed.stream("video").at("width"));
-  picture.height = std::stoi(probed.stream("video").at("height"));
-  const std::string command =
-      "ffmpeg -nostdin -loglevel error -i " + quoted(path) + " -frames:v 1 -f rawvideo -pix_fmt gray - 2>/dev/null";
+  const std::string command = "ffmpeg -nostdin -loglevel error -i " + quoted(path) +
+                              " -frames:v 1 -f image2pipe -c:v pgm -pix_fmt gray - 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) throw std::runtime_error("cannot run ffmpeg");
-  char block[4096];
-  while (const size_t got = fread(block, 1, sizeof block, pipe)) picture.pixels.append(block, got);
+  GrayPicture picture;
+  int maximum = 0;
+  // The header: "P5", width, height, largest value, one white-space character.
+  if (std::fscanf(pipe, "P5 %d %d %d", &picture.width, &picture.height, &maximum) == 3 && std::fgetc(pipe) != EOF) {
+    char block[4096];
+    while (const size_t got = fread(block, 1, sizeof block, pipe)) picture.pixels.append(block, got);
+  }
   pclose(pipe);
   return picture;
 }
