@@ -1,5 +1,6 @@
 #include "ui/taskpane/background.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 
@@ -31,6 +32,21 @@ QRgb rasterOp(TmxBitmapCopy operation, QRgb source, QRgb destination, QRgb brush
     case bcSrcPaint: return source | destination;
   }
   return source;
+}
+
+// What of the canvas can still be painted, in its logical coordinates: the
+// device less the system clip (a paint event's region) and the painter's clip.
+QRect visiblePart(const QPainter& canvas) {
+  const QPaintDevice* device = canvas.device();
+  QRect visible(0, 0, device->width(), device->height());
+  if (const QPaintEngine* engine = canvas.paintEngine(); engine && !engine->systemClip().isEmpty())
+    visible = visible.intersected(engine->systemClip().boundingRect());
+  bool invertible = false;
+  const QTransform toLogical = canvas.deviceTransform().inverted(&invertible);
+  if (!invertible) return QRect(-100000, -100000, 200000, 200000);
+  visible = toLogical.mapRect(visible);
+  if (canvas.hasClipping()) visible = visible.intersected(canvas.clipBoundingRect().toAlignedRect());
+  return visible;
 }
 
 }  // namespace
@@ -107,12 +123,12 @@ void TmxCustomBackground::SetUnderlaySize(QSize size) {
   underlay_.fill(Qt::black);
 }
 
-void TmxCustomBackground::putBitmap(const QRect& R, bool tile) {
+void TmxCustomBackground::putBitmap(const QRect& R, const QRect& part, bool tile) {
   if (bitmap_.isNull()) return;
   const QRgb brush = ColorToRGB(color_);
   for (int top = R.top(); top < R.top() + R.height(); top += bitmap_.height()) {
     for (int left = R.left(); left < R.left() + R.width(); left += bitmap_.width()) {
-      const QRect placed = QRect(QPoint(left, top), bitmap_.size()).intersected(R);
+      const QRect placed = QRect(QPoint(left, top), bitmap_.size()).intersected(part);
       for (int y = placed.top(); y <= placed.bottom(); ++y) {
         const auto* source = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(y - top));
         auto* destination = reinterpret_cast<QRgb*>(work_.scanLine(y));
@@ -165,6 +181,20 @@ void TmxCustomBackground::Draw(QPainter& canvas, const QRect& R) {
     ~ClearFlag() { flag = false; }
   } clearFlag{drawing_};
   const QRect local(QPoint(0, 0), R.size());
+  // Only the part the canvas can show is composed; every step depends on the
+  // pixel's place in R alone, so the visible result is the same.
+  const QRect part = visiblePart(canvas).translated(-R.topLeft()).intersected(local);
+  if (part.isEmpty()) return;
+  // An opaque solid or gradient fill with nothing to blend, grey or hook
+  // needs no composing: straight onto the canvas.
+  const bool direct = !OnBeforeDraw && !OnDraw && alphaBlend_ == 255 && !grayscale_ &&
+                      (style_ == btSolid || style_ == btGradient);
+  if (direct) {
+    canvas.fillRect(part.translated(R.topLeft()), QColor(ColorToRGB(color_)));
+    if (style_ == btGradient) gradient_->Draw(&canvas, R);
+    if (OnAfterDraw) OnAfterDraw(this, canvas, R);
+    return;
+  }
   if (alphaBlend_ != 255) growTo(underlay_, R.size());
   growTo(work_, R.size());
 
@@ -172,20 +202,21 @@ void TmxCustomBackground::Draw(QPainter& canvas, const QRect& R) {
   {
     QPainter work(&work_);
     work.setBrush(Qt::SolidPattern);
+    work.setClipRect(part);
     if (OnBeforeDraw) OnBeforeDraw(this, work, local);
     if (OnDraw) {
       OnDraw(this, work, local);
       filled = true;
     } else {
-      work.fillRect(local, QColor(ColorToRGB(color_)));
+      work.fillRect(part, QColor(ColorToRGB(color_)));
       if (style_ == btGradient) gradient_->Draw(&work, local);
     }
   }
   if (!filled) {
-    if (style_ == btBitmap || style_ == btTileBitmap) putBitmap(local, style_ == btTileBitmap);
-    if (alphaBlend_ != 255) blendWithUnderlay(local);
-    if (grayscale_) turnGrey(local);
+    if (style_ == btBitmap || style_ == btTileBitmap) putBitmap(local, part, style_ == btTileBitmap);
+    if (alphaBlend_ != 255) blendWithUnderlay(part);
+    if (grayscale_) turnGrey(part);
   }
-  canvas.drawImage(R.topLeft(), work_, local);
+  canvas.drawImage(R.topLeft() + part.topLeft(), work_, part);
   if (OnAfterDraw) OnAfterDraw(this, canvas, R);
 }

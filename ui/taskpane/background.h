@@ -54,7 +54,7 @@ class TmxCustomBackground : public QObject {
 
  private:
   void changed();
-  void putBitmap(const QRect& R, bool tile);
+  void putBitmap(const QRect& R, const QRect& part, bool tile);
   void blendWithUnderlay(const QRect& R);
   void turnGrey(const QRect& R);
 

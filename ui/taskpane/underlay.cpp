@@ -25,9 +25,11 @@ bool isSeeThrough(const QWidget* widget) {
 
 void paintAncestor(const QWidget* control, const QWidget* ancestor, QPoint offset, QPainter& canvas) {
   // `offset` is the control's top-left in the ancestor's coordinates.
-  const_cast<QWidget*>(ancestor)->render(&canvas, -offset, QRegion(ancestor->rect()),
-                                         QWidget::DrawWindowBackground);
   const QRect controlRect(offset, control->size());
+  // Only the part beneath the control is painted.
+  const_cast<QWidget*>(ancestor)->render(&canvas, -offset + controlRect.intersected(ancestor->rect()).topLeft(),
+                                         QRegion(controlRect.intersected(ancestor->rect())),
+                                         QWidget::DrawWindowBackground);
   for (QObject* object : ancestor->children()) {
     auto* sibling = qobject_cast<TmxGraphicControl*>(object);
     if (!sibling || sibling == control || IsHiddenByChoice(sibling) || !sibling->geometry().intersects(controlRect))
