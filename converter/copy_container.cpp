@@ -78,11 +78,9 @@ CopyContainer containerForCopies(const std::vector<TimelineClip>& videoClips,
       break;
     }
   }
-  for (const auto& [clips, type] : {std::pair{&videoClips, AVMEDIA_TYPE_VIDEO}, std::pair{&audioClips, AVMEDIA_TYPE_AUDIO}}) {
-    if (std::string misfit = misfitOf(*clips, type, chosen); !misfit.empty()) {
-      return CopyContainer{"", "", "", misfit};
-    }
-  }
+  std::string misfit = misfitOf(videoClips, AVMEDIA_TYPE_VIDEO, chosen);
+  if (misfit.empty()) misfit = misfitOf(audioClips, AVMEDIA_TYPE_AUDIO, chosen);
+  if (!misfit.empty()) return CopyContainer{"", "", "", misfit};
   return chosen;
 }
 

@@ -81,7 +81,8 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
 AudioTarget audioTarget(const AudioFormatRow& row, const MediaInfo& source) {
   AudioTarget target;
   target.encoder = encoderNamed(row.encoder);
-  target.sampleRate = sampleRateTheFormatTakes(row, *target.encoder, row.sampleRate ? row.sampleRate : source.sampleRate);
+  target.sampleRate =
+      sampleRateTheFormatTakes(row, *target.encoder, row.sampleRate ? row.sampleRate : source.sampleRate);
   target.channels = row.channels;
   target.sampleFormat = sampleFormatFor(*target.encoder, source.sampleFormat);
   target.options = row.options;

@@ -50,7 +50,8 @@ std::vector<std::pair<std::string, OutputSettings>> everyOutput() {
     if (findOutputType(type)->copiesStreams) continue;
     OutputSettings settings;
     settings.outputType = type;
-    if (type == otWMV) settings.wmv = *edit.WMVProfiles.settings(edit.WMVProfiles.IndexOfProfile("Video, broadband (256 kbps)"));
+    if (type == otWMV)
+      settings.wmv = *edit.WMVProfiles.settings(edit.WMVProfiles.IndexOfProfile("Video, broadband (256 kbps)"));
     outputs.emplace_back(findOutputType(type)->name, settings);
   }
   for (int16_t i = 0; i < edit.VideoCompressors.Count(); ++i) {
