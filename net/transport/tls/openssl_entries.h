@@ -161,6 +161,7 @@ void SetLibraryFileNames(const std::string& sslFile, const std::string& cryptoFi
 // required entry resolved. Later calls answer the first load's outcome.
 bool LoadTLSLibraries();
 // Frees both files and forgets every entry; the next context loads again.
+// Only while no context exists (tests that change the file names).
 void UnloadTLSLibraries();
 // Loads and starts the library: error strings, then the library's own start.
 bool InitTLSLibrary();
