@@ -10,13 +10,9 @@
 #include <string>
 
 #include "net/http/header_list.h"
+#include "net/http/messages.h"
 #include "net/http/persistent.h"
 #include "net/transport/exceptions.h"
-
-namespace http_messages {
-inline constexpr const char* AuthMethodAlreadyRegistered =
-    "This authentication method is already registered with class name {}.";
-}  // namespace http_messages
 
 class EIdAlreadyRegisteredAuthenticationMethod : public EIdException {
 public:

@@ -8,13 +8,9 @@
 #include <string>
 #include <utility>
 
+#include "net/http/messages.h"
 #include "net/transport/component.h"
 #include "platform/streams.h"
-
-namespace http_messages {
-inline constexpr const char* UnevenSizeInEncode = "Uneven size in Encode.";
-inline constexpr const char* UnevenSizeInDecodeToStream = "Uneven size in DecodeToStream.";
-}  // namespace http_messages
 
 // The byte count that means "as far as the stream goes".
 inline constexpr int64_t EncodeWholeStream = 2147483647;

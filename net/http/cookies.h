@@ -12,15 +12,12 @@
 #include <vector>
 
 #include "net/http/cookie_lock.h"
+#include "net/http/messages.h"
 #include "net/http/text_helpers.h"
 #include "net/http/uri.h"
 #include "net/transport/component.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/free_notification.h"
-
-namespace http_messages {
-inline constexpr const char* IndexOutOfRange = "Index out of range.";
-}  // namespace http_messages
 
 enum TIdCookieFlavour { cfNetscape, cfRFC2109, cfRFC2965 };
 
