@@ -12,8 +12,12 @@ TmxCustomButton::TmxCustomButton(QWidget* parent)
     : TmxGraphicControl(parent),
       xpColors_(new TmxXPColors(this)),
       font_(new TmxFont(this)),
-      highlightFont_(new TmxFont(this)) {
+      highlightFont_(new TmxFont(this)),
+      accelerator_(new QShortcut(this)) {
   resize(25, 25);
+  connect(accelerator_, &QShortcut::activated, this, [this] {
+    if (isEnabled() && OnClick) OnClick(this);
+  });
   xpColors_->SetBackground(RGB(192, 192, 192));
   xpColors_->SetFocusedBackground(RGB(176, 172, 216));
   xpColors_->SetPressedBackground(RGB(159, 135, 199));
@@ -75,7 +79,9 @@ void TmxCustomButton::SetTextStyle(TmxTextStyle value) {
   if (store(textStyle_, value)) update();
 }
 void TmxCustomButton::SetCaption(const QString& value) {
-  if (store(caption_, value)) update();
+  if (!store(caption_, value)) return;
+  accelerator_->setKey(ShowsCaption() ? QKeySequence::mnemonic(caption_) : QKeySequence());
+  update();
 }
 
 int TmxCustomButton::textFlags() const {

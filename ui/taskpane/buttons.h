@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QShortcut>
 #include <functional>
 #include <memory>
 
@@ -87,6 +88,8 @@ class TmxCustomButton : public TmxGraphicControl {
   taskpane::TmxTextStyle textStyle_ = taskpane::tsStandard;
   QString caption_;
 
+  // Typing the caption's accelerator character clicks the button.
+  QShortcut* accelerator_;
   bool isHot_ = false;
   bool isPressed_ = false;
   TmxImageList* chosenList_ = nullptr;

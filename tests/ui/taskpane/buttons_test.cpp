@@ -161,6 +161,21 @@ TEST(ButtonClick, FiresOnReleaseInsideOnly) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST(ButtonClick, AcceleratorCharacterClicks) {
+  QWidget window;
+  auto* button = new TmxTPButton(&window);
+  button->SetCaption(QStringLiteral("&Download"));
+  int clicks = 0;
+  button->OnClick = [&](QObject*) { ++clicks; };
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+  button->setEnabled(false);
+  QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(ArrowButton, StylePicksThePictureAndAutoSizeFitsIt) {
   TmxMSButton arrow;
   EXPECT_EQ(arrow.size(), QSize(20, 20));
