@@ -1,5 +1,8 @@
 #include "net/transport/tls/ssl_io_handler.h"
 
+#include <sys/socket.h>
+#include <sys/time.h>
+
 #include "net/transport/exceptions.h"
 #include "net/transport/messages.h"
 #include "net/transport/tls/messages.h"
@@ -25,6 +28,8 @@ void TIdSSLIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, con
                                       int32_t boundPort, int32_t boundPortMin, int32_t boundPortMax,
                                       int32_t timeout) {
   HostName = host;
+  HandshakeTimeout = timeout > 0 ? timeout : TimeoutForever;
+  AppliedSocketWait = TimeoutForever;
   ConnectingSocket = true;
   try {
     TIdIOHandlerSocket::ConnectTo(host, port, boundIP, boundPort, boundPortMin, boundPortMax, timeout);
@@ -56,6 +61,7 @@ void TIdSSLIOHandlerSocket::StartTLS() {
   if (FTLSLink) return;
   FTLSLink = std::make_unique<TIdSSLSocket>(this, FTLSContext);
   try {
+    LimitSocketWaits(HandshakeTimeout);
     FTLSLink->ConnectTLS(SocketBinding->SocketId, HostName);
   } catch (...) {
     FTLSLink.reset();
@@ -90,6 +96,7 @@ void TIdSSLIOHandlerSocket::CloseHandler() {
 }
 
 bool TIdSSLIOHandlerSocket::WaitReadable(int32_t timeout) {
+  ReceiveTimeout = timeout;
   // Bytes the library already decrypted never show on the socket.
   if (!FPlainMode && FTLSLink && FTLSLink->HasPendingInput()) return true;
   return TIdIOHandlerSocket::WaitReadable(timeout);
@@ -99,6 +106,7 @@ int32_t TIdSSLIOHandlerSocket::ReceiveSome(void* buffer, int32_t length) {
   if (FPlainMode || ConnectingSocket) return TIdIOHandlerSocket::ReceiveSome(buffer, length);
   // Without a link nothing may pass: the bytes were meant to be protected.
   if (!FTLSLink || !HandlerConnected()) throw EIdClosedSocket(transport_messages::ClosedSocket);
+  LimitSocketWaits(ReceiveTimeout);
   return FTLSLink->ReadTLS(buffer, length);
 }
 
@@ -106,6 +114,22 @@ int32_t TIdSSLIOHandlerSocket::SendSome(const void* buffer, int32_t length) {
   if (FPlainMode || ConnectingSocket) return TIdIOHandlerSocket::SendSome(buffer, length);
   if (!FTLSLink || !HandlerConnected()) throw EIdClosedSocket(transport_messages::ClosedSocket);
   return FTLSLink->WriteTLS(buffer, length);
+}
+
+// A receive time-out on the socket itself: a read the library makes that
+// waits longer fails, and the library reports that it wants more data.
+void TIdSSLIOHandlerSocket::LimitSocketWaits(int32_t timeout) {
+  if (timeout < 0) timeout = TimeoutForever;
+  if (timeout == AppliedSocketWait || !SocketBinding) return;
+  timeval limit{};
+  if (timeout != TimeoutForever) {
+    // Zero would mean no limit at all.
+    const int32_t ms = timeout == 0 ? 1 : timeout;
+    limit.tv_sec = ms / 1000;
+    limit.tv_usec = (ms % 1000) * 1000;
+  }
+  ::setsockopt(SocketBinding->SocketId, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  AppliedSocketWait = timeout;
 }
 
 void TIdSSLIOHandlerSocket::ReportTLSStatus(const std::string& Msg) {

@@ -68,6 +68,7 @@ private:
   void PrepareContext();
   void StartTLS();
   void FreeContext();
+  void LimitSocketWaits(int32_t timeout);
 
   std::unique_ptr<TIdSSLOptions> OwnedOptions;
   TIdSSLOptions* FSSLOptions = nullptr;
@@ -79,4 +80,11 @@ private:
   // While ConnectTo sets up the socket (a SOCKS handshake), bytes pass in the
   // clear even with PlainMode off.
   bool ConnectingSocket = false;
+  // The library reads whole records from the socket itself: a peer that
+  // stalls inside a record or the handshake must not hold a read beyond the
+  // time the caller allowed (the connect time-out for the handshake, the
+  // readability wait's time-out for a read).
+  int32_t HandshakeTimeout = TimeoutForever;
+  int32_t ReceiveTimeout = TimeoutForever;
+  int32_t AppliedSocketWait = TimeoutForever;
 };

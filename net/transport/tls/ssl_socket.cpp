@@ -4,6 +4,7 @@
 
 #include <fmt/core.h>
 
+#include "net/transport/messages.h"
 #include "net/transport/tls/messages.h"
 #include "net/transport/tls/sigpipe_guard.h"
 #include "net/transport/tls/ssl_context.h"
@@ -133,6 +134,10 @@ int32_t TIdSSLSocket::CheckTransfer(int32_t result, const char* failureFormat) {
   const int savedErrno = errno;
   const int error = OpenSSL.SSL_get_error(Handle, result);
   if (error == SslErrorZeroReturn) return 0;
+  // On a blocking socket the library only wants more when the socket's
+  // receive time-out ran out; the record stays buffered for a later read.
+  if (error == SslErrorWantRead || error == SslErrorWantWrite)
+    throw EIdReadTimeout(transport_messages::ReadTimeout);
   Broken = true;
   if (error == SslErrorSyscall) {
     // A socket that failed underneath: the same error the plain transport

@@ -29,8 +29,9 @@ public:
   // The server handshake.
   void AcceptTLS(TIdStackSocketHandle socket);
   // One read or write: the byte count, or 0 when the peer closed the link.
-  // A failed link raises: a socket error for a failed socket, otherwise
-  // EIdOSSLLinkError with the library's reason.
+  // A failed link raises: a socket error for a failed socket, "Read Timeout"
+  // when the socket's receive time-out ran out, otherwise EIdOSSLLinkError
+  // with the library's reason.
   int32_t ReadTLS(void* buffer, int32_t length);
   int32_t WriteTLS(const void* buffer, int32_t length);
   // Bytes the library has taken from the socket and not yet handed out.

@@ -1,6 +1,7 @@
 // Our TLS server handler with our TLS client on loopback: the server
 // handshake with an encrypted key, a client that does not speak TLS, and a
-// server that drops the connection in the middle of a counted body.
+// server that drops the connection in the middle of a counted body or stalls
+// in the middle of a record.
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,23 @@ TEST_F(TlsServerTest, ServerDroppingTheSocketMidBodyEndsTheRead) {
   TStringStream body;
   EXPECT_THROW(tls.Client.ReadToStream(body, 3000), EIdConnClosedGracefully);
   EXPECT_EQ(body.DataString(), std::string(500, 'v'));
+  served.get();
+}
+
+// A server that stalls inside a record: the library holds the half record,
+// and the read ends at ReadTimeout instead of waiting for the rest for ever.
+TEST_F(TlsServerTest, ServerStallingInsideARecordEndsAtTheReadTimeout) {
+  std::promise<void> clientDone;
+  auto served = acceptOne([&clientDone](TIdIOHandlerSocket& peer) {
+    const std::string halfRecord = std::string("\x17\x03\x03\x00\x40", 5) + std::string(10, 'h');
+    ::send(peer.SocketBinding->SocketId, halfRecord.data(), halfRecord.size(), MSG_NOSIGNAL);
+    clientDone.get_future().wait();
+  });
+  TlsClient tls("localhost", listener.Port(), certs().CaFile());
+  tls.Client.ReadTimeout = 300;
+  tls.Client.OpenConnection();
+  EXPECT_THROW(tls.Client.ReadLine(), EIdReadTimeout);
+  clientDone.set_value();
   served.get();
 }
 

@@ -143,6 +143,15 @@ TEST(TlsTransport, PeersThatDoNotSpeakTls) {
   }
 }
 
+// A peer that takes the connection and never answers the handshake: the
+// handshake ends at the connect time-out, not never.
+TEST(TlsTransport, SilentPeerEndsTheHandshakeAtTheConnectTimeOut) {
+  ScriptedPeer peer({script::Receive(1)});
+  TlsClient tls("127.0.0.1", peer.Port(), certs().CaFile());
+  EXPECT_THROW(tls.Client.OpenConnection(300), EIdOSSLConnectError);
+  EXPECT_FALSE(tls.Client.IsConnected());
+}
+
 // A proxy tunnel: the connection opens in plain mode, and switching PlainMode
 // off runs the handshake on that socket, checking the name the caller set.
 // Switching it on again ends the session with its connection.
