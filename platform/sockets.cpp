@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -119,8 +120,9 @@ constexpr int32_t InvalidArgument = 10022;
 
 int32_t recv_(TSocket s, void* buffer, int32_t length, int32_t flags) {
   if (length < 0) return fail(InvalidArgument);
+  const int native = (flags & ~RECEIVE_NO_WAIT) | ((flags & RECEIVE_NO_WAIT) ? MSG_DONTWAIT : 0);
   ssize_t r;
-  do r = ::recv(s, buffer, static_cast<size_t>(length), flags);
+  do r = ::recv(s, buffer, static_cast<size_t>(length), native);
   while (r < 0 && errno == EINTR);
   return checked(r);
 }
@@ -261,16 +263,19 @@ const TServiceEntry* getservbyport_(int32_t port, const char* protocol) {
 // ready handles. Built on poll so that descriptors above 1023 work too.
 int32_t select_(int32_t /*ignored*/, TSocketSet* readSet, TSocketSet* writeSet, TSocketSet* errorSet,
                 const TTimeVal* timeout) {
-  std::vector<pollfd> polled;
+  // On the stack: a reader waits before many of its receives.
+  pollfd polled[3 * TSocketSet::Capacity];
+  nfds_t count = 0;
   TSocketSet* sets[3] = {readSet, writeSet, errorSet};
   const short wanted[3] = {POLLIN, POLLOUT, POLLPRI};
   for (int k = 0; k < 3; ++k) {
     if (!sets[k]) continue;
-    for (int32_t i = 0; i < sets[k]->fd_count; ++i) polled.push_back(pollfd{sets[k]->fd_array[i], wanted[k], 0});
+    const int32_t given = std::clamp(sets[k]->fd_count, 0, TSocketSet::Capacity);
+    for (int32_t i = 0; i < given; ++i) polled[count++] = pollfd{sets[k]->fd_array[i], wanted[k], 0};
   }
   const int ms = timeout ? timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000 : -1;
   int r;
-  do r = ::poll(polled.data(), polled.size(), ms);
+  do r = ::poll(polled, count, ms);
   while (r < 0 && errno == EINTR);
   if (r < 0) return failErrno();
   int32_t ready = 0;
@@ -278,7 +283,8 @@ int32_t select_(int32_t /*ignored*/, TSocketSet* readSet, TSocketSet* writeSet, 
   for (int k = 0; k < 3; ++k) {
     if (!sets[k]) continue;
     TSocketSet kept;
-    for (int32_t i = 0; i < sets[k]->fd_count; ++i, ++next) {
+    const int32_t given = std::clamp(sets[k]->fd_count, 0, TSocketSet::Capacity);
+    for (int32_t i = 0; i < given; ++i, ++next) {
       const short seen = polled[next].revents;
       // A closed or failed socket counts as readable: the read reports it.
       const short counts = k == 0 ? (POLLIN | POLLHUP | POLLERR | POLLNVAL) : k == 1 ? (POLLOUT | POLLERR | POLLNVAL) : POLLPRI;

@@ -67,6 +67,11 @@ inline constexpr int32_t WSAEWOULDBLOCK = 10035;
 inline constexpr int32_t WSANOTINITIALISED = 10093;
 inline constexpr int32_t WSAHOST_NOT_FOUND = 11001;
 
+// A receive flag of this layer's own, which the library lacks: take only the
+// bytes that have already arrived, failing with WSAEWOULDBLOCK when there are
+// none, so a reader that expects more can skip the readiness wait.
+inline constexpr int32_t RECEIVE_NO_WAIT = 0x40000000;
+
 // Levels and options in the library's numbering.
 inline constexpr int32_t SOL_SOCKET_LEVEL = 0xFFFF;
 inline constexpr int32_t IPPROTO_TCP_LEVEL = 6;

@@ -3,6 +3,7 @@
 // until a read consumes them, and every consumption is reported so that the
 // work events can count it.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -52,7 +53,27 @@ public:
   void SetSize(int64_t newSize) override;
   // Empties the buffer without reporting the bytes as consumed.
   void Clear();
+  // Lets receive write up to room bytes straight after the held ones and keeps
+  // as many as it returns: none when it returns less than 1 or raises.
+  template <class TReceive>
+  int32_t AppendReceived(int32_t room, TReceive receive);
 
 private:
   int64_t ReadOffset = 0;
 };
+
+template <class TReceive>
+int32_t TIdManagedBuffer::AppendReceived(int32_t room, TReceive receive) {
+  const int64_t held = GetSize();
+  SetSize(held + room);
+  int32_t received = 0;
+  try {
+    received = receive(Memory() + ReadOffset + held);
+  } catch (...) {
+    SetSize(held);
+    throw;
+  }
+  SetSize(held + (received > 0 ? std::min(received, room) : 0));
+  Seek(0, TSeekOrigin::soEnd);
+  return received;
+}

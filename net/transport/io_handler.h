@@ -21,6 +21,11 @@ public:
   virtual bool WaitReadable(int32_t timeout) = 0;
   // One receive: the byte count, 0 when the peer closed, -1 on error.
   virtual int32_t ReceiveSome(void* buffer, int32_t length) = 0;
+  // One receive of only the bytes that have already arrived, for a reader that
+  // expects more at once: false when nothing has arrived or this transport
+  // cannot tell without waiting (the reader then waits with WaitReadable);
+  // otherwise true, with the result ReceiveSome would have given.
+  virtual bool ReceiveArrived(void* /*buffer*/, int32_t /*length*/, int32_t& /*received*/) { return false; }
   // One send: the byte count, -1 on error.
   virtual int32_t SendSome(const void* buffer, int32_t length) = 0;
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <typeinfo>
 
 #include <fmt/core.h>
 
@@ -11,6 +12,7 @@
 #include "net/transport/connect_thread.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/messages.h"
+#include "platform/sockets.h"
 
 namespace {
 constexpr int32_t ConnectPollStep = 125;
@@ -59,6 +61,15 @@ void TIdIOHandlerSocket::CheckLength(int32_t length) {
 int32_t TIdIOHandlerSocket::ReceiveSome(void* buffer, int32_t length) {
   CheckLength(length);
   return SocketBinding->Receive(buffer, length, 0);
+}
+
+bool TIdIOHandlerSocket::ReceiveArrived(void* buffer, int32_t length, int32_t& received) {
+  // A transport derived from this one may read through a layer of its own
+  // (TLS): bytes taken from the socket underneath would bypass it.
+  if (typeid(*this) != typeid(TIdIOHandlerSocket)) return false;
+  CheckLength(length);
+  received = SocketBinding->Receive(buffer, length, sockets::RECEIVE_NO_WAIT);
+  return received != Id_SOCKET_ERROR || SharedStack->FetchLastErrorCode() != sockets::WSAEWOULDBLOCK;
 }
 
 int32_t TIdIOHandlerSocket::SendSome(const void* buffer, int32_t length) {

@@ -23,6 +23,7 @@ public:
   void OpenHandler() override;
   bool WaitReadable(int32_t timeout) override;
   int32_t ReceiveSome(void* buffer, int32_t length) override;
+  bool ReceiveArrived(void* buffer, int32_t length, int32_t& received) override;
   int32_t SendSome(const void* buffer, int32_t length) override;
 
   // Reading creates private settings when none are set.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +46,10 @@ int64_t checkedStreamPosition(TStream& stream) {
   const int64_t position = stream.GetPosition();
   if (position < 0) throw EIdInvalidSize(fmt::format(transport_messages::NegativeStreamPosition, position));
   return position;
+}
+
+void clearBit7(char* bytes, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(bytes[i] & 0x7F);
 }
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -126,6 +131,7 @@ void TIdTCPConnection::DoOnDisconnected() {
 void TIdTCPConnection::ResetState() {
   PendingInput->Clear();
   PeerClosed = false;
+  LastReceiveFilled = false;
 }
 
 void TIdTCPConnection::DropSocket() {
@@ -197,45 +203,72 @@ int32_t TIdTCPConnection::FillInputBuffer(bool raiseIfDisconnected, int32_t time
   }
   int32_t received = 0;
   do {
-    const bool readable = FIOHandler->WaitReadable(timeout);
-    // The anti-freeze step inside the wait may have closed the connection.
-    if (!IsConnected()) {
-      if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
-      return 0;
-    }
-    if (!readable) {
-      if (raiseOnTimeout) throw EIdReadTimeout(transport_messages::ReadTimeout);
-      return -1;
-    }
-    if (ReceiveScratch) {
-      ReceiveScratch->SetSize(chunk);
-      received = FIOHandler->ReceiveSome(ReceiveScratch->Memory(), chunk);
+    // A receive that filled the buffer is usually followed by more bytes
+    // already there: take them without the readiness wait. The anti-freeze
+    // step runs with every wait, so with one in use the wait stays.
+    std::optional<int32_t> arrived;
+    if (LastReceiveFilled && ReceiveScratch && !IsAntiFreezeInUse()) arrived = ReceiveInput(chunk, true);
+    if (arrived) {
+      received = *arrived;
     } else {
-      if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
-      received = 0;
+      const bool readable = FIOHandler->WaitReadable(timeout);
+      // The anti-freeze step inside the wait may have closed the connection.
+      if (!IsConnected()) {
+        if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
+        return 0;
+      }
+      if (!readable) {
+        if (raiseOnTimeout) throw EIdReadTimeout(transport_messages::ReadTimeout);
+        return -1;
+      }
+      if (ReceiveScratch) {
+        received = *ReceiveInput(chunk, false);
+      } else {
+        if (raiseIfDisconnected) throw EIdNotConnected(transport_messages::NotConnected);
+        received = 0;
+      }
     }
+    LastReceiveFilled = received == chunk;
     PeerClosed = received == 0;
     if (received != 0 && SharedStack->CheckSocketResult(received, ClosedOnReceive)) {
       if (FIOHandler) DropSocket();
       if (PendingInput->GetSize() == 0) SharedStack->RaiseSocketErrorFor(SharedStack->LastErrorCode);
       received = 0;
     }
-    if (received > 0) {
+    if (received > 0 && FIntercept) {
       ReceiveScratch->SetSize(received);
-      if (FIntercept) {
-        ReceiveScratch->SetPosition(0);
-        FIntercept->FilterIncoming(*ReceiveScratch);
-        received = static_cast<int32_t>(ReceiveScratch->GetSize());
-      }
-      if (ASCIIFilter) {
-        char* bytes = ReceiveScratch->Memory();
-        for (int32_t i = 0; i < received; ++i) bytes[i] = static_cast<char>(bytes[i] & 0x7F);
-      }
+      ReceiveScratch->SetPosition(0);
+      FIntercept->FilterIncoming(*ReceiveScratch);
+      received = static_cast<int32_t>(ReceiveScratch->GetSize());
+      if (ASCIIFilter) clearBit7(ReceiveScratch->Memory(), received);
       PendingInput->Append(ReceiveScratch->Memory(), received);
     }
     CheckDisconnected(raiseIfDisconnected);
   } while (received == 0 && IsConnected());
   return received;
+}
+
+// Without an intercept the bytes land straight in PendingInput (its filter
+// applied); an intercept gets them in ReceiveScratch first.
+std::optional<int32_t> TIdTCPConnection::ReceiveInput(int32_t length, bool arrivedOnly) {
+  const auto receive = [&](char* into) -> std::optional<int32_t> {
+    if (!arrivedOnly) return FIOHandler->ReceiveSome(into, length);
+    int32_t received = 0;
+    if (FIOHandler->ReceiveArrived(into, length, received)) return received;
+    return std::nullopt;
+  };
+  if (FIntercept) {
+    ReceiveScratch->SetSize(length);
+    return receive(ReceiveScratch->Memory());
+  }
+  std::optional<int32_t> result;
+  PendingInput->AppendReceived(length, [&](char* into) {
+    result = receive(into);
+    const int32_t received = result.value_or(0);
+    if (received > 0 && ASCIIFilter) clearBit7(into, received);
+    return received;
+  });
+  return result;
 }
 
 void TIdTCPConnection::WaitForInput(int64_t count) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,9 @@ protected:
 private:
   // Receives until at least count bytes are buffered.
   void WaitForInput(int64_t count);
+  // One receive of at most length bytes; with arrivedOnly, nothing when none
+  // have arrived yet.
+  std::optional<int32_t> ReceiveInput(int32_t length, bool arrivedOnly);
   std::string ReadLineTooLong(int32_t maxLength);
   void SendNow(const char* bytes, int64_t count);
   void ForgetIOHandler();
@@ -139,4 +143,6 @@ private:
   std::vector<std::unique_ptr<TIdIOHandler>> ReleasedIOHandlers;
   uint32_t FLocalCloses = 0;
   bool DetachingIntercept = false;
+  // The last receive filled the whole buffer, so more bytes likely wait.
+  bool LastReceiveFilled = false;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,40 @@ TEST(SimpleBuffer, UnderflowRaisesNotEnoughData) {
       EXPECT_EQ(error.Message, transport_messages::NotEnoughDataInBuffer);
     }
     EXPECT_EQ(contentOf(*buffer), "ab");
+  }
+}
+
+// A receive lands straight after the held bytes, with a read offset in
+// front of them; what it does not deliver (an error, a close, a raise, or a
+// transport claiming more than the room) never shows as buffered bytes.
+TEST(ManagedBuffer, ReceivedBytesJoinOnlyAsFarAsDelivered) {
+  struct Case {
+    const char* name;
+    int32_t result;
+    bool raises;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"two bytes", 2, false, "cdefXY"},
+      {"peer closed", 0, false, "cdef"},
+      {"socket error", -1, false, "cdef"},
+      {"receive raised", 2, true, "cdef"},
+      {"more than the room", 9, false, "cdefXYZW"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TIdManagedBuffer buffer;
+    buffer.Append("abcdef", 6);
+    buffer.Remove(2);
+    const auto receive = [&](char* into) {
+      std::memcpy(into, "XYZW", 4);
+      if (c.raises) throw EIdNotEnoughDataInBuffer("raised");
+      return c.result;
+    };
+    if (c.raises)
+      EXPECT_THROW(buffer.AppendReceived(4, receive), EIdNotEnoughDataInBuffer);
+    else
+      EXPECT_EQ(buffer.AppendReceived(4, receive), c.result);
+    EXPECT_EQ(contentOf(buffer), c.expected);
   }
 }

@@ -88,6 +88,37 @@ TEST(ReadToStream, UntilCloseKeepsTheLastPartialChunkUnreported) {
   EXPECT_FALSE(client->IsConnected());
 }
 
+// Every receive fills the buffer, so each next one is tried without waiting
+// for readiness; the one that meets the close must end the body as a close.
+TEST(ReadToStream, UntilCloseOfWholeChunksEndsAtTheClose) {
+  const std::string bytes = body(3072);
+  ScriptedPeer peer({script::Send(bytes), script::Close()});
+  auto client = ConnectedClient(peer.Port(), 1024);
+  EventLog log;
+  log.Attach(*client);
+  TStringStream stream;
+  client->ReadToStream(stream, -1, true);
+  EXPECT_EQ(log.Lines, (Lines{"read begin 0", "read 1024", "read 2048", "read 3072", "Disconnected.", "OnDisconnected",
+                              "read end"}));
+  EXPECT_EQ(stream.DataString(), bytes);
+}
+
+// After a receive that filled the buffer the next one does not wait for
+// readiness first; a peer that then falls silent must still end in the read
+// time-out, keeping what came, and its later bytes complete the read.
+TEST(ReadBytes, SilentPeerAfterAFullReceiveStillTimesOut) {
+  const std::string bytes = body(3000);
+  ScriptedPeer peer({script::Send(bytes.substr(0, 1024)), script::Receive(1), script::Send(bytes.substr(1024))});
+  auto client = ConnectedClient(peer.Port(), 1024);
+  client->ReadTimeout = 200;
+  std::string read(bytes.size(), '\0');
+  EXPECT_THROW(client->ReadBytes(read.data(), 3000), EIdReadTimeout);
+  EXPECT_EQ(client->PendingInput->GetSize(), 1024);
+  client->WriteText("!");
+  client->ReadBytes(read.data(), 3000);
+  EXPECT_EQ(read, bytes);
+}
+
 // ReadAll returns everything up to the close, also bytes that were already
 // buffered when an earlier read noticed the close.
 TEST(ReadAll, KeepsBytesBufferedBeforeTheCloseWasNoticed) {
