@@ -33,6 +33,7 @@ TDownloadJob::TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& r
       reporter_(reporter),
       workFolder_(std::move(workFolder)),
       profileFolder_(std::move(profileFolder)) {
+  SaveFolder = workFolder_;
   http_.OnStatus = [this](TIdComponent*, TIdStatus, const std::string& text) { HTTP1Status(text); };
   http_.OnWorkBegin = [this](TIdComponent*, TWorkMode, int64_t size) { HTTP1WorkBegin(size); };
   http_.OnWork = [this](TIdComponent*, TWorkMode, int64_t count) { HTTP1Work(count); };
@@ -113,7 +114,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   }
 
   const std::optional<std::string> fileName =
-      reporter_.AskSaveFileName({dialog_.Filter, dialog_.DefaultExt, workFolder_, lastFileName_});
+      reporter_.AskSaveFileName({dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_});
   if (aborted_) return TJobResult::Aborted;
   if (!fileName) return TJobResult::Cancelled;
   lastFileName_ = *fileName;

@@ -46,6 +46,10 @@ public:
   // Called before each fetch with its address, to choose the proxy for it.
   std::function<void(const std::string& url)> BeforeFetch;
   TSiteHosts Hosts = TSiteHosts::Defaults();
+  // Where the save dialog opens: the program's folder is read-only once
+  // installed, so the owner names a folder of the user's; the work folder
+  // until it does.
+  std::string SaveFolder;
 
 private:
   void HTTP1Status(const std::string& AStatusText);

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +106,8 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& f
   setStyleSheet("QMainWindow { background: rgb(246,246,246); }");
   ApplyMainWindowSettings(*HTTP1);
   job_ = std::make_unique<TDownloadJob>(*HTTP1, *VideoEdit1, *this, folders_.Work, folders_.Profiles);
+  const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+  job_->SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
   if (proxies_) job_->BeforeFetch = [this](const std::string& url) { proxies_->Apply(*HTTP1, url); };
 
   buildMenus();

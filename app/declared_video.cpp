@@ -1,0 +1,382 @@
+#include "app/declared_video.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+std::string lowered(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(), lower);
+  return result;
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Position of needle in text from start, ignoring ASCII case; npos if none.
+size_t findNoCase(std::string_view text, std::string_view needle, size_t start) {
+  for (size_t i = start; i + needle.size() <= text.size(); ++i) {
+    size_t j = 0;
+    while (j < needle.size() && lower(text[i + j]) == needle[j]) ++j;
+    if (j == needle.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
+void appendUtf8(std::string& out, uint32_t code) {
+  if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+  if (code < 0x80) {
+    out += char(code);
+  } else if (code < 0x800) {
+    out += char(0xC0 | (code >> 6));
+    out += char(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += char(0xE0 | (code >> 12));
+    out += char(0x80 | ((code >> 6) & 0x3F));
+    out += char(0x80 | (code & 0x3F));
+  } else {
+    out += char(0xF0 | (code >> 18));
+    out += char(0x80 | ((code >> 12) & 0x3F));
+    out += char(0x80 | ((code >> 6) & 0x3F));
+    out += char(0x80 | (code & 0x3F));
+  }
+}
+
+// The code point of one reference's body ("amp", "#38", "#x26"), if known.
+std::optional<uint32_t> referenceCode(std::string_view body) {
+  static constexpr std::pair<std::string_view, uint32_t> named[] = {
+      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
+  for (const auto& [name, code] : named)
+    if (body == name) return code;
+  if (body.size() < 2 || body[0] != '#') return std::nullopt;
+  const bool hex = body[1] == 'x' || body[1] == 'X';
+  const std::string_view digits = body.substr(hex ? 2 : 1);
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
+  uint32_t code = 0;
+  for (const char c : digits) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : hex && lower(c) >= 'a' && lower(c) <= 'f' ? lower(c) - 'a' + 10
+                                                                  : -1;
+    if (digit < 0) return std::nullopt;
+    code = code * (hex ? 16 : 10) + uint32_t(digit);
+  }
+  return code;
+}
+
+struct Tag {
+  std::string Name;  // lower case
+  bool Closing = false;
+  std::vector<std::pair<std::string, std::string>> Attributes;  // names lower case, values decoded
+
+  std::string Attribute(std::string_view name) const {
+    for (const auto& [key, value] : Attributes)
+      if (key == name) return value;
+    return {};
+  }
+};
+
+// Walks the tags of a page. Comments, declarations and the text of script
+// and style elements are stepped over; a tag cut off by the end of the text
+// ends the walk.
+class TagWalker {
+public:
+  explicit TagWalker(std::string_view text) : text_(text) {}
+
+  bool Next(Tag& tag) {
+    while ((position_ = text_.find('<', position_)) != std::string_view::npos) {
+      if (text_.compare(position_, 4, "<!--") == 0) {
+        const size_t end = text_.find("-->", position_ + 4);
+        position_ = end == std::string_view::npos ? text_.size() : end + 3;
+        continue;
+      }
+      const size_t start = position_ + 1;
+      const bool closing = start < text_.size() && text_[start] == '/';
+      const size_t nameStart = closing ? start + 1 : start;
+      if (nameStart >= text_.size() || !isNameStart(text_[nameStart])) {
+        if (nameStart < text_.size() && (text_[nameStart] == '!' || text_[nameStart] == '?'))
+          position_ = skipTo('>', nameStart);
+        else
+          position_ = start;
+        continue;
+      }
+      tag = Tag{};
+      tag.Closing = closing;
+      size_t i = nameStart;
+      while (i < text_.size() && !isBlank(text_[i]) && text_[i] != '>' && text_[i] != '/') tag.Name += lower(text_[i++]);
+      i = readAttributes(i, tag);
+      if (i == std::string_view::npos) break;
+      position_ = i;
+      if (!tag.Closing && (tag.Name == "script" || tag.Name == "style")) skipRawText(tag.Name);
+      return true;
+    }
+    position_ = text_.size();
+    return false;
+  }
+
+  // The raw text from here up to the closing tag of name, which is consumed.
+  std::string TextUntilClose(std::string_view name) {
+    const size_t end = findNoCase(text_, "</" + std::string(name), position_);
+    const std::string_view body = text_.substr(position_, end == std::string_view::npos ? end : end - position_);
+    position_ = end == std::string_view::npos ? text_.size() : skipTo('>', end);
+    return std::string(body);
+  }
+
+private:
+  static bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+  size_t skipTo(char c, size_t from) const {
+    const size_t at = text_.find(c, from);
+    return at == std::string_view::npos ? text_.size() : at + 1;
+  }
+
+  void skipRawText(const std::string& name) { TextUntilClose(name); }
+
+  // Attributes up to and including the tag's '>'; returns the position after
+  // it, or npos for a tag the text ends inside (its last value may be cut).
+  size_t readAttributes(size_t i, Tag& tag) const {
+    const size_t size = text_.size();
+    while (i < size) {
+      while (i < size && (isBlank(text_[i]) || text_[i] == '/')) ++i;
+      if (i >= size) break;
+      if (text_[i] == '>') return i + 1;
+      std::string name;
+      while (i < size && !isBlank(text_[i]) && text_[i] != '=' && text_[i] != '>' && (text_[i] != '/' || name.empty()))
+        name += lower(text_[i++]);
+      while (i < size && isBlank(text_[i])) ++i;
+      std::string value;
+      if (i < size && text_[i] == '=') {
+        ++i;
+        while (i < size && isBlank(text_[i])) ++i;
+        if (i < size && (text_[i] == '"' || text_[i] == '\'')) {
+          const char quote = text_[i++];
+          const size_t end = text_.find(quote, i);
+          // An unclosed quote runs to the end of the tag, as far as one can tell.
+          const size_t stop = end == std::string_view::npos ? std::min(size, text_.find('>', i)) : end;
+          value = text_.substr(i, stop - i);
+          i = end == std::string_view::npos ? stop : end + 1;
+        } else {
+          const size_t begin = i;
+          while (i < size && !isBlank(text_[i]) && text_[i] != '>') ++i;
+          value = text_.substr(begin, i - begin);
+        }
+      }
+      tag.Attributes.emplace_back(std::move(name), DecodeCharacterReferences(value));
+    }
+    return std::string_view::npos;
+  }
+
+  std::string_view text_;
+  size_t position_ = 0;
+};
+
+// Ranks of the declaration forms, most trustworthy first.
+enum Rank {
+  SecureUrlProperty,
+  UrlProperty,
+  VideoProperty,
+  PlayerStream,
+  VideoSource,
+  ReadableSourceType,
+  UntypedSource,
+  OtherSourceType,
+  VideoSrcLink,
+};
+
+Rank propertyRank(const std::string& property, bool& known) {
+  known = true;
+  if (property == "og:video:secure_url") return SecureUrlProperty;
+  if (property == "og:video:url") return UrlProperty;
+  if (property == "og:video") return VideoProperty;
+  if (property == "twitter:player:stream") return PlayerStream;
+  known = false;
+  return VideoSrcLink;
+}
+
+// Streaming playlists and manifests name other files; the converter wants
+// the media itself.
+Rank sourceRank(const std::string& type) {
+  const std::string t = lowered(trimmed(type.substr(0, type.find(';'))));
+  if (t.empty()) return UntypedSource;
+  if (t.find("mpegurl") != std::string::npos || t.find("dash") != std::string::npos) return OtherSourceType;
+  if (t.rfind("video/", 0) == 0 || t.rfind("audio/", 0) == 0 || t == "application/ogg") return ReadableSourceType;
+  return OtherSourceType;
+}
+
+std::string collapseBlanks(std::string_view text) {
+  std::string result;
+  bool blank = false;
+  for (const char c : trimmed(text)) {
+    if (isBlank(c)) {
+      blank = true;
+      continue;
+    }
+    if (blank) result += ' ';
+    blank = false;
+    result += c;
+  }
+  return result;
+}
+
+bool isHttpAddress(const std::string& address) {
+  const std::string head = lowered(address.substr(0, 8));
+  return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
+}
+
+// The scheme of an absolute reference ("http" of "http://..."); empty for a
+// relative one.
+std::string_view schemeOf(std::string_view ref) {
+  for (size_t i = 0; i < ref.size(); ++i) {
+    const char c = ref[i];
+    if (c == ':') return i == 0 ? std::string_view{} : ref.substr(0, i);
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) return {};
+  }
+  return {};
+}
+
+// "/a/b/../c/./d" -> "/a/c/d".
+std::string withoutDotSegments(std::string_view path) {
+  std::vector<std::string_view> kept;
+  size_t start = 1;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view segment = path.substr(start, end - start);
+    const bool last = end == path.size();
+    if (segment == "..") {
+      if (!kept.empty()) kept.pop_back();
+      if (last) kept.emplace_back();
+    } else if (segment == ".") {
+      if (last) kept.emplace_back();
+    } else {
+      kept.push_back(segment);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (const std::string_view segment : kept) result += "/" + std::string(segment);
+  return result.empty() ? "/" : result;
+}
+
+std::string percentEncoded(std::string_view address) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string result;
+  for (const char c : address) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' || c == '`' || c == '{' ||
+        c == '}' || c == '|' || c == '^') {
+      result += '%';
+      result += hex[byte >> 4];
+      result += hex[byte & 15];
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string DecodeCharacterReferences(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&') {
+      const size_t end = text.find(';', i + 1);
+      if (end != std::string_view::npos && end - i <= 12) {
+        if (const auto code = referenceCode(text.substr(i + 1, end - i - 1))) {
+          appendUtf8(result, *code);
+          i = end;
+          continue;
+        }
+      }
+    }
+    result += text[i];
+  }
+  return result;
+}
+
+std::string ResolveAddress(const std::string& base, std::string_view ref) {
+  // Browsers drop tabs and line breaks inside an address and blanks around it.
+  std::string cleaned;
+  for (const char c : trimmed(ref))
+    if (c != '\t' && c != '\n' && c != '\r') cleaned += c;
+  if (cleaned.empty()) return {};
+  std::string resolved;
+  const std::string_view scheme = schemeOf(cleaned);
+  const size_t baseSchemeEnd = base.find("://");
+  if (!scheme.empty() || baseSchemeEnd == std::string::npos) {
+    resolved = cleaned;
+  } else {
+    const size_t authorityEnd = std::min(base.find_first_of("/?#", baseSchemeEnd + 3), base.size());
+    const std::string origin = base.substr(0, authorityEnd);
+    const size_t pathEnd = std::min(base.find_first_of("?#", authorityEnd), base.size());
+    std::string basePath = base.substr(authorityEnd, pathEnd - authorityEnd);
+    if (basePath.empty()) basePath = "/";
+    if (cleaned.rfind("//", 0) == 0) resolved = base.substr(0, baseSchemeEnd + 1) + cleaned;
+    else if (cleaned[0] == '/') resolved = origin + cleaned;
+    else if (cleaned[0] == '?') resolved = origin + basePath + cleaned;
+    else if (cleaned[0] == '#') resolved = base.substr(0, pathEnd);
+    else resolved = origin + basePath.substr(0, basePath.rfind('/') + 1) + cleaned;
+  }
+  resolved = resolved.substr(0, resolved.find('#'));
+  // The path's dot segments go, as a browser removes them.
+  const size_t schemeEnd = resolved.find("://");
+  if (schemeEnd != std::string::npos) {
+    const size_t pathStart = std::min(resolved.find_first_of("/?", schemeEnd + 3), resolved.size());
+    const size_t pathEnd = std::min(resolved.find('?', pathStart), resolved.size());
+    if (pathStart < pathEnd && resolved[pathStart] == '/')
+      resolved = resolved.substr(0, pathStart) + withoutDotSegments(resolved.substr(pathStart, pathEnd - pathStart)) +
+                 resolved.substr(pathEnd);
+  }
+  return percentEncoded(resolved);
+}
+
+TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string& pageAddress) {
+  std::vector<std::pair<Rank, std::string>> found;
+  TPageDeclarations result;
+  bool titleSeen = false;
+  int videoDepth = 0;
+  TagWalker walker(page);
+  Tag tag;
+  const auto add = [&](Rank rank, const std::string& ref) {
+    std::string address = ResolveAddress(pageAddress, ref);
+    if (isHttpAddress(address)) found.emplace_back(rank, std::move(address));
+  };
+  while (walker.Next(tag)) {
+    if (tag.Name == "video") {
+      videoDepth = tag.Closing ? std::max(0, videoDepth - 1) : videoDepth + 1;
+      if (!tag.Closing) add(VideoSource, tag.Attribute("src"));
+      continue;
+    }
+    if (tag.Closing) continue;
+    if (tag.Name == "title" && !titleSeen) {
+      titleSeen = true;
+      result.Title = collapseBlanks(DecodeCharacterReferences(walker.TextUntilClose("title")));
+    } else if (tag.Name == "meta") {
+      bool known = false;
+      std::string property = lowered(trimmed(tag.Attribute("property")));
+      Rank rank = propertyRank(property, known);
+      if (!known) rank = propertyRank(lowered(trimmed(tag.Attribute("name"))), known);
+      if (known) add(rank, tag.Attribute("content"));
+    } else if (tag.Name == "source" && videoDepth > 0) {
+      add(sourceRank(tag.Attribute("type")), tag.Attribute("src"));
+    } else if (tag.Name == "link" && lowered(trimmed(tag.Attribute("rel"))) == "video_src") {
+      add(VideoSrcLink, tag.Attribute("href"));
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [rank, address] : found)
+    if (std::find(result.Videos.begin(), result.Videos.end(), address) == result.Videos.end())
+      result.Videos.push_back(std::move(address));
+  return result;
+}

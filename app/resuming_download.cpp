@@ -1,0 +1,348 @@
+#include "app/resuming_download.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "app/download_messages.h"
+#include "net/http/body_streams.h"
+#include "net/http/client_messages.h"
+#include "net/http/http_client.h"
+#include "net/http/http_client_exceptions.h"
+#include "net/transport/exceptions.h"
+#include "platform/exception.h"
+#include "platform/streams.h"
+
+namespace {
+
+constexpr auto FirstPause = std::chrono::milliseconds(100);
+constexpr auto PauseSlice = std::chrono::milliseconds(10);
+
+std::string lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+  return text;
+}
+
+// "Video/MP4; codecs=x" -> "video/mp4".
+std::string mediaType(const std::string& contentType) {
+  std::string type = lowered(contentType.substr(0, contentType.find(';')));
+  const size_t start = type.find_first_not_of(" \t");
+  const size_t end = type.find_last_not_of(" \t");
+  return start == std::string::npos ? std::string() : type.substr(start, end - start + 1);
+}
+
+std::string extensionOf(const std::string& address) {
+  const size_t schemeEnd = address.find("://");
+  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
+  if (pathStart == std::string::npos) return {};
+  const std::string path = address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart);
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : lowered(name.substr(dot + 1));
+}
+
+bool isPageType(const std::string& contentType) {
+  const std::string type = mediaType(contentType);
+  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos ||
+         type.find("xml") != std::string::npos || type.find("json") != std::string::npos;
+}
+
+// "bytes 100-999/1000" or "bytes */1000"; a part that is not there is -1.
+struct ContentRange {
+  int64_t First = -1;
+  int64_t Total = -1;
+};
+
+int64_t number(const std::string& text) {
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+  return std::stoll(text);
+}
+
+std::optional<ContentRange> contentRangeOf(const TIdHTTPResponse& response) {
+  std::string value = response.HeaderLines.ValueOf("Content-Range");
+  if (lowered(value.substr(0, 6)) != "bytes ") return std::nullopt;
+  value = value.substr(6);
+  const size_t slash = value.find('/');
+  if (slash == std::string::npos) return std::nullopt;
+  ContentRange range;
+  range.Total = number(value.substr(slash + 1));
+  range.First = number(value.substr(0, std::min(value.find('-'), slash)));
+  return range;
+}
+
+// The validator If-Range can carry: a strong ETag, else the date as sent.
+std::string validatorOf(const TIdHTTPResponse& response) {
+  const std::string etag = response.HeaderLines.ValueOf("ETag");
+  if (!etag.empty() && etag.rfind("W/", 0) != 0) return etag;
+  return response.HeaderLines.ValueOf("Last-Modified");
+}
+
+// A part is of the file we have unless the answer names another version of
+// it, in the same kind of validator that was recorded.
+bool sameVersion(const TIdHTTPResponse& response, const std::string& recorded) {
+  const bool tag = recorded.rfind('"', 0) == 0;
+  const std::string current = response.HeaderLines.ValueOf(tag ? "ETag" : "Last-Modified");
+  return current.empty() || current == recorded;
+}
+
+bool isDroppedConnection(const EIdException& error) {
+  return dynamic_cast<const EIdConnClosedGracefully*>(&error) || dynamic_cast<const EIdSocketError*>(&error) ||
+         dynamic_cast<const EIdReadTimeout*>(&error) || dynamic_cast<const EIdNotConnected*>(&error) ||
+         dynamic_cast<const EIdClosedSocket*>(&error) || dynamic_cast<const EIdConnectTimeout*>(&error);
+}
+
+// Raised when an answer cannot continue the file: the next request asks for
+// the whole file again.
+struct StartOver {};
+
+TResumeRecord readRecord(const std::string& path) {
+  TResumeRecord record;
+  std::ifstream file(path);
+  std::string size;
+  if (std::getline(file, record.Address) && std::getline(file, record.Validator) && std::getline(file, size))
+    record.Size = number(size);
+  else
+    record = {};
+  return record;
+}
+
+void writeRecord(const std::string& path, const TResumeRecord& record) {
+  TFileStream file(path, fmCreate);
+  const std::string text = record.Address + "\n" + record.Validator + "\n" + std::to_string(record.Size) + "\n";
+  file.WriteBuffer(text.data(), int64_t(text.size()));
+}
+
+// The stream the client writes one answer's body into. The first byte (or
+// the end of an empty body) decides from the answer's head where the body
+// goes: the page's text, or the video file at the offset the request asked
+// for, or from its start when the server sends the whole file instead.
+class BodySink : public TStream {
+public:
+  BodySink(TIdHTTP& http, TFetchKind kind, const std::string& address, TFileStream* file, int64_t offset,
+           TResumeRecord& record, const std::string& recordFile, std::function<TFileStream*()> openFile)
+      : http_(http),
+        kind_(kind),
+        address_(address),
+        recordFile_(recordFile),
+        file_(file),
+        offset_(offset),
+        record_(record),
+        openFile_(std::move(openFile)),
+        page_(client_limits::MaxTextBody) {}
+
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count <= 0) return 0;
+    Decide();
+    if (isPage_) page_.WriteBuffer(buffer, count);
+    else file_->WriteBuffer(buffer, count);
+    written_ += count;
+    return count;
+  }
+  // The exchange only ever returns to where it started: the body of an
+  // answer it does not keep (a challenge it then answers) is forgotten.
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    if (origin == TSeekOrigin::soBeginning && offset == 0) forget();
+    return written_;
+  }
+  void SetSize(int64_t newSize) override {
+    if (newSize == 0) forget();
+  }
+  int64_t GetSize() override { return written_; }
+
+  void Decide() {
+    if (decided_) return;
+    decided_ = true;
+    TIdHTTPResponse& response = http_.Response();
+    FinalAddress = http_.CurrentUri.Compose();
+    ContentType = response.ContentType;
+    if (response.StatusCode() == 206) {
+      const std::optional<ContentRange> range = contentRangeOf(response);
+      if (offset_ == 0 || !range || range->First != offset_ || !sameVersion(response, record_.Validator))
+        throw StartOver{};
+      record_.Size = range->Total;
+      file_->SetPosition(offset_);
+      return;
+    }
+    if ((kind_ == TFetchKind::PageOrMedia && !IsMediaAnswer(ContentType, FinalAddress)) ||
+        (kind_ == TFetchKind::DeclaredMedia && isPageType(ContentType))) {
+      isPage_ = true;
+      return;
+    }
+    // The whole file: a first answer, or a server that ignored the range or
+    // holds another file now.
+    offset_ = 0;
+    if (!file_) file_ = openFile_();
+    file_->SetSize(0);
+    file_->SetPosition(0);
+    record_ = {address_, validatorOf(response), response.ContentLength()};
+    // A later run can continue what this one leaves, even after a kill.
+    if (!record_.Validator.empty()) writeRecord(recordFile_, record_);
+  }
+
+  bool IsPage() const { return decided_ && isPage_; }
+  bool IsMedia() const { return decided_ && !isPage_; }
+  std::string PageText() const { return page_.DataString(); }
+  int64_t Offset() const { return offset_; }
+  TFileStream* File() const { return file_; }
+
+  std::string FinalAddress;
+  std::string ContentType;
+
+private:
+  void forget() {
+    if (!decided_) return;
+    if (isPage_) page_.Clear();
+    else file_->SetSize(offset_);
+    decided_ = isPage_ = false;
+    written_ = 0;
+  }
+
+  TIdHTTP& http_;
+  const TFetchKind kind_;
+  const std::string address_;
+  const std::string recordFile_;
+  TFileStream* file_;
+  int64_t offset_;
+  TResumeRecord& record_;
+  std::function<TFileStream*()> openFile_;
+  TBoundedStringStream page_;
+  int64_t written_ = 0;
+  bool decided_ = false;
+  bool isPage_ = false;
+};
+
+// The Range and If-Range lines of one request, taken off again afterwards:
+// the client keeps its request's fields from call to call.
+class RangeLines {
+public:
+  RangeLines(TIdHTTP& http, int64_t offset, const std::string& validator) : headers_(http.Request().CustomHeaders) {
+    if (offset <= 0) return;
+    headers_.PutValue("Range", "bytes=" + std::to_string(offset) + "-");
+    if (!validator.empty()) headers_.PutValue("If-Range", validator);
+  }
+  ~RangeLines() {
+    for (const char* name : {"Range", "If-Range"})
+      for (int32_t i; (i = headers_.IndexOfHeader(name)) >= 0;) headers_.Delete(i);
+  }
+
+private:
+  TIdHeaderList& headers_;
+};
+
+}  // namespace
+
+bool IsMediaAnswer(const std::string& contentType, const std::string& address) {
+  static const char* const genericTypes[] = {"",
+                                             "application/octet-stream",
+                                             "binary/octet-stream",
+                                             "application/x-octet-stream",
+                                             "application/binary",
+                                             "application/download",
+                                             "application/force-download",
+                                             "application/unknown"};
+  static const char* const mediaExtensions[] = {"flv", "mp4",  "m4v", "m4a", "mov", "webm", "mkv", "mka",
+                                                "avi", "wmv",  "asf", "wma", "mpg", "mpeg", "ts",  "m2ts",
+                                                "3gp", "ogv",  "ogg", "oga", "opus", "mp3", "wav", "aac",
+                                                "flac", "rm"};
+  const std::string type = mediaType(contentType);
+  // Playlists name other files; they are not the media.
+  if (type.find("mpegurl") != std::string::npos) return false;
+  if (type.rfind("video/", 0) == 0 || type.rfind("audio/", 0) == 0 || type == "application/ogg" ||
+      type == "application/mp4")
+    return true;
+  if (std::find(std::begin(genericTypes), std::end(genericTypes), type) == std::end(genericTypes)) return false;
+  const std::string extension = extensionOf(address);
+  return std::find(std::begin(mediaExtensions), std::end(mediaExtensions), extension) != std::end(mediaExtensions);
+}
+
+TResumingDownload::TResumingDownload(TIdHTTP& http, std::string videoFile, std::string recordFile)
+    : http_(http), videoFile_(std::move(videoFile)), recordFile_(std::move(recordFile)) {}
+
+TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kind) {
+  const auto stopped = [this] { return Stopped && Stopped(); };
+  std::unique_ptr<TFileStream> file;
+  const auto openFile = [&] {
+    file = std::make_unique<TFileStream>(videoFile_, fmCreate);
+    return file.get();
+  };
+  TResumeRecord record;
+  int64_t offset = 0;
+  if (ContinuePartial) {
+    record = readRecord(recordFile_);
+    if (record.Address == address && !record.Validator.empty() && std::filesystem::exists(videoFile_)) {
+      file = std::make_unique<TFileStream>(videoFile_, fmOpenReadWrite);
+      offset = file->GetSize();
+    } else {
+      record = {};
+    }
+  }
+  // The specified job empties the video file before it asks for the video.
+  if (!file && kind == TFetchKind::AnyBytes) openFile();
+  bool media = offset > 0;
+
+  for (int attempt = 0;; ++attempt) {
+    BodySink sink(http_, kind, address, file.get(), offset, record, recordFile_, openFile);
+    if (OnOffset) OnOffset(offset);
+    std::optional<int64_t> retryFrom;
+    try {
+      RangeLines range(http_, offset, record.Validator);
+      if (BeforeRequest) BeforeRequest(address);
+      http_.GetIntoStream(address, sink);
+      sink.Decide();
+      if (sink.IsPage()) return {true, sink.PageText(), sink.ContentType, sink.FinalAddress};
+      const int64_t have = sink.File()->GetSize();
+      if (!stopped() && record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(download_messages::CutShort);
+      std::filesystem::remove(recordFile_);
+      return {false, {}, sink.ContentType, sink.FinalAddress};
+    } catch (const StartOver&) {
+      http_.CloseConnection();
+      retryFrom = 0;
+    } catch (const EIdException& error) {
+      http_.CloseConnection();
+      const auto* refused = dynamic_cast<const EIdHTTPProtocolException*>(&error);
+      if (refused && refused->ReplyCode == 416 && offset > 0) {
+        // Nothing left to send: the file is whole when the server's size is ours.
+        const std::optional<ContentRange> range = contentRangeOf(http_.Response());
+        if (range && range->Total == offset) {
+          std::filesystem::remove(recordFile_);
+          return {false, {}, http_.Response().ContentType, address};
+        }
+        retryFrom = 0;
+      } else {
+        media = media || sink.IsMedia();
+        if (!media || !isDroppedConnection(error) || stopped() || attempt >= Retries) throw;
+        if (record.Validator.empty()) retryFrom = 0;
+      }
+    } catch (const EConvertError&) {
+      // A 416's "bytes */size" is not a range the response record can read.
+      http_.CloseConnection();
+      const std::optional<ContentRange> range = contentRangeOf(http_.Response());
+      if (http_.Response().StatusCode() != 416 || offset == 0 || !range) throw;
+      if (range->Total == offset) {
+        std::filesystem::remove(recordFile_);
+        return {false, {}, http_.Response().ContentType, address};
+      }
+      retryFrom = 0;
+    }
+    if (attempt >= Retries) throw EIdException(download_messages::CannotContinue);
+    if (!file) openFile();
+    if (retryFrom) {
+      file->SetSize(0);
+      record = {};
+    }
+    offset = file->GetSize();
+    if (!record.Validator.empty() && offset > 0) writeRecord(recordFile_, record);
+    if (OnRetry) OnRetry(attempt + 1, offset);
+    const auto pauseEnd = std::chrono::steady_clock::now() + FirstPause * (1 << attempt);
+    while (std::chrono::steady_clock::now() < pauseEnd && !stopped()) {
+      if (ProcessMessages) ProcessMessages();
+      std::this_thread::sleep_for(PauseSlice);
+    }
+    if (stopped()) return {false, {}, sink.ContentType, sink.FinalAddress};
+  }
+}

@@ -1,0 +1,70 @@
+// One address fetched for the job: a page's text, or a video written into the
+// video file, whichever the server's answer turns out to be. A video whose
+// connection is closed or reset part-way is continued from the byte the file
+// holds with a Range request, guarded by If-Range on the validator the first
+// answer gave, so bytes of a different file are never appended.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TIdHTTP;
+
+// What an answer may be.
+enum class TFetchKind {
+  // The address the user gave: a page, or a video or sound file served as one.
+  PageOrMedia,
+  // A video a page declared: media, or a page that is no video after all.
+  DeclaredMedia,
+  // A site's composed video address: whatever comes is the video.
+  AnyBytes,
+};
+
+struct TFetchResult {
+  bool IsPage = false;
+  std::string Page;         // the page's text when IsPage
+  std::string ContentType;  // as the server gave it
+  std::string FinalAddress; // after redirects
+};
+
+// The video file's continuation record, kept beside it while it is partial.
+struct TResumeRecord {
+  std::string Address;
+  std::string Validator;  // ETag, else Last-Modified; empty: cannot continue
+  int64_t Size = -1;      // the whole file's size, -1 when unknown
+};
+
+class TResumingDownload {
+public:
+  // videoFile and recordFile are paths; the record file lets a later run
+  // continue a partial video file.
+  TResumingDownload(TIdHTTP& http, std::string videoFile, std::string recordFile);
+
+  // Retries after a dropped video transfer, each after a short growing pause.
+  int Retries = 3;
+  // Continue a partial video file of an earlier run for the same address.
+  bool ContinuePartial = false;
+  // Before every request (proxy choice), with the address.
+  std::function<void(const std::string& address)> BeforeRequest;
+  // Keeps the owner's messages flowing during pauses.
+  std::function<void()> ProcessMessages;
+  // The user asked to stop: the transfer ends with what it has and is
+  // never retried.
+  std::function<bool()> Stopped;
+  // The offset the next transfer's byte counts start from, and every retry.
+  std::function<void(int64_t offset)> OnOffset;
+  std::function<void(int attempt, int64_t offset)> OnRetry;
+
+  TFetchResult Fetch(const std::string& address, TFetchKind kind);
+
+private:
+  TIdHTTP& http_;
+  const std::string videoFile_;
+  const std::string recordFile_;
+};
+
+// "video/...", "audio/...", and a generic binary type (or none) on a file
+// whose name ends in a media extension.
+bool IsMediaAnswer(const std::string& contentType, const std::string& address);
