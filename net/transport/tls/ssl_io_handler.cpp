@@ -28,7 +28,9 @@ void TIdSSLIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, con
                                       int32_t boundPort, int32_t boundPortMin, int32_t boundPortMax,
                                       int32_t timeout) {
   HostName = host;
-  HandshakeTimeout = timeout > 0 ? timeout : TimeoutForever;
+  // Like a SOCKS handshake, the TLS one waits for the peer's answers at most
+  // ReadTimeout.
+  HandshakeTimeout = ReadTimeout > 0 ? ReadTimeout : TimeoutForever;
   AppliedSocketWait = TimeoutForever;
   ConnectingSocket = true;
   try {

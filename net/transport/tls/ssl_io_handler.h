@@ -82,8 +82,8 @@ private:
   bool ConnectingSocket = false;
   // The library reads whole records from the socket itself: a peer that
   // stalls inside a record or the handshake must not hold a read beyond the
-  // time the caller allowed (the connect time-out for the handshake, the
-  // readability wait's time-out for a read).
+  // time the caller allowed (ReadTimeout for the handshake, the readability
+  // wait's time-out for a read).
   int32_t HandshakeTimeout = TimeoutForever;
   int32_t ReceiveTimeout = TimeoutForever;
   int32_t AppliedSocketWait = TimeoutForever;

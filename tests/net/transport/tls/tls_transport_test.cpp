@@ -144,11 +144,12 @@ TEST(TlsTransport, PeersThatDoNotSpeakTls) {
 }
 
 // A peer that takes the connection and never answers the handshake: the
-// handshake ends at the connect time-out, not never.
-TEST(TlsTransport, SilentPeerEndsTheHandshakeAtTheConnectTimeOut) {
+// handshake ends at ReadTimeout, not never.
+TEST(TlsTransport, SilentPeerEndsTheHandshakeAtTheReadTimeout) {
   ScriptedPeer peer({script::Receive(1)});
   TlsClient tls("127.0.0.1", peer.Port(), certs().CaFile());
-  EXPECT_THROW(tls.Client.OpenConnection(300), EIdOSSLConnectError);
+  tls.Client.ReadTimeout = 300;
+  EXPECT_THROW(tls.Client.OpenConnection(), EIdOSSLConnectError);
   EXPECT_FALSE(tls.Client.IsConnected());
 }
 
