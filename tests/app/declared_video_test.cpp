@@ -50,7 +50,7 @@ const ScanCase kScanCases[] = {
      {"https://pages.example/o.mp4", "https://pages.example/v.mp4", "https://pages.example/s.webm",
       "https://pages.example/s.ogv", "https://pages.example/s.m3u8", "https://pages.example/l.flv"}},
     {"schemes other than http and https are ignored",
-     R"(<video src="javascript:alert(1)"><source src="data:video/mp4;base64,AAAA"><source src="ftp://h/x.mp4"></video>)"
+     R"x(<video src="javascript:alert(1)"><source src="data:video/mp4;base64,AAAA"><source src="ftp://h/x.mp4"></video>)x"
      R"(<meta property="og:video" content="file:///etc/passwd"><meta property="og:video:url" content="HTTP://H.example/Y.mp4">)",
      {"HTTP://H.example/Y.mp4"}},
     {"script, style and comments are not markup",

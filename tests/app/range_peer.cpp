@@ -21,6 +21,26 @@ std::string headerValue(const std::string& head, const std::string& name) {
 
 }  // namespace
 
+ConnectionPlan ConnectionPlan::Cut(long bytes, bool reset) {
+  ConnectionPlan plan;
+  plan.CutAfter = bytes;
+  plan.Reset = reset;
+  return plan;
+}
+
+ConnectionPlan ConnectionPlan::IgnoringRange() {
+  ConnectionPlan plan;
+  plan.IgnoreRange = true;
+  return plan;
+}
+
+ConnectionPlan ConnectionPlan::Switching(PeerVersion version, bool ignoreIfRange) {
+  ConnectionPlan plan;
+  plan.NewVersion = std::move(version);
+  plan.IgnoreIfRange = ignoreIfRange;
+  return plan;
+}
+
 std::string PatternBytes(size_t size, unsigned seed) {
   std::string bytes(size, '\0');
   for (size_t i = 0; i < size; ++i) bytes[i] = char((i * seed + i / 251) % 251);

@@ -31,6 +31,10 @@ struct ConnectionPlan {
   // Answers a range with a part of the current version even when If-Range
   // names another one, as a careless server might.
   bool IgnoreIfRange = false;
+
+  static ConnectionPlan Cut(long bytes, bool reset = false);
+  static ConnectionPlan IgnoringRange();
+  static ConnectionPlan Switching(PeerVersion version, bool ignoreIfRange = false);
 };
 
 class RangePeer {

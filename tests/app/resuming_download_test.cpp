@@ -43,6 +43,14 @@ protected:
   TResumingDownload download{http, work.File("temp.flv"), work.File("temp.resume")};
 };
 
+// The client may lose the last bytes before a close that it had not yet
+// written; where each range starts is the file's size then, whatever it is.
+std::vector<std::string> withoutOffsets(std::vector<std::string> lines) {
+  for (std::string& line : lines)
+    if (line.rfind("bytes=", 0) == 0) line = "bytes=N" + line.substr(line.find('-'));
+  return lines;
+}
+
 struct CutCase {
   const char* what;
   std::vector<ConnectionPlan> plans;
@@ -51,22 +59,24 @@ struct CutCase {
 };
 
 const std::vector<CutCase> kCutCases = {
-    {"closed inside the first receive", {{.CutAfter = 100}}, First, {"", "bytes=100- if \"v1\""}},
-    // A reset may take bytes already sent with it: where it continues varies.
-    {"reset mid-file, then closed", {{.CutAfter = 70000, .Reset = true}, {.CutAfter = 50000}}, First, {}},
-    {"closed one byte before the end", {{.CutAfter = 199999}}, First, {"", "bytes=199999- if \"v1\""}},
-    {"a server that ignores Range starts the file over",
-     {{.CutAfter = 5000}, {.IgnoreRange = true}},
+    {"closed inside the first receive", {ConnectionPlan::Cut(100)}, First, {"", "bytes=N- if \"v1\""}},
+    {"reset mid-file, then closed",
+     {ConnectionPlan::Cut(70000, true), ConnectionPlan::Cut(50000)},
      First,
-     {"", "bytes=5000- if \"v1\""}},
+     {"", "bytes=N- if \"v1\"", "bytes=N- if \"v1\""}},
+    {"closed one byte before the end", {ConnectionPlan::Cut(199999)}, First, {"", "bytes=N- if \"v1\""}},
+    {"a server that ignores Range starts the file over",
+     {ConnectionPlan::Cut(5000), ConnectionPlan::IgnoringRange()},
+     First,
+     {"", "bytes=N- if \"v1\""}},
     {"a changed ETag sends the new file whole",
-     {{.CutAfter = 5000}, {.NewVersion = Second}},
+     {ConnectionPlan::Cut(5000), ConnectionPlan::Switching(Second)},
      Second,
-     {"", "bytes=5000- if \"v1\""}},
+     {"", "bytes=N- if \"v1\""}},
     {"a part of another version is refused and the file asked for again",
-     {{.CutAfter = 5000}, {.NewVersion = Second, .IgnoreIfRange = true}},
+     {ConnectionPlan::Cut(5000), ConnectionPlan::Switching(Second, true)},
      Second,
-     {"", "bytes=5000- if \"v1\"", ""}},
+     {"", "bytes=N- if \"v1\"", ""}},
 };
 
 TEST_F(ResumingDownloadTest, DroppedTransfersEndByteIdentical) {
@@ -78,7 +88,9 @@ TEST_F(ResumingDownloadTest, DroppedTransfersEndByteIdentical) {
     const TFetchResult result = download.Fetch(peer.Url(), TFetchKind::PageOrMedia);
     EXPECT_FALSE(result.IsPage);
     EXPECT_TRUE(video() == c.expected.Content) << "size " << video().size();
-    if (!c.ranges.empty()) EXPECT_EQ(peer.RangeLines(), c.ranges);
+    if (!c.ranges.empty()) {
+      EXPECT_EQ(withoutOffsets(peer.RangeLines()), c.ranges);
+    }
     EXPECT_FALSE(std::filesystem::exists(work.File("temp.resume")));
   }
 }
@@ -86,11 +98,13 @@ TEST_F(ResumingDownloadTest, DroppedTransfersEndByteIdentical) {
 // A drop on every connection ends with the connection's error once the
 // retries are used up; the partial file and its record stay for --continue.
 TEST_F(ResumingDownloadTest, RetriesRunOutWithTheConnectionsError) {
-  std::vector<ConnectionPlan> plans(4, ConnectionPlan{.CutAfter = 1000});
+  std::vector<ConnectionPlan> plans(4, ConnectionPlan::Cut(1000));
   RangePeer peer(First, plans);
   EXPECT_THROW(download.Fetch(peer.Url(), TFetchKind::AnyBytes), EIdConnClosedGracefully);
   EXPECT_EQ(peer.Requests().size(), 4u);
-  EXPECT_EQ(video(), First.Content.substr(0, 4000));
+  const size_t kept = video().size();
+  EXPECT_GE(kept, 3000u);
+  EXPECT_TRUE(video() == First.Content.substr(0, kept));
 
   // The next run continues where this one ended.
   RangePeer again(First, {});
@@ -98,7 +112,7 @@ TEST_F(ResumingDownloadTest, RetriesRunOutWithTheConnectionsError) {
   later.ContinuePartial = true;
   work.WriteFile("temp.resume", again.Url() + "\n\"v1\"\n200000\n");
   later.Fetch(again.Url(), TFetchKind::AnyBytes);
-  EXPECT_EQ(again.RangeLines(), std::vector<std::string>{"bytes=4000- if \"v1\""});
+  EXPECT_EQ(again.RangeLines(), std::vector<std::string>{"bytes=" + std::to_string(kept) + "- if \"v1\""});
   EXPECT_TRUE(video() == First.Content);
 }
 
@@ -136,7 +150,7 @@ TEST_F(ResumingDownloadTest, StopIsNeverRetried) {
   download.Fetch(peer.Url(), TFetchKind::AnyBytes);
   EXPECT_EQ(peer.Requests().size(), 1u);
   EXPECT_LT(video().size(), First.Content.size());
-  EXPECT_EQ(video(), First.Content.substr(0, video().size()));
+  EXPECT_TRUE(video() == First.Content.substr(0, video().size()));
 }
 
 // A page is read as text and leaves the video file alone.
