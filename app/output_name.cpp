@@ -1,0 +1,55 @@
+#include "app/output_name.h"
+
+namespace {
+constexpr size_t MaxNameBytes = 200;
+constexpr const char* TitleField = "%(title)s";
+constexpr const char* ExtensionField = "%(ext)s";
+}  // namespace
+
+bool IsNameTemplate(const std::string& text) { return text.find("%(") != std::string::npos; }
+
+std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title, const std::string& extension) {
+  std::string result;
+  for (size_t i = 0; i < nameTemplate.size(); ++i) {
+    if (nameTemplate[i] != '%') {
+      result += nameTemplate[i];
+    } else if (nameTemplate.compare(i, 2, "%%") == 0) {
+      result += '%';
+      ++i;
+    } else if (nameTemplate.compare(i, 9, TitleField) == 0) {
+      result += SafeFileName(title);
+      i += 8;
+    } else if (nameTemplate.compare(i, 7, ExtensionField) == 0) {
+      result += extension;
+      i += 6;
+    } else {
+      throw EBadNameTemplate("The output template '" + nameTemplate + "' has a field other than " + TitleField +
+                             ", " + ExtensionField + " and %%");
+    }
+  }
+  return result;
+}
+
+std::string SafeFileName(const std::string& title) {
+  std::string name;
+  bool blank = false;
+  for (const char c : title) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F) {
+      blank = true;
+      continue;
+    }
+    if (blank && !name.empty()) name += ' ';
+    blank = false;
+    name += c == '/' ? '_' : c;
+  }
+  if (!name.empty() && name.front() == '.') name.front() = '_';
+  if (name.size() > MaxNameBytes) {
+    size_t cut = MaxNameBytes;
+    // Step back over continuation bytes to the start of the cut character.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+  }
+  return name.empty() ? "video" : name;
+}

@@ -1,0 +1,24 @@
+// Output file names made from a template for many videos at once:
+// "%(title)s" becomes the video's title made safe for a file name,
+// "%(ext)s" the format's extension and "%%" a percent sign.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Raised for a template field that is not one of the above.
+class EBadNameTemplate : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// True when text names fields, as opposed to one fixed file name.
+bool IsNameTemplate(const std::string& text);
+
+// The template's folders stay as written; only the fields are replaced.
+std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title, const std::string& extension);
+
+// One path component: no "/", no control characters, no leading dot, blanks
+// collapsed, at most 200 bytes without cutting a UTF-8 character; letters of
+// any script and quotes stay. "video" when nothing is left.
+std::string SafeFileName(const std::string& title);

@@ -1,0 +1,46 @@
+// Output names for many videos: titles as pages really have them, made safe
+// for one path component, and the template's fields.
+#include "app/output_name.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(OutputName, TitlesBecomeOnePathComponent) {
+  struct {
+    const char* title;
+    const char* name;
+  } cases[] = {
+      {"Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb", "Tom_Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb"},
+      {"  tabs\tand\r\nbreaks  ", "tabs and breaks"},
+      {"..", "_."},
+      {".hidden", "_hidden"},
+      {"", "video"},
+      {" \x01\x7f ", "video"},
+      {"../../etc/passwd", "_._.._etc_passwd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    EXPECT_EQ(SafeFileName(c.title), c.name);
+  }
+}
+
+// A long title is cut at 200 bytes without splitting a character.
+TEST(OutputName, LongTitlesAreCutBetweenCharacters) {
+  std::string title = "a";
+  for (int i = 0; i < 120; ++i) title += "\xc3\xa9";
+  const std::string name = SafeFileName(title);
+  EXPECT_EQ(name.size(), 199u);
+  EXPECT_EQ(name, title.substr(0, 199));
+}
+
+TEST(OutputName, TemplateFields) {
+  EXPECT_TRUE(IsNameTemplate("%(title)s.%(ext)s"));
+  EXPECT_FALSE(IsNameTemplate("clip 100%.avi"));
+  EXPECT_EQ(ExpandNameTemplate("out/%(title)s.%(ext)s", "A/B", "mp4"), "out/A_B.mp4");
+  EXPECT_EQ(ExpandNameTemplate("%(title)s-100%%.%(ext)s", "", "mp3"), "video-100%.mp3");
+  EXPECT_THROW(ExpandNameTemplate("%(id)s.%(ext)s", "t", "mp4"), EBadNameTemplate);
+  EXPECT_THROW(ExpandNameTemplate("%(title)s.%", "t", "mp4"), EBadNameTemplate);
+}
+
+}  // namespace
