@@ -1,13 +1,11 @@
 #include "app/error_text.h"
 
-#include <algorithm>
-
 std::string ApplicationTitle(const std::string& programPath) {
   const size_t slash = programPath.find_last_of('/');
   std::string title = programPath.substr(slash == std::string::npos ? 0 : slash + 1);
   title = title.substr(0, title.find('.'));
-  std::transform(title.begin() + std::min<size_t>(1, title.size()), title.end(), title.begin() + std::min<size_t>(1, title.size()),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
+  for (size_t i = 1; i < title.size(); ++i)
+    if (title[i] >= 'A' && title[i] <= 'Z') title[i] = char(title[i] + ('a' - 'A'));
   return title;
 }
 
