@@ -219,6 +219,20 @@ TEST_F(WindowTest, BrowserPanelFollowsCompletedDocuments) {
   EXPECT_EQ(edit->text().toStdString(), startUpper);
 }
 
+// The engine's sandbox is off only for root; the program's HTTP proxy is the
+// engine's too; flags the user set come last and so win.
+TEST(EngineFlags, SandboxProxyAndOwnFlags) {
+  const std::string plain = BrowserEngineFlags(nullptr, false, "");
+  EXPECT_NE(plain.find("--disable-background-networking"), std::string::npos);
+  EXPECT_EQ(plain.find("--no-sandbox"), std::string::npos);
+  EXPECT_NE(BrowserEngineFlags(nullptr, true, "").find(" --no-sandbox"), std::string::npos);
+  TProxyPolicy proxies;
+  proxies.Forced = TProxyAddress{TProxyKind::Socks5, "127.0.0.1", 1080, "", ""};
+  const std::string flags = BrowserEngineFlags(&proxies, false, "--user-flag");
+  EXPECT_NE(flags.find(" --proxy-server=socks5://127.0.0.1:1080"), std::string::npos);
+  EXPECT_TRUE(flags.ends_with(" --user-flag"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
