@@ -40,6 +40,8 @@ void TIdSSLIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, con
     throw;
   }
   ConnectingSocket = false;
+  // Stop pressed during the connect: nothing to start TLS on.
+  if (!HandlerConnected()) return;
   if (BeforeTLSConnect) BeforeTLSConnect(this);
   try {
     PrepareContext();

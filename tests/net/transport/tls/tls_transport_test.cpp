@@ -153,6 +153,18 @@ TEST(TlsTransport, SilentPeerEndsTheHandshakeAtTheReadTimeout) {
   EXPECT_FALSE(tls.Client.IsConnected());
 }
 
+// Stop pressed while the socket connects: the connect ends quietly, and no
+// handshake starts on the socket that Stop closed.
+TEST(TlsTransport, StopDuringTheConnectStartsNoHandshake) {
+  ScriptedPeer peer({script::Receive(1)});
+  TlsClient tls("127.0.0.1", peer.Port(), certs().CaFile());
+  tls.Transport.OnStatus = [&tls](TIdComponent*, TIdStatus status, const std::string&) {
+    if (status == hsConnecting) tls.Client.CloseConnection();
+  };
+  EXPECT_NO_THROW(tls.Client.OpenConnection());
+  EXPECT_FALSE(tls.Client.IsConnected());
+}
+
 // A proxy tunnel: the connection opens in plain mode, and switching PlainMode
 // off runs the handshake on that socket, checking the name the caller set.
 // Switching it on again ends the session with its connection.
