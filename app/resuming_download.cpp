@@ -337,6 +337,9 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
     }
     offset = file->GetSize();
     if (!record.Validator.empty() && offset > 0) writeRecord(recordFile_, record);
+    // A failed call leaves the client's redirect count where it stopped; a
+    // retry is a new call with the full number of redirects.
+    http_.RedirectCount = 0;
     if (OnRetry) OnRetry(attempt + 1, offset);
     const auto pauseEnd = std::chrono::steady_clock::now() + FirstPause * (1 << attempt);
     while (std::chrono::steady_clock::now() < pauseEnd && !stopped()) {
