@@ -1,13 +1,20 @@
 #include "app/download_job.h"
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <memory>
 
+#include <fmt/core.h>
+
 #include "app/job_reporter.h"
 #include "app/messages.h"
+#include "app/page_video.h"
+#include "app/resuming_download.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
+#include "net/transport/tls/ssl_io_handler.h"
+#include "platform/exception.h"
 #include "platform/streams.h"
 
 namespace {
@@ -24,6 +31,28 @@ void writePageFile(const std::string& path, const std::vector<std::string>& line
 // Halves go to the even neighbour, as the progress bar's rounding does.
 int64_t roundHalfEven(double value) { return int64_t(std::nearbyint(value)); }
 
+// The file name an address ends in, without its extension, percent-decoded:
+// the title of a video that came without a page.
+std::string fileTitle(const std::string& address) {
+  const size_t schemeEnd = address.find("://");
+  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
+  if (pathStart == std::string::npos) return {};
+  const std::string path = address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart);
+  std::string name = path.substr(path.rfind('/') + 1);
+  name = name.substr(0, name.rfind('.'));
+  std::string decoded;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '%' && i + 2 < name.size() && std::isxdigit(static_cast<unsigned char>(name[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(name[i + 2]))) {
+      decoded += char(std::stoi(name.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      decoded += name[i];
+    }
+  }
+  return decoded;
+}
+
 }  // namespace
 
 TDownloadJob::TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& reporter, std::string workFolder,
@@ -32,9 +61,16 @@ TDownloadJob::TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& r
       videoEdit_(videoEdit),
       reporter_(reporter),
       workFolder_(std::move(workFolder)),
-      profileFolder_(std::move(profileFolder)) {
+      profileFolder_(std::move(profileFolder)),
+      tls_(std::make_unique<TIdSSLIOHandlerSocket>()) {
   SaveFolder = workFolder_;
+  // Plain addresses pass through; the exchange switches TLS on for https.
+  tls_->SetPlainMode(true);
+  http_.SetIOHandler(tls_.get());
   http_.OnStatus = [this](TIdComponent*, TIdStatus, const std::string& text) { HTTP1Status(text); };
+  // A transport given to the client reports its resolving and connecting
+  // through its own event.
+  tls_->OnStatus = http_.OnStatus;
   http_.OnWorkBegin = [this](TIdComponent*, TWorkMode, int64_t size) { HTTP1WorkBegin(size); };
   http_.OnWork = [this](TIdComponent*, TWorkMode, int64_t count) { HTTP1Work(count); };
   http_.OnWorkEnd = [this](TIdComponent*, TWorkMode) { HTTP1WorkEnd(); };
@@ -45,6 +81,7 @@ TDownloadJob::TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& r
 }
 
 TDownloadJob::~TDownloadJob() {
+  if (http_.IOHandler() == tls_.get()) http_.SetIOHandler(nullptr);
   http_.OnStatus = nullptr;
   http_.OnWorkBegin = nullptr;
   http_.OnWork = nullptr;
@@ -59,6 +96,8 @@ TJobResult TDownloadJob::Run(const std::string& watchAddress, const TOutputChoic
     explicit RunningMark(TDownloadJob& j) : job(j) {
       job.running_ = true;
       job.aborted_ = false;
+      job.stopped_ = false;
+      job.outcome_ = {};
       job.reporter_.DownloadEnabled(false);
     }
     ~RunningMark() {
@@ -75,29 +114,55 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   // A size the converter cannot hold is refused before anything is fetched.
   const TFrameSettings frame = ReadFrameSettings(choices);
 
+  TResumingDownload download(http_, VideoFile(), ResumeFile());
+  download.Retries = Retries;
+  download.ContinuePartial = ContinuePartial;
+  download.BeforeRequest = [this](const std::string& url) {
+    if (BeforeFetch) BeforeFetch(url);
+  };
+  download.ProcessMessages = [this] { reporter_.ProcessMessages(); };
+  download.Stopped = [this] { return stopped_; };
+  download.OnOffset = [this](int64_t offset) { workOffset_ = offset; };
+  download.OnRetry = [this](int attempt, int64_t offset) {
+    reporter_.Status(fmt::format(app_messages::Retrying, attempt, Retries, offset));
+  };
+
+  const auto applySettings = [&] {
+    videoEdit_.OutputFileWidth = frame.Width;
+    videoEdit_.OutputFileHeight = frame.Height;
+    ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
+  };
+
   reporter_.Status(app_messages::DownloadingHtml);
-  if (BeforeFetch) BeforeFetch(watchAddress);
-  const std::string page = http_.GetAsText(watchAddress);
+  const TFetchResult first = download.Fetch(watchAddress, TFetchKind::PageOrMedia);
+  workOffset_ = 0;
   if (aborted_) return TJobResult::Aborted;
-  const std::vector<std::string> lines = SplitPageLines(page);
-  writePageFile(PageFile(), lines);
-  const TVideoLink link = ExtractVideoLink(lines, Hosts);
-  if (!link.Found) {
-    reporter_.ShowMessage(app_messages::NoVideo);
-    return TJobResult::NoVideo;
-  }
+  TFetchResult video = first;
+  if (first.IsPage) {
+    const std::vector<std::string> lines = SplitPageLines(first.Page);
+    writePageFile(PageFile(), lines);
+    const TPageVideo found = FindPageVideo(first.Page, lines, first.FinalAddress, Hosts);
+    if (!found.Link.Found) {
+      reporter_.ShowMessage(app_messages::NoVideo);
+      return TJobResult::NoVideo;
+    }
+    outcome_.Title = found.Title.empty() ? fileTitle(found.Link.Address) : found.Title;
+    applySettings();
 
-  videoEdit_.OutputFileWidth = frame.Width;
-  videoEdit_.OutputFileHeight = frame.Height;
-  ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
-
-  reporter_.Status(app_messages::DownloadingVideo);
-  {
-    TFileStream video(VideoFile(), fmCreate);
-    if (BeforeFetch) BeforeFetch(link.Address);
-    http_.GetIntoStream(link.Address, video);
+    reporter_.Status(app_messages::DownloadingVideo);
+    video = download.Fetch(found.Link.Address, found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
+    workOffset_ = 0;
+    if (aborted_) return TJobResult::Aborted;
+    if (video.IsPage) {
+      reporter_.ShowMessage(app_messages::NoVideo);
+      return TJobResult::NoVideo;
+    }
+    if (!found.Declared) video.ContentType.clear();
+  } else {
+    // The address was the video itself.
+    outcome_.Title = fileTitle(first.FinalAddress);
+    applySettings();
   }
-  if (aborted_) return TJobResult::Aborted;
 
   // The format box may have changed while the video arrived.
   videoEdit_.OutputType = TOutputType(reporter_.SelectedFormatIndex());
@@ -109,12 +174,16 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   if (std::filesystem::exists(videoFile))
     videoEdit_.AddAudioClip(videoFile, 0.0, videoEdit_.GetFileDuration(videoFile));
   if (videoEdit_.GetTimelineDuration() == 0.0) {
+    // A server that called it a video, about bytes that are none.
+    if (!video.ContentType.empty() && !stopped_)
+      throw Exception(fmt::format(app_messages::NotAVideo, video.FinalAddress, video.ContentType));
     reporter_.ShowMessage(app_messages::TimelineEmpty);
     return TJobResult::TimelineEmpty;
   }
+  if (videoEdit_.OutputType == otOriginal) chooseOriginalExtension();
 
-  const std::optional<std::string> fileName =
-      reporter_.AskSaveFileName({dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_});
+  const std::optional<std::string> fileName = reporter_.AskSaveFileName(
+      {dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_, outcome_.Title});
   if (aborted_) return TJobResult::Aborted;
   if (!fileName) return TJobResult::Cancelled;
   lastFileName_ = *fileName;
@@ -124,10 +193,21 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     reporter_.ShowMessage(app_messages::FailToSave);
     return TJobResult::SaveFailed;
   }
+  outcome_.OutputFile = *fileName;
   return TJobResult::Done;
 }
 
+void TDownloadJob::chooseOriginalExtension() {
+  const std::string extension = videoEdit_.OriginalFileExtension();
+  if (extension.empty()) throw Exception(videoEdit_.LastError());
+  dialog_.DefaultExt = extension;
+  dialog_.Filter = fmt::format(app_messages::OriginalFilter, extension);
+}
+
+TIdSSLOptions& TDownloadJob::TlsOptions() { return tls_->SSLOptions(); }
+
 void TDownloadJob::Stop() {
+  stopped_ = running_;
   http_.CloseConnection();
   videoEdit_.StopConversion();
 }
@@ -145,12 +225,15 @@ void TDownloadJob::setProgress(int64_t position, int64_t maximum) {
 
 void TDownloadJob::HTTP1Status(const std::string& AStatusText) { reporter_.Status(AStatusText); }
 
+// A continued transfer counts from the bytes the file already holds.
 void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
-  setProgress(0, AWorkCountMax);
+  if (AWorkCountMax > 0) AWorkCountMax += workOffset_;
+  setProgress(workOffset_, AWorkCountMax);
   if (AWorkCountMax > 0) reporter_.Status(app_messages::Transfering + std::to_string(AWorkCountMax));
 }
 
 void TDownloadJob::HTTP1Work(int64_t AWorkCount) {
+  AWorkCount += workOffset_;
   reporter_.ProcessMessages();
   if (progressMaximum_ <= 0) {
     reporter_.Status(std::to_string(AWorkCount) + app_messages::Bytes);

@@ -1,12 +1,14 @@
 // The download-and-convert job behind the Download button: fetch the watch
 // page, find its video, fetch that into the work folder, load it into the
-// converter and write the output file the user names. It runs on the caller's
-// thread; the client's and the converter's progress events pump the owner's
-// messages, so Stop runs nested inside it.
+// converter and write the output file the user names. An address that
+// answers with a video is that video; a page of neither site may declare
+// one. It runs on the caller's thread; the client's and the converter's
+// progress events pump the owner's messages, so Stop runs nested inside it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/link_extraction.h"
@@ -14,15 +16,24 @@
 
 class TIdHTTP;
 class TIdComponent;
+class TIdSSLIOHandlerSocket;
+class TIdSSLOptions;
 class TJobReporter;
 class TVideoEdit;
 
 enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Aborted };
 
+// What the last job fetched and saved, for a summary of many.
+struct TJobOutcome {
+  std::string Title;       // the page's title, else the video's file name
+  std::string OutputFile;  // empty when nothing was saved
+};
+
 class TDownloadJob {
 public:
   // workFolder and profileFolder end with "/". The job takes over the
-  // client's and the converter's progress events.
+  // client's and the converter's progress events, and gives the client a
+  // TLS transport for https addresses.
   TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& reporter, std::string workFolder,
                std::string profileFolder);
   ~TDownloadJob();
@@ -39,9 +50,20 @@ public:
   // window is closing).
   void Abort();
   bool Running() const { return running_; }
+  const TJobOutcome& LastOutcome() const { return outcome_; }
 
   std::string PageFile() const { return workFolder_ + "temp.txt"; }
   std::string VideoFile() const { return workFolder_ + "temp.flv"; }
+  // What lets a later job continue a partial video file.
+  std::string ResumeFile() const { return workFolder_ + "temp.resume"; }
+
+  // The TLS transport's settings: servers are verified against the system's
+  // trust store unless the owner says otherwise.
+  TIdSSLOptions& TlsOptions();
+  // Retries after a dropped video transfer.
+  int Retries = 3;
+  // Continue the partial video file an earlier job left for the same address.
+  bool ContinuePartial = false;
 
   // Called before each fetch with its address, to choose the proxy for it.
   std::function<void(const std::string& url)> BeforeFetch;
@@ -60,16 +82,23 @@ private:
   void VideoEdit1Complete();
   void setProgress(int64_t position, int64_t maximum);
   TJobResult runSteps(const std::string& watchAddress, const TOutputChoices& choices);
+  // The Original format's extension, known once the timeline holds the video.
+  void chooseOriginalExtension();
 
   TIdHTTP& http_;
   TVideoEdit& videoEdit_;
   TJobReporter& reporter_;
   const std::string workFolder_;
   const std::string profileFolder_;
+  std::unique_ptr<TIdSSLIOHandlerSocket> tls_;
   int64_t progressPosition_ = 0;
   int64_t progressMaximum_ = 100;
+  // Where the byte counts of a continued transfer start.
+  int64_t workOffset_ = 0;
   TDialogFormat dialog_;
   std::string lastFileName_;
+  TJobOutcome outcome_;
   bool running_ = false;
   bool aborted_ = false;
+  bool stopped_ = false;
 };

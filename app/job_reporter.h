@@ -12,6 +12,7 @@ struct TSaveRequest {
   std::string DefaultExt;     // appended to a name typed without one
   std::string InitialFolder;  // ends with "/"
   std::string FileName;       // the name chosen in the previous job
+  std::string Title;          // the video's title, for names made from it
 };
 
 class TJobReporter {

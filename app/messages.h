@@ -23,6 +23,16 @@ inline constexpr const char* FrameSizeOutOfRange = "'{}' is not a valid {}: it m
 inline constexpr const char* FrameWidth = "frame width";
 inline constexpr const char* FrameHeight = "frame height";
 
+// Beyond the two sites.
+inline constexpr const char* NotAVideo =
+    "{} was served as a video ({}), but what arrived is not a video or sound the converter can read";
+inline constexpr const char* OriginalFilter = "Original File (*.{0})|*.{0}";
+inline constexpr const char* CutShort = "The connection ended before the whole file had arrived";
+inline constexpr const char* CannotContinue =
+    "The server kept answering with parts of a different file; the download cannot continue";
+// attempt, retries, bytes already held
+inline constexpr const char* Retrying = "Connection lost; continuing from byte {2} (retry {0} of {1})";
+
 inline constexpr const char* BadProxyVariable =
     "The proxy setting {} holds '{}', which is not a proxy address of the form [http|socks4|socks4a|socks5]://HOST:PORT";
 inline constexpr const char* NoHomeFolder = "Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files";

@@ -17,23 +17,29 @@ int16_t readFrameSize(const std::string& text, const char* what) {
 }
 }  // namespace
 
-const std::array<TOutputFormat, 16> OutputFormats = {{
-    {"VCD_NTSC", Mpeg, "mpg"},
-    {"VCD_PAL", Mpeg, "mpg"},
-    {"SVCD_NTSC", Mpeg, "mpg"},
-    {"SVCD_PAL", Mpeg, "mpg"},
-    {"DVD_NTSC", Mpeg, "mpg"},
-    {"DVD_PAL", Mpeg, "mpg"},
-    {"MPEG 1", Mpeg, "mpg"},
-    {"MPEG 2", Mpeg, "mpg"},
-    {"AVI", "Avi File (*.avi)|*.avi", "avi"},
-    {"WMV", "WMV File (*.wmv)|*.wmv", "wmv"},
-    {"QT", "QT File (*.mov)|*.mov", "mov"},
-    {"RM", "RM File (*.rm)|*.rm", "rm"},
-    {"iPod", "iPod File (*.mp4)|*.mp4", "mp4"},
-    {"PSP", "PSP File (*.mp4)|*.mp4", "mp4"},
-    {"FLV", "FLV File (*.flv)|*.flv", "flv"},
-    {"3GP", "Mobile File (*.3gp)|*.3gp", "3gp"},
+const std::array<TOutputFormat, 21> OutputFormats = {{
+    {"VCD_NTSC", Mpeg, "mpg", "VCD_NTSC"},
+    {"VCD_PAL", Mpeg, "mpg", "VCD_PAL"},
+    {"SVCD_NTSC", Mpeg, "mpg", "SVCD_NTSC"},
+    {"SVCD_PAL", Mpeg, "mpg", "SVCD_PAL"},
+    {"DVD_NTSC", Mpeg, "mpg", "DVD_NTSC"},
+    {"DVD_PAL", Mpeg, "mpg", "DVD_PAL"},
+    {"MPEG 1", Mpeg, "mpg", "MPEG 1"},
+    {"MPEG 2", Mpeg, "mpg", "MPEG 2"},
+    {"AVI", "Avi File (*.avi)|*.avi", "avi", "AVI"},
+    {"WMV", "WMV File (*.wmv)|*.wmv", "wmv", "WMV"},
+    {"QT", "QT File (*.mov)|*.mov", "mov", "QT"},
+    {"RM", "RM File (*.rm)|*.rm", "rm", "RM"},
+    {"iPod", "iPod File (*.mp4)|*.mp4", "mp4", "iPod"},
+    {"PSP", "PSP File (*.mp4)|*.mp4", "mp4", "PSP"},
+    {"FLV", "FLV File (*.flv)|*.flv", "flv", "FLV"},
+    {"3GP", "Mobile File (*.3gp)|*.3gp", "3gp", "3GP"},
+    {"MP4", "MP4 File (*.mp4)|*.mp4", "mp4", "MP4"},
+    {"WebM", "WebM File (*.webm)|*.webm", "webm", "WebM"},
+    {"MP3 (audio only)", "MP3 File (*.mp3)|*.mp3", "mp3", "MP3"},
+    {"Opus (audio only)", "Opus File (*.opus)|*.opus", "opus", "Opus"},
+    {"Original (no re-encoding)", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv", "",
+     "Original"},
 }};
 
 const std::array<TWMV9Profile, 9> WMV9Profiles = {{
@@ -73,6 +79,8 @@ void ApplyOutputSettings(TVideoEdit& videoEdit, const TOutputChoices& choices, c
     videoEdit.UseVideoCompressor = choices.UseVideoCompressor;
     videoEdit.UseAudioCompressor = choices.UseAudioCompressor;
     videoEdit.FrameRate = frame.FrameRate.value_or(videoEdit.FrameRate);
+  } else if (index == OriginalFormatIndex) {
+    videoEdit.RemuxOrConvert = choices.RemuxOrConvert;
   } else if (index == WmvFormatIndex) {
     if (choices.UseWMV9) {
       const bool known = choices.WMV9Index >= 0 && choices.WMV9Index < int(WMV9Profiles.size());

@@ -13,11 +13,13 @@ class TVideoEdit;
 struct TOutputFormat {
   const char* Caption;
   const char* Filter;
-  const char* Extension;
+  const char* Extension;  // empty: the source's, known once the video is loaded
+  const char* Name;       // on the command line
 };
 
-// Indexed by the converter's output type.
-extern const std::array<TOutputFormat, 16> OutputFormats;
+// Indexed by the converter's output type: the sixteen of old, then the
+// formats of today after them, so no earlier index changes its meaning.
+extern const std::array<TOutputFormat, 21> OutputFormats;
 
 struct TWMV9Profile {
   const char* Caption;
@@ -27,6 +29,7 @@ extern const std::array<TWMV9Profile, 9> WMV9Profiles;
 
 inline constexpr int AviFormatIndex = 8;
 inline constexpr int WmvFormatIndex = 9;
+inline constexpr int OriginalFormatIndex = 20;
 
 // The controls of the group as the job reads them. Indexes are -1 when the
 // control has nothing selected.
@@ -42,6 +45,9 @@ struct TOutputChoices {
   bool UseWMV9 = true;
   std::string WMV8ProfileName;
   int WMV9Index = 0;
+  // Original: streams that do not fit a container as they are are
+  // re-encoded to MP4 instead of failing.
+  bool RemuxOrConvert = false;
 };
 
 // The number fields, read before anything is downloaded. Raises the

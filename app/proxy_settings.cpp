@@ -130,17 +130,25 @@ void TProxyPolicy::Apply(TIdHTTP& http, const std::string& url) {
   http.ProxyParams.ProxyPassword = viaHttp ? proxy.Password : "";
   http.ProxyParams.BasicAuthentication = viaHttp && !proxy.Username.empty();
 
+  // The client's own socket transport (the job's TLS transport) carries the
+  // SOCKS settings, so https goes through SOCKS too; a client without one
+  // gets a transport of ours.
+  auto* transport = dynamic_cast<TIdIOHandlerSocket*>(http.IOHandler());
   if (proxy.Kind == TProxyKind::Direct || viaHttp) {
+    if (transport && transport != SocksTransport.get()) transport->SocksInfo()->Version = svNoSocks;
     if (SocksTransport && http.IOHandler() == SocksTransport.get()) http.SetIOHandler(nullptr);
     return;
   }
-  if (!SocksTransport) SocksTransport = std::make_unique<TIdIOHandlerSocket>();
-  TIdSocksInfo& socks = *SocksTransport->SocksInfo();
+  if (!transport) {
+    if (!SocksTransport) SocksTransport = std::make_unique<TIdIOHandlerSocket>();
+    transport = SocksTransport.get();
+  }
+  TIdSocksInfo& socks = *transport->SocksInfo();
   socks.Version = proxy.Kind == TProxyKind::Socks4 ? svSocks4 : proxy.Kind == TProxyKind::Socks4A ? svSocks4A : svSocks5;
   socks.Host = proxy.Host;
   socks.Port = proxy.Port;
   socks.Username = proxy.Username;
   socks.Password = proxy.Password;
   socks.Authentication = proxy.Username.empty() ? saNoAuthentication : saUsernamePassword;
-  if (http.IOHandler() != SocksTransport.get()) http.SetIOHandler(SocksTransport.get());
+  if (http.IOHandler() != transport) http.SetIOHandler(transport);
 }

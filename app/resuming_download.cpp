@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-#include "app/download_messages.h"
+#include "app/messages.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_messages.h"
 #include "net/http/http_client.h"
@@ -296,7 +296,7 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       sink.Decide();
       if (sink.IsPage()) return {true, sink.PageText(), sink.ContentType, sink.FinalAddress};
       const int64_t have = sink.File()->GetSize();
-      if (!stopped() && record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(download_messages::CutShort);
+      if (!stopped() && record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
       std::filesystem::remove(recordFile_);
       return {false, {}, sink.ContentType, sink.FinalAddress};
     } catch (const StartOver&) {
@@ -329,7 +329,7 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       }
       retryFrom = 0;
     }
-    if (attempt >= Retries) throw EIdException(download_messages::CannotContinue);
+    if (attempt >= Retries) throw EIdException(app_messages::CannotContinue);
     if (!file) openFile();
     if (retryFrom) {
       file->SetSize(0);

@@ -5,16 +5,29 @@
 #include <fmt/core.h>
 
 #include "app/option_lists.h"
+#include "app/output_name.h"
 #include "converter/video_edit.h"
+#include "net/http/text_helpers.h"
 #include "platform/exception.h"
+#include "platform/int_parse.h"
 
-const char* const CliUsage = R"(Usage: quillfen-cli [options] WATCH-URL
-Saves the video of a watch page in the chosen format.
+const char* const CliUsage = R"(Usage: quillfen-cli [options] URL...
+Saves the video of each watch page, video address or page that declares a
+video in the chosen format.
 
-  -o, --output FILE          the output file (required)
+  -o, --output FILE          the output file (required); with several
+                             addresses a template such as '%(title)s.%(ext)s'
+                             (%(title)s the page's title or the file's name,
+                             %(ext)s the format's extension, %% a %)
+  -a, --batch-file FILE      also the addresses in FILE, one a line (blank
+                             lines and lines starting with # are skipped)
       --format NAME          VCD_NTSC, VCD_PAL, SVCD_NTSC, SVCD_PAL, DVD_NTSC,
                              DVD_PAL, "MPEG 1", "MPEG 2", AVI (default), WMV,
-                             QT, RM, iPod, PSP, FLV or 3GP
+                             QT, RM, iPod, PSP, FLV, 3GP, MP4, WebM, MP3, Opus
+                             or Original (the streams as they are)
+  -x, --extract-audio        the sound alone as MP3 (--format MP3)
+      --remux-or-convert     Original: re-encode to MP4 when the streams do
+                             not fit a container as they are
       --width N              frame width (default 320)
       --height N             frame height (default 240)
       --rate N               frame rate for AVI (default 25)
@@ -29,12 +42,19 @@ Saves the video of a watch page in the chosen format.
       --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
                              a SOCKS proxy
       --site-host HOST:PORT  send the video requests to a local copy of the sites
+      --retries N            continue a video after a dropped connection up to
+                             N times (default 3)
+      --continue             continue the partial video an earlier run left
+      --insecure             do not check the servers' certificates
   -h, --help                 this text
 
 Without a proxy option the variables http_proxy, https_proxy, all_proxy and
-no_proxy apply, as for curl.
+no_proxy apply, as for curl. Certificates are checked against the system's
+trust store (SSL_CERT_FILE names another).
 Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
-failed, 5 network or HTTP error, 1 any other error.
+failed, 5 network or HTTP error, 1 any other error. With several addresses
+the rest go on after a failure, a summary lists each, and the exit code is
+that of the first failure.
 )";
 
 namespace {
@@ -65,9 +85,40 @@ TProxyAddress proxyOption(const std::string& option, const std::string& value, c
   }
 }
 
+int formatIndex(const std::string& name) {
+  for (size_t i = 0; i < OutputFormats.size(); ++i)
+    if (name == OutputFormats[i].Name || name == OutputFormats[i].Caption) return int(i);
+  std::vector<std::string> names;
+  for (const TOutputFormat& format : OutputFormats) names.emplace_back(format.Name);
+  return indexIn(names, name, "format");
+}
+
+int retries(const std::string& text) {
+  try {
+    const int32_t value = StrToInt(text);
+    if (value >= 0 && value <= 100) return value;
+  } catch (const EConvertError&) {
+  }
+  throw EBadArguments("--retries takes a whole number from 0 to 100, not '" + text + "'");
+}
+
 }  // namespace
 
-TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit) {
+std::vector<std::string> ParseAddressList(const std::string& text) {
+  std::vector<std::string> addresses;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = Trim(text.substr(start, end - start));
+    if (!line.empty() && line[0] != '#') addresses.push_back(line);
+    start = end + 1;
+  }
+  return addresses;
+}
+
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit,
+                            const std::function<std::string(const std::string& path)>& readFile) {
   const TOptionLists lists = FillOptionLists(videoEdit);
   TCliOptions options;
   TOutputChoices& choices = options.Choices;
@@ -76,9 +127,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
   choices.AudioCompressorIndex = lists.AudioCompressors.Selected;
   if (lists.WMV8Profiles.Selected >= 0) choices.WMV8ProfileName = lists.WMV8Profiles.Items[0];
 
-  std::vector<std::string> formats;
-  for (const TOutputFormat& format : OutputFormats) formats.emplace_back(format.Caption);
-
+  std::vector<std::string> listed;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const auto value = [&]() -> const std::string& {
@@ -87,7 +136,21 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
     };
     if (argument == "-h" || argument == "--help") options.Help = true;
     else if (argument == "-o" || argument == "--output") options.OutputFile = value();
-    else if (argument == "--format") choices.FormatIndex = indexIn(formats, value(), "format");
+    else if (argument == "--format") choices.FormatIndex = formatIndex(value());
+    else if (argument == "-x" || argument == "--extract-audio") choices.FormatIndex = formatIndex("MP3");
+    else if (argument == "--remux-or-convert") choices.RemuxOrConvert = true;
+    else if (argument == "-a" || argument == "--batch-file") {
+      const std::string path = value();
+      std::string text;
+      try {
+        text = readFile(path);
+      } catch (const std::exception& error) {
+        throw EBadArguments("Cannot read the address list '" + path + "': " + error.what());
+      }
+      for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
+    } else if (argument == "--retries") options.Retries = retries(value());
+    else if (argument == "--continue") options.ContinuePartial = true;
+    else if (argument == "--insecure") options.Insecure = true;
     else if (argument == "--width") choices.Width = value();
     else if (argument == "--height") choices.Height = value();
     else if (argument == "--rate") choices.FrameRate = value();
@@ -109,11 +172,21 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
     else if (argument == "--socks5") options.Proxy = proxyOption(argument, value(), "socks5://");
     else if (argument == "--site-host") options.SiteHost = value();
     else if (argument.starts_with("-") && argument.size() > 1) throw EBadArguments("Unknown option " + argument);
-    else if (options.WatchAddress.empty()) options.WatchAddress = argument;
-    else throw EBadArguments("Only one WATCH-URL may be given; also got '" + argument + "'");
+    else options.Addresses.push_back(argument);
   }
   if (options.Help) return options;
-  if (options.WatchAddress.empty()) throw EBadArguments("No WATCH-URL given");
+  options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
+  if (options.Addresses.empty()) throw EBadArguments("No WATCH-URL given");
   if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");
+  // Fail before any download rather than after the first.
+  if (IsNameTemplate(options.OutputFile)) {
+    try {
+      ExpandNameTemplate(options.OutputFile, "", "");
+    } catch (const EBadNameTemplate& error) {
+      throw EBadArguments(error.what());
+    }
+  } else if (options.Addresses.size() > 1) {
+    throw EBadArguments("With several addresses -o must be a name template, such as '%(title)s.%(ext)s'");
+  }
   return options;
 }

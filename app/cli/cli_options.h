@@ -1,7 +1,9 @@
-// The command line of quillfen-cli: the watch page, the output file and the
-// same output choices the window offers, named instead of picked.
+// The command line of quillfen-cli: the addresses, the output file or a name
+// template, the same output choices the window offers (named instead of
+// picked), and how the downloads are made.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,12 +14,17 @@
 class TVideoEdit;
 
 struct TCliOptions {
-  std::string WatchAddress;
+  // From the command line, then from the list file, in order.
+  std::vector<std::string> Addresses;
   std::string OutputFile;
   TOutputChoices Choices;
   std::optional<TProxyAddress> Proxy;
   // host[:port] of a local copy of both sites, which gets the video requests.
   std::string SiteHost;
+  int Retries = 3;
+  bool ContinuePartial = false;
+  // Servers' certificates are not checked.
+  bool Insecure = false;
   bool Help = false;
 };
 
@@ -27,7 +34,13 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-// Names are resolved against the converter's own lists.
-TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit);
+// Names are resolved against the converter's own lists; readFile gives the
+// text of an address list (-a), raising when it cannot.
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit,
+                            const std::function<std::string(const std::string& path)>& readFile);
+
+// The addresses of a list file: one a line, blanks around them, blank lines
+// and lines starting with "#" skipped.
+std::vector<std::string> ParseAddressList(const std::string& text);
 
 extern const char* const CliUsage;

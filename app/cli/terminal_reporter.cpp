@@ -1,8 +1,11 @@
 #include "app/cli/terminal_reporter.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include <fmt/core.h>
+
+#include "app/output_name.h"
 
 namespace {
 // Byte counts change with every received chunk; a line per chunk would flood
@@ -58,11 +61,25 @@ void TTerminalReporter::FinishLine() {
 }
 
 // Like the save dialog, a name without an extension gets the format's one.
+// A template names each video; its folders are made as needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
-  const size_t slash = name.find_last_of('/');
-  if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-    name += "." + request.DefaultExt;
+  if (IsNameTemplate(outputFile_)) {
+    const std::string expanded = ExpandNameTemplate(outputFile_, request.Title, request.DefaultExt);
+    name = expanded;
+    const size_t slash = expanded.find_last_of('/');
+    const size_t dot = expanded.rfind('.');
+    const size_t stem = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? expanded.size() : dot;
+    for (int copy = 2; given_.count(name); ++copy)
+      name = expanded.substr(0, stem) + " (" + std::to_string(copy) + ")" + expanded.substr(stem);
+    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder);
+  } else {
+    const size_t slash = name.find_last_of('/');
+    if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
+      name += "." + request.DefaultExt;
+  }
+  given_.insert(name);
   chosen_ = name;
   return name;
 }

@@ -1,10 +1,12 @@
 // The job's reporter for a terminal: a redrawn progress bar on stderr when it
 // is a terminal, plain progress lines otherwise; the output file comes from
-// the command line instead of the save dialog.
+// the command line instead of the save dialog, named from a template when
+// one is given.
 #pragma once
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "app/job_reporter.h"
@@ -35,6 +37,8 @@ private:
   const std::string outputFile_;
   const int formatIndex_;
   std::string chosen_;
+  // Names this run gave out: a second video of the same title gets its own.
+  std::set<std::string> given_;
   std::string status_;
   std::string lastPrinted_;
   int64_t position_ = 0;

@@ -8,10 +8,12 @@
 #include <filesystem>
 
 #include "tests/app/demo_site.h"
+#include "tests/app/range_peer.h"
 #include "tests/servers/dante_server.h"
 #include "tests/servers/loopback.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
+#include "tests/servers/tls_certificates.h"
 
 namespace {
 
@@ -140,6 +142,90 @@ TEST_F(CliTest, SocksProxyFromAllProxy) {
                  work.File("u.avi"), site.Url("/watch?v=Kq3fZ8wLp2A")})
                 .exitCode,
             0);
+}
+
+// Three addresses, one of them failing, the last two from a list file with a
+// comment and a blank line: the others are saved under their titles, the
+// summary lists each, and the exit code is the failure's.
+TEST_F(CliTest, BatchGoesOnAfterAFailure) {
+  work.WriteFile("list.txt", "# tonight\n\n  " + site.Url("/gone") + "  \r\n" + site.Url("/watch?v=Kq3fZ8wLp2A") + "\n");
+  const CliRun batch = run({"--site-host", proxyFlag(), "--format", "FLV", "-o", work.File("out/%(title)s.%(ext)s"),
+                            site.Url("/video.flv"), "-a", work.File("list.txt")});
+  EXPECT_EQ(batch.exitCode, 5) << batch.err;
+  EXPECT_EQ(batch.out, work.File("out/video.flv") + "\n" + work.File("out/Demo clip - Clipcove.flv") + "\n");
+  EXPECT_NE(batch.err.find("quillfen-cli: 2 of 3 saved\n"
+                           "  saved   " + site.Url("/video.flv") + " -> " + work.File("out/video.flv") + "\n"
+                           "  failed  " + site.Url("/gone") + ": HTTP/1.1 404 Not Found.\n"
+                           "  saved   " + site.Url("/watch?v=Kq3fZ8wLp2A") + " -> " +
+                           work.File("out/Demo clip - Clipcove.flv") + "\n"),
+            std::string::npos)
+      << batch.err;
+  EXPECT_EQ(probe(work.File("out/video.flv")), "mp3\nflv1\nflv\n");
+
+  const CliRun fixedName = run({"-o", work.File("one.flv"), site.Url("/video.flv"), site.Url("/video.flv")});
+  EXPECT_EQ(fixedName.exitCode, 2);
+  EXPECT_NE(fixedName.err.find("-o must be a name template"), std::string::npos) << fixedName.err;
+  EXPECT_EQ(run({"-o", "%(id)s", site.Url("/video.flv")}).exitCode, 2);
+  EXPECT_EQ(run({"-a", work.File("missing.txt"), "-o", "x"}).exitCode, 2);
+}
+
+// A page's title with a slash, quotes and letters beyond ASCII names the
+// sound extracted from its declared video; a second video of that title
+// gets a name of its own.
+TEST_F(CliTest, TitleTemplateAndExtractAudio) {
+  site.WriteDocument("declared.html", "<title>Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9</title>"
+                                      "<video><source src='video.flv' type='video/x-flv'></video>");
+  const std::vector<std::string> arguments = {"-x", "-o", work.File("%(title)s.%(ext)s"), site.Url("/declared.html"),
+                                              site.Url("/declared.html")};
+  const CliRun result = run(arguments);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string name = work.File("Tom_Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9.mp3");
+  const std::string second = work.File("Tom_Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 (2).mp3");
+  EXPECT_EQ(result.out, name + "\n" + second + "\n");
+  EXPECT_EQ(probe(name), "mp3\nmp3\n");
+}
+
+// https with the test CA trusted through SSL_CERT_FILE, refused without it,
+// and taken with a warning under --insecure; Original keeps the streams.
+TEST_F(CliTest, HttpsVerificationAndInsecure) {
+  const TlsCertificates& certs = TlsCertificates::Shared();
+  NginxSite secureSite;
+  secureSite.ExtraPorts = 1;
+  secureSite.ExtraServers = "server { listen 127.0.0.1:@PORT1@ ssl; server_name localhost; root @ROOT@;\n"
+                            "  ssl_certificate " + certs.ServerCertFile() + "; ssl_certificate_key " +
+                            certs.ServerKeyFile() + "; }\n";
+  NginxServer secure(secureSite);
+  MakeDemoSite(secure);
+  const std::string address = "https://localhost:" + std::to_string(secure.ExtraPort(1)) + "/video.flv";
+
+  const CliRun trusted = run({"--format", "Original", "-o", work.File("kept"), address},
+                             {"SSL_CERT_FILE=" + certs.CaFile()});
+  ASSERT_EQ(trusted.exitCode, 0) << trusted.err;
+  EXPECT_EQ(trusted.out, work.File("kept.flv") + "\n");
+  EXPECT_EQ(probe(work.File("kept.flv")), "mp3\nflv1\nflv\n");
+
+  const CliRun untrusted = run({"-o", work.File("no.avi"), address});
+  EXPECT_EQ(untrusted.exitCode, 5) << untrusted.err;
+  const CliRun insecure = run({"--insecure", "-o", work.File("yes.avi"), address});
+  EXPECT_EQ(insecure.exitCode, 0) << insecure.err;
+  EXPECT_NE(insecure.err.find("warning: --insecure"), std::string::npos) << insecure.err;
+}
+
+// Drops beyond --retries fail the run and leave the partial video; --continue
+// then asks only for the rest.
+TEST_F(CliTest, RetriesAndContinue) {
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::Cut(9000)});
+  const CliRun gaveUp = run({"--retries", "1", "-o", work.File("r.avi"), peer.Url()});
+  EXPECT_EQ(gaveUp.exitCode, 5) << gaveUp.err;
+  const std::string partial = work.ReadFile("cache/quillfen/temp.flv");
+  EXPECT_LT(partial.size(), video.size());
+
+  const CliRun continued = run({"--continue", "-o", work.File("r.avi"), peer.Url()});
+  EXPECT_EQ(continued.exitCode, 0) << continued.err;
+  EXPECT_EQ(peer.RangeLines().back(), "bytes=" + std::to_string(partial.size()) + "- if \"flv\"");
+  EXPECT_TRUE(work.ReadFile("cache/quillfen/temp.flv") == video);
+  EXPECT_EQ(run({"--retries", "x", "-o", "y", peer.Url()}).exitCode, 2);
 }
 
 }  // namespace

@@ -58,6 +58,47 @@ TEST(OutputFormat, EveryRowSetsTypeFilterAndExtension) {
   }
 }
 
+// The formats of today follow the sixteen; each sets its own type, filter
+// and extension (Original's extension is the source's, chosen later), and
+// only Original takes the remux-or-convert choice.
+TEST(OutputFormat, NewRowsAfterTheSixteen) {
+  const struct {
+    int index;
+    const char* caption;
+    const char* name;
+    const char* filter;
+    const char* extension;
+  } rows[] = {
+      {16, "MP4", "MP4", "MP4 File (*.mp4)|*.mp4", "mp4"},
+      {17, "WebM", "WebM", "WebM File (*.webm)|*.webm", "webm"},
+      {18, "MP3 (audio only)", "MP3", "MP3 File (*.mp3)|*.mp3", "mp3"},
+      {19, "Opus (audio only)", "Opus", "Opus File (*.opus)|*.opus", "opus"},
+      {20, "Original (no re-encoding)", "Original",
+       "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv", ""},
+  };
+  ASSERT_EQ(OutputFormats.size(), 21u);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.caption);
+    EXPECT_STREQ(OutputFormats[row.index].Caption, row.caption);
+    EXPECT_STREQ(OutputFormats[row.index].Name, row.name);
+    TVideoEdit edit;
+    markUntouched(edit);
+    TOutputChoices choices;
+    choices.FormatIndex = row.index;
+    choices.RemuxOrConvert = true;
+    TDialogFormat dialog{"old", "old"};
+    ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+    EXPECT_EQ(edit.OutputType, row.index);
+    EXPECT_EQ(dialog.Filter, row.filter);
+    EXPECT_EQ(dialog.DefaultExt, row.extension);
+    EXPECT_EQ(edit.RemuxOrConvert, row.index == OriginalFormatIndex);
+    EXPECT_EQ(edit.VideoCompressor, 77);
+    EXPECT_EQ(edit.WMVCustomFileName, "kept");
+  }
+  // The old rows keep their captions and names.
+  for (int index = 0; index < 16; ++index) EXPECT_STREQ(OutputFormats[index].Name, OutputFormats[index].Caption);
+}
+
 // Typed text that matches no entry: no branch, an empty filter, and the
 // extension the previous job chose.
 TEST(OutputFormat, TypedFormatSelectsNothing) {
