@@ -98,6 +98,8 @@ protected:
   TIdHTTPRoute ChooseRoute();
   void OpenRoute();
   void OpenTunnel();
+  // A tunnel still open to the same target carries the next request.
+  bool TunnelOpenTo(const TIdURI& target);
   void EnsureConnected(TIdHTTPResponse& response);
   void SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* address);
   // Status line and header block, again while the status is 100 Continue.
@@ -123,6 +125,8 @@ protected:
   // The host whose credentials the request carries; an Authorization line
   // is never sent to another host that a redirect leads to.
   std::string AuthorizedHost;
+  // host:port of the target the open tunnel leads to.
+  std::string TunnelTarget;
   // The pass just made answered a challenge: the attempt counters carry on,
   // so a server that keeps refusing ends the call after AuthRetries.
   bool AnsweredChallenge = false;

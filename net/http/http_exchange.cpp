@@ -166,7 +166,7 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute() {
   TIdTCPClient::SetPort(ProxyParams.ProxyPort());
   if (https) {
     if (IOHandler() && !tls) throw EIdIOHandlerPropInvalid(transport_messages::IOHandlerPropInvalid);
-    if (tls) tls->SetPlainMode(true);
+    if (tls && !TunnelOpenTo(CurrentUri)) tls->SetPlainMode(true);
     return rtTlsProxy;
   }
   if (tls) tls->SetPlainMode(true);
@@ -188,10 +188,10 @@ void TIdCustomHTTP::OpenRoute() {
     case rtTls:
     case rtTlsProxy: request.Connection.clear(); break;
   }
-  if (request.Route == rtTlsProxy)
-    OpenTunnel();
-  else
+  if (request.Route != rtTlsProxy)
     EnsureConnected(Response());
+  else if (!TunnelOpenTo(CurrentUri))
+    OpenTunnel();
   SendRequestHead(*Protocol, &CurrentUri);
   if (sendsUpload(request.RequestMethod) && request.UploadStream) WriteFromStream(*request.UploadStream, true);
 }
@@ -234,6 +234,17 @@ void TIdCustomHTTP::OpenTunnel() {
   // The certificate must name the target, not the proxy.
   tls->HostName = CurrentUri.Host;
   tls->SetPlainMode(false);
+  TunnelTarget = connect.TargetUrl;
+}
+
+// Another CONNECT would cost a new connection and handshake: a tunnel kept
+// open to the same target is used again.
+bool TIdCustomHTTP::TunnelOpenTo(const TIdURI& target) {
+  const auto* tls = dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
+  if (!tls || tls->PlainMode() || TunnelTarget != target.Host + ":" + target.Port) return false;
+  if (!Response().StaysOpen()) return false;
+  PollGracefulClose(false);
+  return IsConnected();
 }
 
 void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response) {

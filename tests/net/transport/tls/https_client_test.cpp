@@ -93,9 +93,8 @@ TEST_F(HttpsClientTest, PlainAddressAfterASecureOne) {
 }
 
 // Through the proxy the tunnel is set up in the clear and TLS runs inside it
-// to the target. The exchange asks for a new tunnel on every request, and
-// the transport ends the old session rather than let that request pass in
-// the clear inside it: both requests arrive.
+// to the target; a kept-alive tunnel carries the second request with the
+// same handshake, and a tunnel to another target starts anew.
 TEST_F(HttpsClientTest, ThroughTheProxyTunnel) {
   NginxServer nginx(tlsSite(certs().ServerCertFile()));
   nginx.WriteDocument("one.txt", "first");
@@ -105,6 +104,10 @@ TEST_F(HttpsClientTest, ThroughTheProxyTunnel) {
   http.ProxyParams.SetProxyPort(proxy.Port());
   EXPECT_EQ(http.GetAsText(secureUrl(nginx, "/one.txt")), "first") << proxy.Log();
   EXPECT_EQ(http.GetAsText(secureUrl(nginx, "/two.txt")), "second") << proxy.Log();
+  EXPECT_EQ(handshakes, 1);
+  const std::string otherTarget = fmt::format("https://127.0.0.1:{}/one.txt", nginx.ExtraPort(1));
+  EXPECT_EQ(http.GetAsText(otherTarget), "first") << proxy.Log();
+  EXPECT_EQ(handshakes, 2);
 }
 
 // The name checked inside a tunnel is the target's, not the proxy's.
