@@ -49,7 +49,8 @@ void TIdSSLContext::BuildContext(bool serverMode) {
 
   OpenSSL.SSL_CTX_set_default_passwd_cb(Context, tls::PasswordCallback);
   OpenSSL.SSL_CTX_set_default_passwd_cb_userdata(Context, this);
-  OpenSSL.SSL_CTX_set_default_verify_paths(Context);
+  SystemTrustLoaded = false;
+  if (serverMode) LoadSystemTrust();
   LoadFiles();
   if (StatusHookOn) OpenSSL.SSL_CTX_set_info_callback_vexa(Context, tls::InfoCallback);
   // Without a list of its own the library's default applies, which leaves out
@@ -65,6 +66,12 @@ void TIdSSLContext::BuildContext(bool serverMode) {
                                            sizeof ContextIdValue);
   if (!Options.RootCertFile.empty())
     OpenSSL.SSL_CTX_set_client_CA_list(Context, OpenSSL.SSL_load_client_CA_file(Options.RootCertFile.c_str()));
+}
+
+void TIdSSLContext::LoadSystemTrust() {
+  if (SystemTrustLoaded || !Context) return;
+  OpenSSL.SSL_CTX_set_default_verify_paths(Context);
+  SystemTrustLoaded = true;
 }
 
 void TIdSSLContext::LoadFiles() {

@@ -37,6 +37,10 @@ public:
   void BuildContext(bool serverMode);
   const SSL_METHOD* ChooseMethod();
   void ApplyVerifyMode();
+  // Reading the system's trust store costs tens of milliseconds: a client
+  // does it only when a handshake is about to start, not for every plain
+  // connection through a transport in PlainMode.
+  void LoadSystemTrust();
 
   // A client that chose no verification of its own checks the server
   // against the system's trust store and its host name.
@@ -58,4 +62,5 @@ private:
   void RaisePendingFailure();
 
   bool FVerifiesPeerByDefault = false;
+  bool SystemTrustLoaded = false;
 };

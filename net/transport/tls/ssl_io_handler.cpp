@@ -63,6 +63,7 @@ void TIdSSLIOHandlerSocket::PrepareContext() {
 
 void TIdSSLIOHandlerSocket::StartTLS() {
   if (FTLSLink) return;
+  FTLSContext->LoadSystemTrust();
   FTLSLink = std::make_unique<TIdSSLSocket>(this, FTLSContext);
   try {
     LimitSocketWaits(HandshakeTimeout);
