@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/app_folders.h"
 #include "app/error_text.h"
@@ -41,7 +42,15 @@ int main(int argc, char** argv) {
     desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
     return 1;
   }
-  TForm1 form(desktop, title, folders, proxies.get());
+  // A layout file that is missing or does not fit the window stops start-up.
+  std::unique_ptr<TForm1> created;
+  try {
+    created = std::make_unique<TForm1>(desktop, title, folders, proxies.get());
+  } catch (const Exception& error) {
+    desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
+    return 1;
+  }
+  TForm1& form = *created;
   form.showMaximized();
   // Without a window manager nothing activates the window; its first
   // activation fills the option lists.

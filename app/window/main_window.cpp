@@ -11,12 +11,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWebEngineView>
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 #include "app/clipboard_scan.h"
 #include "app/error_text.h"
@@ -28,6 +27,12 @@
 #include "app/window/pictures.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
+#include "ui/taskpane/buttons.h"
+#include "ui/taskpane/container.h"
+#include "ui/taskpane/image_list.h"
+#include "ui/taskpane/layout_file.h"
+#include "ui/taskpane/task_pane.h"
+#include "ui/taskpane/task_pane_label.h"
 
 namespace {
 
@@ -39,46 +44,19 @@ Widget* named(Widget* widget, const char* name) {
   return widget;
 }
 
-// A titled group of the page: a bold title line and a container below it.
-QLabel* groupTitle(QWidget* page, const char* name, const char* caption) {
-  auto* label = named(new QLabel(caption, page), name);
-  label->setFixedHeight(17);
-  label->setStyleSheet("font: bold 8pt 'Tahoma'; color: navy;");
-  return label;
+// The layout file of the window, in the data folder.
+constexpr const char* LayoutFile = "main_window.json";
+
+TmxImageList* imageList(QObject* form, const char* name, int width, int height,
+                        std::initializer_list<QPixmap> pictures) {
+  auto* list = named(new TmxImageList(width, height, form), name);
+  for (const QPixmap& picture : pictures) list->Add(picture.toImage(), taskpane::Magenta);
+  return list;
 }
 
-QWidget* container(QWidget* page, const char* name, int height, const char* background) {
-  auto* box = named(new QWidget(page), name);
-  if (height > 0) box->setFixedHeight(height);
-  box->setAutoFillBackground(true);
-  box->setStyleSheet(QString("#%1 { background: %2; border: 1px solid white; }").arg(name, background));
-  return box;
-}
-
-QToolButton* taskButton(QWidget* parent, const char* name, const char* caption, const QPixmap& picture,
-                        QRect bounds) {
-  auto* button = named(new QToolButton(parent), name);
-  button->setText(caption);
-  button->setIcon(QIcon(picture));
-  button->setIconSize(picture.size());
-  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  button->setAutoRaise(true);
-  button->setCursor(Qt::PointingHandCursor);
-  button->setStyleSheet("QToolButton { color: blue; } QToolButton:hover { text-decoration: underline; }");
-  button->setGeometry(bounds);
-  return button;
-}
-
-QLabel* fieldLabel(QWidget* parent, const char* caption, int left, int top) {
-  auto* label = new QLabel(caption, parent);
-  label->move(left, top);
-  return label;
-}
-
-QLineEdit* field(QWidget* parent, const char* name, const char* text, int top) {
-  auto* edit = named(new QLineEdit(text, parent), name);
-  edit->setGeometry(80, top, 97, 21);
-  return edit;
+template <class Control>
+void onClick(Control* control, std::function<void()> handler) {
+  control->OnClick = [handler = std::move(handler)](QObject*) { handler(); };
 }
 
 void fillList(QComboBox* box, const TOptionList& list) {
@@ -102,176 +80,129 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& f
   setObjectName("Form1");
   setWindowTitle("Quillfen");
   setWindowIcon(QIcon(pictures::Icon()));
-  setGeometry(299, 140, 834, 722);
+  // The window's own caption, colour and font; its bounds come with the layout.
   setStyleSheet("QMainWindow { background: rgb(246,246,246); }");
+  setFont(QFont("MS Sans Serif", 8));
   ApplyMainWindowSettings(*HTTP1);
   job_ = std::make_unique<TDownloadJob>(*HTTP1, *VideoEdit1, *this, folders_.Work, folders_.Profiles);
   const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
   job_->SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
   if (proxies_) job_->BeforeFetch = [this](const std::string& url) { proxies_->Apply(*HTTP1, url); };
 
-  buildMenus();
-  auto* pane = named(new QWidget(this), "mxTaskPanePro2");
-  auto* paneLayout = new QVBoxLayout(pane);
-  paneLayout->setContentsMargins(0, 0, 0, 0);
-  auto* page = named(new QWidget(pane), "mxTaskPanePage2");
-  page->setStyleSheet("#mxTaskPanePage2 { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
-                      "stop:0 rgb(192,220,192), stop:1 rgb(246,246,246)); }");
-  paneLayout->addWidget(page);
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(5, 5, 5, 5);
-  layout->setSpacing(0);
-  layout->addWidget(groupTitle(page, "mxTaskPaneLabel18", "Page URL:"));
-  layout->addWidget(buildUrlGroup(page));
-  layout->addWidget(groupTitle(page, "mxTaskPaneLabel2", "Output File:"));
-  layout->addWidget(buildOutputGroup(page));
-  layout->addWidget(groupTitle(page, "mxTaskPaneLabel1", "Web Browser:"));
-  layout->addWidget(buildBrowserGroup(page), 1);
-  layout->addWidget(groupTitle(page, "mxTaskPaneLabel3", ""));
-  layout->addWidget(buildStatusGroup(page));
-  setCentralWidget(pane);
-  pane->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(pane, &QWidget::customContextMenuRequested, this,
-          [this, pane](const QPoint& at) { PopupMenu1->popup(pane->mapToGlobal(at)); });
-  page->setFocusPolicy(Qt::StrongFocus);
-  page->setFocus();
+  createControls();
+  taskpane::ReadLayout(this, qt(folders_.Data + LayoutFile));
+  connectControls();
+  mxTaskPanePage2->setFocusPolicy(Qt::StrongFocus);
+  mxTaskPanePage2->setFocus();
 
   FormCreate();
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::buildMenus() {
-  QMenu* file = named(menuBar()->addMenu("File"), "File1");
+// Creates the window's controls with their classes, designer names and
+// parents; everything they look like and where they stand comes from the
+// layout file read afterwards.
+void TForm1::createControls() {
+  QMenu* file = named(menuBar()->addMenu(QString()), "File1");
   connect(named(file->addAction("Exit"), "Exit1"), &QAction::triggered, this, &QWidget::close);
-  QMenu* help = named(menuBar()->addMenu("Help"), "Help1");
+  QMenu* help = named(menuBar()->addMenu(QString()), "Help1");
   connect(named(help->addAction("WWW"), "WWW1"), &QAction::triggered, this, [this] { Label1Click(); });
   connect(named(help->addAction("E-Mail"), "EMail1"), &QAction::triggered, this, [this] { EMail1Click(); });
   PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   connect(named(PopupMenu1->addAction(sites::VendorAddressCaption), "www2"), &QAction::triggered, this,
           [this] { Label1Click(); });
   connect(named(PopupMenu1->addAction("Exit"), "Exit2"), &QAction::triggered, this, &QWidget::close);
-}
 
-QWidget* TForm1::buildUrlGroup(QWidget* page) {
-  QWidget* box = container(page, "mxContainer43", 63, "rgb(192,220,192)");
-  Edit1 = named(new QLineEdit(sites::SampleWatchAddress, box), "Edit1");
-  Edit1->setGeometry(16, 16, 577, 21);
-  Edit1->installEventFilter(this);
-  mxTPButton4 = taskButton(box, "mxTPButton4", "Browse", pictures::Browse(), {596, 6, 61, 41});
-  mxTPButton3 = taskButton(box, "mxTPButton3", "Stop", pictures::Stop(), {660, 6, 45, 41});
-  mxTPButton1 = taskButton(box, "mxTPButton1", "Download", pictures::Download(), {704, 0, 105, 63});
-  connect(mxTPButton4, &QToolButton::clicked, this, [this] { mxMSButton9Click(); });
-  connect(mxTPButton3, &QToolButton::clicked, this, [this] { mxTPButton3Click(); });
-  connect(mxTPButton1, &QToolButton::clicked, this, [this] { Button1Click(); });
-  return box;
-}
+  // The buttons find their pictures by the lists' names.
+  imageList(this, "ImageList1", 16, 16, {pictures::Download(), pictures::Stop(), pictures::Icon(), pictures::Browse()});
+  imageList(this, "ImageList2", 86, 32, {pictures::FirstSite(), pictures::SecondSite()});
+  imageList(this, "ImageList3", 48, 48, {pictures::Download()});
 
-QWidget* TForm1::buildOutputGroup(QWidget* page) {
-  QWidget* box = container(page, "mxContainer2", 123, "rgb(246,246,246)");
-  fieldLabel(box, "Save as:", 8, 16);
-  fieldLabel(box, "File Width", 8, 40);
-  fieldLabel(box, "File Height", 8, 64);
-  fieldLabel(box, "Frame Rate", 8, 88);
-  ComboBox1 = named(new QComboBox(box), "ComboBox1");
-  ComboBox1->setEditable(true);
+  mxTaskPanePro2 = named(new TmxTaskPanePro(this), "mxTaskPanePro2");
+  setCentralWidget(mxTaskPanePro2);
+  mxTaskPanePage2 = named(new TmxTaskPanePage(mxTaskPanePro2), "mxTaskPanePage2");
+  TmxTaskPanePage* page = mxTaskPanePage2;
+
+  named(new TmxTaskPaneLabel(page), "mxTaskPaneLabel18");
+  auto* urlGroup = named(new TmxContainer(page), "mxContainer43");
+  Edit1 = named(new QLineEdit(urlGroup), "Edit1");
+  mxTPButton4 = named(new TmxTPButton(urlGroup), "mxTPButton4");
+  mxTPButton3 = named(new TmxTPButton(urlGroup), "mxTPButton3");
+  mxTPButton1 = named(new TmxTPButton(urlGroup), "mxTPButton1");
+
+  named(new TmxTaskPaneLabel(page), "mxTaskPaneLabel2");
+  auto* outputGroup = named(new TmxContainer(page), "mxContainer2");
+  for (const char* name : {"Label2", "Label3", "Label4", "Label5"}) named(new QLabel(outputGroup), name);
+  ComboBox1 = named(new QComboBox(outputGroup), "ComboBox1");
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   for (const TOutputFormat& format : OutputFormats) ComboBox1->addItem(format.Caption);
-  ComboBox1->setCurrentIndex(AviFormatIndex);
-  ComboBox1->setGeometry(80, 16, 97, 21);
-  connect(ComboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
-  txtWidth = field(box, "txtWidth", "320", 40);
-  txtHeight = field(box, "txtHeight", "240", 64);
-  txtFrameRate = field(box, "txtFrameRate", "25", 88);
-
-  QWidget* converterBox = container(box, "mxContainer5", 0, "rgb(230,230,236)");
-  converterBox->setGeometry(184, 8, 145, 105);
-  auto* converterLabel = named(new QLabel("Video converter", converterBox), "VideoEdit1");
-  converterLabel->setAlignment(Qt::AlignCenter);
-  converterLabel->setGeometry(0, 0, 145, 105);
-
-  avipanel = named(new QWidget(box), "avipanel");
-  avipanel->setGeometry(336, 16, 465, 97);
-  chkvideocomp = named(new QCheckBox("Use Video Compressor", avipanel), "chkvideocomp");
-  chkvideocomp->setGeometry(8, 8, 153, 25);
+  txtWidth = named(new QLineEdit(outputGroup), "txtWidth");
+  txtHeight = named(new QLineEdit(outputGroup), "txtHeight");
+  txtFrameRate = named(new QLineEdit(outputGroup), "txtFrameRate");
+  auto* converterBox = named(new TmxContainer(outputGroup), "mxContainer5");
+  named(new QLabel(converterBox), "VideoEdit1");
+  avipanel = named(new QWidget(outputGroup), "avipanel");
+  chkvideocomp = named(new QCheckBox(avipanel), "chkvideocomp");
   cbovideocomp = named(new QComboBox(avipanel), "cbovideocomp");
-  cbovideocomp->setGeometry(168, 8, 289, 21);
-  chkaudiocomp = named(new QCheckBox("Use Audio Compressor", avipanel), "chkaudiocomp");
-  chkaudiocomp->setGeometry(8, 40, 153, 25);
+  chkaudiocomp = named(new QCheckBox(avipanel), "chkaudiocomp");
   cboaudiocomp = named(new QComboBox(avipanel), "cboaudiocomp");
-  cboaudiocomp->setGeometry(168, 43, 289, 21);
-  cbovideocomp->setEnabled(false);
-  cboaudiocomp->setEnabled(false);
+  wmvpanel = named(new QWidget(outputGroup), "wmvpanel");
+  chkusewmv9 = named(new QCheckBox(wmvpanel), "chkusewmv9");
+  QLabel* wmv8Label = named(new QLabel(wmvpanel), "Label6");
+  cbowmv = named(new QComboBox(wmvpanel), "cbowmv");
+  named(new QLabel(wmvpanel), "Label7");
+  cbowmv9 = named(new QComboBox(wmvpanel), "cbowmv9");
+
+  named(new TmxTaskPaneLabel(page), "mxTaskPaneLabel1");
+  auto* browserGroup = named(new TmxContainer(page), "mxContainer1");
+  auto* siteButtons = named(new TmxContainer(browserGroup), "mxContainer3");
+  auto* firstSite = named(new TmxImageButton(siteButtons), "mxImageButton1");
+  auto* secondSite = named(new TmxImageButton(siteButtons), "mxImageButton2");
+  WebBrowser1 = named(new QWebEngineView(browserGroup), "WebBrowser1");
+
+  auto* statusGroup = named(new TmxContainer(page), "mxContainer4");
+  named(new TmxTaskPaneLabel(page), "mxTaskPaneLabel3");
+  status = named(new QLabel(statusGroup), "status");
+  Label1 = named(new QLabel(statusGroup), "Label1");
+  ProgressBar1 = named(new QProgressBar(statusGroup), "ProgressBar1");
+
+  // The page docks its visible items in the order of their places. Each item
+  // joins when the layout shows it, after its place is read: the top groups
+  // from the top down, the bottom ones (created in that order) from the
+  // bottom up.
+  for (QObject* item : page->ClientWidget()->children())
+    if (item->isWidgetType()) static_cast<QWidget*>(item)->hide();
+
+  // What the layout does not carry: pointers, and the fonts of standard
+  // controls that differ from the window's.
+  for (QWidget* control : std::initializer_list<QWidget*>{mxTPButton1, mxTPButton3, mxTPButton4, firstSite,
+                                                          secondSite, Label1})
+    control->setCursor(Qt::PointingHandCursor);
+  wmv8Label->setFont(QFont("Arial", 8));
+  QFont notice("MS Sans Serif", 8);
+  notice.setBold(true);
+  Label1->setFont(notice);
+  Label1->setStyleSheet("color: blue;");
+}
+
+// The handlers join after the layout is read, so that applying it runs none.
+void TForm1::connectControls() {
+  onClick(mxTPButton4, [this] { mxMSButton9Click(); });
+  onClick(mxTPButton3, [this] { mxTPButton3Click(); });
+  onClick(mxTPButton1, [this] { Button1Click(); });
+  onClick(findChild<TmxImageButton*>("mxImageButton1"), [this] { SpeedButton2Click(); });
+  onClick(findChild<TmxImageButton*>("mxImageButton2"), [this] { SpeedButton1Click(); });
+  mxTaskPanePro2->OnClose = [this](QObject*) { close(); };
+  mxTaskPanePro2->OnGoHome = [this](QObject*) { Label1Click(); };
+  connect(ComboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
   connect(chkvideocomp, &QCheckBox::toggled, this, [this] { chkvideocompClick(); });
   connect(chkaudiocomp, &QCheckBox::toggled, this, [this] { chkaudiocompClick(); });
-
-  wmvpanel = named(new QWidget(box), "wmvpanel");
-  wmvpanel->setGeometry(336, 16, 465, 97);
-  chkusewmv9 = named(new QCheckBox("Use WMV9", wmvpanel), "chkusewmv9");
-  chkusewmv9->setGeometry(16, 8, 153, 21);
-  chkusewmv9->setChecked(true);
-  auto* wmv8Label = fieldLabel(wmvpanel, "WMV 8 Profile", 16, 32);
-  wmv8Label->setFont(QFont("Arial", 8));
-  cbowmv = named(new QComboBox(wmvpanel), "cbowmv");
-  cbowmv->setGeometry(104, 32, 321, 21);
-  cbowmv->setEnabled(false);
-  fieldLabel(wmvpanel, "WMV 9 Profile", 16, 72);
-  cbowmv9 = named(new QComboBox(wmvpanel), "cbowmv9");
-  cbowmv9->setGeometry(104, 64, 321, 21);
-  wmvpanel->hide();
   connect(chkusewmv9, &QCheckBox::toggled, this, [this] { chkusewmv9Click(); });
-  return box;
-}
-
-QWidget* TForm1::buildBrowserGroup(QWidget* page) {
-  QWidget* box = container(page, "mxContainer1", 0, "rgb(246,246,246)");
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(5, 5, 5, 5);
-  QWidget* buttons = named(new QWidget(box), "mxContainer3");
-  buttons->setFixedHeight(49);
-  auto* first = named(new QToolButton(buttons), "mxImageButton1");
-  first->setIcon(QIcon(pictures::FirstSite()));
-  first->setIconSize({86, 32});
-  first->setGeometry(8, 8, 81, 33);
-  auto* second = named(new QToolButton(buttons), "mxImageButton2");
-  second->setIcon(QIcon(pictures::SecondSite()));
-  second->setIconSize({86, 32});
-  second->setGeometry(96, 8, 97, 33);
-  for (QToolButton* button : {first, second}) {
-    button->setAutoRaise(true);
-    button->setCursor(Qt::PointingHandCursor);
-  }
-  connect(first, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-  connect(second, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-  layout->addWidget(buttons);
-
-  WebBrowser1 = named(new QWebEngineView(box), "WebBrowser1");
   connect(WebBrowser1, &QWebEngineView::loadFinished, this,
           [this](bool) { WebBrowser1DocumentComplete(WebBrowser1->url().toString().toStdString()); });
-  layout->addWidget(WebBrowser1, 1);
-  return box;
-}
-
-QWidget* TForm1::buildStatusGroup(QWidget* page) {
-  QWidget* box = container(page, "mxContainer4", 49, "rgb(246,246,246)");
-  status = named(new QLabel("-", box), "status");
-  status->setGeometry(8, 12, 600, 16);
-  Label1 = named(new QLabel(sites::NoticeLine, box), "Label1");
-  Label1->setStyleSheet("color: blue; font-weight: bold;");
-  Label1->setCursor(Qt::PointingHandCursor);
-  Label1->move(614, 12);
-  Label1->adjustSize();
+  Edit1->installEventFilter(this);
   Label1->installEventFilter(this);
-  ProgressBar1 = named(new QProgressBar(box), "ProgressBar1");
-  ProgressBar1->setRange(0, 100);
-  ProgressBar1->setValue(0);
-  ProgressBar1->setTextVisible(false);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addStretch(1);
-  ProgressBar1->setFixedHeight(17);
-  layout->addWidget(ProgressBar1);
-  return box;
 }
 
 template <class Handler>

@@ -18,9 +18,11 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
-class QToolButton;
 class QWebEngineView;
 class QWidget;
+class TmxTaskPanePage;
+class TmxTaskPanePro;
+class TmxTPButton;
 class TDesktop;
 class TIdHTTP;
 class TProxyPolicy;
@@ -68,11 +70,8 @@ protected:
 
 private:
   void FormCreate();
-  void buildMenus();
-  QWidget* buildUrlGroup(QWidget* page);
-  QWidget* buildOutputGroup(QWidget* page);
-  QWidget* buildBrowserGroup(QWidget* page);
-  QWidget* buildStatusGroup(QWidget* page);
+  void createControls();
+  void connectControls();
   void navigate(const std::string& address);
   int formatIndex() const;
   // Runs a handler as the application runs every handler: an error that
@@ -91,10 +90,12 @@ private:
   bool activated_ = false;
   bool closing_ = false;
 
+  TmxTaskPanePro* mxTaskPanePro2 = nullptr;
+  TmxTaskPanePage* mxTaskPanePage2 = nullptr;
   QLineEdit* Edit1 = nullptr;
-  QToolButton* mxTPButton1 = nullptr;
-  QToolButton* mxTPButton3 = nullptr;
-  QToolButton* mxTPButton4 = nullptr;
+  TmxTPButton* mxTPButton1 = nullptr;
+  TmxTPButton* mxTPButton3 = nullptr;
+  TmxTPButton* mxTPButton4 = nullptr;
   QComboBox* ComboBox1 = nullptr;
   QLineEdit* txtWidth = nullptr;
   QLineEdit* txtHeight = nullptr;

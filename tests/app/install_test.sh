@@ -22,7 +22,7 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/quillfen bin/quillfen-cli share/quillfen/start.html share/quillfen/about.html \
+for f in bin/quillfen bin/quillfen-cli share/quillfen/start.html share/quillfen/about.html share/quillfen/main_window.json \
          "share/quillfen/profiles/Pocket PC (225kbps).prx" share/applications/quillfen.desktop \
          share/icons/hicolor/scalable/apps/quillfen.svg; do
   [ -e "$prefix/$f" ] || fail "missing $f"

@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <QWindow>
 #include <cstdlib>
 #include <unistd.h>
@@ -23,6 +22,7 @@
 #include "tests/app/demo_site.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
+#include "ui/taskpane/buttons.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ TEST(WindowEndToEnd, DownloadThroughTheDemoSite) {
   const QString output = QString::fromStdString(work.File("window-job.avi"));
   bool answered = false;
   QTimer::singleShot(100, [&] { answerSaveDialog(output, answered); });
-  QTest::mouseClick(form.findChild<QToolButton*>("mxTPButton1"), Qt::LeftButton);
+  QTest::mouseClick(form.findChild<TmxTPButton*>("mxTPButton1"), Qt::LeftButton);
   EXPECT_TRUE(answered);
 
   const std::string probeCommand = "ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 '" +
@@ -73,7 +73,7 @@ TEST(WindowEndToEnd, DownloadThroughTheDemoSite) {
   EXPECT_EQ(work.ReadFile("probe"), "mjpeg,320,240\npcm_s16le\n");
 
   EXPECT_EQ(form.findChild<QLabel*>("status")->text(), "Done");
-  EXPECT_TRUE(form.findChild<QToolButton*>("mxTPButton1")->isEnabled());
+  EXPECT_TRUE(form.findChild<TmxTPButton*>("mxTPButton1")->isEnabled());
   QTest::qWait(500);  // let the window repaint its last state
   const QPixmap shot = form.screen()->grabWindow(form.winId());
   EXPECT_TRUE(shot.save(QUILLFEN_SCREENSHOT));

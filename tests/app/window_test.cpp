@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QTest>
-#include <QToolButton>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +23,7 @@
 #include "tests/app/demo_site.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
+#include "ui/taskpane/buttons.h"
 
 namespace {
 
@@ -141,14 +141,14 @@ TEST_F(WindowTest, PanelAndEnableRules) {
 TEST_F(WindowTest, JobErrorsReachTheDefaultErrorHandler) {
   auto form = makeForm();
   child<QLineEdit>(*form, "txtWidth")->setText("abc");
-  child<QToolButton>(*form, "mxTPButton1")->click();
+  QTest::mouseClick(child<TmxTPButton>(*form, "mxTPButton1"), Qt::LeftButton);
   EXPECT_EQ(desktop.Errors, std::vector<std::string>{"quillfen: 'abc' is not a valid integer value."});
-  EXPECT_TRUE(child<QToolButton>(*form, "mxTPButton1")->isEnabled());
+  EXPECT_TRUE(child<TmxTPButton>(*form, "mxTPButton1")->isEnabled());
 
   NginxServer site;
   child<QLineEdit>(*form, "txtWidth")->setText("320");
   child<QLineEdit>(*form, "Edit1")->setText(QString::fromStdString(site.Url("/missing")));
-  child<QToolButton>(*form, "mxTPButton1")->click();
+  QTest::mouseClick(child<TmxTPButton>(*form, "mxTPButton1"), Qt::LeftButton);
   ASSERT_EQ(desktop.Errors.size(), 2u);
   EXPECT_EQ(desktop.Errors[1], "quillfen: HTTP/1.1 404 Not Found.");
 }
