@@ -93,15 +93,7 @@ int main(int argc, char** argv) {
   const TlsCertificates& certs = TlsCertificates::Shared();
   NginxSite site;
   site.ExtraPorts = 1;
-  site.ExtraServers = fmt::format(
-      "  server {{\n"
-      "    listen 127.0.0.1:@PORT1@ ssl;\n"
-      "    server_name localhost;\n"
-      "    root @ROOT@;\n"
-      "    ssl_certificate {};\n"
-      "    ssl_certificate_key {};\n"
-      "  }}\n",
-      certs.ServerCertFile(), certs.ServerKeyFile());
+  site.ExtraServers = certs.NginxTlsServer(certs.ServerCertFile());
   NginxServer nginx(site);
   writeDocument(nginx.DocumentRoot() + "/video.flv", size);
   const std::string url = fmt::format("https://localhost:{}/video.flv", nginx.ExtraPort(1));

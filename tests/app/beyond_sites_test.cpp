@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include <fmt/core.h>
 
 #include "app/download_job.h"
 #include "app/http_settings.h"
@@ -57,16 +56,7 @@ NginxSite bothSchemes() {
       "location = /to-secure { return 302 https://localhost:@PORT1@/declares-plain.html; }\n"
       "location = /loop { return 302 /loop; }\n";
   site.ServerConfig = locations;
-  site.ExtraServers = fmt::format(
-      "  server {{\n"
-      "    listen 127.0.0.1:@PORT1@ ssl;\n"
-      "    server_name localhost;\n"
-      "    root @ROOT@;\n"
-      "    ssl_certificate {};\n"
-      "    ssl_certificate_key {};\n"
-      "    {}"
-      "  }}\n",
-      certs.ServerCertFile(), certs.ServerKeyFile(), locations);
+  site.ExtraServers = certs.NginxTlsServer(certs.ServerCertFile(), locations);
   return site;
 }
 

@@ -38,3 +38,14 @@ void TlsCertificates::Run(const std::string& arguments) const {
   if (std::system(command.c_str()) != 0)
     throw PeerError("openssl " + arguments + " failed:\n" + Folder.ReadFile("openssl.log"));
 }
+
+std::string TlsCertificates::NginxTlsServer(const std::string& certFile, const std::string& serverConfig) const {
+  return "  server {\n"
+         "    listen 127.0.0.1:@PORT1@ ssl;\n"
+         "    server_name localhost;\n"
+         "    root @ROOT@;\n"
+         "    ssl_certificate " + certFile + ";\n"
+         "    ssl_certificate_key " + ServerKeyFile() + ";\n"
+         "    " + serverConfig +
+         "  }\n";
+}

@@ -25,6 +25,11 @@ public:
   // Signed by the CA, valid until a day before it was made.
   std::string ExpiredCertFile() const { return Folder.File("expired.pem"); }
 
+  // An nginx server block listening with TLS on the site's first extra port
+  // (@PORT1@) for localhost, serving the same documents with certFile and the
+  // server key; serverConfig goes inside the block.
+  std::string NginxTlsServer(const std::string& certFile, const std::string& serverConfig = "") const;
+
 private:
   TlsCertificates();
   void Run(const std::string& arguments) const;

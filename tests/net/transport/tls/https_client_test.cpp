@@ -28,15 +28,7 @@ const TlsCertificates& certs() { return TlsCertificates::Shared(); }
 NginxSite tlsSite(const std::string& certFile) {
   NginxSite site;
   site.ExtraPorts = 1;
-  site.ExtraServers = fmt::format(
-      "  server {{\n"
-      "    listen 127.0.0.1:@PORT1@ ssl;\n"
-      "    server_name localhost;\n"
-      "    root @ROOT@;\n"
-      "    ssl_certificate {};\n"
-      "    ssl_certificate_key {};\n"
-      "  }}\n",
-      certFile, certs().ServerKeyFile());
+  site.ExtraServers = certs().NginxTlsServer(certFile);
   return site;
 }
 
