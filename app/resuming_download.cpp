@@ -9,7 +9,7 @@
 
 #include "app/messages.h"
 #include "net/http/body_streams.h"
-#include "net/http/client_messages.h"
+#include "net/http/client_limits.h"
 #include "net/http/http_client.h"
 #include "net/http/http_client_exceptions.h"
 #include "net/transport/exceptions.h"

@@ -4,11 +4,11 @@
 
 #include <fmt/core.h>
 
-#include "net/http/client_messages.h"
 #include "net/http/http_client_exceptions.h"
+#include "net/http/messages.h"
 
 void TBoundedStringStream::CheckRoom(int64_t size) const {
-  if (size > Limit) throw EIdHTTPResponseTooLarge(fmt::format(client_messages::BodyTooLarge, Limit));
+  if (size > Limit) throw EIdHTTPResponseTooLarge(fmt::format(http_messages::BodyTooLarge, Limit));
 }
 
 int64_t TBoundedStringStream::Write(const void* buffer, int64_t count) {

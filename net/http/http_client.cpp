@@ -3,7 +3,7 @@
 #include <string>
 
 #include "net/http/body_streams.h"
-#include "net/http/client_messages.h"
+#include "net/http/client_limits.h"
 #include "net/http/cookies.h"
 #include "net/transport/tls/ssl_io_handler.h"
 

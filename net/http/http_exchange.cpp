@@ -6,10 +6,11 @@
 #include <fmt/core.h>
 
 #include "net/http/body_streams.h"
-#include "net/http/client_messages.h"
+#include "net/http/client_limits.h"
 #include "net/http/cookies.h"
 #include "net/http/http_client.h"
 #include "net/http/http_client_exceptions.h"
+#include "net/http/messages.h"
 #include "net/http/text_helpers.h"
 #include "net/transport/messages.h"
 #include "net/transport/tls/ssl_io_handler.h"
@@ -87,7 +88,7 @@ void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url,
           --RedirectCount;
           request.TargetUrl = CurrentUri.ComposeFull(NoOptionalFields);
           break;
-        case naUndefined: throw EIdException(client_messages::UndefinedSituation);
+        case naUndefined: throw EIdException(http_messages::UndefinedSituation);
       }
     }
   } catch (...) {
@@ -131,7 +132,7 @@ void TIdCustomHTTP::PrepareRequest(TIdHTTPRequest& request) {
   request.TargetUrl = CurrentUri.Path + CurrentUri.Document + CurrentUri.Params;
   if (request.RequestMethod == hmOptions && address.Document == "*") request.TargetUrl = "*";
   if (methodNeedsVersion11(request.RequestMethod) && ProtocolVersion != pv1_1)
-    throw EIdException(client_messages::MethodRequiresVersion11);
+    throw EIdException(http_messages::MethodRequiresVersion11);
   if (sendsUpload(request.RequestMethod))
     request.SetContentLength(request.UploadStream ? request.UploadStream->GetSize() : 0);
   else
@@ -230,7 +231,7 @@ void TIdCustomHTTP::OpenTunnel() {
     DecideNextAction(tunnel);
   }
   auto* tls = dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
-  if (!tls) throw EInvalidCast(client_messages::InvalidTypecast);
+  if (!tls) throw EInvalidCast(http_messages::InvalidTypecast);
   // The certificate must name the target, not the proxy.
   tls->HostName = CurrentUri.Host;
   tls->SetPlainMode(false);
@@ -303,7 +304,7 @@ TIdHTTPNextAction TIdCustomHTTP::DecideNextAction(TIdHTTPProtocol& protocol) {
       request.RequestMethod = method;
     } else {
       // Redirects that never end must not look like an empty page.
-      if (HandleRedirects) protocol.RaiseProtocolError(fmt::format(client_messages::TooManyRedirects, RedirectMaximum));
+      if (HandleRedirects) protocol.RaiseProtocolError(fmt::format(http_messages::TooManyRedirects, RedirectMaximum));
       if (!AskRedirect(location, method)) protocol.RaiseProtocolError();
       response.Location = location;
     }

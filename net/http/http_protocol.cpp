@@ -6,9 +6,10 @@
 #include <fmt/core.h>
 
 #include "net/http/body_streams.h"
-#include "net/http/client_messages.h"
+#include "net/http/client_limits.h"
 #include "net/http/http_client.h"
 #include "net/http/http_client_exceptions.h"
+#include "net/http/messages.h"
 #include "net/http/text_helpers.h"
 #include "net/transport/messages.h"
 #include "platform/streams.h"
@@ -58,8 +59,8 @@ void TIdHTTPProtocol::ReadHeaderBlock() {
       // The rest of the block is unread: the connection is out of step.
       Client->Disconnect();
       if (lines.Count() >= client_limits::MaxHeaderLines)
-        throw EIdHTTPResponseTooLarge(fmt::format(client_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
-      throw EIdHTTPResponseTooLarge(fmt::format(client_messages::HeaderBlockTooLarge, client_limits::MaxHeaderBytes));
+        throw EIdHTTPResponseTooLarge(fmt::format(http_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
+      throw EIdHTTPResponseTooLarge(fmt::format(http_messages::HeaderBlockTooLarge, client_limits::MaxHeaderBytes));
     }
     lines.Add(line);
   }
@@ -97,7 +98,7 @@ void TIdHTTPProtocol::readCountedBody(int64_t length, TCutShort cutShort) {
 }
 
 void TIdHTTPProtocol::readChunkedBody() {
-  Client->ReportStatus(hsStatusText, client_messages::ChunkStarted);
+  Client->ReportStatus(hsStatusText, http_messages::ChunkStarted);
   for (int64_t size = readChunkSize(); size > 0; size = readChunkSize()) {
     checkRoom(*Response->BodyStream, size);
     Client->ReadToStream(*Response->BodyStream, size);
@@ -107,7 +108,7 @@ void TIdHTTPProtocol::readChunkedBody() {
   for (int32_t lines = 0; !Client->ReadLine().empty(); ++lines) {
     if (lines >= client_limits::MaxHeaderLines) {
       Client->Disconnect();
-      throw EIdHTTPResponseTooLarge(fmt::format(client_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
+      throw EIdHTTPResponseTooLarge(fmt::format(http_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
     }
   }
 }
@@ -123,7 +124,7 @@ int64_t TIdHTTPProtocol::readChunkSize() {
     if (digit < 0) break;
     if (size > (room - digit) / 16) {
       Client->Disconnect();
-      throw EIdHTTPResponseTooLarge(fmt::format(client_messages::ChunkSizeTooLarge, line));
+      throw EIdHTTPResponseTooLarge(fmt::format(http_messages::ChunkSizeTooLarge, line));
     }
     size = size * 16 + digit;
   }

@@ -1,5 +1,5 @@
 #pragma once
-// Every text the HTTP text layer, cookies and authentication raise, in one place, so a message a user
+// Every text the HTTP layer raises or reports, in one place, so a message a user
 // sees can be found with one search.
 
 namespace http_messages {
@@ -16,4 +16,15 @@ inline constexpr const char* UnevenSizeInEncode = "Uneven size in Encode.";
 inline constexpr const char* UnevenSizeInDecodeToStream = "Uneven size in DecodeToStream.";
 inline constexpr const char* AuthMethodAlreadyRegistered =
     "This authentication method is already registered with class name {}.";
+// The exchange and response reading.
+inline constexpr const char* UndefinedSituation = "Undefined situation";
+inline constexpr const char* MethodRequiresVersion11 = "This request method is supported in HTTP 1.1";
+inline constexpr const char* ChunkStarted = "Chunk Started";
+inline constexpr const char* InvalidTypecast = "Invalid class typecast";
+// Limits against hostile servers.
+inline constexpr const char* TooManyRedirects = "Too many redirects: the limit of {} was reached.";
+inline constexpr const char* HeaderBlockTooManyLines = "Response header block has more than {} lines.";
+inline constexpr const char* HeaderBlockTooLarge = "Response header block is larger than {} bytes.";
+inline constexpr const char* ChunkSizeTooLarge = "Chunk size \"{}\" is too large.";
+inline constexpr const char* BodyTooLarge = "Response body is larger than {} bytes.";
 }  // namespace http_messages
