@@ -9,79 +9,26 @@
 // Usage: http_download_bench [MiB] [folder for the downloaded files]
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include <fmt/core.h>
 
+#include "bench/download_timing.h"
 #include "net/http/http_client.h"
-#include "platform/streams.h"
 #include "tests/servers/nginx_server.h"
 
 namespace {
-constexpr int64_t MiB = 1024 * 1024;
+using namespace bench;
 constexpr int Rounds = 5;
-using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-void writeDocument(const std::string& path, int64_t size) {
-  std::vector<char> block(MiB);
-  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>('a' + i % 26);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (int64_t written = 0; written < size; written += MiB) out.write(block.data(), MiB);
-  if (!out) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    std::exit(1);
-  }
-}
-
-void checkSize(const std::string& path, int64_t size, const char* who) {
-  if (static_cast<int64_t>(std::filesystem::file_size(path)) != size) {
-    std::fprintf(stderr, "%s downloaded %s with the wrong size\n", who, path.c_str());
-    std::exit(1);
-  }
-}
-
-// Seconds for one GetIntoStream download.
 double ours(const std::string& url, const std::string& output, int64_t size, int32_t recvBufferSize) {
   TIdHTTP http;
   http.RecvBufferSize = recvBufferSize;
-  const auto start = Clock::now();
-  {
-    TFileStream file(output, fmCreate);
-    http.GetIntoStream(url, file);
-  }
-  const double elapsed = seconds(start);
-  checkSize(output, size, "GetIntoStream");
-  return elapsed;
-}
-
-double curl(const std::string& url, const std::string& output, int64_t size) {
-  const auto start = Clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execlp("curl", "curl", "-s", "-o", output.c_str(), url.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "curl failed\n");
-    std::exit(1);
-  }
-  const double elapsed = seconds(start);
-  checkSize(output, size, "curl");
-  return elapsed;
+  return timeGetIntoStream(http, url, output, size);
 }
 }  // namespace
 
@@ -102,7 +49,7 @@ int main(int argc, char** argv) {
     for (int turn = 0; turn < 3; ++turn) {
       std::filesystem::remove(output);
       switch ((round + turn) % 3) {
-        case 0: curlSeconds = std::min(curlSeconds, curl(url, output, size)); break;
+        case 0: curlSeconds = std::min(curlSeconds, timeCurl({}, url, output, size)); break;
         case 1: large = std::min(large, ours(url, output, size, 32768)); break;
         default: small = std::min(small, ours(url, output, size, 1024)); break;
       }

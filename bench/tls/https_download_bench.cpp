@@ -6,84 +6,31 @@
 //
 // Usage: tls_https_download_bench [MiB] [folder for the downloaded files]
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include <fmt/core.h>
 
+#include "bench/download_timing.h"
 #include "net/http/http_client.h"
 #include "net/transport/tls/ssl_io_handler.h"
-#include "platform/streams.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/tls_certificates.h"
 
 namespace {
-constexpr int64_t MiB = 1024 * 1024;
+using namespace bench;
 constexpr int Rounds = 3;
 constexpr int32_t RecvBufferSize = 32768;
-using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-[[noreturn]] void fail(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::exit(1);
-}
-
-void writeDocument(const std::string& path, int64_t size) {
-  std::vector<char> block(MiB);
-  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7 % 251);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (int64_t written = 0; written < size; written += MiB) out.write(block.data(), MiB);
-  if (!out) fail("cannot write " + path);
-}
-
-void checkSize(const std::string& path, int64_t size, const char* who) {
-  if (static_cast<int64_t>(std::filesystem::file_size(path)) != size)
-    fail(std::string(who) + " downloaded " + path + " with the wrong size");
-}
-
-// Seconds of one GetIntoStream download.
 double ours(const std::string& url, const std::string& output, int64_t size, const TlsCertificates& certs) {
   TIdSSLIOHandlerSocket tls;
   tls.SSLOptions().RootCertFile = certs.CaFile();
   TIdHTTP http;
   http.SetIOHandler(&tls);
   http.RecvBufferSize = RecvBufferSize;
-  const auto start = Clock::now();
-  {
-    TFileStream file(output, fmCreate);
-    http.GetIntoStream(url, file);
-  }
-  const double elapsed = seconds(start);
-  checkSize(output, size, "GetIntoStream");
-  return elapsed;
-}
-
-// Seconds of one curl download.
-double curl(const std::string& url, const std::string& output, int64_t size, const TlsCertificates& certs) {
-  const auto start = Clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execlp("curl", "curl", "-s", "--cacert", certs.CaFile().c_str(), "-o", output.c_str(), url.c_str(),
-             static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail("curl failed");
-  const double elapsed = seconds(start);
-  checkSize(output, size, "curl");
-  return elapsed;
+  return timeGetIntoStream(http, url, output, size);
 }
 }  // namespace
 
@@ -105,7 +52,7 @@ int main(int argc, char** argv) {
   double curlSeconds = 1e300;
   double oursSeconds = 1e300;
   for (int round = 0; round < Rounds; ++round) {
-    curlSeconds = std::min(curlSeconds, curl(url, output, size, certs));
+    curlSeconds = std::min(curlSeconds, timeCurl({"--cacert", certs.CaFile()}, url, output, size));
     std::filesystem::remove(output);
     oursSeconds = std::min(oursSeconds, ours(url, output, size, certs));
     std::filesystem::remove(output);
