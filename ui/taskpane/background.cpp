@@ -35,12 +35,15 @@ QRgb rasterOp(TmxBitmapCopy operation, QRgb source, QRgb destination, QRgb brush
 }
 
 // What of the canvas can still be painted, in its logical coordinates: the
-// device less the system clip (a paint event's region) and the painter's clip.
+// device less the system clip (a paint event's region) and the painter's
+// clip. A widget painted into its window's backing store or a grab is
+// redirected: the device and the system clip are then the window's, and the
+// painter's device transform carries the widget's offset in it.
 QRect visiblePart(const QPainter& canvas) {
-  const QPaintDevice* device = canvas.device();
+  const QPaintEngine* engine = canvas.paintEngine();
+  const QPaintDevice* device = engine && engine->paintDevice() ? engine->paintDevice() : canvas.device();
   QRect visible(0, 0, device->width(), device->height());
-  if (const QPaintEngine* engine = canvas.paintEngine(); engine && !engine->systemClip().isEmpty())
-    visible = visible.intersected(engine->systemClip().boundingRect());
+  if (engine && !engine->systemClip().isEmpty()) visible = visible.intersected(engine->systemClip().boundingRect());
   bool invertible = false;
   const QTransform toLogical = canvas.deviceTransform().inverted(&invertible);
   if (!invertible) return QRect(-100000, -100000, 200000, 200000);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/taskpane/header_layout.h"
 #include "ui/taskpane/task_pane.h"
 
 using namespace taskpane;
@@ -84,7 +85,7 @@ void TmxTaskPanePro::PaintHeader(QPainter& canvas) {
     canvas.fillRect(W - 3, 2, 1, 1, border);
   }
   headerStyle_->Draw(canvas, QRect(QPoint(B, B), QPoint(W - B - 1, B + headerHeight_ - 1)));
-  for (ButtonIndex index : {MenuBack, MenuNext, Home}) buttonRecords_[index].Rect = QRect();
+  placeButtons();
   if (options_.testFlag(to2003Menu)) paintStrip(canvas);
   paintButtonRow(canvas);
 }
@@ -125,42 +126,46 @@ void TmxTaskPanePro::paintStrip(QPainter& canvas) {
     else if (record.GetState() == TmxTaskPaneButton::Pressed)
       frame(canvas, face, xpColors_->PressedBackground(), xpColors_->PressedBorderColor());
     images_.Draw(canvas, face.left() + 3, face.top() + 3, button.enabled ? button.image : button.image + 1);
-    // A greyed picture cannot be clicked.
-    record.Rect = button.enabled ? face : QRect();
   }
 }
 
+void TmxTaskPanePro::placeButtons() {
+  const TmxHeaderLayout row =
+      LayoutHeader(width(), frameWidth(), headerHeight_, buttons_, options_.testFlag(toPopup2003));
+  buttonRecords_[Dots].Rect = row.Dots;
+  buttonRecords_[HeaderBack].Rect = row.Back;
+  buttonRecords_[HeaderNext].Rect = row.Next;
+  buttonRecords_[Close].Rect = row.Close;
+  buttonRecords_[Panes].Rect = row.Panes;
+  const int B = frameWidth(), y0 = B + headerHeight_;
+  const bool strip = options_.testFlag(to2003Menu);
+  // A greyed picture cannot be clicked.
+  const auto stripFace = [&](int left, bool enabled) {
+    return strip && enabled ? QRect(left, y0, 20, 20) : QRect();
+  };
+  buttonRecords_[MenuBack].Rect = stripFace(B + 5, history_.CanStepBack());
+  buttonRecords_[MenuNext].Rect = stripFace(B + 33, history_.CanStepForward());
+  buttonRecords_[Home].Rect = stripFace(B + 61, bool(OnGoHome));
+}
+
 void TmxTaskPanePro::paintButtonRow(QPainter& canvas) {
-  const int W = width(), B = frameWidth(), HH = headerHeight_;
-  QRect title(QPoint(B, B), QPoint(W - B - 1, B + HH - 1));
-  const int d = (HH - 15) / 2, T = B + d, R = HH - 2 * d, m = T + R / 2;
-  const int XR = W - 5;
-  int L = 0;
-  bool showTitle = true;
+  const TmxHeaderLayout row =
+      LayoutHeader(width(), frameWidth(), headerHeight_, buttons_, options_.testFlag(toPopup2003));
+  const int T = row.Top, m = row.Middle, HH = headerHeight_;
   const TmxCustomXPColors& colors = *xpColors_;
   auto run = [&](int x1, int x2, int y) { lineTo(canvas, x1, y, x2, y); };
 
-  QRect& dots = buttonRecords_[Dots].Rect;
-  int a = 8;
-  if (buttons_.testFlag(pbDots)) {
+  if (!row.Dots.isEmpty()) {
     for (int y : {T + 4, T + 8}) gripDot(canvas, 8, y);
     if (HH > 17)
       for (int y : {T, T + 12}) gripDot(canvas, 8, y);
-    dots = QRect(QPoint(8, T), QPoint(10, T + R - 1));
-    title.setLeft(14);
-    L = 11;
-    a = 15;
-  } else {
-    dots = QRect();
   }
 
-  QRect& back = buttonRecords_[HeaderBack].Rect;
-  int b = a;
-  if (buttons_.testFlag(pbBack)) {
-    back = QRect(QPoint(a - 3, T), QPoint(a + 11, T + R - 1));
+  if (!row.Back.isEmpty()) {
+    const int a = row.BackLeft;
     const bool enabled = buttonEnabled(pbBack, history_.CanStepBack());
     const int state = buttonRecords_[HeaderBack].GetState();
-    canvas.setPen(paintFace(canvas, back, state, enabled, colors, {colors.ArrowColor(), colors.ArrowColor()}));
+    canvas.setPen(paintFace(canvas, row.Back, state, enabled, colors, {colors.ArrowColor(), colors.ArrowColor()}));
     run(a, a + 9, m);
     for (int k : {1, -1}) {
       run(a + 1, a + 9, m + k);
@@ -173,97 +178,53 @@ void TmxTaskPanePro::paintButtonRow(QPainter& canvas) {
       polyline(canvas, {{a, m}, {a + 4, m - 4}, {a + 5, m - 4}, {a + 5, m - 2}, {a + 8, m - 2}, {a + 8, m + 2},
                         {a + 5, m + 2}, {a + 5, m + 4}, {a + 4, m + 4}, {a, m}});
     }
-    title.setLeft(a + 12 + 3);
-    L = a + 12;
-    b = a + 15;
-  } else {
-    back = QRect();
   }
 
-  QRect& next = buttonRecords_[HeaderNext].Rect;
-  if (buttons_.testFlag(pbNext)) {
-    next = QRect(QPoint(b - 3, T), QPoint(b + 11, T + R - 1));
-    title.setLeft(b + 12 + 3);
-    L = b + 12;
+  if (!row.Next.isEmpty()) {
+    const int b = row.NextLeft;
     const bool enabled = buttonEnabled(pbNext, history_.CanStepForward());
-    if (b + 12 > XR) {
-      next = QRect();
-      showTitle = false;
-      L = XR;
-    } else {
-      const int state = buttonRecords_[HeaderNext].GetState();
-      canvas.setPen(
-          paintFace(canvas, next, state, enabled, colors, {colors.FocusedArrowColor(), colors.ArrowColor()}));
-      run(b, b + 9, m);
-      for (int k : {1, -1}) {
-        run(b, b + 8, m + k);
-        run(b, b + 7, m + 2 * k);
-        run(b + 3, b + 6, m + 3 * k);
-        run(b + 3, b + 5, m + 4 * k);
-      }
-      if (enabled && state == TmxTaskPaneButton::Pressed) {
-        canvas.setPen(colorOf(colors.PressedArrowColor()));
-        polyline(canvas, {{b + 8, m}, {b + 4, m - 4}, {b + 3, m - 4}, {b + 3, m - 2}, {b, m - 2}, {b, m + 2},
-                          {b + 3, m + 2}, {b + 3, m + 4}, {b + 4, m + 4}, {b + 8, m}});
-      }
+    const int state = buttonRecords_[HeaderNext].GetState();
+    canvas.setPen(
+        paintFace(canvas, row.Next, state, enabled, colors, {colors.FocusedArrowColor(), colors.ArrowColor()}));
+    run(b, b + 9, m);
+    for (int k : {1, -1}) {
+      run(b, b + 8, m + k);
+      run(b, b + 7, m + 2 * k);
+      run(b + 3, b + 6, m + 3 * k);
+      run(b + 3, b + 5, m + 4 * k);
     }
-  } else {
-    next = QRect();
+    if (enabled && state == TmxTaskPaneButton::Pressed) {
+      canvas.setPen(colorOf(colors.PressedArrowColor()));
+      polyline(canvas, {{b + 8, m}, {b + 4, m - 4}, {b + 3, m - 4}, {b + 3, m - 2}, {b, m - 2}, {b, m + 2},
+                        {b + 3, m + 2}, {b + 3, m + 4}, {b + 4, m + 4}, {b + 8, m}});
+    }
   }
 
-  const int E = XR - B;
-  int F = E - 1;
-  QRect& close = buttonRecords_[Close].Rect;
-  if (buttons_.testFlag(pbClose)) {
-    close = QRect(QPoint(E - 12, T), QPoint(E + 2, T + R - 1));
-    if (close.left() < L + 5) {
-      close = QRect();
-      showTitle = false;
-      L = XR;
-    } else {
-      const bool enabled = buttonEnabled(pbClose, bool(OnClose));
-      const int state = buttonRecords_[Close].GetState();
-      canvas.setPen(
-          paintFace(canvas, close, state, enabled, colors, {colors.ArrowColor(), colors.PressedArrowColor()}));
-      lineTo(canvas, E - 1, m - 3, E - 8, m + 4);
-      lineTo(canvas, E - 2, m - 3, E - 9, m + 4);
-      lineTo(canvas, E - 8, m - 3, E - 1, m + 4);
-      lineTo(canvas, E - 7, m - 3, E, m + 4);
-      title.setRight(close.left() - 7 - 1);
-      F = E - 18;
-    }
-  } else {
-    close = QRect();
+  if (!row.Close.isEmpty()) {
+    const int E = row.CloseRight;
+    const bool enabled = buttonEnabled(pbClose, bool(OnClose));
+    const int state = buttonRecords_[Close].GetState();
+    canvas.setPen(
+        paintFace(canvas, row.Close, state, enabled, colors, {colors.ArrowColor(), colors.PressedArrowColor()}));
+    lineTo(canvas, E - 1, m - 3, E - 8, m + 4);
+    lineTo(canvas, E - 2, m - 3, E - 9, m + 4);
+    lineTo(canvas, E - 8, m - 3, E - 1, m + 4);
+    lineTo(canvas, E - 7, m - 3, E, m + 4);
   }
 
-  QRect& panes = buttonRecords_[Panes].Rect;
-  if (buttons_.testFlag(pbPanes)) {
-    panes = QRect(QPoint(F - 10, T), QPoint(F + 4, T + R - 1));
+  if (!row.Panes.isEmpty()) {
+    const int F = row.PanesRight;
     const bool enabled = buttonEnabled(pbPanes, taskPopup_ != nullptr);
-    if (panes.left() < L + 5) {
-      panes = QRect();
-      showTitle = false;
-    } else {
-      QRect highlight = panes;
-      if (options_.testFlag(toPopup2003)) {
-        highlight.setLeft(title.left() - 2);
-        if (HH > 15) highlight.setBottom(highlight.bottom() + 1);
-      }
-      const int state = buttonRecords_[Panes].GetState();
-      canvas.setPen(
-          paintFace(canvas, highlight, state, enabled, colors, {colors.ArrowColor(), colors.ArrowColor()}));
-      run(F, F - 7, m - 2);
-      run(F - 1, F - 6, m - 1);
-      run(F - 2, F - 5, m);
-      canvas.drawPoint(F - 3, m + 1);
-      title.setRight(panes.left() - 7 - 1);
-      if (options_.testFlag(toPopup2003)) panes = highlight;
-    }
-  } else {
-    panes = QRect();
+    const int state = buttonRecords_[Panes].GetState();
+    canvas.setPen(paintFace(canvas, row.Panes, state, enabled, colors, {colors.ArrowColor(), colors.ArrowColor()}));
+    run(F, F - 7, m - 2);
+    run(F - 1, F - 6, m - 1);
+    run(F - 2, F - 5, m);
+    canvas.drawPoint(F - 3, m + 1);
   }
 
-  if (activePage_ && showTitle && !activePage_->Caption().isEmpty()) {
+  QRect title = row.Title;
+  if (activePage_ && row.ShowTitle && !activePage_->Caption().isEmpty()) {
     const QFont font = font_->ToQFont();
     const QFontMetrics metrics(font);
     const int textHeight = metrics.height();

@@ -27,6 +27,8 @@ TmxTaskPanePro::TmxTaskPanePro(QWidget* parent)
       xpColors_(new TmxXPPaneColors(this)) {
   resize(100, 100);
   setMouseTracking(true);
+  // The pane gets no leave event when the pointer moves on into a page.
+  client_->OnPointerEnter = [this] { clearButtonStates(); };
   for (const char* name : {"IMG_LEFT", "IMG_LEFT_DISABLED", "IMG_RIGHT", "IMG_RIGHT_DISABLED", "IMG_HOME",
                            "IMG_HOME_DISABLED"})
     images_.Add(BuiltinPicture(QLatin1String(name)), Magenta);
@@ -266,7 +268,8 @@ void TmxTaskPanePro::resizeEvent(QResizeEvent* event) {
 
 // --- pointer --------------------------------------------------------------
 
-int TmxTaskPanePro::hitTest(QPoint position) const {
+int TmxTaskPanePro::hitTest(QPoint position) {
+  placeButtons();
   for (ButtonIndex index : {HeaderBack, HeaderNext, Panes, Close, Home, MenuNext, MenuBack})
     if (buttonRecords_[index].Rect.contains(position)) return index;
   return -1;
@@ -289,6 +292,10 @@ void TmxTaskPanePro::mouseMoveEvent(QMouseEvent* event) {
 
 void TmxTaskPanePro::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
+  clearButtonStates();
+}
+
+void TmxTaskPanePro::clearButtonStates() {
   bulkUpdate_ = true;
   for (TmxTaskPaneButton& button : buttonRecords_) button.SetState(TmxTaskPaneButton::Normal);
   bulkUpdate_ = false;

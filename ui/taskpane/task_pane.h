@@ -137,8 +137,11 @@ class TmxTaskPanePro : public QWidget, public TmxControlHost, public TmxLayoutAw
   void rebuildPages();
   bool buttonEnabled(taskpane::TmxPaneButton button, bool byDefault) const;
   void paintStrip(QPainter& canvas);
+  // Sets every button's click area from the pane's geometry and state.
+  void placeButtons();
+  void clearButtonStates();
   void paintButtonRow(QPainter& canvas);
-  int hitTest(QPoint position) const;
+  int hitTest(QPoint position);
   bool trackPress(ButtonIndex index, QPoint position);
   void runAction(ButtonIndex index);
   void backAction();

@@ -190,6 +190,25 @@ TEST_F(PageFixture, HalfTransparentContainerBlendsOverTheGradient) {
   }
 }
 
+// A solid panel fills all of itself wherever it lies in the window: its fill
+// is clipped in its own coordinates, not in the window's.
+TEST_F(PageFixture, SolidPanelFillsItsWholeAreaAtEveryPlace) {
+  for (const int top : {0, 40, 150, 230}) {
+    auto* panel = new TmxContainer(page);
+    panel->setGeometry(20, top, 200, 60);
+    panel->Background()->SetStyle(btSolid);
+    panel->Background()->SetColor(RGB(0, 128, 64));
+    panel->show();
+    const QImage window = Snapshot(&pane);
+    const QPoint origin = panel->mapTo(&pane, QPoint(0, 0));
+    // Rows the page shows: a panel low down runs under the scroll strip.
+    const int shownRows = std::min(panel->height(), page->ClientWidget()->height() - panel->y());
+    for (int y = 2; y < shownRows - 2; y += 4)
+      ASSERT_EQ(Pixel(window, origin.x() + 100, origin.y() + y), Rgb(0, 128, 64)) << "top " << top << " row " << y;
+    delete panel;
+  }
+}
+
 // Docked children stack from the top and the bottom inside the margins; a
 // container aligns one pixel further in.
 TEST_F(PageFixture, DockedChildrenStackInsideTheMargins) {

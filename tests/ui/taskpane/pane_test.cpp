@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "tests/ui/taskpane/qt_environment.h"
+#include "ui/taskpane/header_layout.h"
 #include "ui/taskpane/task_pane.h"
 
 using namespace taskpane;
@@ -283,6 +284,42 @@ TEST_F(PaneTest, PointerMakesButtonsHotAndLeavingResetsThem) {
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(&pane, &leave);
   EXPECT_EQ(pane.Button(TmxTaskPanePro::Panes).GetState(), TmxTaskPaneButton::Normal);
+
+  // Straight from a button into a page: the pane itself is never left.
+  QTest::mouseMove(&pane, pane.Button(TmxTaskPanePro::Close).Rect.center());
+  ASSERT_EQ(pane.Button(TmxTaskPanePro::Close).GetState(), TmxTaskPaneButton::Hot);
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QApplication::sendEvent(pane.ClientWidget(), &enter);
+  EXPECT_EQ(pane.Button(TmxTaskPanePro::Close).GetState(), TmxTaskPaneButton::Normal);
+}
+
+// The click areas come from the geometry alone: a pane resized and never
+// painted since answers the pointer where its buttons will be drawn.
+TEST_F(PaneTest, ButtonsAnswerWhereTheLayoutPutsThemBeforeAnyPaint) {
+  headerOf(pane);
+  pane.resize(400, pane.height());
+  const TmxHeaderLayout row = LayoutHeader(400, 3, pane.HeaderHeight(), pane.Buttons(), false);
+  QTest::mouseMove(&pane, row.Close.center());
+  EXPECT_EQ(pane.Button(TmxTaskPanePro::Close).GetState(), TmxTaskPaneButton::Hot);
+  EXPECT_EQ(pane.Button(TmxTaskPanePro::Close).Rect, row.Close);
+}
+
+// Too narrow for every button: what has no room is dropped, and so is the caption.
+TEST(HeaderLayout, NarrowPaneDropsButtonsWithoutRoomAndTheCaption) {
+  const TmxPaneButtons all = pbBack | pbNext | pbPanes | pbClose;
+  const TmxHeaderLayout wide = LayoutHeader(200, 2, 15, all, false);
+  EXPECT_TRUE(wide.ShowTitle);
+  EXPECT_FALSE(wide.Close.isEmpty());
+  EXPECT_FALSE(wide.Panes.isEmpty());
+  EXPECT_LT(wide.Next.right(), wide.Title.left());
+  EXPECT_LT(wide.Title.right(), wide.Panes.left());
+  const TmxHeaderLayout narrow = LayoutHeader(40, 2, 15, all, false);
+  EXPECT_FALSE(narrow.ShowTitle);
+  EXPECT_TRUE(narrow.Close.isEmpty());
+  EXPECT_TRUE(narrow.Panes.isEmpty());
+  // The 2003 look lights the caption with the triangle.
+  const TmxHeaderLayout popup = LayoutHeader(200, 2, 15, all, true);
+  EXPECT_EQ(popup.Panes.left(), wide.Title.left() - 2);
 }
 
 // --- pages --------------------------------------------------------------------
