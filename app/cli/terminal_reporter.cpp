@@ -1,5 +1,11 @@
 #include "app/cli/terminal_reporter.h"
 
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 
@@ -11,13 +17,31 @@ namespace {
 // Byte counts change with every received chunk; a line per chunk would flood
 // a log, so counts are shown at most this often.
 constexpr auto RedrawInterval = std::chrono::milliseconds(200);
-constexpr int BarWidth = 30;
+constexpr int WidestBar = 30;
+constexpr int DefaultColumns = 80;
+
+std::atomic<bool> terminalResized{true};
+void noteResize(int) { terminalResized = true; }
 
 bool isCount(const std::string& text) { return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])); }
+
+int columnsOf(std::FILE* out) {
+  winsize size{};
+  if (::ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return DefaultColumns;
+}
 }  // namespace
 
 TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, int formatIndex)
-    : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), formatIndex_(formatIndex) {}
+    : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), formatIndex_(formatIndex) {
+  if (isTerminal_) {
+    struct sigaction action {};
+    action.sa_handler = noteResize;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGWINCH, &action, nullptr);
+  }
+}
 
 TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 
@@ -33,33 +57,53 @@ void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
   draw(false);
 }
 
+// A bar only while something is under way: the job sets it back to 0 when a
+// transfer or conversion ends.
+bool TTerminalReporter::showsProgress() const { return maximum_ > 0 && position_ > 0; }
+
+int64_t TTerminalReporter::percent() const { return std::clamp<int64_t>(position_ * 100 / maximum_, 0, 100); }
+
 void TTerminalReporter::draw(bool force) {
   const auto now = std::chrono::steady_clock::now();
-  if (!force && now - lastDraw_ < RedrawInterval) return;
+  if (!force && now - lastDraw_ < RedrawInterval) {
+    // The last count must still reach the screen.
+    held_ = true;
+    return;
+  }
+  held_ = false;
   lastDraw_ = now;
   if (!isTerminal_) {
-    if (status_ == lastPrinted_) return;
-    fmt::print(out_, "{}\n", status_);
-    lastPrinted_ = status_;
+    // A log gets a line per change, conversion progress included.
+    const std::string line = showsProgress() && !isCount(status_) ? fmt::format("{} {}%", status_, percent()) : status_;
+    if (line == lastPrinted_) return;
+    fmt::print(out_, "{}\n", line);
+    lastPrinted_ = line;
     std::fflush(out_);
     return;
   }
-  std::string bar;
-  if (maximum_ > 0) {
-    const int64_t filled = std::min<int64_t>(BarWidth, std::max<int64_t>(0, position_ * BarWidth / maximum_));
-    bar = fmt::format("[{}{}] {:3}% ", std::string(size_t(filled), '#'), std::string(size_t(BarWidth - filled), ' '),
-                      std::min<int64_t>(100, std::max<int64_t>(0, position_ * 100 / maximum_)));
+  if (terminalResized.exchange(false)) columns_ = columnsOf(out_);
+  // One column is left free: a line that fills the last one wraps on some
+  // terminals, and every redraw would then scroll.
+  const size_t room = size_t(std::max(columns_ - 1, 10));
+  std::string line;
+  if (showsProgress()) {
+    const int barWidth = std::clamp(columns_ / 4, 5, WidestBar);
+    const int64_t filled = std::min<int64_t>(barWidth, position_ * barWidth / maximum_);
+    line = fmt::format("[{}{}] {:3}% ", std::string(size_t(filled), '#'), std::string(size_t(barWidth - filled), ' '),
+                       percent());
   }
-  fmt::print(out_, "\r\033[K{}{}", bar, status_);
+  line += status_;
+  if (line.size() > room) line.resize(room);
+  fmt::print(out_, "\r\033[K{}", line);
   std::fflush(out_);
   lineOpen_ = true;
 }
 
 void TTerminalReporter::FinishLine() {
+  if (held_) draw(true);
   if (lineOpen_) fmt::print(out_, "\n");
   lineOpen_ = false;
 }
-
 // Like the save dialog, a name without an extension gets the format's one.
 // A template names each video; its folders are made as needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {

@@ -1,5 +1,6 @@
-// The job's reporter for a terminal: a redrawn progress bar on stderr when it
-// is a terminal, plain progress lines otherwise; the output file comes from
+// The job's reporter for a terminal: a redrawn progress bar fitted to the
+// terminal's width on stderr when it is a terminal, plain progress lines
+// otherwise; the output file comes from
 // the command line instead of the save dialog, named from a template when
 // one is given.
 #pragma once
@@ -31,6 +32,8 @@ public:
 
 private:
   void draw(bool force);
+  bool showsProgress() const;
+  int64_t percent() const;
 
   std::FILE* out_;
   const bool isTerminal_;
@@ -44,5 +47,8 @@ private:
   int64_t position_ = 0;
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
+  // A redraw was skipped for the interval: the latest counts are not shown yet.
+  bool held_ = false;
+  int columns_ = 80;
   std::chrono::steady_clock::time_point lastDraw_{};
 };
