@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fmt/core.h>
 
@@ -27,6 +28,7 @@ std::string workFolder() {
   std::filesystem::create_directories(base, error);
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
     throw Exception(fmt::format(app_messages::CannotMakeWorkFolder, folder, std::strerror(errno)));
+  CheckPrivateFolder(folder);
   // A folder left by an older run keeps no wider permissions than ours.
   ::chmod(folder.c_str(), 0700);
   return folder + "/";
@@ -47,6 +49,19 @@ TAppFolders LocateAppFolders(const std::string& programPath) {
   folders.Data = dataFolder(programPath);
   folders.Profiles = folders.Data + "profiles/";
   return folders;
+}
+
+void CheckPrivateFolder(const std::string& folder) {
+  // A trailing "/" would make lstat look through a link.
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0)
+    throw Exception(fmt::format(app_messages::CannotCheckWorkFolder, path, std::strerror(errno)));
+  if (S_ISLNK(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFolderIsLink, path));
+  if (!S_ISDIR(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFolderNotAFolder, path));
+  if (status.st_uid != ::geteuid()) throw Exception(fmt::format(app_messages::WorkFolderNotOwned, path));
+  if (status.st_mode & (S_IWGRP | S_IWOTH)) throw Exception(fmt::format(app_messages::WorkFolderOpenToOthers, path));
 }
 
 std::string RunningProgramPath() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -375,8 +376,10 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
     }
   }
   std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto& [rank, address] : found)
-    if (std::find(result.Videos.begin(), result.Videos.end(), address) == result.Videos.end())
-      result.Videos.push_back(std::move(address));
+  // A page may declare a great many sources: each address is looked up once.
+  std::unordered_set<std::string_view> kept;
+  kept.reserve(found.size());
+  for (const auto& [rank, address] : found)
+    if (kept.insert(address).second) result.Videos.push_back(address);
   return result;
 }

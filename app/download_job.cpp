@@ -21,10 +21,10 @@ namespace {
 
 // Writes the page's lines, each ended by CR LF.
 void writePageFile(const std::string& path, const std::vector<std::string>& lines) {
-  TFileStream file(path, fmCreate);
+  const std::unique_ptr<TFileStream> file = CreateWorkFile(path);
   for (const std::string& line : lines) {
-    file.WriteBuffer(line.data(), int64_t(line.size()));
-    file.WriteBuffer("\r\n", 2);
+    file->WriteBuffer(line.data(), int64_t(line.size()));
+    file->WriteBuffer("\r\n", 2);
   }
 }
 
@@ -113,6 +113,8 @@ TJobResult TDownloadJob::Run(const std::string& watchAddress, const TOutputChoic
 TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutputChoices& choices) {
   // A size the converter cannot hold is refused before anything is fetched.
   const TFrameSettings frame = ReadFrameSettings(choices);
+  TJobFolder folder(workFolder_, watchAddress);
+  jobFolder_ = folder.Path();
 
   TResumingDownload download(http_, VideoFile(), ResumeFile());
   download.Retries = Retries;
@@ -194,6 +196,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     return TJobResult::SaveFailed;
   }
   outcome_.OutputFile = *fileName;
+  folder.Remove();
   return TJobResult::Done;
 }
 

@@ -1,5 +1,5 @@
 // The download-and-convert job behind the Download button: fetch the watch
-// page, find its video, fetch that into the work folder, load it into the
+// page, find its video, fetch that into the job's work folder, load it into the
 // converter and write the output file the user names. An address that
 // answers with a video is that video; a page of neither site may declare
 // one. It runs on the caller's thread; the client's and the converter's
@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/job_folder.h"
 #include "app/link_extraction.h"
 #include "app/output_formats.h"
 
@@ -31,7 +32,8 @@ struct TJobOutcome {
 
 class TDownloadJob {
 public:
-  // workFolder and profileFolder end with "/". The job takes over the
+  // workFolder and profileFolder end with "/"; each run keeps its work files
+  // in a folder of its own inside workFolder. The job takes over the
   // client's and the converter's progress events, and gives the client a
   // TLS transport for https addresses.
   TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& reporter, std::string workFolder,
@@ -52,10 +54,11 @@ public:
   bool Running() const { return running_; }
   const TJobOutcome& LastOutcome() const { return outcome_; }
 
-  std::string PageFile() const { return workFolder_ + "temp.txt"; }
-  std::string VideoFile() const { return workFolder_ + "temp.flv"; }
-  // What lets a later job continue a partial video file.
-  std::string ResumeFile() const { return workFolder_ + "temp.resume"; }
+  // The work files of the running job, or of the last one (gone when it
+  // saved its output): each job has a folder of its own in the work folder.
+  std::string PageFile() const { return jobFolder_ + work_files::Page; }
+  std::string VideoFile() const { return jobFolder_ + work_files::Video; }
+  std::string ResumeFile() const { return jobFolder_ + work_files::Resume; }
 
   // The TLS transport's settings: servers are verified against the system's
   // trust store unless the owner says otherwise.
@@ -89,6 +92,7 @@ private:
   TVideoEdit& videoEdit_;
   TJobReporter& reporter_;
   const std::string workFolder_;
+  std::string jobFolder_;
   const std::string profileFolder_;
   std::unique_ptr<TIdSSLIOHandlerSocket> tls_;
   int64_t progressPosition_ = 0;

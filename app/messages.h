@@ -37,5 +37,20 @@ inline constexpr const char* BadProxyVariable =
     "The proxy setting {} holds '{}', which is not a proxy address of the form [http|socks4|socks4a|socks5]://HOST:PORT";
 inline constexpr const char* NoHomeFolder = "Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files";
 inline constexpr const char* CannotMakeWorkFolder = "Cannot create the work folder '{}': {}";
+// Work files go only where no other user can plant a link for them.
+inline constexpr const char* WorkFolderIsLink =
+    "The work folder '{}' is a symbolic link; work files are written only into a real folder of the user's own";
+inline constexpr const char* CannotCheckWorkFolder = "Cannot check the work folder '{}': {}";
+inline constexpr const char* WorkFolderNotAFolder = "The work folder '{}' is not a folder";
+inline constexpr const char* WorkFolderNotOwned =
+    "The work folder '{}' belongs to another user; work files are written only into a folder of the user's own";
+inline constexpr const char* WorkFolderOpenToOthers =
+    "The work folder '{}' can be written by other users; work files are written only into a folder closed to them";
+inline constexpr const char* WorkFileNotPlain =
+    "The work file '{}' is a symbolic link or not a plain file; it is not written through";
+inline constexpr const char* CannotUseWorkFile = "Cannot use the work file '{}': {}";
+// Two runs for one address would write the same work files.
+inline constexpr const char* AlreadyDownloading =
+    "Another Quillfen is already downloading {}; this run leaves it alone";
 
 }  // namespace app_messages

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
+#include "app/job_folder.h"
 #include "app/messages.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
@@ -101,9 +102,13 @@ struct StartOver {};
 
 TResumeRecord readRecord(const std::string& path) {
   TResumeRecord record;
-  std::ifstream file(path);
+  const std::unique_ptr<TFileStream> file = OpenWorkFile(path, fmOpenRead);
+  if (!file) return record;
+  std::string text(size_t(file->GetSize()), '\0');
+  file->ReadBuffer(text.data(), int64_t(text.size()));
+  std::istringstream lines(text);
   std::string size;
-  if (std::getline(file, record.Address) && std::getline(file, record.Validator) && std::getline(file, size))
+  if (std::getline(lines, record.Address) && std::getline(lines, record.Validator) && std::getline(lines, size))
     record.Size = number(size);
   else
     record = {};
@@ -111,9 +116,9 @@ TResumeRecord readRecord(const std::string& path) {
 }
 
 void writeRecord(const std::string& path, const TResumeRecord& record) {
-  TFileStream file(path, fmCreate);
+  const std::unique_ptr<TFileStream> file = CreateWorkFile(path);
   const std::string text = record.Address + "\n" + record.Validator + "\n" + std::to_string(record.Size) + "\n";
-  file.WriteBuffer(text.data(), int64_t(text.size()));
+  file->WriteBuffer(text.data(), int64_t(text.size()));
 }
 
 // The stream the client writes one answer's body into. The first byte (or
@@ -267,19 +272,17 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   const auto stopped = [this] { return Stopped && Stopped(); };
   std::unique_ptr<TFileStream> file;
   const auto openFile = [&] {
-    file = std::make_unique<TFileStream>(videoFile_, fmCreate);
+    file = CreateWorkFile(videoFile_);
     return file.get();
   };
   TResumeRecord record;
   int64_t offset = 0;
   if (ContinuePartial) {
     record = readRecord(recordFile_);
-    if (record.Address == address && !record.Validator.empty() && std::filesystem::exists(videoFile_)) {
-      file = std::make_unique<TFileStream>(videoFile_, fmOpenReadWrite);
-      offset = file->GetSize();
-    } else {
-      record = {};
-    }
+    if (record.Address == address && !record.Validator.empty())
+      file = OpenWorkFile(videoFile_, fmOpenReadWrite);
+    if (file) offset = file->GetSize();
+    else record = {};
   }
   // The specified job empties the video file before it asks for the video.
   if (!file && kind == TFetchKind::AnyBytes) openFile();

@@ -134,13 +134,15 @@ TStringStream::TStringStream(const std::string& text) {
 // --- files ------------------------------------------------------------------
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : Name(fileName) {
-  if (mode == fmCreate) {
-    Descriptor = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int noFollow = (mode & fmNoFollow) ? O_NOFOLLOW : 0;
+  if ((mode & fmCreate) == fmCreate) {
+    const int creation = (mode & fmExclusive) ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
+    Descriptor = ::open(fileName.c_str(), O_RDWR | creation | noFollow | O_CLOEXEC, 0644);
     if (Descriptor < 0) throw EFCreateError(fmt::format(FileCreateError, fileName, std::strerror(errno)));
     return;
   }
   const int access = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-  Descriptor = ::open(fileName.c_str(), access | O_CLOEXEC);
+  Descriptor = ::open(fileName.c_str(), access | noFollow | O_CLOEXEC);
   if (Descriptor < 0) throw EFOpenError(fmt::format(FileOpenError, fileName, std::strerror(errno)));
 }
 

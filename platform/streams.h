@@ -83,6 +83,10 @@ enum TFileMode : unsigned {
   fmOpenWrite = 0x0001,
   fmOpenReadWrite = 0x0002,
   fmCreate = 0xFF00,
+  // Added to a mode: a name that is a symbolic link is refused.
+  fmNoFollow = 0x10000,
+  // Added to fmCreate: only a new file is made; one already there is refused.
+  fmExclusive = 0x20000,
 };
 
 // A file on disk. fmCreate creates or truncates; the open modes need the file

@@ -6,14 +6,13 @@
 
 #include <filesystem>
 
-
 #include "app/download_job.h"
 #include "app/http_settings.h"
-#include "app/job_reporter.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
 #include "net/transport/tls/ssl_options.h"
 #include "platform/exception.h"
+#include "tests/app/answering_reporter.h"
 #include "tests/app/demo_site.h"
 #include "tests/app/range_peer.h"
 #include "tests/servers/nginx_server.h"
@@ -23,26 +22,6 @@
 namespace {
 
 using namespace app_test;
-
-class AnsweringReporter : public TJobReporter {
-public:
-  void Status(const std::string& text) override { Statuses.push_back(text); }
-  void Progress(int64_t, int64_t) override {}
-  void ProcessMessages() override {}
-  void DownloadEnabled(bool) override {}
-  int SelectedFormatIndex() override { return FormatIndex; }
-  std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-
-  std::vector<std::string> Statuses;
-  std::vector<std::string> Messages;
-  std::vector<TSaveRequest> Requests;
-  std::optional<std::string> Answer;
-  int FormatIndex = 14;  // FLV: quick to write
-};
 
 // nginx with its plain listener and a TLS listener for localhost on its first
 // extra port, both serving the same documents with their types named, and a
@@ -76,15 +55,17 @@ protected:
     nginx.WriteDocument("declares-plain.html", "<video src=\"" + nginx.Url("/video.flv") + "\"></video>");
     nginx.WriteDocument("declares-page.html", "<meta property=og:video content=/declares.html>");
     nginx.WriteDocument("fake.flv", "not a video at all");
+    reporter.BeforeAnswer = [this] { downloaded = ReadWholeFile(job.VideoFile()); };
   }
   std::string secure(const std::string& path) const {
     return "https://localhost:" + std::to_string(nginx.ExtraPort(1)) + path;
   }
-  std::string downloaded() { return ReadWholeFile(work.File("temp.flv")); }
 
   TempFolder work;
   NginxServer nginx;
   std::string video;
+  // The job's video file when the job asked for the output's name.
+  std::string downloaded;
   TIdHTTP http;
   TVideoEdit videoEdit;
   AnsweringReporter reporter;
@@ -92,8 +73,9 @@ protected:
   TOutputChoices choices;
 };
 
-// Each address ends with the server's video in the work folder and a saved
-// output; the title offered is the page's, or the file's name.
+// Each address ends with the server's video in the job's work folder and a
+// saved output, after which the job's folder goes; the title offered is the
+// page's, or the file's name.
 TEST_F(BeyondSitesTest, PagesAndVideosOverBothSchemes) {
   struct {
     std::string what;
@@ -109,8 +91,10 @@ TEST_F(BeyondSitesTest, PagesAndVideosOverBothSchemes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove(work.File("out.flv"));
+    downloaded.clear();
     ASSERT_EQ(job.Run(c.address, choices), TJobResult::Done);
-    EXPECT_TRUE(downloaded() == video);
+    EXPECT_TRUE(downloaded == video);
+    EXPECT_FALSE(std::filesystem::exists(JobFolderPath(work.Path() + "/", c.address))) << "saved: its work files go";
     EXPECT_EQ(reporter.Requests.back().Title, c.title);
     EXPECT_EQ(job.LastOutcome().OutputFile, work.File("out.flv"));
     EXPECT_GT(std::filesystem::file_size(work.File("out.flv")), 1000u);
@@ -155,7 +139,7 @@ TEST_F(BeyondSitesTest, UntrustedServerIsRefused) {
 TEST_F(BeyondSitesTest, DroppedVideoIsContinued) {
   RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(20000), ConnectionPlan::Cut(15000, true)});
   ASSERT_EQ(job.Run(peer.Url("/clip.flv"), choices), TJobResult::Done);
-  EXPECT_TRUE(downloaded() == video);
+  EXPECT_TRUE(downloaded == video);
   EXPECT_EQ(peer.Requests().size(), 3u);
   EXPECT_NE(std::find_if(reporter.Statuses.begin(), reporter.Statuses.end(),
                          [](const std::string& s) { return s.rfind("Connection lost; continuing from byte ", 0) == 0; }),

@@ -23,8 +23,12 @@ NginxSite DemoSiteConfig() {
 }
 
 void MakeDemoSite(const NginxServer& server, int seconds, const std::string& size) {
-  const std::string command = "'" + SourcePath("resources/demo-site/make-site") + "' '" + server.DocumentRoot() +
-                              "' " + std::to_string(seconds) + " " + size;
+  MakeDemoSite(server.DocumentRoot(), seconds, size);
+}
+
+void MakeDemoSite(const std::string& root, int seconds, const std::string& size) {
+  const std::string command = "'" + SourcePath("resources/demo-site/make-site") + "' '" + root + "' " +
+                              std::to_string(seconds) + " " + size;
   if (std::system(command.c_str()) != 0) throw std::runtime_error("make-site failed: " + command);
 }
 

@@ -14,6 +14,8 @@ NginxSite DemoSiteConfig();
 // Fills the server's document root with the demo pages and a video of the
 // given length and size.
 void MakeDemoSite(const NginxServer& server, int seconds = 2, const std::string& size = "320x240");
+// The same into a folder that no server serves.
+void MakeDemoSite(const std::string& root, int seconds, const std::string& size);
 
 std::string SourcePath(const std::string& relative);
 std::string ReadWholeFile(const std::string& path);

@@ -3,12 +3,15 @@
 // answers the save dialog and records what the window would show.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
 #include "app/download_job.h"
 #include "app/error_text.h"
 #include "app/http_settings.h"
+#include "app/job_folder.h"
 #include "app/job_reporter.h"
 #include "app/proxy_settings.h"
 #include "converter/video_edit.h"
@@ -42,6 +45,7 @@ public:
   int SelectedFormatIndex() override { return FormatIndex; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
     Requests.push_back(request);
+    if (BeforeAnswer) BeforeAnswer();
     return Answer;
   }
   void ShowMessage(const std::string& text) override { Messages.push_back(text); }
@@ -55,6 +59,8 @@ public:
   int FormatIndex = 8;
   int64_t Position = 0, Maximum = 0;
   bool Enabled = true;
+  // The job's work files when the job asked for the output's name.
+  std::function<void()> BeforeAnswer;
 };
 
 class JobTest : public ::testing::Test {
@@ -65,6 +71,13 @@ protected:
     proxies.Forced = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
     job.BeforeFetch = [this](const std::string& url) { proxies.Apply(http, url); };
     reporter.Answer = work.File("out.avi");
+    reporter.BeforeAnswer = [this] {
+      pageAtSave = ReadWholeFile(job.PageFile());
+      videoAtSave = ReadWholeFile(job.VideoFile());
+    };
+  }
+  std::string jobFile(const std::string& address, const char* name) const {
+    return JobFolderPath(work.Path() + "/", address) + name;
   }
 
   TempFolder work;
@@ -75,6 +88,7 @@ protected:
   TProxyPolicy proxies;
   TDownloadJob job{http, videoEdit, reporter, work.Path() + "/", work.Path() + "/profiles/"};
   TOutputChoices choices;
+  std::string pageAtSave, videoAtSave;
 };
 
 const std::vector<std::string> kConnectionTexts = {"Connecting to 127.0.0.1.", "Connected."};
@@ -96,9 +110,9 @@ TEST_F(JobTest, SuccessfulJobShowsEveryStageInOrder) {
   EXPECT_EQ(reporter.Requests[0].DefaultExt, "avi");
   EXPECT_EQ(reporter.Requests[0].InitialFolder, work.Path() + "/");
   EXPECT_GT(std::filesystem::file_size(work.File("out.avi")), 10000u);
-  EXPECT_EQ(ReadWholeFile(work.File("temp.flv")), ReadWholeFile(site.DocumentRoot() + "/video.flv"));
-  EXPECT_EQ(ReadWholeFile(work.File("temp.txt")).find("var swfArgs = {hl:'en',video_id:'Kq3fZ8wLp2A'"),
-            ReadWholeFile(work.File("temp.txt")).find("var swfArgs"));
+  EXPECT_EQ(videoAtSave, ReadWholeFile(site.DocumentRoot() + "/video.flv"));
+  EXPECT_EQ(pageAtSave.find("var swfArgs = {hl:'en',video_id:'Kq3fZ8wLp2A'"), pageAtSave.find("var swfArgs"));
+  EXPECT_FALSE(std::filesystem::exists(JobFolderPath(work.Path() + "/", FirstSiteWatch))) << "saved: its files go";
 
   // The second job offers the name chosen in the first.
   reporter.Answer.reset();
@@ -106,16 +120,19 @@ TEST_F(JobTest, SuccessfulJobShowsEveryStageInOrder) {
   EXPECT_EQ(reporter.Requests.back().FileName, work.File("out.avi"));
   EXPECT_EQ(reporter.LastStatus, "Done");
   EXPECT_TRUE(reporter.Messages.empty());
+  EXPECT_TRUE(std::filesystem::exists(jobFile(SecondSiteWatch, "temp.flv"))) << "not saved: its files stay";
 }
 
 TEST_F(JobTest, PageWithoutMarkerIsNoVideo) {
-  work.WriteFile("temp.flv", "earlier video");
-  EXPECT_EQ(job.Run("http://www.clipcove.example/novideo", choices), TJobResult::NoVideo);
+  const std::string address = "http://www.clipcove.example/novideo";
+  std::filesystem::create_directory(JobFolderPath(work.Path() + "/", address));
+  work.WriteFile(JobFolderName(address) + "/temp.flv", "earlier video");
+  EXPECT_EQ(job.Run(address, choices), TJobResult::NoVideo);
   EXPECT_EQ(reporter.Messages, std::vector<std::string>{"No video"});
   EXPECT_EQ(reporter.LastStatus, "Done");
   EXPECT_TRUE(reporter.Enabled);
-  EXPECT_EQ(work.ReadFile("temp.txt"), "<html><body>No player on this page.</body></html>\r\n");
-  EXPECT_EQ(work.ReadFile("temp.flv"), "earlier video");
+  EXPECT_EQ(ReadWholeFile(jobFile(address, "temp.txt")), "<html><body>No player on this page.</body></html>\r\n");
+  EXPECT_EQ(ReadWholeFile(jobFile(address, "temp.flv")), "earlier video");
 }
 
 TEST_F(JobTest, ConverterRefusalIsFailToSave) {
@@ -136,7 +153,7 @@ TEST_F(JobTest, BadWidthEndsTheJobBeforeAnyDownload) {
   }
   EXPECT_TRUE(reporter.Statuses.empty());
   EXPECT_TRUE(reporter.Enabled);
-  EXPECT_FALSE(std::filesystem::exists(work.File("temp.txt")));
+  EXPECT_FALSE(std::filesystem::exists(jobFile(FirstSiteWatch, "temp.txt")));
 }
 
 TEST_F(JobTest, HttpErrorReachesTheErrorHandler) {
@@ -163,11 +180,68 @@ TEST_F(JobTest, StopDuringTheVideoKeepsThePartialFile) {
   };
   job.Run(FirstSiteWatch, choices);
   ASSERT_TRUE(stopped);
-  const auto partial = std::filesystem::file_size(work.File("temp.flv"));
+  const auto partial = videoAtSave.size();
   EXPECT_GE(partial, 30000u);
   EXPECT_LT(partial, std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
   EXPECT_EQ(reporter.Requests.size(), 1u);
   EXPECT_EQ(reporter.LastStatus, "Done");
+}
+
+// A link planted for a work file or for the job's folder is never written
+// through: the job fails naming it, and the link's target stays as it was.
+// A work folder that others can write, or that is a link, is refused too.
+TEST_F(JobTest, PlantedLinksAndOpenFoldersAreRefused) {
+  const std::string victim = work.WriteFile("victim", "the user's own file");
+  const std::string victimFolder = work.File("victim-folder");
+  std::filesystem::create_directory(victimFolder);
+  const std::string jobFolder = JobFolderPath(work.Path() + "/", FirstSiteWatch);
+  const std::string jobFolderName = jobFolder.substr(0, jobFolder.size() - 1);
+  const auto linkedFile = [&](const char* name) {
+    return [&, name] {
+      std::filesystem::create_directory(jobFolder);
+      std::filesystem::create_symlink(victim, jobFolder + name);
+    };
+  };
+  const std::string notPlain = "' is a symbolic link or not a plain file; it is not written through";
+  struct {
+    const char* what;
+    std::function<void()> plant;
+    std::string message;
+  } cases[] = {
+      {"the page file", linkedFile("temp.txt"), "The work file '" + jobFolder + "temp.txt" + notPlain},
+      {"the video file", linkedFile("temp.flv"), "The work file '" + jobFolder + "temp.flv" + notPlain},
+      {"the job's folder", [&] { std::filesystem::create_directory_symlink(victimFolder, jobFolderName); },
+       "The work folder '" + jobFolderName +
+           "' is a symbolic link; work files are written only into a real folder of the user's own"},
+      {"a work folder others can write", [&] { ::chmod(work.Path().c_str(), 0770); },
+       "The work folder '" + work.Path() +
+           "' can be written by other users; work files are written only into a folder closed to them"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(jobFolderName);
+    c.plant();
+    try {
+      job.Run(FirstSiteWatch, choices);
+      ADD_FAILURE() << "the job ran";
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message, c.message);
+    }
+    ::chmod(work.Path().c_str(), 0700);
+    EXPECT_EQ(work.ReadFile("victim"), "the user's own file");
+    EXPECT_TRUE(std::filesystem::is_empty(victimFolder));
+    EXPECT_TRUE(reporter.Requests.empty());
+  }
+
+  std::filesystem::create_directory_symlink(work.Path(), work.File("linked-work"));
+  TDownloadJob linked{http, videoEdit, reporter, work.File("linked-work") + "/", work.Path() + "/profiles/"};
+  try {
+    linked.Run(FirstSiteWatch, choices);
+    ADD_FAILURE() << "the job ran";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message, "The work folder '" + work.File("linked-work") +
+                                 "' is a symbolic link; work files are written only into a real folder of the user's own");
+  }
 }
 
 TEST_F(JobTest, UnreadableVideoIsAnEmptyTimeline) {

@@ -28,6 +28,13 @@ ConnectionPlan ConnectionPlan::Cut(long bytes, bool reset) {
   return plan;
 }
 
+ConnectionPlan ConnectionPlan::Trickling(size_t block, std::chrono::milliseconds pause) {
+  ConnectionPlan plan;
+  plan.TrickleBlock = block;
+  plan.TricklePause = pause;
+  return plan;
+}
+
 ConnectionPlan ConnectionPlan::IgnoringRange() {
   ConnectionPlan plan;
   plan.IgnoreRange = true;
@@ -128,7 +135,15 @@ void RangePeer::Serve(int connection, const ConnectionPlan& plan) {
   std::string answer = "HTTP/1.1 " + status + "\r\nContent-Type: video/x-flv\r\nAccept-Ranges: bytes\r\n" + extra +
                        "Content-Length: " + std::to_string(size - first) + "\r\nConnection: close\r\n";
   if (!version.ETag.empty()) answer += "ETag: " + version.ETag + "\r\n";
-  SendAll(connection, answer + "\r\n" + body, Stop);
+  if (plan.TrickleBlock == 0) {
+    SendAll(connection, answer + "\r\n" + body, Stop);
+    return;
+  }
+  if (!SendAll(connection, answer + "\r\n", Stop)) return;
+  for (size_t sent = 0; sent < body.size(); sent += plan.TrickleBlock) {
+    if (!SendAll(connection, body.substr(sent, plan.TrickleBlock), Stop)) return;
+    std::this_thread::sleep_for(plan.TricklePause);
+  }
 }
 
 }  // namespace app_test

@@ -1,9 +1,11 @@
 // A small HTTP server on 127.0.0.1 that serves one file and honours Range
 // and If-Range the way a real server does, but misbehaves on purpose, one
 // connection at a time as the test plans it: closes or resets after some
-// body bytes, ignores Range, swaps the file for another version, answers 416.
+// body bytes, ignores Range, swaps the file for another version, answers 416,
+// trickles.
 #pragma once
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,8 +33,13 @@ struct ConnectionPlan {
   // Answers a range with a part of the current version even when If-Range
   // names another one, as a careless server might.
   bool IgnoreIfRange = false;
+  // Sends the body in blocks of this many bytes with a pause after each, as
+  // a slow server does; 0 sends it at once.
+  size_t TrickleBlock = 0;
+  std::chrono::milliseconds TricklePause{0};
 
   static ConnectionPlan Cut(long bytes, bool reset = false);
+  static ConnectionPlan Trickling(size_t block, std::chrono::milliseconds pause);
   static ConnectionPlan IgnoringRange();
   static ConnectionPlan Switching(PeerVersion version, bool ignoreIfRange = false);
 };

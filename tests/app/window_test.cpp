@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "app/job_folder.h"
 #include "app/proxy_settings.h"
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
@@ -180,7 +181,7 @@ TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(desktop.Asked, 0);
   EXPECT_TRUE(desktop.Errors.empty());
-  EXPECT_LT(std::filesystem::file_size(work.File("temp.flv")),
+  EXPECT_LT(std::filesystem::file_size(JobFolderPath(folders.Work, FirstSiteWatch) + "temp.flv"),
             std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
 }
 

@@ -1,0 +1,114 @@
+#include "app/job_folder.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include <fmt/core.h>
+
+#include "app/app_folders.h"
+#include "app/messages.h"
+#include "platform/exception.h"
+#include "platform/streams.h"
+
+namespace {
+
+constexpr const char* LockName = "job.lock";
+// A run that finishes removes its folder; one that starts meanwhile tries
+// again on a new one, this many times.
+constexpr int LockAttempts = 3;
+
+[[noreturn]] void failOn(const std::string& path, int error) {
+  throw Exception(fmt::format(app_messages::CannotUseWorkFile, path, std::strerror(error)));
+}
+
+// True when path names a plain file, false when nothing is there; anything
+// else under a work file's name is refused.
+bool plainFileThere(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT) return false;
+    failOn(path, errno);
+  }
+  if (!S_ISREG(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFileNotPlain, path));
+  return true;
+}
+
+void removeIfThere(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) failOn(path, errno);
+}
+
+}  // namespace
+
+std::string JobFolderName(const std::string& address) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (const char c : address) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3u;
+  }
+  return fmt::format("{:016x}", hash);
+}
+
+std::string JobFolderPath(const std::string& workFolder, const std::string& address) {
+  return workFolder + JobFolderName(address) + "/";
+}
+
+TJobFolder::TJobFolder(const std::string& workFolder, const std::string& address)
+    : path_(JobFolderPath(workFolder, address)) {
+  CheckPrivateFolder(workFolder);
+  const std::string folder = path_.substr(0, path_.size() - 1);
+  const std::string lockFile = path_ + LockName;
+  for (int attempt = 1;; ++attempt) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      throw Exception(fmt::format(app_messages::CannotMakeWorkFolder, folder, std::strerror(errno)));
+    CheckPrivateFolder(folder);
+    plainFileThere(lockFile);
+    const int lock = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock < 0) {
+      if (errno == ENOENT && attempt < LockAttempts) continue;
+      failOn(lockFile, errno);
+    }
+    if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      ::close(lock);
+      if (error == EWOULDBLOCK) throw Exception(fmt::format(app_messages::AlreadyDownloading, address));
+      failOn(lockFile, error);
+    }
+    // The lock counts only while its file is still the one the folder names.
+    struct stat held {}, named {};
+    if (::fstat(lock, &held) == 0 && ::lstat(lockFile.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      lock_ = lock;
+      return;
+    }
+    ::close(lock);
+    if (attempt >= LockAttempts) failOn(lockFile, ENOENT);
+  }
+}
+
+TJobFolder::~TJobFolder() {
+  if (lock_ >= 0) ::close(lock_);
+}
+
+void TJobFolder::Remove() {
+  for (const char* name : {work_files::Page, work_files::Video, work_files::Resume, LockName})
+    removeIfThere(path_ + name);
+  // A run for the same address that came in meanwhile has put its own lock
+  // file there: the folder is then its, and stays.
+  if (::rmdir(path_.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST && errno != ENOENT) failOn(path_, errno);
+}
+
+std::unique_ptr<TFileStream> CreateWorkFile(const std::string& path) {
+  if (plainFileThere(path)) removeIfThere(path);
+  return std::make_unique<TFileStream>(path, fmCreate | fmExclusive | fmNoFollow);
+}
+
+std::unique_ptr<TFileStream> OpenWorkFile(const std::string& path, unsigned mode) {
+  if (!plainFileThere(path)) return nullptr;
+  return std::make_unique<TFileStream>(path, mode | fmNoFollow);
+}
