@@ -25,6 +25,9 @@ struct OutputContextRelease {
     avformat_free_context(context);
   }
 };
+struct IOContextRelease {
+  void operator()(AVIOContext* io) const { avio_closep(&io); }
+};
 struct CodecContextRelease {
   void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
@@ -46,6 +49,7 @@ struct AudioFifoRelease {
 
 using InputContext = std::unique_ptr<AVFormatContext, InputContextRelease>;
 using OutputContext = std::unique_ptr<AVFormatContext, OutputContextRelease>;
+using IOContext = std::unique_ptr<AVIOContext, IOContextRelease>;
 using CodecContext = std::unique_ptr<AVCodecContext, CodecContextRelease>;
 using Frame = std::unique_ptr<AVFrame, FrameRelease>;
 using Packet = std::unique_ptr<AVPacket, PacketRelease>;

@@ -13,9 +13,14 @@
 
 #include <fmt/format.h>
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include "converter/av_handles.h"
 #include "converter/conversion_error.h"
 #include "converter/messages.h"
+#include "converter/plain_file.h"
 #include "converter/stream_copy.h"
 #include "converter/track.h"
 #include "converter/track_encoder.h"
@@ -84,11 +89,14 @@ class ProgressThrottle {
   std::chrono::steady_clock::time_point lastReport_ = std::chrono::steady_clock::now();
 };
 
+// The muxer may open its file again by name (MP4's fast start reads it back),
+// so that name and every file it opens are plain local files too.
 OutputContext allocateOutput(const std::string& path, const std::string& muxer) {
+  const std::string cannotCreate = std::string(messages::CannotCreateOutput) + " '" + path + "'";
   AVFormatContext* allocated = nullptr;
-  check(avformat_alloc_output_context2(&allocated, nullptr, muxer.c_str(), path.c_str()),
-        std::string(messages::CannotCreateOutput) + " '" + path + "'");
+  check(avformat_alloc_output_context2(&allocated, nullptr, muxer.c_str(), plainFileUrl(path).c_str()), cannotCreate);
   OutputContext output(allocated);
+  check(av_opt_set(output.get(), "protocol_whitelist", PlainFileProtocols, 0), cannotCreate);
   output->max_delay = MuxMaxDelay;
   return output;
 }
@@ -134,8 +142,8 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     }
   }
 
-  check(avio_open(&output->pb, unfinished.c_str(), AVIO_FLAG_WRITE),
-        std::string(messages::CannotCreateOutput) + " '" + path + "'");
+  output->pb = openPlainFile(unfinished, AVIO_FLAG_WRITE, std::string(messages::CannotCreateOutput) + " '" + path + "'")
+                   .release();
   OptionList muxerOptions(plan.muxerOptions.c_str());
   check(avformat_write_header(output.get(), muxerOptions.address()), messages::CannotWriteOutput);
   if (const std::string unknown = muxerOptions.firstLeftOver(); !unknown.empty())

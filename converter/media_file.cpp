@@ -1,11 +1,14 @@
 #include "converter/media_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 
 #include "converter/conversion_error.h"
 #include "converter/display_rotation.h"
 #include "converter/messages.h"
+#include "converter/plain_file.h"
 
 namespace converter {
 namespace {
@@ -45,12 +48,32 @@ double measureDuration(AVFormatContext& file, int videoIndex, int audioIndex) {
   return end;
 }
 
+// Playlists and session descriptions: a demuxer for one of them reads the
+// files or addresses it names, so a server could put any local file of its
+// choosing into the output by sending one in place of a video.
+bool namesOtherFiles(const AVInputFormat& format) {
+  static constexpr std::array<std::string_view, 5> Playlists = {"concat", "dash", "hls", "imf", "sdp"};
+  return std::find(Playlists.begin(), Playlists.end(), std::string_view(format.name)) != Playlists.end();
+}
+
 }  // namespace
 
 InputContext openMediaFile(const std::string& path) {
+  const std::string cannotOpen = std::string(messages::CannotOpenInput) + " '" + path + "'";
+  const AVInputFormat* format = nullptr;
+  {
+    IOContext probed = openPlainFile(path, AVIO_FLAG_READ, cannotOpen);
+    check(av_probe_input_buffer2(probed.get(), &format, plainFileUrl(path).c_str(), nullptr, 0, 0), cannotOpen);
+  }
+  if (namesOtherFiles(*format))
+    fail(std::string(messages::PlaylistRefused) + " '" + path + "' (" + format->name + ")");
+  // Opened with the demuxer just checked; a demuxer it might start on its
+  // own must be that one again, and read local files only.
+  OptionList options;
+  options.set("protocol_whitelist", PlainFileProtocols);
+  options.set("format_whitelist", format->name);
   AVFormatContext* opened = nullptr;
-  check(avformat_open_input(&opened, path.c_str(), nullptr, nullptr),
-        std::string(messages::CannotOpenInput) + " '" + path + "'");
+  check(avformat_open_input(&opened, plainFileUrl(path).c_str(), format, options.address()), cannotOpen);
   InputContext file(opened);
   check(avformat_find_stream_info(file.get(), nullptr),
         std::string(messages::CannotReadStreams) + " '" + path + "'");

@@ -26,7 +26,9 @@ struct MediaInfo {
   AVCodecID audioCodec = AV_CODEC_ID_NONE;
 };
 
-// Opens the file and reads its stream parameters; throws on failure.
+// Opens the file as a plain local file and reads its stream parameters;
+// throws on failure and for a playlist, whose entries are never read. Every
+// media file the converter reads is opened here.
 InputContext openMediaFile(const std::string& path);
 
 // Index of the videoStreamNumber-th decodable video stream (0 = the first),

@@ -4,6 +4,7 @@
 namespace converter::messages {
 
 inline constexpr const char* CannotOpenInput = "Cannot open the media file";
+inline constexpr const char* PlaylistRefused = "A playlist that names other files is not read as a media file";
 inline constexpr const char* CannotReadStreams = "Cannot read the streams of";
 inline constexpr const char* NoMediaStreams = "No audio or video stream that can be decoded in";
 inline constexpr const char* NothingToPlay = "Nothing that can be played in";

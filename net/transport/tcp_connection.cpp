@@ -392,6 +392,10 @@ void TIdTCPConnection::ReadToStream(TStream& stream, int64_t count, bool untilCl
       }
       moveToStream(wanted);
     }
+    // Short of the count without a close of ours: the peer's close was
+    // noticed before the body was complete, perhaps before the read began.
+    if (!untilClose && remaining > 0 && LocalCloses() == closesAtStart)
+      throw EIdConnClosedGracefully(transport_messages::ConnectionClosedGracefully);
   } catch (...) {
     finish();
     throw;

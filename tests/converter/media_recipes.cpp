@@ -93,6 +93,12 @@ const Recipe Recipes[] = {
     // A Flash video without sound.
     {"silent.flv",
      [](const std::string& path) { run(std::string(TestPattern) + "-t 1 -c:v flv -an " + quoted(path)); }},
+    // A segment of a streamed video, MPEG-2 in a transport stream: the kind
+    // of local file a playlist sent in place of a video would name.
+    {"segment.ts",
+     [](const std::string& path) {
+       run(std::string(TestPattern) + "-t 1 -c:v mpeg2video -an -f mpegts " + quoted(path));
+     }},
 };
 
 }  // namespace

@@ -57,19 +57,41 @@ TEST(ReadToStream, CountedBodyCutShortRaisesAndKeepsCompletedChunks) {
   EXPECT_EQ(stream.DataString(), bytes.substr(0, 1024));
 }
 
-// The close was noticed before the read: the buffered bytes are written, no
-// exception, and the presized destination is cut to them.
-TEST(ReadToStream, CountedBodyAfterTheCloseWritesWhatIsBuffered) {
-  const std::string bytes = body(700);
-  ScriptedPeer peer({script::Send(bytes), script::Close()});
-  auto client = ConnectedClient(peer.Port(), 1024);
-  while (client->IsConnected()) client->FillInputBuffer(false);
-  EventLog log;
-  log.Attach(*client);
-  TStringStream stream;
-  client->ReadToStream(stream, 3000);
-  EXPECT_EQ(log.Lines, (Lines{"read begin 3000", "read 700", "read end"}));
-  EXPECT_EQ(stream.DataString(), bytes);
+// The close was noticed before the read began, with 700 bytes buffered: the
+// buffered bytes are written and the destination is cut to them. A counted
+// read that cannot complete says so; a read until close has simply reached
+// its end.
+struct ClosedBeforeReadCase {
+  const char* protects;
+  int64_t count;
+  bool untilClose;
+  bool raises;
+  Lines events;
+};
+
+const ClosedBeforeReadCase kClosedBeforeReadCases[] = {
+    {"a counted body the peer cut is not a finished body", 3000, false, true,
+     {"read begin 3000", "read 700", "read end"}},
+    {"a body read until close ends normally at the close", -1, true, false, {"read begin 0", "read 700", "read end"}},
+};
+
+TEST(ReadToStream, BodyAfterTheCloseWritesWhatIsBuffered) {
+  for (const ClosedBeforeReadCase& c : kClosedBeforeReadCases) {
+    SCOPED_TRACE(c.protects);
+    const std::string bytes = body(700);
+    ScriptedPeer peer({script::Send(bytes), script::Close()});
+    auto client = ConnectedClient(peer.Port(), 1024);
+    while (client->IsConnected()) client->FillInputBuffer(false);
+    EventLog log;
+    log.Attach(*client);
+    TStringStream stream;
+    if (c.raises)
+      EXPECT_THROW(client->ReadToStream(stream, c.count, c.untilClose), EIdConnClosedGracefully);
+    else
+      EXPECT_NO_THROW(client->ReadToStream(stream, c.count, c.untilClose));
+    EXPECT_EQ(log.Lines, c.events);
+    EXPECT_EQ(stream.DataString(), bytes);
+  }
 }
 
 // Until close: totals per full chunk, the last partial chunk kept but not
