@@ -21,9 +21,10 @@ std::string headerValue(const std::string& head, const std::string& name) {
 
 }  // namespace
 
-PeerFault PeerFault::Answer(int status) { return {status, -1, {}}; }
-PeerFault PeerFault::Cut(long bytes) { return {0, bytes, {}}; }
-PeerFault PeerFault::Replace(std::string content) { return {0, -1, std::move(content)}; }
+PeerFault PeerFault::Answer(int status) { return {status, -1, {}, false}; }
+PeerFault PeerFault::Cut(long bytes) { return {0, bytes, {}, false}; }
+PeerFault PeerFault::Replace(std::string content) { return {0, -1, std::move(content), false}; }
+PeerFault PeerFault::WholeFile() { return {0, -1, {}, true}; }
 
 SegmentPeer::SegmentPeer() : acceptor_([this] { Accept(); }) {}
 
@@ -135,7 +136,7 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
   size_t last = size - 1;
   std::string statusLine = "200 OK";
   std::string extra;
-  if (!range.empty() && (ifRange.empty() || ifRange == file.ETag)) {
+  if (!range.empty() && !fault.IgnoreRange && (ifRange.empty() || ifRange == file.ETag)) {
     const std::string spec = range.substr(range.find('=') + 1);
     first = std::stoul(spec.substr(0, spec.find('-')));
     const std::string end = spec.substr(spec.find('-') + 1);

@@ -26,10 +26,13 @@ struct PeerFault {
   long CutAfter = -1;
   // From this answer on the path holds this content (with a new ETag).
   std::string NewContent;
+  // Answers with the whole file whatever Range asks for.
+  bool IgnoreRange = false;
 
   static PeerFault Answer(int status);
   static PeerFault Cut(long bytes);
   static PeerFault Replace(std::string content);
+  static PeerFault WholeFile();
 };
 
 class SegmentPeer {
