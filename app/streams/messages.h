@@ -14,6 +14,7 @@ inline constexpr const char* BadAttribute = "The playlist has an invalid {} valu
 inline constexpr const char* MissingAddress = "The playlist has a {} without an address.";
 inline constexpr const char* NoVariants = "The stream offers no video we can save.";
 inline constexpr const char* LeadsBackToItself = "The playlist leads back to itself: {}";
+inline constexpr const char* NestedTooDeep = "The playlist leads to playlists more than {} deep.";
 inline constexpr const char* NotXml = "The manifest is not well-formed XML: {} (byte {}).";
 inline constexpr const char* NotAManifest = "The address gives no manifest: the document is no MPD.";
 inline constexpr const char* LiveManifest = "The manifest is a live stream (type dynamic); only whole videos can be saved.";
