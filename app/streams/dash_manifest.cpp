@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "app/streams/iso_duration.h"
@@ -149,6 +150,7 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
       }
       for (int64_t k = 0; k <= repeat; ++k) {
         add(startNumber + int64_t(track.Segments.size()), time);
+        if (time > std::numeric_limits<int64_t>::max() - duration) refuseValue("d", entry.AttributeOr("d"));
         time += duration;
       }
     }
@@ -161,6 +163,8 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
   if (duration <= 0) refuseValue("duration", *durationText);
   const double count = std::ceil((periodEnd() - double(offset)) / double(duration));
   checkCount(size_t(std::clamp(count, 0.0, double(MaxSegments) + 1)));
+  // $Time$ of the last segment must be a number we can write.
+  if (double(offset) + count * double(duration) > 9e18) refuseValue("duration", *durationText);
   for (int64_t i = 0; i < int64_t(count); ++i) add(startNumber + i, offset + i * duration);
   return track;
 }
