@@ -150,6 +150,13 @@ bool resolveEntries() {
   QUILLFEN_REQUIRED_OR_SHIM(crypto, des_set_key);
   QUILLFEN_REQUIRED_OR_SHIM(crypto, des_ecb_encrypt);
   QUILLFEN_OPTIONAL_OR_SHIM(crypto, RAND_screen);
+  QUILLFEN_OPTIONAL(crypto, EVP_CIPHER_CTX_new);
+  QUILLFEN_OPTIONAL(crypto, EVP_CIPHER_CTX_free);
+  QUILLFEN_OPTIONAL(crypto, EVP_CIPHER_CTX_set_padding);
+  QUILLFEN_OPTIONAL(crypto, EVP_aes_128_cbc);
+  QUILLFEN_OPTIONAL(crypto, EVP_DecryptInit_ex);
+  QUILLFEN_OPTIONAL(crypto, EVP_DecryptUpdate);
+  QUILLFEN_OPTIONAL(crypto, EVP_DecryptFinal_ex);
   return resolved;
 }
 

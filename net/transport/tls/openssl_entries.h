@@ -12,6 +12,7 @@
 #include <string>
 
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -117,6 +118,14 @@ struct Entries {
   void (*des_ecb_encrypt)(DesBlock* input, DesBlock* output, void* schedule, int encrypt) = nullptr;
   // Optional.
   void (*RAND_screen)() = nullptr;
+  // Optional: AES-128-CBC for encrypted stream segments; TLS needs none of them.
+  decltype(&::EVP_CIPHER_CTX_new) EVP_CIPHER_CTX_new = nullptr;
+  decltype(&::EVP_CIPHER_CTX_free) EVP_CIPHER_CTX_free = nullptr;
+  decltype(&::EVP_CIPHER_CTX_set_padding) EVP_CIPHER_CTX_set_padding = nullptr;
+  decltype(&::EVP_aes_128_cbc) EVP_aes_128_cbc = nullptr;
+  decltype(&::EVP_DecryptInit_ex) EVP_DecryptInit_ex = nullptr;
+  decltype(&::EVP_DecryptUpdate) EVP_DecryptUpdate = nullptr;
+  decltype(&::EVP_DecryptFinal_ex) EVP_DecryptFinal_ex = nullptr;
 
   // Current calls the shims and the transport build on.
   decltype(&::OPENSSL_init_ssl) OPENSSL_init_ssl = nullptr;

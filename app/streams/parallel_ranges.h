@@ -1,0 +1,54 @@
+#pragma once
+// One large file fetched with several ranged requests at once, each on its
+// own client, thread and connection, written into one file at its offsets.
+// The first answer decides: a 206 gives the size and the validator (ETag or
+// Last-Modified) that every later part names in If-Range; a 200 is the whole
+// file over the one connection. A part answered with 200, another range,
+// another size or another validator means the file changed on the server:
+// the fetch starts over, never mixing two versions in one file.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/streams/segment_fetcher.h"
+
+namespace streams {
+
+struct TRangesResult {
+  // False after Stop: the file then has gaps and is of no use.
+  bool Complete = false;
+  int64_t Bytes = 0;
+  // Whether the server took ranged requests, so that parts ran side by side.
+  bool Parallel = false;
+  std::string ContentType;
+};
+
+class TParallelRanges {
+public:
+  explicit TParallelRanges(THttpClientFactory factory);
+
+  int32_t Connections = 4;
+  // Further attempts at a dropped part (continued after its bytes so far),
+  // and further starts after the file changed.
+  int32_t Retries = 3;
+  std::chrono::milliseconds FirstPause{250};
+  // The size of each ranged request; the first asks for this much.
+  int64_t PartSize = int64_t{4} << 20;
+  // On the thread that runs Fetch, every fifth of a second while bytes arrive.
+  std::function<void(int64_t bytes, int64_t total)> OnProgress;
+
+  void Stop() { stopped_ = true; }
+
+  // Raises EVideoStreamFetchFailed naming the address and the offset of a
+  // part that failed after its retries, or saying the file kept changing.
+  TRangesResult Fetch(const std::string& address, const std::string& outputFile);
+
+private:
+  THttpClientFactory factory_;
+  std::atomic<bool> stopped_{false};
+};
+
+}  // namespace streams

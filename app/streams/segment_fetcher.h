@@ -1,0 +1,74 @@
+#pragma once
+// Fetches one track of a streamed video with several HTTP clients at once and
+// writes it in order into one file: the init section, then every segment,
+// AES-128 segments decrypted. Each client runs on its own thread over its own
+// kept-alive connection. A segment finished early waits in memory only within
+// a window of as many segments as there are clients, so memory stays bounded
+// however long the stream. A segment that still fails after its retries ends
+// the fetch naming it: a stream with a hole is never written as complete.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/streams/stream_plan.h"
+
+class TIdHTTP;
+
+namespace streams {
+
+// Makes one configured client (proxy, cookies, TLS are the caller's);
+// called on the thread that runs Fetch.
+using THttpClientFactory = std::function<std::unique_ptr<TIdHTTP>()>;
+
+struct TSegmentProgress {
+  // Bytes received so far, those of an earlier run's file included.
+  int64_t Bytes = 0;
+  int32_t SegmentsDone = 0;
+  int32_t SegmentCount = 0;
+};
+
+struct TSegmentFetchResult {
+  // Every segment is in the file; false after Stop.
+  bool Complete = false;
+  // The file holds exactly this many whole segments (the init section not
+  // counted) and bytes.
+  int32_t SegmentsWritten = 0;
+  int64_t Bytes = 0;
+};
+
+class TSegmentFetcher {
+public:
+  explicit TSegmentFetcher(THttpClientFactory factory);
+
+  // Clients at a time.
+  int32_t Connections = 4;
+  // Further attempts at a failed segment or key, after a growing pause.
+  int32_t Retries = 3;
+  std::chrono::milliseconds FirstPause{250};
+  // On the thread that runs Fetch: after every segment written, and every
+  // fifth of a second while bytes arrive.
+  std::function<void(const TSegmentProgress&)> OnProgress;
+
+  // From any thread: every client ends its transfer at its next block, and
+  // Fetch returns with the whole segments written so far.
+  void Stop() { stopped_ = true; }
+
+  // Writes the track into outputFile. With stateFile a record beside it
+  // says after every segment how far the file is whole, and with
+  // continuePartial a file that such a record describes for this track is
+  // continued after its whole segments. The record goes when the file is
+  // complete. Raises EVideoStreamFetchFailed naming the segment or key that
+  // could not be fetched; the file then holds whole segments only.
+  TSegmentFetchResult Fetch(const TTrack& track, const std::string& outputFile, const std::string& stateFile = {},
+                            bool continuePartial = false);
+
+private:
+  THttpClientFactory factory_;
+  std::atomic<bool> stopped_{false};
+};
+
+}  // namespace streams

@@ -1,0 +1,52 @@
+#include "app/streams/segment_state.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/streams.h"
+
+namespace streams {
+
+namespace {
+constexpr const char* Heading = "quillfen segments 1";
+
+std::string oneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+}  // namespace
+
+std::string TrackIdentity(const TTrack& track) {
+  std::string identity = std::to_string(track.Segments.size()) + (track.Init ? " init " + track.Init->Address : "");
+  if (!track.Segments.empty()) identity += " " + track.Segments.front().Address + " " + track.Segments.back().Address;
+  return oneLine(identity);
+}
+
+std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
+  std::ifstream file(path);
+  std::string heading, done, bytes;
+  TSegmentState state;
+  if (!std::getline(file, heading) || heading != Heading || !std::getline(file, state.Track) ||
+      !std::getline(file, done) || !std::getline(file, bytes))
+    return std::nullopt;
+  if (done.empty() || done.size() > 9 || done.find_first_not_of("0123456789") != std::string::npos ||
+      bytes.empty() || bytes.size() > 18 || bytes.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  state.SegmentsDone = int32_t(std::stol(done));
+  state.Bytes = std::stoll(bytes);
+  return state;
+}
+
+void WriteSegmentState(const std::string& path, const TSegmentState& state) {
+  const std::string text = std::string(Heading) + "\n" + oneLine(state.Track) + "\n" +
+                           std::to_string(state.SegmentsDone) + "\n" + std::to_string(state.Bytes) + "\n";
+  const std::string fresh = path + ".new";
+  {
+    TFileStream file(fresh, fmCreate);
+    file.WriteBuffer(text.data(), int64_t(text.size()));
+  }
+  std::rename(fresh.c_str(), path.c_str());
+}
+
+}  // namespace streams

@@ -1,0 +1,30 @@
+#pragma once
+// The small record kept beside a partly written stream file: which track it
+// is and how many of its segments (and bytes) the file already holds whole,
+// so that a later run continues after them instead of starting again.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/streams/stream_plan.h"
+
+namespace streams {
+
+struct TSegmentState {
+  // Tells the track apart from another one: its size and its first and last
+  // addresses.
+  std::string Track;
+  int32_t SegmentsDone = 0;
+  int64_t Bytes = 0;
+  bool operator==(const TSegmentState&) const = default;
+};
+
+std::string TrackIdentity(const TTrack& track);
+
+// None when the file is missing or not such a record.
+std::optional<TSegmentState> ReadSegmentState(const std::string& path);
+// Written beside the path and renamed over it, so a kill never leaves half a record.
+void WriteSegmentState(const std::string& path, const TSegmentState& state);
+
+}  // namespace streams

@@ -1,0 +1,118 @@
+#include "app/streams/stream_loader.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/streams/dash_manifest.h"
+#include "app/streams/hls_playlist.h"
+#include "app/streams/messages.h"
+#include "app/streams/quality_choice.h"
+#include "app/streams/stream_errors.h"
+
+namespace streams {
+
+namespace {
+
+// A master may lead to another master; no real stream goes deeper.
+constexpr int MaxPlaylistDepth = 3;
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+const TStreamVariant& choose(const std::vector<TStreamVariant>& variants, const TQualityRule& rule) {
+  if (rule.OutputHeight) return ChooseForOutputHeight(variants, *rule.OutputHeight);
+  return ChooseForMaxHeight(variants, rule.MaxHeight);
+}
+
+// Every address met is remembered, so a loop is refused instead of followed.
+THlsPlaylist readHls(const TFetchedText& fetched, std::set<std::string>& visited, int depth) {
+  if (depth > MaxPlaylistDepth) throw EVideoStreamRefused(fmt::format(stream_messages::NestedTooDeep, MaxPlaylistDepth));
+  visited.insert(fetched.FinalAddress);
+  return ReadHlsPlaylist(fetched.Text, fetched.FinalAddress);
+}
+
+TFetchedText fetchNew(const std::string& address, const TTextFetcher& fetch, std::set<std::string>& visited) {
+  if (visited.count(address)) throw EVideoStreamRefused(fmt::format(stream_messages::LeadsBackToItself, address));
+  visited.insert(address);
+  TFetchedText fetched = fetch(address);
+  if (fetched.FinalAddress != address && visited.count(fetched.FinalAddress))
+    throw EVideoStreamRefused(fmt::format(stream_messages::LeadsBackToItself, fetched.FinalAddress));
+  return fetched;
+}
+
+// The media playlist behind a variant or rendition, through nested masters.
+TTrack mediaTrack(const std::string& address, const TTextFetcher& fetch, std::set<std::string>& visited,
+                  const TQualityRule& rule) {
+  TFetchedText fetched = fetchNew(address, fetch, visited);
+  for (int depth = 1;; ++depth) {
+    THlsPlaylist playlist = readHls(fetched, visited, depth);
+    if (!playlist.IsMaster) return std::move(playlist.Media);
+    fetched = fetchNew(choose(playlist.Variants, rule).PlaylistAddress, fetch, visited);
+  }
+}
+
+TStreamPlan hlsPlan(const TFetchedText& first, const TTextFetcher& fetch, const TQualityRule& rule) {
+  std::set<std::string> visited;
+  THlsPlaylist playlist = readHls(first, visited, 0);
+  TStreamPlan plan;
+  if (!playlist.IsMaster) {
+    plan.Video.Track = std::move(playlist.Media);
+  } else {
+    plan.Video = choose(playlist.Variants, rule);
+    if (const THlsAudioRendition* audio = ChooseAudioRendition(playlist.AudioRenditions, plan.Video.AudioGroup)) {
+      TStreamVariant track;
+      track.Id = audio->Name;
+      track.PlaylistAddress = audio->PlaylistAddress;
+      track.Track = mediaTrack(audio->PlaylistAddress, fetch, visited, rule);
+      plan.Audio = std::move(track);
+    }
+    plan.Video.Track = mediaTrack(plan.Video.PlaylistAddress, fetch, visited, rule);
+  }
+  plan.Description = DescribeVariant(plan.Video);
+  return plan;
+}
+
+TStreamPlan dashPlan(const TFetchedText& first, const TQualityRule& rule) {
+  TDashManifest manifest = ReadDashManifest(first.Text, first.FinalAddress);
+  TStreamPlan plan;
+  plan.Video = choose(manifest.Video, rule);
+  if (!manifest.Audio.empty())
+    plan.Audio = *std::max_element(manifest.Audio.begin(), manifest.Audio.end(),
+                                   [](const auto& a, const auto& b) { return a.Bandwidth < b.Bandwidth; });
+  plan.Description = DescribeVariant(plan.Video);
+  return plan;
+}
+
+}  // namespace
+
+std::optional<TStreamKind> StreamKindOf(const std::string& address, const std::string& contentType) {
+  std::string type = lowered(contentType.substr(0, contentType.find(';')));
+  type.erase(0, type.find_first_not_of(" \t"));
+  type.erase(type.find_last_not_of(" \t") + 1);
+  if (type == "application/vnd.apple.mpegurl" || type == "application/x-mpegurl" || type == "audio/mpegurl" ||
+      type == "audio/x-mpegurl")
+    return TStreamKind::Hls;
+  if (type == "application/dash+xml") return TStreamKind::Dash;
+  const size_t schemeEnd = address.find("://");
+  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
+  if (pathStart == std::string::npos) return std::nullopt;
+  const std::string path = lowered(address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart));
+  const auto endsWith = [&](const char* suffix) {
+    const std::string tail = suffix;
+    return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  if (endsWith(".m3u8")) return TStreamKind::Hls;
+  if (endsWith(".mpd")) return TStreamKind::Dash;
+  return std::nullopt;
+}
+
+TStreamPlan LoadStreamPlan(TStreamKind kind, const TFetchedText& first, const TTextFetcher& fetch,
+                           const TQualityRule& rule) {
+  return kind == TStreamKind::Hls ? hlsPlan(first, fetch, rule) : dashPlan(first, rule);
+}
+
+}  // namespace streams

@@ -1,0 +1,32 @@
+// Any text as a DASH manifest: the XML reader and the manifest reader never
+// read outside the text, refuse only with their own error, and what they
+// accept keeps its promises: video present, tracks within the segment
+// limit, only http(s) addresses.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/streams/dash_manifest.h"
+#include "app/streams/stream_address.h"
+#include "app/streams/stream_errors.h"
+#include "fuzz_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  streams::TDashManifest manifest;
+  try {
+    manifest = streams::ReadDashManifest(text, "https://h.test/m/manifest.mpd");
+  } catch (const EVideoStreamRefused&) {
+    return 0;
+  }
+  fuzzCheck(!manifest.Video.empty(), "accepted manifests have video", text);
+  for (const auto* qualities : {&manifest.Video, &manifest.Audio})
+    for (const auto& variant : *qualities) {
+      fuzzCheck(variant.Track.Segments.size() <= streams::MaxSegments, "the segment limit holds", text);
+      fuzzCheck(!variant.Track.Init || streams::IsHttpAddress(variant.Track.Init->Address), "init is http(s)", text);
+      for (const auto& segment : variant.Track.Segments)
+        fuzzCheck(streams::IsHttpAddress(segment.Address), "segments are http(s)", text);
+    }
+  return 0;
+}

@@ -1,0 +1,134 @@
+// One large file in parallel ranged parts against a loopback server that
+// cuts parts, ignores ranges or swaps its file half-way: the file that is
+// left must be one version of the server's file byte for byte, or the call
+// must fail.
+#include "app/streams/parallel_ranges.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/streams/stream_errors.h"
+#include "net/http/http_client.h"
+#include "tests/app/streams/segment_peer.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace streams;
+using streams_test::PeerFault;
+using streams_test::SegmentPeer;
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string pattern(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = char((i * (seed * 2 + 1) + i / 253 + seed) % 251);
+  return bytes;
+}
+
+class ParallelRangesTest : public ::testing::Test {
+protected:
+  ParallelRangesTest() {
+    ranges.FirstPause = std::chrono::milliseconds(1);
+    ranges.PartSize = 64 * 1024;
+  }
+  std::string output() { return readFile(work.File("video.mp4")); }
+
+  SegmentPeer peer;
+  TempFolder work;
+  TParallelRanges ranges{[] { return std::make_unique<TIdHTTP>(); }};
+  const std::string file = pattern(1000000, 5);
+};
+
+TEST_F(ParallelRangesTest, FourConnectionsMakeTheFileByteForByte) {
+  peer.Serve("/video.mp4", file);
+  peer.SetDelay(std::chrono::milliseconds(10));
+  int64_t lastBytes = 0;
+  ranges.OnProgress = [&](int64_t bytes, int64_t total) {
+    EXPECT_EQ(total, int64_t(file.size()));
+    lastBytes = bytes;
+  };
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(result.Parallel);
+  EXPECT_EQ(result.Bytes, int64_t(file.size()));
+  EXPECT_TRUE(output() == file);
+  EXPECT_EQ(peer.MostConnectionsAtOnce(), 4);
+  EXPECT_EQ(lastBytes, int64_t(file.size()));
+  // Every part after the first names the version of the first answer.
+  EXPECT_EQ(peer.Requests().front(), "GET /video.mp4 HTTP/1.1 bytes=0-65535");
+}
+
+TEST_F(ParallelRangesTest, CutPartsContinueWhereTheyStopped) {
+  peer.Serve("/video.mp4", file);
+  peer.Plan("/video.mp4", {{}, PeerFault::Cut(1000), {}, PeerFault::Cut(40000), PeerFault::Cut(0)});
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == file);
+}
+
+// A server that answers the first range with the whole file gives it over
+// the one connection.
+TEST_F(ParallelRangesTest, ServerWithoutRangesGivesTheWholeFileOverOneConnection) {
+  const std::string small = pattern(200000, 2);
+  peer.Serve("/video.mp4", small);
+  peer.Plan("/video.mp4", {PeerFault::WholeFile()});
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_FALSE(result.Parallel);
+  EXPECT_TRUE(output() == small);
+  EXPECT_EQ(peer.Connections(), 1);
+}
+
+// The file changes after the first answer: If-Range makes the server send
+// the whole new file, which must not be mixed in; the fetch starts over and
+// the result is the new version whole.
+TEST_F(ParallelRangesTest, FileThatChangesOnTheServerStartsOver) {
+  const std::string second = pattern(900000, 11);
+  peer.Serve("/video.mp4", file);
+  peer.Plan("/video.mp4", {{}, PeerFault::Replace(second)});
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == second);
+}
+
+TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
+  peer.Serve("/video.mp4", file);
+  std::vector<PeerFault> faults;
+  for (unsigned i = 0; i < 12; ++i) {
+    faults.push_back({});
+    faults.push_back(PeerFault::Replace(pattern(300000 + i, i)));
+  }
+  peer.Plan("/video.mp4", faults);
+  ranges.Retries = 2;
+  ranges.Connections = 1;
+  try {
+    ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+    FAIL() << "two versions mixed";
+  } catch (const EVideoStreamFetchFailed& failed) {
+    EXPECT_EQ(failed.Message, "The file " + peer.Url("/video.mp4") + " changed on the server while it was being fetched.");
+  }
+}
+
+TEST_F(ParallelRangesTest, PartThatKeepsFailingNamesItsOffset) {
+  peer.Serve("/video.mp4", file);
+  peer.Plan("/video.mp4", {{}, PeerFault::Answer(503), PeerFault::Answer(503)});
+  ranges.Retries = 1;
+  ranges.Connections = 1;
+  try {
+    ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+    FAIL() << "a file with a hole";
+  } catch (const EVideoStreamFetchFailed& failed) {
+    EXPECT_EQ(failed.Message,
+              "The file " + peer.Url("/video.mp4") + " could not be fetched at byte 65536: HTTP/1.1 503 Planned");
+  }
+}
+
+}  // namespace

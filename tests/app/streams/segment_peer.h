@@ -1,0 +1,87 @@
+#pragma once
+// An HTTP/1.1 server on 127.0.0.1 for the parallel fetchers: serves files
+// from memory over kept-alive connections, each connection on its own
+// thread, honours Range and If-Range, and misbehaves on purpose per path as
+// the test plans it (an error status, a body cut mid-way, a swapped file).
+// It records how many connections were open at once.
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/servers/loopback.h"
+
+namespace streams_test {
+
+struct PeerFault {
+  // An error answer with this status instead of the file.
+  int Status = 0;
+  // Closes the connection after this many body bytes (-1: not cut).
+  long CutAfter = -1;
+  // From this answer on the path holds this content (with a new ETag).
+  std::string NewContent;
+  // Answers with the whole file whatever Range asks for.
+  bool IgnoreRange = false;
+
+  static PeerFault Answer(int status);
+  static PeerFault Cut(long bytes);
+  static PeerFault Replace(std::string content);
+  static PeerFault WholeFile();
+};
+
+class SegmentPeer {
+public:
+  SegmentPeer();
+  ~SegmentPeer();
+  SegmentPeer(const SegmentPeer&) = delete;
+  SegmentPeer& operator=(const SegmentPeer&) = delete;
+
+  // Serves content at path ("/a/b.ts") with an ETag of its own.
+  void Serve(const std::string& path, std::string content);
+  // Faults met by the next requests of path, one per request, in order.
+  void Plan(const std::string& path, std::vector<PeerFault> faults);
+  // Every request of path answers with status.
+  void AlwaysAnswer(const std::string& path, int status);
+  // Each answer waits this long before its head, so connections overlap.
+  void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
+
+  std::string Url(const std::string& path) const;
+  int MostConnectionsAtOnce() const { return most_; }
+  int Connections() const { return accepted_; }
+  // The request lines and their Range values, in order of arrival.
+  std::vector<std::string> Requests();
+  int RequestsOf(const std::string& path);
+
+private:
+  struct File {
+    std::string Content;
+    std::string ETag;
+  };
+  void Accept();
+  void Talk(int connection);
+  // False when the connection must close.
+  bool Answer(int connection, const std::string& head);
+
+  LoopbackListener listener_{64};
+  StopSignal stop_;
+  std::mutex lock_;
+  std::map<std::string, File> files_;
+  std::map<std::string, std::deque<PeerFault>> faults_;
+  std::map<std::string, int> always_;
+  std::vector<std::string> requests_;
+  std::atomic<int> open_{0};
+  std::atomic<int> most_{0};
+  std::atomic<int> accepted_{0};
+  std::atomic<int> versions_{0};
+  std::chrono::milliseconds delay_{0};
+  std::vector<std::thread> talkers_;
+  std::thread acceptor_;
+};
+
+}  // namespace streams_test
