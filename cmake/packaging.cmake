@@ -16,7 +16,7 @@ execute_process(COMMAND date -u -R -d "${QUILLFEN_RELEASE_DATE}"
 # for the tests. configure_file reruns CMake when the source changes.
 function(quillfen_configure source target)
   configure_file(${source} ${target} @ONLY)
-  if(target MATCHES "\\.(1|changelog)$")
+  if(target MATCHES "(\\.1|/changelog)$")
     execute_process(COMMAND gzip -9nkf ${target} COMMAND_ERROR_IS_FATAL ANY)
   endif()
 endfunction()

@@ -8,12 +8,13 @@ source "$2"
 set -euo pipefail
 
 failures=0
-# The words of a command line, the last one being completed; then the
-# replies expected, or "=" and the whole reply.
+# The words of a command line as typed, split at "|", the last one being
+# completed; then the replies expected, or "=" and the whole reply.
 check() {
-  local line=$1; shift
-  read -ra COMP_WORDS <<<"$line"
-  [[ $line == *" " ]] && COMP_WORDS+=("")
+  local line
+  IFS='|' read -ra COMP_WORDS <<<"$1|"
+  shift
+  line="${COMP_WORDS[*]}"
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
   COMP_LINE=$line
   COMP_POINT=${#line}
@@ -34,13 +35,13 @@ check() {
   fi
 }
 
-check "quillfen-cli --format " MP4 AVI 'MPEG\ 1' Original
-check "quillfen-cli -o clip --format W" = WMV WebM
-check "quillfen-cli --video-compressor MJ" = 'MJPEG\ Compressor'
-check "quillfen-cli --audio-compressor " PCM
-check "quillfen-cli --wmv9-profile Windows\\ Media\\ Video\\ 9\\ for\\ Pocket" \
+check 'quillfen-cli|--format|' MP4 AVI 'MPEG\ 1' Original
+check 'quillfen-cli|-o|clip|--format|W' = WMV WebM
+check 'quillfen-cli|--video-compressor|MJ' = 'MJPEG\ Compressor'
+check 'quillfen-cli|--audio-compressor|' PCM
+check 'quillfen-cli|--wmv9-profile|Windows\ Media\ Video\ 9\ for\ Pocket' \
   = 'Windows\ Media\ Video\ 9\ for\ Pocket\ PC\ \(225kbps\)'
-check "quillfen-cli --for" = --format
-check "quillfen-cli -x --socks" = --socks4 --socks4a --socks5
-check "quillfen-cli --width " =
+check 'quillfen-cli|--for' = --format
+check 'quillfen-cli|-x|--socks' = --socks4 --socks4a --socks5
+check 'quillfen-cli|--width|' =
 [ $failures -eq 0 ]
