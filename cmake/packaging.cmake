@@ -11,19 +11,20 @@ set(resources ${PROJECT_SOURCE_DIR}/resources)
 execute_process(COMMAND date -u -R -d "${QUILLFEN_RELEASE_DATE}"
   OUTPUT_VARIABLE QUILLFEN_RELEASE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
-# Fills in the version and release day. Debian wants manual pages and
-# changelogs compressed the most, without a time stamp; the plain copy stays
-# for the tests. configure_file reruns CMake when the source changes.
+# Fills in the version, release day and maintainer. Debian wants manual pages
+# and changelogs compressed the most, without a time stamp (GZIP); the plain
+# copy stays for the tests. configure_file reruns CMake when the source changes.
 function(quillfen_configure source target)
+  cmake_parse_arguments(ARG "GZIP" "" "" ${ARGN})
   configure_file(${source} ${target} @ONLY)
-  if(target MATCHES "(\\.1|/changelog)$")
+  if(ARG_GZIP)
     execute_process(COMMAND gzip -9nkf ${target} COMMAND_ERROR_IS_FATAL ANY)
   endif()
 endfunction()
 
-quillfen_configure(${resources}/quillfen-cli.1.in ${QUILLFEN_PACKAGE_FILES}/quillfen-cli.1)
-quillfen_configure(${resources}/quillfen.1.in ${QUILLFEN_PACKAGE_FILES}/quillfen.1)
-quillfen_configure(${resources}/changelog.in ${QUILLFEN_PACKAGE_FILES}/changelog)
+quillfen_configure(${resources}/quillfen-cli.1.in ${QUILLFEN_PACKAGE_FILES}/quillfen-cli.1 GZIP)
+quillfen_configure(${resources}/quillfen.1.in ${QUILLFEN_PACKAGE_FILES}/quillfen.1 GZIP)
+quillfen_configure(${resources}/changelog.in ${QUILLFEN_PACKAGE_FILES}/changelog GZIP)
 quillfen_configure(${resources}/${QUILLFEN_APP_ID}.metainfo.xml ${QUILLFEN_PACKAGE_FILES}/${QUILLFEN_APP_ID}.metainfo.xml)
 
 install(FILES ${QUILLFEN_PACKAGE_FILES}/quillfen-cli.1.gz ${QUILLFEN_PACKAGE_FILES}/quillfen.1.gz DESTINATION share/man/man1)
