@@ -10,6 +10,7 @@
 #include "net/http/text_helpers.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
+#include "quillfen_version.h"
 
 const char* const CliUsage = R"(Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
@@ -47,6 +48,7 @@ video in the chosen format.
       --continue             continue the partial video an earlier run left
       --insecure             do not check the servers' certificates
   -h, --help                 this text
+      --version              the program's version
 
 Without a proxy option the variables http_proxy, https_proxy, all_proxy and
 no_proxy apply, as for curl. Certificates are checked against the system's
@@ -93,6 +95,20 @@ int formatIndex(const std::string& name) {
   return indexIn(names, name, "format");
 }
 
+// The names --list gives, one a line, for shell completion; the option is
+// left out of the usage text.
+std::string listing(const std::string& what, const TOptionLists& lists) {
+  const std::vector<std::string> kinds = {"formats", "video-compressors", "audio-compressors", "wmv8-profiles",
+                                          "wmv9-profiles"};
+  std::vector<std::string> formats;
+  for (const TOutputFormat& format : OutputFormats) formats.emplace_back(format.Name);
+  const std::vector<std::string>* names[] = {&formats, &lists.VideoCompressors.Items, &lists.AudioCompressors.Items,
+                                             &lists.WMV8Profiles.Items, &lists.WMV9Profiles.Items};
+  std::string text;
+  for (const std::string& name : *names[indexIn(kinds, what, "list")]) text += name + "\n";
+  return text;
+}
+
 int retries(const std::string& text) {
   try {
     const int32_t value = StrToInt(text);
@@ -134,7 +150,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
       if (i + 1 >= arguments.size()) throw EBadArguments("The option " + argument + " needs a value");
       return arguments[++i];
     };
-    if (argument == "-h" || argument == "--help") options.Help = true;
+    if (argument == "-h" || argument == "--help") options.Reply = CliUsage;
+    else if (argument == "--version") options.Reply = std::string("quillfen-cli ") + QuillfenVersion + "\n";
+    else if (argument == "--list") options.Reply = listing(value(), lists);
     else if (argument == "-o" || argument == "--output") options.OutputFile = value();
     else if (argument == "--format") choices.FormatIndex = formatIndex(value());
     else if (argument == "-x" || argument == "--extract-audio") choices.FormatIndex = formatIndex("MP3");
@@ -174,7 +192,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
     else if (argument.starts_with("-") && argument.size() > 1) throw EBadArguments("Unknown option " + argument);
     else options.Addresses.push_back(argument);
   }
-  if (options.Help) return options;
+  if (options.Reply) return options;
   options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
   if (options.Addresses.empty()) throw EBadArguments("No WATCH-URL given");
   if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");

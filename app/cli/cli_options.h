@@ -25,7 +25,9 @@ struct TCliOptions {
   bool ContinuePartial = false;
   // Servers' certificates are not checked.
   bool Insecure = false;
-  bool Help = false;
+  // Set by --help, --version and --list: the text to print instead of
+  // running a job.
+  std::optional<std::string> Reply;
 };
 
 // Raised for arguments that cannot be used; the message says why.

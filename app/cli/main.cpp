@@ -90,8 +90,8 @@ int run(const std::vector<std::string>& arguments) {
   std::unique_ptr<TProxyPolicy> proxies;
   try {
     options = ParseCliOptions(arguments, videoEdit, readListFile);
-    if (options.Help) {
-      fmt::print("{}", CliUsage);
+    if (options.Reply) {
+      fmt::print("{}", *options.Reply);
       return Saved;
     }
     proxies = TProxyPolicy::FromEnvironment([](const char* name) { return std::getenv(name); });

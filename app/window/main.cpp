@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "app/app_folders.h"
@@ -14,8 +15,14 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "platform/exception.h"
+#include "quillfen_version.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so it needs no display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("quillfen %s\n", QuillfenVersion);
+    return 0;
+  }
   const std::string programPath = RunningProgramPath();
   const std::string title = ApplicationTitle(programPath);
 

@@ -23,11 +23,11 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/quillfen bin/quillfen-cli share/quillfen/start.html share/quillfen/about.html share/quillfen/main_window.json \
-         "share/quillfen/profiles/Pocket PC (225kbps).prx" share/applications/quillfen.desktop \
+         "share/quillfen/profiles/Pocket PC (225kbps).prx" share/applications/io.github.quillfen.Quillfen.desktop \
          share/icons/hicolor/scalable/apps/quillfen.svg; do
   [ -e "$prefix/$f" ] || fail "missing $f"
 done
-desktop-file-validate "$prefix/share/applications/quillfen.desktop" || fail "desktop entry rejected"
+desktop-file-validate "$prefix/share/applications/io.github.quillfen.Quillfen.desktop" || fail "desktop entry rejected"
 
 mkdir -p "$work/site" "$work/home"
 "$source/resources/demo-site/make-site" "$work/site/root" 2
