@@ -98,7 +98,8 @@ struct DomainCase {
 };
 
 // A host may set a cookie for itself or, with a leading ".", for the domain
-// one level above it, and nothing else.
+// one level above it, and nothing else; never for a public suffix, unless the
+// host is that name itself.
 const DomainCase kDomainCases[] = {
     {"shop.site.example", "", true},
     {"shop.site.example", "shop.site.example", true},
@@ -109,6 +110,14 @@ const DomainCase kDomainCases[] = {
     {"127.0.0.1", "", true},
     {"127.0.0.1", "127.0.0.1", true},
     {"127.0.0.1", ".0.0.1", false},
+    {"evil.com", ".com", false},
+    {"evil.co.uk", ".co.uk", false},
+    {"evil.github.io", ".github.io", false},
+    {"site.example", ".example", false},
+    {"shop.site.co.uk", ".site.co.uk", true},
+    {"localhost", "", true},
+    {"localhost", "localhost", true},
+    {"github.io", "github.io", true},
 };
 
 TEST(CookieDomain, WhichHostsMaySetWhichDomains) {
