@@ -147,6 +147,7 @@ void TIdEntityHeaderInfo::AssignTo(TPersistent& destination) const {
 
 TIdRequestHeaderInfo::TIdRequestHeaderInfo() {
   HeaderLines.FoldValues = false;
+  CustomHeaders.FoldValues = false;
   TIdRequestHeaderInfo::ResetFields();
 }
 

@@ -146,6 +146,24 @@ TEST(RequestCompose, ACustomLineOfTheSameNameIsReplacedInPlace) {
   EXPECT_EQ(request.HeaderLines.Count(), 6);
 }
 
+// Servers refuse continuation lines (nginx answers 400): however long a
+// value, from a field or put among the custom lines, it stays on one line.
+TEST(RequestCompose, LongValuesAreNeverFolded) {
+  std::string words;
+  for (int i = 0; i < 300; ++i) words += "word" + std::to_string(i) + (i % 2 ? ", " : " ");
+  words.pop_back();
+  TIdRequestHeaderInfo request;
+  request.UserAgent = words;
+  request.CustomHeaders.PutValue("X-Long", words);
+  request.ComposeHeaders();
+  EXPECT_EQ(linesOf(request.HeaderLines), (std::vector<std::string>{
+                                              "Content-Type: text/html",
+                                              "X-Long: " + words,
+                                              "Accept: text/html, */*",
+                                              "User-Agent: " + words,
+                                          }));
+}
+
 TEST_F(WithFakeBasicScheme, BasicAuthenticationMakesTheSchemeOnceAndKeepsIt) {
   TIdRequestHeaderInfo request;
   request.BasicAuthentication = true;
