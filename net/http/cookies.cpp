@@ -81,6 +81,15 @@ bool expiryPassed(const std::string& expires, TDateTime now) {
   return InternetDateToLocal(expires) < now;
 }
 
+// A control byte would travel on into the Cookie line of later requests,
+// where a CR or LF could end the line early.
+bool holdsControlByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+  });
+}
+
 // The folder of the request that set a cookie without a path.
 std::string defaultPath(const TIdURI& source) { return source.Path.empty() ? "/" : source.Path; }
 
@@ -344,12 +353,7 @@ void TIdCookieManager::AcceptSetCookie2(const std::string& text, const TIdURI& s
 
 void TIdCookieManager::acceptCookie(TIdCookieRFC2109* cookie, const std::string& text, const TIdURI& source) {
   bool keep = false;
-  // A control byte would travel on into the Cookie line of later requests,
-  // where a CR or LF could end the line early.
-  const bool control = std::any_of(text.begin(), text.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7F;
-  });
+  const bool control = holdsControlByte(text);
   try {
     cookie->ParseCookie(text);
     if (cookie->CookieDomain.empty()) cookie->CookieDomain = source.Host;
@@ -392,6 +396,8 @@ std::string TIdCookieManager::CookieHeaderFor(const TIdURI& uri, bool tlsConnect
       if (cookie->CookiePath.empty() || !uri.Path.starts_with(cookie->CookiePath)) continue;
       if (cookie->SecureOnly && !tlsConnection) continue;
       if (cookie->CookieValue.empty()) continue;
+      // Also a cookie filed from a source address that held control bytes.
+      if (holdsControlByte(cookie->CookieName) || holdsControlByte(cookie->CookieValue)) continue;
       chosen.emplace_back(UpperCase(cookie->CookiePath), cookie);
     }
   }
