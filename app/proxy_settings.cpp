@@ -5,19 +5,11 @@
 #include <fmt/core.h>
 
 #include "app/messages.h"
-#include "net/http/http_client.h"
 #include "net/http/text_helpers.h"
-#include "net/transport/io_handler_socket.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
 
 namespace {
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
-  return text;
-}
 
 // The host of an address, lower case, without user, port or path.
 std::string hostOf(const std::string& url) {
@@ -25,7 +17,7 @@ std::string hostOf(const std::string& url) {
   start = start == std::string::npos ? 0 : start + 3;
   std::string authority = url.substr(start, url.find_first_of("/?#", start) - start);
   if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
-  return lowerCase(authority.substr(0, authority.find(':')));
+  return LowerCase(authority.substr(0, authority.find(':')));
 }
 
 const char* firstSet(const TProxyPolicy::TGetEnv& getEnv, std::initializer_list<const char*> names,
@@ -54,7 +46,7 @@ TProxyAddress ParseProxyAddress(const std::string& setting, const std::string& t
   std::string rest = Trim(text);
   proxy.Kind = TProxyKind::Http;
   if (const size_t scheme = rest.find("://"); scheme != std::string::npos) {
-    const std::string name = lowerCase(rest.substr(0, scheme));
+    const std::string name = LowerCase(rest.substr(0, scheme));
     if (name == "socks4") proxy.Kind = TProxyKind::Socks4;
     else if (name == "socks4a") proxy.Kind = TProxyKind::Socks4A;
     else if (name == "socks5") proxy.Kind = TProxyKind::Socks5;
@@ -97,7 +89,7 @@ std::unique_ptr<TProxyPolicy> TProxyPolicy::FromEnvironment(const TGetEnv& getEn
     size_t start = 0;
     while (start <= entries.size()) {
       const size_t comma = std::min(entries.find(',', start), entries.size());
-      std::string entry = lowerCase(Trim(entries.substr(start, comma - start)));
+      std::string entry = LowerCase(Trim(entries.substr(start, comma - start)));
       if (!entry.empty() && entry.front() == '.') entry.erase(0, 1);
       if (!entry.empty()) policy->NoProxy.push_back(entry);
       start = comma + 1;
@@ -113,42 +105,17 @@ bool TProxyPolicy::bypassed(const std::string& host) const {
   });
 }
 
-TProxyAddress TProxyPolicy::Choose(const std::string& url) const {
-  if (bypassed(hostOf(url))) return {};
+TProxyAddress TProxyPolicy::choose(const std::string& host, bool secure) const {
+  if (bypassed(host)) return {};
   if (Forced) return *Forced;
-  const bool secure = lowerCase(url.substr(0, 8)) == "https://";
   if (const auto& byScheme = secure ? HttpsProxy : HttpProxy) return *byScheme;
   return AllProxy.value_or(TProxyAddress{});
 }
 
-void TProxyPolicy::Apply(TIdHTTP& http, const std::string& url) {
-  const TProxyAddress proxy = Choose(url);
-  const bool viaHttp = proxy.Kind == TProxyKind::Http;
-  http.ProxyParams.SetProxyServer(viaHttp ? proxy.Host : "");
-  http.ProxyParams.SetProxyPort(viaHttp ? proxy.Port : 0);
-  http.ProxyParams.ProxyUsername = viaHttp ? proxy.Username : "";
-  http.ProxyParams.ProxyPassword = viaHttp ? proxy.Password : "";
-  http.ProxyParams.BasicAuthentication = viaHttp && !proxy.Username.empty();
+TProxyAddress TProxyPolicy::Choose(const std::string& url) const {
+  return choose(hostOf(url), LowerCase(url.substr(0, 8)) == "https://");
+}
 
-  // The client's own socket transport (the job's TLS transport) carries the
-  // SOCKS settings, so https goes through SOCKS too; a client without one
-  // gets a transport of ours.
-  auto* transport = dynamic_cast<TIdIOHandlerSocket*>(http.IOHandler());
-  if (proxy.Kind == TProxyKind::Direct || viaHttp) {
-    if (transport && transport != SocksTransport.get()) transport->SocksInfo()->Version = svNoSocks;
-    if (SocksTransport && http.IOHandler() == SocksTransport.get()) http.SetIOHandler(nullptr);
-    return;
-  }
-  if (!transport) {
-    if (!SocksTransport) SocksTransport = std::make_unique<TIdIOHandlerSocket>();
-    transport = SocksTransport.get();
-  }
-  TIdSocksInfo& socks = *transport->SocksInfo();
-  socks.Version = proxy.Kind == TProxyKind::Socks4 ? svSocks4 : proxy.Kind == TProxyKind::Socks4A ? svSocks4A : svSocks5;
-  socks.Host = proxy.Host;
-  socks.Port = proxy.Port;
-  socks.Username = proxy.Username;
-  socks.Password = proxy.Password;
-  socks.Authentication = proxy.Username.empty() ? saNoAuthentication : saUsernamePassword;
-  if (http.IOHandler() != transport) http.SetIOHandler(transport);
+TProxyAddress TProxyPolicy::ChooseProxy(const TIdURI& target) const {
+  return choose(LowerCase(target.Host), SameText(target.Protocol, "https"));
 }

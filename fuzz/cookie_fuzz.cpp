@@ -1,8 +1,8 @@
 // Set-Cookie and Set-Cookie2 texts from any host, then Cookie headers for any
 // address: parsing, storing, merging, expiry and composing never read outside
 // their texts, and the header keeps its promises: every entry carries a value,
-// secure cookies are left out without TLS, and a host that no cookie's source
-// lies within gets nothing.
+// secure cookies are left out without TLS, no control byte reaches it, and a
+// host that no cookie's source lies within gets nothing.
 //
 // Input: lines. "@address" sets the address of the responses that follow,
 // "?address" composes the header for an address, "2text" is a Set-Cookie2
@@ -50,6 +50,10 @@ void checkHeaders(TIdCookieManager& manager, const TIdURI& uri, const std::strin
   const std::string secure = manager.CookieHeaderFor(uri, true);
   const auto plainEntries = entriesOf(plain);
   fuzzCheck(isSubsequence(plainEntries, entriesOf(secure)), "plain entries are among the TLS ones", input);
+  for (const char c : secure) {
+    const auto byte = static_cast<unsigned char>(c);
+    fuzzCheck((byte >= 0x20 || c == '\t') && byte != 0x7F, "no control byte in the Cookie line", input);
+  }
   for (const std::string& entry : plainEntries) {
     const size_t equals = entry.find('=');
     fuzzCheck(equals != std::string::npos && equals + 1 < entry.size(), "every entry has a value", input);

@@ -1,7 +1,9 @@
 // Any bytes as a server's answers: the client reads status lines, header
 // blocks and counted, chunked and until-close bodies from them, follows
 // redirects and challenges, and never reads outside its buffers, never
-// hangs, and never hands the caller more body than the server sent.
+// hangs, never hands the caller more body than the server sent, and never
+// lets a server's text (a Location, a cookie) put a CR, LF or NUL of its own
+// into a later request.
 //
 // The first byte chooses the client's settings; the rest, cut at each
 // "\n\n\n", are the replies of one connection (then a second connection
@@ -16,6 +18,18 @@
 #include "net/http/http_client.h"
 #include "platform/streams.h"
 #include "tests/net/http/memory_transport.h"
+
+namespace {
+// Every line the client wrote ends in CR LF, and no NUL is among them.
+bool linesAreWhole(const std::string& sent) {
+  for (size_t i = 0; i < sent.size(); ++i) {
+    if (sent[i] == '\0') return false;
+    if (sent[i] == '\r' && (i + 1 == sent.size() || sent[i + 1] != '\n')) return false;
+    if (sent[i] == '\n' && (i == 0 || sent[i - 1] != '\r')) return false;
+  }
+  return true;
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -57,5 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } catch (const Exception&) {
   }
+  for (const ScriptedConnection& connection : transport.Connections)
+    fuzzCheck(linesAreWhole(connection.Sent), "no CR, LF or NUL of the server's inside a request line", bytes);
   return 0;
 }

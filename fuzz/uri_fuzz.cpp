@@ -1,6 +1,7 @@
 // Any text as an address: splitting, composing and path merging never read
 // outside their texts, and composing is stable: an address composed from a
-// split composes to itself again.
+// split composes to itself again. A request target encoded from it holds
+// only visible ASCII, and encoding it again changes nothing.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   TIdURI uri(text);
+  const std::string target = EncodeRequestTarget(text);
+  for (const char c : target) {
+    const auto byte = static_cast<unsigned char>(c);
+    fuzzCheck(byte > 0x20 && byte < 0x7F, "an encoded target holds only visible ASCII", text);
+  }
+  fuzzCheck(EncodeRequestTarget(target) == target, "encoding twice changes nothing", text);
   MergePath(uri.Path, uri.Document + uri.Params);
   MergePath("/" + uri.Document + "/", uri.Path);
 

@@ -107,7 +107,7 @@ int run(const std::vector<std::string>& arguments) {
   ApplyMainWindowSettings(http);
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.FormatIndex);
   TDownloadJob job(http, videoEdit, reporter, folders.Work, folders.Profiles);
-  job.BeforeFetch = [&](const std::string& url) { proxies->Apply(http, url); };
+  http.ProxyChooser = proxies.get();
   job.Retries = options.Retries;
   job.ContinuePartial = options.ContinuePartial;
   if (!options.SiteHost.empty()) job.Hosts = {options.SiteHost, options.SiteHost};

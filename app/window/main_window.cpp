@@ -87,7 +87,7 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& f
   job_ = std::make_unique<TDownloadJob>(*HTTP1, *VideoEdit1, *this, folders_.Work, folders_.Profiles);
   const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
   job_->SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
-  if (proxies_) job_->BeforeFetch = [this](const std::string& url) { proxies_->Apply(*HTTP1, url); };
+  HTTP1->ProxyChooser = proxies_;
 
   createControls();
   taskpane::ReadLayout(this, qt(folders_.Data + LayoutFile));

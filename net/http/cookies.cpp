@@ -5,6 +5,7 @@
 
 #include "net/http/hosts.h"
 #include "net/http/internet_date.h"
+#include "net/http/public_suffix.h"
 #include "net/http/tokens.h"
 #include "platform/datetime.h"
 #include "platform/int_parse.h"
@@ -80,6 +81,15 @@ bool expiryPassed(const std::string& expires, TDateTime now) {
   return InternetDateToLocal(expires) < now;
 }
 
+// A control byte would travel on into the Cookie line of later requests,
+// where a CR or LF could end the line early.
+bool holdsControlByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+  });
+}
+
 // The folder of the request that set a cookie without a path.
 std::string defaultPath(const TIdURI& source) { return source.Path.empty() ? "/" : source.Path; }
 
@@ -138,6 +148,11 @@ std::string TIdNetscapeCookie::ServerForm() const {
 }
 
 bool TIdNetscapeCookie::DomainAccepted(const std::string& host) const {
+  // A public suffix (com, co.uk, github.io) is nobody's domain: a cookie for
+  // it would reach every site under it. Only a host that is such a name
+  // itself (localhost) keeps a cookie, for itself alone.
+  const std::string_view domain = std::string_view(CookieDomain).substr(CookieDomain.starts_with('.') ? 1 : 0);
+  if (!SameText(domain, host) && IsPublicSuffix(domain)) return false;
   if (IsDottedQuad(host)) return CookieDomain == host;
   if (LooksLikeHostName(host)) {
     return LooksLikeHostName(CookieDomain) ? CookieDomain == host : CookieDomain == DomainPart(host);
@@ -338,11 +353,12 @@ void TIdCookieManager::AcceptSetCookie2(const std::string& text, const TIdURI& s
 
 void TIdCookieManager::acceptCookie(TIdCookieRFC2109* cookie, const std::string& text, const TIdURI& source) {
   bool keep = false;
+  const bool control = holdsControlByte(text);
   try {
     cookie->ParseCookie(text);
     if (cookie->CookieDomain.empty()) cookie->CookieDomain = source.Host;
     if (cookie->CookiePath.empty()) cookie->CookiePath = defaultPath(source);
-    keep = cookie->DomainAccepted(source.Host) && DoOnNewCookie(cookie);
+    keep = !control && cookie->DomainAccepted(source.Host) && DoOnNewCookie(cookie);
   } catch (...) {
     // A cookie that fails to read is not left behind in the collection.
     Collection->DiscardCookie(cookie);
@@ -380,6 +396,8 @@ std::string TIdCookieManager::CookieHeaderFor(const TIdURI& uri, bool tlsConnect
       if (cookie->CookiePath.empty() || !uri.Path.starts_with(cookie->CookiePath)) continue;
       if (cookie->SecureOnly && !tlsConnection) continue;
       if (cookie->CookieValue.empty()) continue;
+      // Also a cookie filed from a source address that held control bytes.
+      if (holdsControlByte(cookie->CookieName) || holdsControlByte(cookie->CookieValue)) continue;
       chosen.emplace_back(UpperCase(cookie->CookiePath), cookie);
     }
   }

@@ -1,5 +1,7 @@
 #include "net/http/header_info.h"
 
+#include <optional>
+#include <set>
 #include <string>
 
 #include "net/http/internet_date.h"
@@ -18,6 +20,14 @@ void putDateIfSet(TIdHeaderList& lines, const std::string& name, TDateTime value
 }
 
 constexpr int32_t SecondsPerDay = 86400;
+
+// Digits only: no sign, no blanks, nothing that overflows 64 bits.
+std::optional<int64_t> byteCount(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  const int64_t value = StrToInt64Def(text, -1);
+  if (value < 0) return std::nullopt;
+  return value;
+}
 }  // namespace
 
 // --- entity -----------------------------------------------------------------
@@ -38,6 +48,8 @@ void TIdEntityHeaderInfo::ResetFields() {
   ContentLengthValue = -1;
   ContentRangeStart = 0;
   ContentRangeEnd = 0;
+  ContentRangeInstanceLength = -1;
+  ConflictingLengths.clear();
   Date = 0;
   Expires = 0;
   LastModified = 0;
@@ -50,11 +62,33 @@ void TIdEntityHeaderInfo::ParseHeaders() {
   ContentEncoding = HeaderLines.ValueOf("Content-Encoding");
   ContentLanguage = HeaderLines.ValueOf("Content-Language");
   ContentType = HeaderLines.ValueOf("Content-Type");
-  SetContentLength(StrToInt64Def(Trim(HeaderLines.ValueOf("Content-Length")), -1));
+  parseContentLength();
   Date = InternetDateToLocal(HeaderLines.ValueOf("Date"));
   LastModified = InternetDateToLocal(HeaderLines.ValueOf("Last-Modified"));
   parseExpires();
   Pragma = HeaderLines.ValueOf("Pragma");
+}
+
+// Every Content-Length line and every comma-separated value in them must name
+// the same length ("10, 10" is 10); a value that is no number stands for -1,
+// so that it conflicts with any number.
+void TIdEntityHeaderInfo::parseContentLength() {
+  TIdHeaderList values;
+  HeaderLines.ExtractValues("Content-Length", &values);
+  std::set<int64_t> lengths;
+  for (int32_t i = 0; i < values.Count(); ++i) {
+    std::string rest = values.Strings(i);
+    do {
+      lengths.insert(StrToInt64Def(Trim(TakeToken(rest, ",")), -1));
+    } while (!rest.empty());
+  }
+  ConflictingLengths.clear();
+  if (lengths.size() > 1) {
+    for (int32_t i = 0; i < values.Count(); ++i) ConflictingLengths += (i > 0 ? ", " : "") + values.Strings(i);
+    SetContentLength(-1);
+    return;
+  }
+  SetContentLength(lengths.empty() ? -1 : *lengths.begin());
 }
 
 // A number other than -1 counts seconds from now. A count that is not a time
@@ -101,6 +135,7 @@ void TIdEntityHeaderInfo::AssignTo(TPersistent& destination) const {
   entity->LengthGiven = LengthGiven;
   entity->ContentRangeEnd = ContentRangeEnd;
   entity->ContentRangeStart = ContentRangeStart;
+  entity->ContentRangeInstanceLength = ContentRangeInstanceLength;
   entity->ContentType = ContentType;
   entity->ContentVersion = ContentVersion;
   entity->Date = Date;
@@ -110,7 +145,11 @@ void TIdEntityHeaderInfo::AssignTo(TPersistent& destination) const {
 
 // --- request ----------------------------------------------------------------
 
-TIdRequestHeaderInfo::TIdRequestHeaderInfo() { TIdRequestHeaderInfo::ResetFields(); }
+TIdRequestHeaderInfo::TIdRequestHeaderInfo() {
+  HeaderLines.FoldValues = false;
+  CustomHeaders.FoldValues = false;
+  TIdRequestHeaderInfo::ResetFields();
+}
 
 void TIdRequestHeaderInfo::ResetFields() {
   Accept = "text/html, */*";
@@ -132,8 +171,8 @@ void TIdRequestHeaderInfo::ParseHeaders() {
   std::string range = HeaderLines.ValueOf("Range");
   if (!range.empty()) {
     TakeToken(range, "=");
-    ContentRangeStart = static_cast<uint32_t>(StrToIntDef(TakeToken(range, "-"), 0));
-    ContentRangeEnd = static_cast<uint32_t>(StrToIntDef(TakeToken(range, " "), 0));
+    ContentRangeStart = byteCount(TakeToken(range, "-")).value_or(0);
+    ContentRangeEnd = byteCount(TakeToken(range, " ")).value_or(0);
   }
   TIdEntityHeaderInfo::ParseHeaders();
 }
@@ -202,18 +241,38 @@ void TIdResponseHeaderInfo::ResetFields() {
   WWWAuthenticate.Clear();
 }
 
+// "bytes first-last/total" (total "*" when the server does not know it) or
+// "bytes */total". Any other value leaves the range unknown instead of
+// failing the response: its body is read all the same, and a caller that
+// resumes a download checks the range it needs.
+void TIdResponseHeaderInfo::parseContentRange() {
+  ContentRangeStart = 0;
+  ContentRangeEnd = 0;
+  ContentRangeInstanceLength = -1;
+  std::string range = HeaderLines.ValueOf("Content-Range");
+  if (!SameText(TakeToken(range, " "), "bytes")) return;
+  const std::string span = TakeToken(range, "/");
+  const std::optional<int64_t> total = byteCount(range);
+  if (!total && range != "*") return;
+  if (span == "*") {
+    if (total) ContentRangeInstanceLength = *total;
+    return;
+  }
+  const size_t dash = span.find('-');
+  if (dash == std::string::npos) return;
+  const std::optional<int64_t> first = byteCount(std::string_view(span).substr(0, dash));
+  const std::optional<int64_t> last = byteCount(std::string_view(span).substr(dash + 1));
+  if (!first || !last || *first > *last || (total && *last >= *total)) return;
+  ContentRangeStart = *first;
+  ContentRangeEnd = *last;
+  ContentRangeInstanceLength = total.value_or(-1);
+}
+
 void TIdResponseHeaderInfo::ParseHeaders() {
   Location = HeaderLines.ValueOf("Location");
   Server = HeaderLines.ValueOf("Server");
   ProxyConnection = HeaderLines.ValueOf("Proxy-Connection");
-  // "bytes first-last/total"; the total is not kept, and a part that is not
-  // a number fails the parse.
-  std::string range = HeaderLines.ValueOf("Content-Range");
-  if (!range.empty()) {
-    TakeToken(range);
-    ContentRangeStart = static_cast<uint32_t>(StrToInt(TakeToken(range, "-")));
-    ContentRangeEnd = static_cast<uint32_t>(StrToInt(TakeToken(range, "/")));
-  }
+  parseContentRange();
   WWWAuthenticate.Clear();
   HeaderLines.ExtractValues("WWW-Authenticate", &WWWAuthenticate);
   ProxyAuthenticate.Clear();

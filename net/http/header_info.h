@@ -34,8 +34,11 @@ public:
   std::string Connection;
   std::string ContentEncoding;
   std::string ContentLanguage;
-  uint32_t ContentRangeEnd = 0;
-  uint32_t ContentRangeStart = 0;
+  // A range's first and last byte and the whole length (-1 when unknown);
+  // 64-bit, so that a range of a file past 2 GiB is read and sent.
+  int64_t ContentRangeEnd = 0;
+  int64_t ContentRangeStart = 0;
+  int64_t ContentRangeInstanceLength = -1;
   std::string ContentType;
   std::string ContentVersion;
   // Extra lines appended verbatim when composing.
@@ -45,16 +48,22 @@ public:
   TDateTime LastModified = 0;
   std::string Pragma;
   bool LengthGiven = false;
+  // The Content-Length values as read when they name different lengths
+  // ("3, 5"); empty when they agree. Such a message has no safe framing.
+  std::string ConflictingLengths;
 
 protected:
   void AssignTo(TPersistent& destination) const override;
 
 private:
+  void parseContentLength();
   void parseExpires();
 
   int64_t ContentLengthValue = -1;
 };
 
+// Request lines are never folded: servers refuse continuation lines, and a
+// long Cookie line would otherwise be broken into one.
 class TIdRequestHeaderInfo : public TIdEntityHeaderInfo {
 public:
   TIdRequestHeaderInfo();
@@ -104,4 +113,7 @@ public:
   // Every challenge of the response, in order.
   TIdHeaderList ProxyAuthenticate;
   TIdHeaderList WWWAuthenticate;
+
+private:
+  void parseContentRange();
 };

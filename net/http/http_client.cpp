@@ -5,6 +5,7 @@
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
 #include "net/http/cookies.h"
+#include "net/transport/io_handler_socket.h"
 #include "net/transport/tls/ssl_io_handler.h"
 
 TIdCustomHTTP::TIdCustomHTTP() : Protocol(std::make_unique<TIdHTTPProtocol>(this)) {
@@ -56,6 +57,11 @@ void TIdCustomHTTP::DoOnDisconnected() {
   // A scheme that has run all its steps is done with; Basic never gets there.
   if (authentication && authentication->StepIndex == authentication->StepCount()) authentication.reset();
   if (ProxyParams.Authentication) ProxyParams.Authentication->ResetScheme();
+}
+
+TIdSocksInfo* TIdCustomHTTP::TransportSocksInfo() const {
+  auto* transport = dynamic_cast<TIdIOHandlerSocket*>(IOHandler());
+  return transport ? transport->SocksInfo() : nullptr;
 }
 
 bool TIdCustomHTTP::RunsTls() const {

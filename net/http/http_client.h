@@ -15,11 +15,14 @@
 #include "net/http/http_protocol.h"
 #include "net/http/http_request.h"
 #include "net/http/http_response.h"
+#include "net/http/proxy_chooser.h"
 #include "net/http/proxy_info.h"
 #include "net/http/uri.h"
 #include "net/transport/tcp_client.h"
 
 class TIdCookieManager;
+class TIdIOHandlerSocket;
+class TIdSocksInfo;
 class TStream;
 
 enum TIdHTTPOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodeParams };
@@ -70,6 +73,9 @@ public:
   void SetPort(int32_t value) override;
   // Forgets a completed authentication and resets the proxy's.
   void DoOnDisconnected() override;
+  // The SOCKS settings of the client's socket transport; none while the
+  // client has no transport or one that is not a socket transport.
+  TIdSocksInfo* TransportSocksInfo() const;
 
   int32_t AuthAttempts = 0;
   int32_t ProxyAuthAttempts = 0;
@@ -83,6 +89,9 @@ public:
   TIdHTTPOptions HTTPOptions{hoForceEncodeParams};
   TIdURI CurrentUri;
   TIdProxyConnectionInfo ProxyParams;
+  // Referenced, and asked before every pass; without one ProxyParams and the
+  // transport's SOCKS settings stay as the program set them.
+  TIdProxyChooser* ProxyChooser = nullptr;
 
   TIdHTTPOnRedirectEvent OnRedirect;
   TIdOnSelectAuthorization OnSelectAuthorization;
@@ -96,13 +105,17 @@ protected:
 
   void PrepareRequest(TIdHTTPRequest& request);
   TIdHTTPRoute ChooseRoute();
+  // Puts the chooser's answer into ProxyParams and the transport's SOCKS
+  // settings, closing a connection that was opened on another route.
+  void ApplyProxyRoute(const TIdProxyRoute& route);
   void OpenRoute();
   void OpenTunnel();
   // A tunnel still open to the same target carries the next request.
   bool TunnelOpenTo(const TIdURI& target);
   void EnsureConnected(TIdHTTPResponse& response);
   void SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* address);
-  // Status line and header block, again while the status is 100 Continue.
+  // Status line and header block, read past every interim 1xx answer (100
+  // Continue, 102, 103 Early Hints) to the real one.
   void ReadResponseHead(TIdHTTPProtocol& protocol);
   TIdHTTPNextAction DecideNextAction(TIdHTTPProtocol& protocol);
   bool AskRedirect(std::string& location, TIdHTTPMethod& method);
@@ -130,6 +143,10 @@ protected:
   // The pass just made answered a challenge: the attempt counters carry on,
   // so a server that keeps refusing ends the call after AuthRetries.
   bool AnsweredChallenge = false;
+  // The route the open connection (if any) was made on.
+  TIdProxyRoute AppliedRoute;
+  // The socket transport a SOCKS route needs when the program gave none.
+  std::unique_ptr<TIdIOHandlerSocket> RouteTransport;
 
 private:
   TIdCookieManager* FCookieManager = nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // The failures of the HTTP exchange: an HTTP status the client does not
 // accept (with the error page the server sent), an address whose protocol it
-// cannot speak, and a response that passes a limit against hostile servers.
+// cannot speak, a response that passes a limit against hostile servers, and
+// one whose length cannot be told safely.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +23,11 @@ public:
 };
 
 class EIdHTTPResponseTooLarge : public EIdException {
+public:
+  using EIdException::EIdException;
+};
+
+class EIdHTTPFramingError : public EIdException {
 public:
   using EIdException::EIdException;
 };

@@ -12,6 +12,8 @@
 #include "net/http/http_client_exceptions.h"
 #include "net/http/messages.h"
 #include "net/http/text_helpers.h"
+#include "net/http/uri.h"
+#include "net/transport/io_handler_socket.h"
 #include "net/transport/messages.h"
 #include "net/transport/tls/ssl_io_handler.h"
 #include "platform/int_parse.h"
@@ -26,6 +28,13 @@ bool methodNeedsVersion11(TIdHTTPMethod method) {
 }
 
 bool sendsUpload(TIdHTTPMethod method) { return method == hmPost || method == hmPut; }
+
+// The last guard against header injection: a line that would end early or
+// be cut on the wire is never sent.
+void checkWireLine(const std::string& line) {
+  if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+    throw EIdException(http_messages::UnsafeRequestLine);
+}
 
 }  // namespace
 
@@ -101,33 +110,32 @@ void TIdCustomHTTP::PerformRequest(TIdHTTPMethod method, const std::string& url,
 
 void TIdCustomHTTP::PrepareRequest(TIdHTTPRequest& request) {
   TIdURI address(request.TargetUrl);
+  // Without a scheme an address always continues over plain HTTP. Any other
+  // scheme (a redirect to file: or ftp:) is refused before anything changes.
+  const std::string protocol = address.Protocol.empty() ? "http" : address.Protocol;
+  const bool https = SameText(protocol, "https");
+  if (!https && !SameText(protocol, "http"))
+    throw EIdUnknownProtocol(fmt::format(http_messages::UnknownProtocol, protocol));
   if (!address.Username.empty()) {
     request.Username = address.Username;
     request.Password = address.Password;
   }
   CurrentUri.Username = request.Username;
   CurrentUri.Password = request.Password;
-  CurrentUri.Path = MergePath(CurrentUri.Path, address.Path);
-  CurrentUri.Document = address.Document;
-  CurrentUri.Params = address.Params;
+  // A redirect's Location ends up in the request line: what could end or
+  // split that line travels percent-encoded.
+  CurrentUri.Path = EncodeRequestTarget(MergePath(CurrentUri.Path, address.Path));
+  CurrentUri.Document = EncodeRequestTarget(address.Document);
+  CurrentUri.Params = EncodeRequestTarget(address.Params);
   const bool otherHost = !address.Host.empty() && !SameText(address.Host, CurrentUri.Host);
   if (!address.Host.empty()) CurrentUri.Host = address.Host;
-  // Without a scheme an address always continues over plain HTTP.
-  CurrentUri.Protocol = address.Protocol.empty() ? "http" : address.Protocol;
+  CurrentUri.Protocol = protocol;
   if (!address.Port.empty()) {
     CurrentUri.Port = address.Port;
   } else {
     const int32_t port = StrToIntDef(CurrentUri.Port, 0);
     // A custom port belongs to its host: another host gets the scheme's own.
-    if (otherHost || port == 0 || port == 80 || port == 443) {
-      if (SameText(CurrentUri.Protocol, "http")) {
-        CurrentUri.Port = "80";
-      } else if (SameText(CurrentUri.Protocol, "https")) {
-        CurrentUri.Port = "443";
-      } else {
-        throw EIdUnknownProtocol("");
-      }
-    }
+    if (otherHost || port == 0 || port == 80 || port == 443) CurrentUri.Port = https ? "443" : "80";
   }
   request.TargetUrl = CurrentUri.Path + CurrentUri.Document + CurrentUri.Params;
   if (request.RequestMethod == hmOptions && address.Document == "*") request.TargetUrl = "*";
@@ -141,6 +149,7 @@ void TIdCustomHTTP::PrepareRequest(TIdHTTPRequest& request) {
 }
 
 TIdHTTPRoute TIdCustomHTTP::ChooseRoute() {
+  if (ProxyChooser) ApplyProxyRoute(ProxyChooser->ChooseProxy(CurrentUri));
   auto* tls = dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
   const bool https = SameText(CurrentUri.Protocol, "HTTPS");
   if (ProxyParams.ProxyServer().empty()) {
@@ -172,6 +181,44 @@ TIdHTTPRoute TIdCustomHTTP::ChooseRoute() {
   }
   if (tls) tls->SetPlainMode(true);
   return rtProxy;
+}
+
+void TIdCustomHTTP::ApplyProxyRoute(const TIdProxyRoute& route) {
+  // A kept connection or an open tunnel leads where the last route led.
+  if (route != AppliedRoute && IsConnected()) Disconnect();
+  AppliedRoute = route;
+  const bool viaHttp = route.Kind == TIdProxyKind::Http;
+  ProxyParams.SetProxyServer(viaHttp ? route.Host : "");
+  ProxyParams.SetProxyPort(viaHttp ? route.Port : 0);
+  ProxyParams.ProxyUsername = viaHttp ? route.Username : "";
+  ProxyParams.ProxyPassword = viaHttp ? route.Password : "";
+  ProxyParams.BasicAuthentication = viaHttp && !route.Username.empty();
+  if (route.Kind == TIdProxyKind::Direct || viaHttp) {
+    if (RouteTransport && IOHandler() == RouteTransport.get())
+      SetIOHandler(nullptr);
+    else if (TIdSocksInfo* socks = TransportSocksInfo())
+      socks->Version = svNoSocks;
+    return;
+  }
+  // The program's own socket transport (its TLS transport) carries the SOCKS
+  // settings, so https goes through SOCKS too.
+  if (!IOHandler()) {
+    if (!RouteTransport) {
+      RouteTransport = std::make_unique<TIdIOHandlerSocket>();
+      RouteTransport->OnStatus = OnStatus;
+    }
+    SetIOHandler(RouteTransport.get());
+  }
+  TIdSocksInfo* socks = TransportSocksInfo();
+  if (!socks) throw EIdIOHandlerPropInvalid(transport_messages::IOHandlerPropInvalid);
+  socks->Version = route.Kind == TIdProxyKind::Socks4    ? svSocks4
+                   : route.Kind == TIdProxyKind::Socks4A ? svSocks4A
+                                                         : svSocks5;
+  socks->Host = route.Host;
+  socks->Port = route.Port;
+  socks->Username = route.Username;
+  socks->Password = route.Password;
+  socks->Authentication = route.Username.empty() ? saNoAuthentication : saUsernamePassword;
 }
 
 void TIdCustomHTTP::OpenRoute() {
@@ -263,14 +310,22 @@ void TIdCustomHTTP::EnsureConnected(TIdHTTPResponse& response) {
 void TIdCustomHTTP::SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* address) {
   TIdHTTPRequest& request = *protocol.Request;
   request.ComposeHeaders();
-  ProxyParams.ComposeHeaders(request.HeaderLines);
+  // The proxy's lines are for the proxy alone: a request inside a tunnel (or
+  // straight to the server) must not show the server the proxy's password.
+  if (request.RequestMethod == hmConnect || request.Route == rtProxy)
+    ProxyParams.ComposeHeaders(request.HeaderLines);
+  else
+    request.HeaderLines.PutValue("Proxy-Connection", "");
   if (address) PutCookieHeader(*address, request);
   // Credentials given for one host do not follow a redirect to another.
   if (address && !SameText(CurrentUri.Host, AuthorizedHost)) request.HeaderLines.PutValue("Authorization", "");
+  const std::string requestLine = fmt::format("{} {} HTTP/{}", MethodToken(request.RequestMethod), request.TargetUrl,
+                                              ProtocolVersionText(ProtocolVersion));
+  checkWireLine(requestLine);
+  for (int32_t i = 0; i < request.HeaderLines.Count(); ++i) checkWireLine(request.HeaderLines.Strings(i));
   BeginWriteBuffering(-1);
   try {
-    WriteLine(fmt::format("{} {} HTTP/{}", MethodToken(request.RequestMethod), request.TargetUrl,
-                          ProtocolVersionText(ProtocolVersion)));
+    WriteLine(requestLine);
     for (int32_t i = 0; i < request.HeaderLines.Count(); ++i)
       if (!request.HeaderLines.Strings(i).empty()) WriteLine(request.HeaderLines.Strings(i));
     WriteLine();
@@ -282,11 +337,18 @@ void TIdCustomHTTP::SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* add
 }
 
 void TIdCustomHTTP::ReadResponseHead(TIdHTTPProtocol& protocol) {
-  do {
+  for (;;) {
     protocol.ReadStatusLine();
     protocol.ReadHeaderBlock();
     TakeCookies(*protocol.Response);
-  } while (protocol.Response->StatusCode() == 100);
+    const int32_t code = protocol.Response->StatusCode();
+    // 101 switches the connection to a protocol the client never asked for.
+    if (code == 101) {
+      Disconnect();
+      throw EIdHTTPProtocolException(code, protocol.Response->StatusLine, "");
+    }
+    if (code < 100 || code > 199) return;
+  }
 }
 
 TIdHTTPNextAction TIdCustomHTTP::DecideNextAction(TIdHTTPProtocol& protocol) {

@@ -65,16 +65,24 @@ void TIdHTTPProtocol::ReadHeaderBlock() {
     lines.Add(line);
   }
   Response->ParseHeaders();
+  if (!Response->ConflictingLengths.empty()) {
+    // Either length could be the real one: the rest of the connection is
+    // out of step whichever is taken.
+    Client->Disconnect();
+    throw EIdHTTPFramingError(fmt::format(http_messages::ConflictingContentLengths, Response->ConflictingLengths));
+  }
 }
 
 void TIdHTTPProtocol::ReadBody() { readBody(CutShortIsError); }
 
 void TIdHTTPProtocol::readBody(TCutShort cutShort) {
   if (!Response->BodyStream) return;
-  if (Response->ContentLength() > 0) {
-    readCountedBody(Response->ContentLength(), cutShort);
-  } else if (UpperCase(Response->HeaderLines.ValueOf("Transfer-Encoding")).find("CHUNKED") != std::string::npos) {
+  // Chunks win over a length: a body framed both ways is read as the chunks
+  // say, or the chunk lines would land in the saved file.
+  if (Response->Chunked()) {
     readChunkedBody();
+  } else if (Response->ContentLength() > 0) {
+    readCountedBody(Response->ContentLength(), cutShort);
   } else if (!Response->LengthGiven) {
     Client->ReadToStream(*Response->BodyStream, -1, true);
   }

@@ -14,6 +14,10 @@ int32_t TIdHTTPResponse::StatusCode() {
   return StrToIntDef(TakeToken(rest, " "), -1);
 }
 
+bool TIdHTTPResponse::Chunked() const {
+  return UpperCase(HeaderLines.ValueOf("Transfer-Encoding")).find("CHUNKED") != std::string::npos;
+}
+
 bool TIdHTTPResponse::StaysOpen() {
   if (StatusLine.size() >= 8) {
     const std::string version = StatusLine.substr(5, 3);
@@ -22,6 +26,7 @@ bool TIdHTTPResponse::StaysOpen() {
   }
   Client->CheckDisconnected(false, false);
   if (!Client->IsConnected()) return false;
+  if (LengthGiven && Chunked()) return false;
   // Decided by the client's own version, whatever the server's says.
   if (Client->ProtocolVersion == pv1_0)
     return SameText(Trim(Connection), "KEEP-ALIVE") || SameText(Trim(ProxyConnection), "KEEP-ALIVE");

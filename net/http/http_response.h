@@ -24,8 +24,11 @@ public:
   int32_t StatusCode();
   // Whether the connection may carry the next request. Decided by the
   // client's own protocol version and the Connection lines; false once the
-  // connection has closed.
+  // connection has closed, and false after a body framed both by chunks and
+  // by a length, since the two readings of it disagree.
   bool StaysOpen();
+  // The Transfer-Encoding names chunked (in any letter case).
+  bool Chunked() const;
 
   TIdCustomHTTP* Client;
   std::string StatusLine;

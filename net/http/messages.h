@@ -21,6 +21,10 @@ inline constexpr const char* UndefinedSituation = "Undefined situation";
 inline constexpr const char* MethodRequiresVersion11 = "This request method is supported in HTTP 1.1";
 inline constexpr const char* ChunkStarted = "Chunk Started";
 inline constexpr const char* InvalidTypecast = "Invalid class typecast";
+inline constexpr const char* UnknownProtocol =
+    "Protocol \"{}\" is not supported: only http and https addresses can be fetched.";
+inline constexpr const char* UnsafeRequestLine = "Request not sent: a request line or header holds CR, LF or NUL.";
+inline constexpr const char* ConflictingContentLengths = "Response has conflicting Content-Length values: {}.";
 // Limits against hostile servers.
 inline constexpr const char* TooManyRedirects = "Too many redirects: the limit of {} was reached.";
 inline constexpr const char* HeaderBlockTooManyLines = "Response header block has more than {} lines.";

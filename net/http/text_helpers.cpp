@@ -5,6 +5,7 @@
 namespace {
 bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
 
 size_t TextPos(std::string_view sought, std::string_view text) {
@@ -30,6 +31,12 @@ std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
 std::string UpperCase(std::string_view text) {
   std::string result(text);
   std::transform(result.begin(), result.end(), result.begin(), upper);
+  return result;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(), lower);
   return result;
 }
 

@@ -18,4 +18,5 @@ std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
 std::string UpperCase(std::string_view text);
+std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);

@@ -129,3 +129,20 @@ std::string MergePath(const std::string& basePath, const std::string& path, char
   if (!keepTrailingDelimiter && result.size() > 1 && result.back() == delimiter) result.pop_back();
   return result;
 }
+
+std::string EncodeRequestTarget(std::string_view target) {
+  static constexpr char HexDigits[] = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(target.size());
+  for (const char c : target) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F) {
+      encoded += c;
+    } else {
+      encoded += '%';
+      encoded += HexDigits[byte >> 4];
+      encoded += HexDigits[byte & 0x0F];
+    }
+  }
+  return encoded;
+}

@@ -1,10 +1,11 @@
 #pragma once
 // The address record of the HTTP client: splits an address into scheme, user
 // information, host, port, path, document, query and fragment and puts them
-// together again. Nothing is percent-encoded or decoded; addresses pass
-// through as the caller wrote them.
+// together again. Nothing is decoded; only what a request line cannot carry
+// is percent-encoded (EncodeRequestTarget), the rest passes as written.
 
 #include <string>
+#include <string_view>
 
 enum TIdURIOptionalFieldsSet : unsigned {
   NoOptionalFields = 0,
@@ -48,3 +49,8 @@ private:
 // Resolves path against basePath, collapsing runs of the delimiter and ".."
 // segments; a single "." segment is kept as it stands.
 std::string MergePath(const std::string& basePath, const std::string& path, char delimiter = '/');
+
+// Percent-encodes blanks, control bytes and bytes above 0x7E, so that the
+// text cannot end or split a request line; "%" and every other byte stay, so
+// encoding twice changes nothing.
+std::string EncodeRequestTarget(std::string_view target);

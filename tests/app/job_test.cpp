@@ -69,7 +69,7 @@ protected:
     MakeDemoSite(site);
     ApplyMainWindowSettings(http);
     proxies.Forced = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
-    job.BeforeFetch = [this](const std::string& url) { proxies.Apply(http, url); };
+    http.ProxyChooser = &proxies;
     reporter.Answer = work.File("out.avi");
     reporter.BeforeAnswer = [this] {
       pageAtSave = ReadWholeFile(job.PageFile());

@@ -87,6 +87,16 @@ TEST(ProxyPolicy, NoProxyMatching) {
   EXPECT_EQ(policyFrom({{"all_proxy", "h:1"}, {"NO_PROXY", "*"}})->Choose("http://x/").Kind, TProxyKind::Direct);
 }
 
+// The client asks with the target of each request, redirect hops included:
+// the same choice by host and scheme as for an address text.
+TEST(ProxyPolicy, ChoosesForEachTargetOfTheClient) {
+  const auto policy = policyFrom({{"http_proxy", "web:3128"}, {"https_proxy", "socks5://tls:1080"},
+                                  {"no_proxy", "inside.example"}});
+  EXPECT_EQ(policy->ChooseProxy(TIdURI("http://dl.INSIDE.example:8080/v")).Kind, TProxyKind::Direct);
+  EXPECT_EQ(policy->ChooseProxy(TIdURI("http://outside.example/v")), (TProxyAddress{TProxyKind::Http, "web", 3128, "", ""}));
+  EXPECT_EQ(policy->ChooseProxy(TIdURI("HTTPS://outside.example/v")).Host, "tls");
+}
+
 TEST(ProxyPolicy, MalformedVariableIsAnError) {
   EXPECT_THROW(policyFrom({{"all_proxy", "gopher://h:70"}}), Exception);
 }

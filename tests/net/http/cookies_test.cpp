@@ -77,6 +77,9 @@ const SendCase kSendCases[] = {
       {"http://x.h.example/", "b=2; path=/"},
       {"http://h.example/", "c=3; path=/"}},
      "http://x.h.example/", false, "c=3; a=1; b=2"},
+    {"a control byte that a merge moved from the source's path into a value stays home",
+     {{"http://h.example/a\x01" "b; path=/x/?q", "t"}, {"http://h.example/a\x01" "b; path=/x/?q", ""}},
+     "http://h.example/x/", false, ""},
     {"a second value of a name replaces the first in its place",
      {{"http://h.example/", "a=1; path=/"}, {"http://h.example/", "b=2; path=/"}, {"http://h.example/", "a=3; path=/"}},
      "http://h.example/", false, "b=2; a=3"},
@@ -98,7 +101,8 @@ struct DomainCase {
 };
 
 // A host may set a cookie for itself or, with a leading ".", for the domain
-// one level above it, and nothing else.
+// one level above it, and nothing else; never for a public suffix, unless the
+// host is that name itself.
 const DomainCase kDomainCases[] = {
     {"shop.site.example", "", true},
     {"shop.site.example", "shop.site.example", true},
@@ -109,6 +113,14 @@ const DomainCase kDomainCases[] = {
     {"127.0.0.1", "", true},
     {"127.0.0.1", "127.0.0.1", true},
     {"127.0.0.1", ".0.0.1", false},
+    {"evil.com", ".com", false},
+    {"evil.co.uk", ".co.uk", false},
+    {"evil.github.io", ".github.io", false},
+    {"site.example", ".example", false},
+    {"shop.site.co.uk", ".site.co.uk", true},
+    {"localhost", "", true},
+    {"localhost", "localhost", true},
+    {"github.io", "github.io", true},
 };
 
 TEST(CookieDomain, WhichHostsMaySetWhichDomains) {

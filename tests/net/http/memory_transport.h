@@ -11,6 +11,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "net/transport/exceptions.h"
@@ -36,6 +37,8 @@ struct ScriptedConnection {
   // Filled in as the client connects and sends.
   std::string Host;
   int32_t Port = 0;
+  // The SOCKS proxy the transport was set to go through ("socks5 h:1080").
+  std::string Socks;
   std::string Sent;
 };
 
@@ -68,6 +71,12 @@ public:
     if (++Current >= static_cast<int>(Connections.size())) throw EIdConnectException("no scripted connection left");
     Connections[Current].Host = host;
     Connections[Current].Port = port;
+    if constexpr (std::is_base_of_v<TIdIOHandlerSocket, TBase>) {
+      static const char* const versions[] = {"", "socks4", "socks4a", "socks5"};
+      const TIdSocksInfo& socks = *this->SocksInfo();
+      if (socks.Version != svNoSocks)
+        Connections[Current].Socks = std::string(versions[socks.Version]) + " " + socks.Host + ":" + std::to_string(socks.Port);
+    }
     Open = true;
     RepliesReleased = 0;
     Released.clear();

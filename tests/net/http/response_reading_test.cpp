@@ -39,9 +39,9 @@ const BodyCase kBodyCases[] = {
     {"trailer lines are read up to the empty line",
      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\nX-Sum: 1\r\nX-More: 2\r\n\r\n",
      ScriptedConnection::FallsSilent, "hello"},
-    {"a length wins over chunking",
-     "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\nabc", ScriptedConnection::FallsSilent,
-     "abc"},
+    {"chunks win over a length, and such a connection is not used again",
+     "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+     ScriptedConnection::Closes, "hello"},
 };
 
 using ResponseReading = ExchangeFixture;

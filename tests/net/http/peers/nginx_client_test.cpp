@@ -23,6 +23,10 @@ std::string pattern(size_t size) {
   return bytes;
 }
 
+// Twenty cookies of about 100 bytes: 2 KB on the Cookie line.
+constexpr int ManyCookies = 20;
+std::string manyCookie(int index) { return fmt::format("c{}={}", index, std::string(96, 'v')); }
+
 NginxSite site() {
   NginxSite site;
   site.FolderFiles = {{"htpasswd", "user:{PLAIN}secret\n"}};
@@ -37,6 +41,9 @@ NginxSite site() {
       // sub_filter drops the length: HTTP/1.1 gets it chunked, HTTP/1.0 until close.
       "location /filtered/ { sub_filter 'x' 'y'; sub_filter_once off; sub_filter_types *; }\n"
       "location = /chain/0 { return 200 \"end of chain\"; }\n";
+  config += "location = /many-cookies {\n";
+  for (int i = 0; i < ManyCookies; ++i) config += fmt::format("add_header Set-Cookie \"{}; path=/\";\n", manyCookie(i));
+  config += "return 200 \"set\"; }\n";
   for (int i = 1; i <= 15; ++i) config += fmt::format("location = /chain/{} {{ return 302 /chain/{}; }}\n", i, i - 1);
   return site;
 }
@@ -75,6 +82,17 @@ TEST_F(NginxClient, CountedBodiesOverOneKeptConnection) {
 TEST_F(NginxClient, RequestHeadOfTheMainWindow) {
   http.GetAsText(nginx.Url("/set-cookie"));
   EXPECT_EQ(http.GetAsText(nginx.Url("/echo?v=1")), "GET /echo?v=1 HTTP/1.0|keep-alive|sid=abc|");
+}
+
+// nginx answers 400 to a request with a folded header line: 2 KB of cookies
+// must still travel on one Cookie line, and keep doing so.
+TEST_F(NginxClient, KilobytesOfCookiesStayOnOneLine) {
+  http.GetAsText(nginx.Url("/many-cookies"));
+  std::string cookies;
+  // Cookies of one domain and path go out newest first.
+  for (int i = ManyCookies - 1; i >= 0; --i) cookies += (cookies.empty() ? "" : "; ") + manyCookie(i);
+  for (int request = 0; request < 2; ++request)
+    EXPECT_EQ(http.GetAsText(nginx.Url("/echo")), "GET /echo HTTP/1.0|keep-alive|" + cookies + "|");
 }
 
 TEST_F(NginxClient, RedirectsRelativeAbsoluteAndTooMany) {
