@@ -167,7 +167,8 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   }
 
   // The format box may have changed while the video arrived.
-  videoEdit_.OutputType = TOutputType(reporter_.SelectedFormatIndex());
+  const std::optional<TOutputType> format = reporter_.SelectedFormat();
+  videoEdit_.OutputType = format.value_or(TOutputType(-1));
   videoEdit_.VideoSampleSize = 24;
   videoEdit_.ClearTimeline();
   const std::string videoFile = VideoFile();
@@ -191,6 +192,12 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   lastFileName_ = *fileName;
   const bool saved = videoEdit_.SaveOutputFile(*fileName);
   if (aborted_) return TJobResult::Aborted;
+  if (!saved && stopped_) {
+    // The user asked for it: no failure, and no bar left half full.
+    setProgress(0, progressMaximum_);
+    reporter_.ShowMessage(app_messages::StoppedNothingSaved);
+    return TJobResult::Stopped;
+  }
   if (!saved) {
     reporter_.ShowMessage(app_messages::FailToSave);
     return TJobResult::SaveFailed;

@@ -22,7 +22,8 @@ class TIdSSLOptions;
 class TJobReporter;
 class TVideoEdit;
 
-enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Aborted };
+// Cancelled: the save dialog was closed; Stopped: Stop ended the conversion.
+enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Stopped, Aborted };
 
 // What the last job fetched and saved, for a summary of many.
 struct TJobOutcome {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "converter/output_type.h"
+
 // What the save dialog is opened with.
 struct TSaveRequest {
   std::string Filter;         // "description|pattern", empty for none
@@ -24,8 +26,8 @@ public:
   // Lets the owner's other handlers (Stop among them) run inside the job.
   virtual void ProcessMessages() = 0;
   virtual void DownloadEnabled(bool enabled) = 0;
-  // The output format chosen at this moment, -1 for none.
-  virtual int SelectedFormatIndex() = 0;
+  // The output format chosen at this moment, none when nothing is selected.
+  virtual std::optional<TOutputType> SelectedFormat() = 0;
   virtual std::optional<std::string> AskSaveFileName(const TSaveRequest& request) = 0;
   // One of the job's own messages, in a plain box.
   virtual void ShowMessage(const std::string& text) = 0;

@@ -7,6 +7,9 @@ namespace app_messages {
 inline constexpr const char* NoVideo = "No video";
 inline constexpr const char* TimelineEmpty = "Timeline empty,cannot process";
 inline constexpr const char* FailToSave = "Fail to save file";
+// The user pressed Stop during the conversion.
+inline constexpr const char* StoppedNothingSaved = "Stopped; nothing was saved";
+inline constexpr const char* NothingSaved = "Nothing was saved";
 
 inline constexpr const char* DownloadingHtml = "Downloading html";
 inline constexpr const char* DownloadingVideo = "Downloading video";

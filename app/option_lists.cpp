@@ -34,3 +34,5 @@ TOptionLists FillOptionLists(const TVideoEdit& videoEdit) {
   lists.WMV9Profiles = PickList(std::move(captions));
   return lists;
 }
+
+TOptionLists ConverterOptionLists() { return FillOptionLists(TVideoEdit()); }

@@ -26,3 +26,5 @@ TOptionList PickList(std::vector<std::string> items, const char* preferred = nul
 
 // "MJPEG Compressor" and "PCM" are preselected when the converter has them.
 TOptionLists FillOptionLists(const TVideoEdit& videoEdit);
+// The same lists from a converter of its own, for a caller that has none.
+TOptionLists ConverterOptionLists();

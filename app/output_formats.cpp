@@ -4,6 +4,7 @@
 
 #include "app/messages.h"
 #include "converter/video_edit.h"
+#include "net/http/text_helpers.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
 
@@ -18,29 +19,54 @@ int16_t readFrameSize(const std::string& text, const char* what) {
 }  // namespace
 
 const std::array<TOutputFormat, 21> OutputFormats = {{
-    {"VCD_NTSC", Mpeg, "mpg", "VCD_NTSC"},
-    {"VCD_PAL", Mpeg, "mpg", "VCD_PAL"},
-    {"SVCD_NTSC", Mpeg, "mpg", "SVCD_NTSC"},
-    {"SVCD_PAL", Mpeg, "mpg", "SVCD_PAL"},
-    {"DVD_NTSC", Mpeg, "mpg", "DVD_NTSC"},
-    {"DVD_PAL", Mpeg, "mpg", "DVD_PAL"},
-    {"MPEG 1", Mpeg, "mpg", "MPEG 1"},
-    {"MPEG 2", Mpeg, "mpg", "MPEG 2"},
-    {"AVI", "Avi File (*.avi)|*.avi", "avi", "AVI"},
-    {"WMV", "WMV File (*.wmv)|*.wmv", "wmv", "WMV"},
-    {"QT", "QT File (*.mov)|*.mov", "mov", "QT"},
-    {"RM", "RM File (*.rm)|*.rm", "rm", "RM"},
-    {"iPod", "iPod File (*.mp4)|*.mp4", "mp4", "iPod"},
-    {"PSP", "PSP File (*.mp4)|*.mp4", "mp4", "PSP"},
-    {"FLV", "FLV File (*.flv)|*.flv", "flv", "FLV"},
-    {"3GP", "Mobile File (*.3gp)|*.3gp", "3gp", "3GP"},
-    {"MP4", "MP4 File (*.mp4)|*.mp4", "mp4", "MP4"},
-    {"WebM", "WebM File (*.webm)|*.webm", "webm", "WebM"},
-    {"MP3 (audio only)", "MP3 File (*.mp3)|*.mp3", "mp3", "MP3"},
-    {"Opus (audio only)", "Opus File (*.opus)|*.opus", "opus", "Opus"},
-    {"Original (no re-encoding)", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv", "",
-     "Original"},
+    {otVCD_NTSC, "VCD_NTSC", Mpeg, "mpg"},
+    {otVCD_PAL, "VCD_PAL", Mpeg, "mpg"},
+    {otSVCD_NTSC, "SVCD_NTSC", Mpeg, "mpg"},
+    {otSVCD_PAL, "SVCD_PAL", Mpeg, "mpg"},
+    {otDVD_NTSC, "DVD_NTSC", Mpeg, "mpg"},
+    {otDVD_PAL, "DVD_PAL", Mpeg, "mpg"},
+    {otMPEG1, "MPEG 1", Mpeg, "mpg"},
+    {otMPEG2, "MPEG 2", Mpeg, "mpg"},
+    {otAVI, "AVI", "Avi File (*.avi)|*.avi", "avi"},
+    {otWMV, "WMV", "WMV File (*.wmv)|*.wmv", "wmv"},
+    {otQT, "QT", "QT File (*.mov)|*.mov", "mov", "QuickTime"},
+    {otRM, "RM", "RM File (*.rm)|*.rm", "rm", "RealMedia"},
+    {otIPOD, "iPod", "iPod File (*.mp4)|*.mp4", "mp4"},
+    {otPSP, "PSP", "PSP File (*.mp4)|*.mp4", "mp4"},
+    {otFLV, "FLV", "FLV File (*.flv)|*.flv", "flv"},
+    {ot3GP, "3GP", "Mobile File (*.3gp)|*.3gp", "3gp"},
+    {otMP4, "MP4", "MP4 File (*.mp4)|*.mp4", "mp4"},
+    {otWebM, "WebM", "WebM File (*.webm)|*.webm", "webm"},
+    {otMP3, "MP3 (audio only)", "MP3 File (*.mp3)|*.mp3", "mp3"},
+    {otOpus, "Opus (audio only)", "Opus File (*.opus)|*.opus", "opus"},
+    {otOriginal, "Original (no re-encoding)", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv",
+     ""},
 }};
+
+const TOutputFormat* FindOutputFormat(TOutputType type) {
+  for (const TOutputFormat& format : OutputFormats)
+    if (format.Type == type) return &format;
+  return nullptr;
+}
+
+std::optional<TOutputType> OutputFormatNamed(std::string_view name) {
+  for (const TOutputFormat& format : OutputFormats)
+    if (SameText(name, OutputTypeName(format.Type)) || SameText(name, format.Caption) ||
+        (format.Alias && SameText(name, format.Alias)))
+      return format.Type;
+  return std::nullopt;
+}
+
+std::string OutputFormatNames(std::string_view separator) {
+  std::string names;
+  for (const TOutputFormat& format : OutputFormats)
+    names += (names.empty() ? "" : std::string(separator)) + OutputTypeName(format.Type);
+  return names;
+}
+
+bool UsesAviSettings(std::optional<TOutputType> format) { return format == otAVI; }
+bool UsesWmvProfiles(std::optional<TOutputType> format) { return format == otWMV; }
+
 
 const std::array<TWMV9Profile, 9> WMV9Profiles = {{
     {"Windows Media Video 9 for Dial-up Modems (28,8 kbps)", "Dial-up Modems (28,8 kbps).prx"},
@@ -60,28 +86,28 @@ TFrameSettings ReadFrameSettings(const TOutputChoices& choices) {
   TFrameSettings frame;
   frame.Width = readFrameSize(choices.Width, app_messages::FrameWidth);
   frame.Height = readFrameSize(choices.Height, app_messages::FrameHeight);
-  if (choices.FormatIndex == AviFormatIndex) frame.FrameRate = float(StrToInt(choices.FrameRate));
+  if (UsesAviSettings(choices.Format)) frame.FrameRate = float(StrToInt(choices.FrameRate));
   return frame;
 }
 
 void ApplyOutputSettings(TVideoEdit& videoEdit, const TOutputChoices& choices, const TFrameSettings& frame,
                          const std::string& profileFolder, TDialogFormat& dialog) {
   dialog.Filter.clear();
-  const int index = choices.FormatIndex;
-  if (index < 0 || index >= int(OutputFormats.size())) return;
-  dialog.Filter = OutputFormats[index].Filter;
-  dialog.DefaultExt = OutputFormats[index].Extension;
-  videoEdit.OutputType = TOutputType(index);
+  const TOutputFormat* format = choices.Format ? FindOutputFormat(*choices.Format) : nullptr;
+  if (!format) return;
+  dialog.Filter = format->Filter;
+  dialog.DefaultExt = format->Extension;
+  videoEdit.OutputType = format->Type;
 
-  if (index == AviFormatIndex) {
+  if (UsesAviSettings(format->Type)) {
     videoEdit.VideoCompressor = int16_t(choices.VideoCompressorIndex);
     videoEdit.AudioCompressor = int16_t(choices.AudioCompressorIndex);
     videoEdit.UseVideoCompressor = choices.UseVideoCompressor;
     videoEdit.UseAudioCompressor = choices.UseAudioCompressor;
     videoEdit.FrameRate = frame.FrameRate.value_or(videoEdit.FrameRate);
-  } else if (index == OriginalFormatIndex) {
+  } else if (format->Type == otOriginal) {
     videoEdit.RemuxOrConvert = choices.RemuxOrConvert;
-  } else if (index == WmvFormatIndex) {
+  } else if (UsesWmvProfiles(format->Type)) {
     if (choices.UseWMV9) {
       const bool known = choices.WMV9Index >= 0 && choices.WMV9Index < int(WMV9Profiles.size());
       videoEdit.WMVCustomFileName = profileFolder + (known ? WMV9Profiles[choices.WMV9Index].FileName : "");

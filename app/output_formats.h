@@ -7,19 +7,31 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "converter/output_type.h"
 
 class TVideoEdit;
 
+// What the window and the save dialog show of one output type; its name on
+// the command line is the converter's own (OutputTypeName).
 struct TOutputFormat {
+  TOutputType Type;
   const char* Caption;
   const char* Filter;
   const char* Extension;  // empty: the source's, known once the video is loaded
-  const char* Name;       // on the command line
+  // Another name people use for it ("QuickTime" for QT), or none.
+  const char* Alias = nullptr;
 };
 
-// Indexed by the converter's output type: the sixteen of old, then the
-// formats of today after them, so no earlier index changes its meaning.
+// In the format list's order: the sixteen of old, then the formats of today.
 extern const std::array<TOutputFormat, 21> OutputFormats;
+
+const TOutputFormat* FindOutputFormat(TOutputType type);
+// By the converter's name, the list's caption or the alias, in any letter case.
+std::optional<TOutputType> OutputFormatNamed(std::string_view name);
+// The formats' command-line names, in the list's order.
+std::string OutputFormatNames(std::string_view separator);
 
 struct TWMV9Profile {
   const char* Caption;
@@ -27,14 +39,15 @@ struct TWMV9Profile {
 };
 extern const std::array<TWMV9Profile, 9> WMV9Profiles;
 
-inline constexpr int AviFormatIndex = 8;
-inline constexpr int WmvFormatIndex = 9;
-inline constexpr int OriginalFormatIndex = 20;
+// The settings that only some formats have: AVI's compressors and frame
+// rate, WMV's profiles.
+bool UsesAviSettings(std::optional<TOutputType> format);
+bool UsesWmvProfiles(std::optional<TOutputType> format);
 
 // The controls of the group as the job reads them. Indexes are -1 when the
 // control has nothing selected.
 struct TOutputChoices {
-  int FormatIndex = AviFormatIndex;
+  std::optional<TOutputType> Format = otAVI;
   std::string Width = "320";
   std::string Height = "240";
   std::string FrameRate = "25";

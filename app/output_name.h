@@ -3,13 +3,13 @@
 // "%(ext)s" the format's extension and "%%" a percent sign.
 #pragma once
 
-#include <stdexcept>
+#include "platform/exception.h"
 #include <string>
 
 // Raised for a template field that is not one of the above.
-class EBadNameTemplate : public std::runtime_error {
+class EBadNameTemplate : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 // True when text names fields, as opposed to one fixed file name.

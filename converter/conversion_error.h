@@ -2,14 +2,15 @@
 // throws it; TVideoEdit turns it into a false result and its LastError text.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "platform/exception.h"
 
 namespace converter {
 
-class ConversionError : public std::runtime_error {
+class ConversionError : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 // Routes FFmpeg's log into the converter: nothing is printed, and the last

@@ -1,5 +1,7 @@
 #include "converter/output_types.h"
 
+#include "converter/output_type.h"
+
 namespace converter {
 namespace {
 
@@ -128,3 +130,8 @@ const OutputTypeRow* findOutputType(int outputType) {
 }
 
 }  // namespace converter
+
+std::string OutputTypeName(TOutputType type) {
+  const converter::OutputTypeRow* row = converter::findOutputType(type);
+  return row ? row->name : std::string();
+}

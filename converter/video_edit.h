@@ -17,32 +17,9 @@ extern "C" {
 
 #include "converter/compressors.h"
 #include "converter/media_catalogue.h"
+#include "converter/output_type.h"
 #include "converter/timeline_clip.h"
 #include "converter/wmv_profiles.h"
-
-enum TOutputType : int16_t {
-  otVCD_NTSC,
-  otVCD_PAL,
-  otSVCD_NTSC,
-  otSVCD_PAL,
-  otDVD_NTSC,
-  otDVD_PAL,
-  otMPEG1,
-  otMPEG2,
-  otAVI,
-  otWMV,
-  otQT,
-  otRM,
-  otIPOD,
-  otPSP,
-  otFLV,
-  ot3GP,
-  otMP4,
-  otWebM,
-  otMP3,
-  otOpus,
-  otOriginal,
-};
 
 class TVideoEdit {
  public:

@@ -6,13 +6,13 @@
 
 #include "app/option_lists.h"
 #include "app/output_name.h"
-#include "converter/video_edit.h"
 #include "net/http/text_helpers.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
 #include "quillfen_version.h"
 
-const char* const CliUsage = R"(Usage: quillfen-cli [options] URL...
+namespace {
+const char* const UsageText = R"(Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
 video in the chosen format.
 
@@ -22,10 +22,9 @@ video in the chosen format.
                              %(ext)s the format's extension, %% a %)
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped)
-      --format NAME          VCD_NTSC, VCD_PAL, SVCD_NTSC, SVCD_PAL, DVD_NTSC,
-                             DVD_PAL, "MPEG 1", "MPEG 2", AVI (default), WMV,
-                             QT, RM, iPod, PSP, FLV, 3GP, MP4, WebM, MP3, Opus
-                             or Original (the streams as they are)
+      --format NAME          the output format, AVI by default; Original keeps
+                             the streams as they are; names in any letter case:
+{formats}
   -x, --extract-audio        the sound alone as MP3 (--format MP3)
       --remux-or-convert     Original: re-encode to MP4 when the streams do
                              not fit a container as they are
@@ -59,14 +58,39 @@ the rest go on after a failure, a summary lists each, and the exit code is
 that of the first failure.
 )";
 
+// The format names as the usage text lists them, wrapped under the option.
+std::string formatList() {
+  constexpr size_t Indent = 29, Width = 79;
+  std::string text, line;
+  for (const TOutputFormat& format : OutputFormats) {
+    std::string name = OutputTypeName(format.Type);
+    if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
+    if (!line.empty() && Indent + line.size() + 2 + name.size() > Width) {
+      text += std::string(Indent, ' ') + line + ",\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : ", ") + name;
+  }
+  return text + std::string(Indent, ' ') + line;
+}
+}  // namespace
+
+std::string CliUsage() {
+  std::string usage = UsageText;
+  usage.replace(usage.find("{formats}"), 9, formatList());
+  return usage;
+}
+
 namespace {
 
+// Names are taken in any letter case; an unknown one gets the known ones on
+// one line.
 int indexIn(const std::vector<std::string>& items, const std::string& name, const char* what) {
   for (size_t i = 0; i < items.size(); ++i)
-    if (items[i] == name) return int(i);
+    if (SameText(items[i], name)) return int(i);
   std::string known;
-  for (const std::string& item : items) known += "\n  " + item;
-  throw EBadArguments(fmt::format("Unknown {} '{}'; known are:{}", what, name, known));
+  for (const std::string& item : items) known += (known.empty() ? "" : ", ") + item;
+  throw EBadArguments(fmt::format("Unknown {} '{}'; known are: {}", what, name, known));
 }
 
 int wmv9Index(const std::string& name) {
@@ -87,12 +111,9 @@ TProxyAddress proxyOption(const std::string& option, const std::string& value, c
   }
 }
 
-int formatIndex(const std::string& name) {
-  for (size_t i = 0; i < OutputFormats.size(); ++i)
-    if (name == OutputFormats[i].Name || name == OutputFormats[i].Caption) return int(i);
-  std::vector<std::string> names;
-  for (const TOutputFormat& format : OutputFormats) names.emplace_back(format.Name);
-  return indexIn(names, name, "format");
+TOutputType outputFormat(const std::string& name) {
+  if (const std::optional<TOutputType> format = OutputFormatNamed(name)) return *format;
+  throw EBadArguments(fmt::format("Unknown format '{}'; known are: {}", name, OutputFormatNames(", ")));
 }
 
 // The names --list gives, one a line, for shell completion; the option is
@@ -101,7 +122,7 @@ std::string listing(const std::string& what, const TOptionLists& lists) {
   const std::vector<std::string> kinds = {"formats", "video-compressors", "audio-compressors", "wmv8-profiles",
                                           "wmv9-profiles"};
   std::vector<std::string> formats;
-  for (const TOutputFormat& format : OutputFormats) formats.emplace_back(format.Name);
+  for (const TOutputFormat& format : OutputFormats) formats.push_back(OutputTypeName(format.Type));
   const std::vector<std::string>* names[] = {&formats, &lists.VideoCompressors.Items, &lists.AudioCompressors.Items,
                                              &lists.WMV8Profiles.Items, &lists.WMV9Profiles.Items};
   std::string text;
@@ -133,9 +154,8 @@ std::vector<std::string> ParseAddressList(const std::string& text) {
   return addresses;
 }
 
-TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit,
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOptionLists& lists,
                             const std::function<std::string(const std::string& path)>& readFile) {
-  const TOptionLists lists = FillOptionLists(videoEdit);
   TCliOptions options;
   TOutputChoices& choices = options.Choices;
   choices.UseVideoCompressor = choices.UseAudioCompressor = true;
@@ -150,12 +170,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVi
       if (i + 1 >= arguments.size()) throw EBadArguments("The option " + argument + " needs a value");
       return arguments[++i];
     };
-    if (argument == "-h" || argument == "--help") options.Reply = CliUsage;
+    if (argument == "-h" || argument == "--help") options.Reply = CliUsage();
     else if (argument == "--version") options.Reply = std::string("quillfen-cli ") + QuillfenVersion + "\n";
     else if (argument == "--list") options.Reply = listing(value(), lists);
     else if (argument == "-o" || argument == "--output") options.OutputFile = value();
-    else if (argument == "--format") choices.FormatIndex = formatIndex(value());
-    else if (argument == "-x" || argument == "--extract-audio") choices.FormatIndex = formatIndex("MP3");
+    else if (argument == "--format") choices.Format = outputFormat(value());
+    else if (argument == "-x" || argument == "--extract-audio") choices.Format = otMP3;
     else if (argument == "--remux-or-convert") choices.RemuxOrConvert = true;
     else if (argument == "-a" || argument == "--batch-file") {
       const std::string path = value();

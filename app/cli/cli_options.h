@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/option_lists.h"
 #include "app/output_formats.h"
 #include "app/proxy_settings.h"
+#include "platform/exception.h"
 
-class TVideoEdit;
 
 struct TCliOptions {
   // From the command line, then from the list file, in order.
@@ -31,18 +32,19 @@ struct TCliOptions {
 };
 
 // Raised for arguments that cannot be used; the message says why.
-class EBadArguments : public std::runtime_error {
+class EBadArguments : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
-// Names are resolved against the converter's own lists; readFile gives the
-// text of an address list (-a), raising when it cannot.
-TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TVideoEdit& videoEdit,
+// Names are resolved against the converter's option lists; readFile gives
+// the text of an address list (-a), raising when it cannot.
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOptionLists& lists,
                             const std::function<std::string(const std::string& path)>& readFile);
 
 // The addresses of a list file: one a line, blanks around them, blank lines
 // and lines starting with "#" skipped.
 std::vector<std::string> ParseAddressList(const std::string& text);
 
-extern const char* const CliUsage;
+// The text of --help; the format names come from the format table.
+std::string CliUsage();

@@ -12,123 +12,88 @@
 #include "app/app_folders.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/terminal_reporter.h"
-#include "app/download_job.h"
 #include "app/error_text.h"
-#include "app/http_settings.h"
-#include "app/proxy_settings.h"
-#include "converter/video_edit.h"
-#include "net/http/http_client.h"
-#include "net/transport/tls/ssl_options.h"
+#include "app/job_session.h"
+#include "app/messages.h"
 #include "platform/exception.h"
 
 namespace {
 
 enum ExitCode { Saved = 0, OtherError = 1, BadArguments = 2, NoVideo = 3, ConversionFailed = 4, NetworkError = 5 };
 
+int exitCodeOf(TFailureKind failure) {
+  switch (failure) {
+    case TFailureKind::None: return Saved;
+    case TFailureKind::NoVideo: return NoVideo;
+    case TFailureKind::BadInput: return BadArguments;
+    case TFailureKind::Network: return NetworkError;
+    case TFailureKind::Conversion:
+    case TFailureKind::Stopped: return ConversionFailed;
+    case TFailureKind::Other: break;
+  }
+  return OtherError;
+}
+
 void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
 
 std::string readListFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("it cannot be opened");
+  if (!file) throw Exception("it cannot be opened");
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
 }
 
-// One address through the job; the exit code it alone would give, and why
-// it failed.
-int runOne(TDownloadJob& job, TTerminalReporter& reporter, TVideoEdit& videoEdit, const std::string& address,
-           const TOutputChoices& choices, std::string& failure) {
-  try {
-    const TJobResult result = job.Run(address, choices);
-    reporter.FinishLine();
-    switch (result) {
-      case TJobResult::Done:
-        fmt::print("{}\n", reporter.ChosenFileName());
-        std::fflush(stdout);
-        return Saved;
-      case TJobResult::NoVideo:
-        failure = "No video";
-        return NoVideo;
-      case TJobResult::SaveFailed:
-        failure = videoEdit.LastError().empty() ? "Fail to save file" : videoEdit.LastError();
-        if (!videoEdit.LastError().empty()) printError(videoEdit.LastError());
-        return ConversionFailed;
-      case TJobResult::TimelineEmpty:
-        failure = "Timeline empty,cannot process";
-        return ConversionFailed;
-      default:
-        failure = "Not saved";
-        return ConversionFailed;
-    }
-  } catch (const EConvertError& error) {
-    failure = error.Message;
-    reporter.FinishLine();
-    printError(error.Message);
-    return BadArguments;
-  } catch (const EIdException& error) {
-    failure = error.Message;
-    reporter.FinishLine();
-    printError(error.Message);
-    return NetworkError;
-  } catch (const Exception& error) {
-    failure = error.Message;
-    reporter.FinishLine();
-    printError(error.Message);
-    return OtherError;
-  } catch (const std::exception& error) {
-    failure = error.what();
-    reporter.FinishLine();
-    printError(error.what());
-    return OtherError;
-  }
-}
-
 int run(const std::vector<std::string>& arguments) {
-  TVideoEdit videoEdit;
   TCliOptions options;
-  std::unique_ptr<TProxyPolicy> proxies;
   try {
-    options = ParseCliOptions(arguments, videoEdit, readListFile);
+    options = ParseCliOptions(arguments, ConverterOptionLists(), readListFile);
     if (options.Reply) {
       fmt::print("{}", *options.Reply);
       return Saved;
     }
-    proxies = TProxyPolicy::FromEnvironment([](const char* name) { return std::getenv(name); });
-  } catch (const std::exception& error) {
-    printError(error.what());
+  } catch (const Exception& error) {
+    printError(error.Message);
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
     return BadArguments;
   }
-  proxies->Forced = options.Proxy;
 
-  const TAppFolders folders = LocateAppFolders(RunningProgramPath());
-  TIdHTTP http;
-  ApplyMainWindowSettings(http);
-  TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.FormatIndex);
-  TDownloadJob job(http, videoEdit, reporter, folders.Work, folders.Profiles);
-  http.ProxyChooser = proxies.get();
-  job.Retries = options.Retries;
-  job.ContinuePartial = options.ContinuePartial;
-  if (!options.SiteHost.empty()) job.Hosts = {options.SiteHost, options.SiteHost};
-  if (options.Insecure) {
-    job.TlsOptions().SetVerifyMode({});
-    fmt::print(stderr, "quillfen-cli: warning: --insecure: servers' certificates are not checked\n");
+  TSessionOptions settings;
+  settings.Folders = LocateAppFolders(RunningProgramPath());
+  settings.Environment = [](const char* name) { return std::getenv(name); };
+  settings.ForcedProxy = options.Proxy;
+  settings.Insecure = options.Insecure;
+  settings.Retries = options.Retries;
+  settings.ContinuePartial = options.ContinuePartial;
+  settings.SiteHost = options.SiteHost;
+  TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
+  TJobSession session(reporter, settings);
+  if (!session.ProxyError().empty()) {
+    printError(session.ProxyError());
+    fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
+    return BadArguments;
   }
+  if (options.Insecure) fmt::print(stderr, "quillfen-cli: warning: --insecure: servers' certificates are not checked\n");
 
   int exitCode = Saved;
   std::vector<std::string> summary;
   size_t saved = 0;
   for (const std::string& address : options.Addresses) {
-    std::string failure;
-    const int code = runOne(job, reporter, videoEdit, address, options.Choices, failure);
-    if (code == Saved) {
+    const TSessionResult result = session.Run(address, options.Choices);
+    reporter.FinishLine();
+    if (result.Saved()) {
       ++saved;
-      summary.push_back(fmt::format("  saved   {} -> {}", address, reporter.ChosenFileName()));
-    } else {
-      if (exitCode == Saved) exitCode = code;
-      summary.push_back(fmt::format("  failed  {}: {}", address, ErrorBoxText(failure)));
+      fmt::print("{}\n", result.OutputFile);
+      std::fflush(stdout);
+      summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
+      continue;
     }
+    // The job's own outcomes were printed as they happened; the converter's
+    // reason for a failed save was not.
+    if (result.Raised || (result.Result == TJobResult::SaveFailed && result.Message != app_messages::FailToSave))
+      printError(result.Message);
+    if (exitCode == Saved) exitCode = exitCodeOf(result.Failure);
+    summary.push_back(fmt::format("  failed  {}: {}", address, ErrorBoxText(result.Message)));
   }
   if (options.Addresses.size() > 1) {
     fmt::print(stderr, "quillfen-cli: {} of {} saved\n", saved, options.Addresses.size());

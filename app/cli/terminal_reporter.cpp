@@ -32,8 +32,8 @@ int columnsOf(std::FILE* out) {
 }
 }  // namespace
 
-TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, int formatIndex)
-    : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), formatIndex_(formatIndex) {
+TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format)
+    : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), format_(format) {
   if (isTerminal_) {
     struct sigaction action {};
     action.sa_handler = noteResize;

@@ -14,14 +14,14 @@
 
 class TTerminalReporter : public TJobReporter {
 public:
-  TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, int formatIndex);
+  TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format);
   ~TTerminalReporter() override;
 
   void Status(const std::string& text) override;
   void Progress(int64_t position, int64_t maximum) override;
   void ProcessMessages() override {}
   void DownloadEnabled(bool) override {}
-  int SelectedFormatIndex() override { return formatIndex_; }
+  std::optional<TOutputType> SelectedFormat() override { return format_; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
   void ShowMessage(const std::string& text) override;
 
@@ -38,7 +38,7 @@ private:
   std::FILE* out_;
   const bool isTerminal_;
   const std::string outputFile_;
-  const int formatIndex_;
+  const std::optional<TOutputType> format_;
   std::string chosen_;
   // Names this run gave out: a second video of the same title gets its own.
   std::set<std::string> given_;

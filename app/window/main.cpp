@@ -52,7 +52,10 @@ int main(int argc, char** argv) {
   // A layout file that is missing or does not fit the window stops start-up.
   std::unique_ptr<TForm1> created;
   try {
-    created = std::make_unique<TForm1>(desktop, title, folders, proxies.get());
+    TSessionOptions options;
+    options.Folders = folders;
+    options.Environment = [](const char* name) { return std::getenv(name); };
+    created = std::make_unique<TForm1>(desktop, title, std::move(options));
   } catch (const Exception& error) {
     desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
     return 1;

@@ -19,14 +19,10 @@
 
 #include "app/clipboard_scan.h"
 #include "app/error_text.h"
-#include "app/http_settings.h"
 #include "app/option_lists.h"
-#include "app/proxy_settings.h"
 #include "app/sites.h"
 #include "app/window/desktop.h"
 #include "app/window/pictures.h"
-#include "converter/video_edit.h"
-#include "net/http/http_client.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/container.h"
 #include "ui/taskpane/image_list.h"
@@ -69,25 +65,20 @@ int clampToInt(int64_t value) { return int(std::clamp<int64_t>(value, INT_MIN, I
 
 }  // namespace
 
-TForm1::TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& folders, TProxyPolicy* proxies)
+TForm1::TForm1(TDesktop& desktop, const std::string& title, TSessionOptions options)
     : desktop_(desktop),
       title_(title),
-      folders_(folders),
-      proxies_(proxies),
-      startPage_(QUrl::fromLocalFile(qt(folders.Data + sites::StartPageFile)).toString().toStdString()),
-      HTTP1(std::make_unique<TIdHTTP>()),
-      VideoEdit1(std::make_unique<TVideoEdit>()) {
+      folders_(options.Folders),
+      startPage_(QUrl::fromLocalFile(qt(folders_.Data + sites::StartPageFile)).toString().toStdString()) {
   setObjectName("Form1");
   setWindowTitle("Quillfen");
   setWindowIcon(QIcon(pictures::Icon()));
   // The window's own caption, colour and font; its bounds come with the layout.
   setStyleSheet("QMainWindow { background: rgb(246,246,246); }");
   setFont(QFont("MS Sans Serif", 8));
-  ApplyMainWindowSettings(*HTTP1);
-  job_ = std::make_unique<TDownloadJob>(*HTTP1, *VideoEdit1, *this, folders_.Work, folders_.Profiles);
   const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-  job_->SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
-  HTTP1->ProxyChooser = proxies_;
+  options.SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
+  session_ = std::make_unique<TJobSession>(*this, std::move(options));
 
   createControls();
   taskpane::ReadLayout(this, qt(folders_.Data + LayoutFile));
@@ -224,7 +215,7 @@ void TForm1::FormActivate() {
   if (activated_) return;
   activated_ = true;
   guarded([this] {
-    const TOptionLists lists = FillOptionLists(*VideoEdit1);
+    const TOptionLists lists = session_->OptionLists();
     fillList(cbowmv, lists.WMV8Profiles);
     fillList(cbovideocomp, lists.VideoCompressors);
     fillList(cboaudiocomp, lists.AudioCompressors);
@@ -242,9 +233,9 @@ void TForm1::changeEvent(QEvent* event) {
 // Closing during a job stops the transfer or the conversion first; the job
 // then ends without saving and the window closes behind it.
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (job_->Running()) {
+  if (session_->Running()) {
     closing_ = true;
-    job_->Abort();
+    session_->Abort();
     event->ignore();
     return;
   }
@@ -264,7 +255,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 TOutputChoices TForm1::Choices() const {
   TOutputChoices choices;
-  choices.FormatIndex = formatIndex();
+  choices.Format = selectedFormat();
   choices.Width = txtWidth->text().toStdString();
   choices.Height = txtHeight->text().toStdString();
   choices.FrameRate = txtFrameRate->text().toStdString();
@@ -279,18 +270,19 @@ TOutputChoices TForm1::Choices() const {
 }
 
 void TForm1::Button1Click() {
-  guarded([this] { job_->Run(Edit1->text().toStdString(), Choices()); });
+  const TSessionResult result = session_->Run(Edit1->text().toStdString(), Choices());
+  if (result.Raised) ShowException(result.Message);
   if (closing_) close();
 }
 
-void TForm1::mxTPButton3Click() { job_->Stop(); }
+void TForm1::mxTPButton3Click() { session_->Stop(); }
 
 void TForm1::ComboBox1Change() {
   avipanel->hide();
   wmvpanel->hide();
-  const int index = SelectedFormatIndex();
-  if (index == AviFormatIndex) avipanel->show();
-  if (index == WmvFormatIndex) wmvpanel->show();
+  const std::optional<TOutputType> format = SelectedFormat();
+  if (UsesAviSettings(format)) avipanel->show();
+  if (UsesWmvProfiles(format)) wmvpanel->show();
 }
 
 void TForm1::chkusewmv9Click() {
@@ -333,11 +325,13 @@ void TForm1::Progress(int64_t position, int64_t maximum) {
 void TForm1::ProcessMessages() { QCoreApplication::processEvents(); }
 void TForm1::DownloadEnabled(bool enabled) { mxTPButton1->setEnabled(enabled); }
 
-int TForm1::SelectedFormatIndex() { return formatIndex(); }
+std::optional<TOutputType> TForm1::SelectedFormat() { return selectedFormat(); }
 
 // Typed text that matches no entry selects nothing.
-int TForm1::formatIndex() const {
-  return ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+std::optional<TOutputType> TForm1::selectedFormat() const {
+  const int index = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index < 0) return std::nullopt;
+  return OutputFormats[size_t(index)].Type;
 }
 
 std::optional<std::string> TForm1::AskSaveFileName(const TSaveRequest& request) {

@@ -8,9 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/app_folders.h"
-#include "app/download_job.h"
 #include "app/job_reporter.h"
+#include "app/job_session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,14 +23,12 @@ class TmxTaskPanePage;
 class TmxTaskPanePro;
 class TmxTPButton;
 class TDesktop;
-class TIdHTTP;
-class TProxyPolicy;
-class TVideoEdit;
 
 class TForm1 : public QMainWindow, public TJobReporter {
 public:
-  // proxies may be none: no proxy, as the window's client is set up.
-  TForm1(TDesktop& desktop, const std::string& title, const TAppFolders& folders, TProxyPolicy* proxies);
+  // The session's options name the folders and the proxies; the window
+  // opens its save dialog in the user's Videos folder.
+  TForm1(TDesktop& desktop, const std::string& title, TSessionOptions options);
   ~TForm1() override;
 
   void FormActivate();
@@ -59,7 +56,7 @@ public:
   void Progress(int64_t position, int64_t maximum) override;
   void ProcessMessages() override;
   void DownloadEnabled(bool enabled) override;
-  int SelectedFormatIndex() override;
+  std::optional<TOutputType> SelectedFormat() override;
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
   void ShowMessage(const std::string& text) override;
 
@@ -69,11 +66,11 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  std::optional<TOutputType> selectedFormat() const;
   void FormCreate();
   void createControls();
   void connectControls();
   void navigate(const std::string& address);
-  int formatIndex() const;
   // Runs a handler as the application runs every handler: an error that
   // leaves it is shown by the default error handler.
   template <class Handler>
@@ -82,11 +79,8 @@ private:
   TDesktop& desktop_;
   const std::string title_;
   const TAppFolders folders_;
-  TProxyPolicy* proxies_;
   std::string startPage_;
-  std::unique_ptr<TIdHTTP> HTTP1;
-  std::unique_ptr<TVideoEdit> VideoEdit1;
-  std::unique_ptr<TDownloadJob> job_;
+  std::unique_ptr<TJobSession> session_;
   bool activated_ = false;
   bool closing_ = false;
 

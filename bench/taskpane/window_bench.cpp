@@ -98,7 +98,9 @@ int main(int argc, char** argv) {
   folders.Work = QUILLFEN_WORK_DIR "/";
   folders.Data = QUILLFEN_SOURCE_DIR "/resources/";
   folders.Profiles = folders.Data + "profiles/";
-  TForm1 form(desktop, "quillfen", folders, nullptr);
+  TSessionOptions options;
+  options.Folders = folders;
+  TForm1 form(desktop, "quillfen", options);
   if (!form.findChild<TmxTaskPanePro*>("mxTaskPanePro2")) {
     std::fprintf(stderr, "window_bench: this window is not built from the task-pane layout\n");
     return 1;

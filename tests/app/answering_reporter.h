@@ -18,7 +18,7 @@ public:
   void Progress(int64_t, int64_t) override {}
   void ProcessMessages() override {}
   void DownloadEnabled(bool) override {}
-  int SelectedFormatIndex() override { return FormatIndex; }
+  std::optional<TOutputType> SelectedFormat() override { return Format; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
     Requests.push_back(request);
     if (BeforeAnswer) BeforeAnswer();
@@ -31,7 +31,7 @@ public:
   std::vector<TSaveRequest> Requests;
   std::optional<std::string> Answer;
   std::function<void()> BeforeAnswer;
-  int FormatIndex = 14;  // FLV: quick to write
+  std::optional<TOutputType> Format = otFLV;  // quick to write
 };
 
 }  // namespace app_test

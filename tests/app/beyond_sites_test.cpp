@@ -46,7 +46,7 @@ protected:
     ApplyMainWindowSettings(http);
     job.TlsOptions().RootCertFile = TlsCertificates::Shared().CaFile();
     reporter.Answer = work.File("out.flv");
-    choices.FormatIndex = reporter.FormatIndex;
+    choices.Format = reporter.Format;
     video = ReadWholeFile(nginx.DocumentRoot() + "/video.flv");
     nginx.WriteDocument("clip.mp4", video);  // served as application/octet-stream
     nginx.WriteDocument("declares.html",

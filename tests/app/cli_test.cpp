@@ -92,7 +92,8 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
   } cases[] = {
       {"help", {"--help"}, 0, ""},
       {"no address", {"-o", "x.avi"}, 2, "quillfen-cli: No WATCH-URL given.\n"},
-      {"unknown format", {"--format", "dvd_pal", "-o", "x", FirstSiteWatch}, 2, "Unknown format 'dvd_pal'"},
+      {"unknown format", {"--format", "Betamax", "-o", "x", FirstSiteWatch}, 2,
+       "Unknown format 'Betamax'; known are: VCD_NTSC, VCD_PAL,"},
       {"width not a number", {"--proxy", proxyFlag(), "--width", "abc", "-o", "x", FirstSiteWatch}, 2,
        "quillfen-cli: 'abc' is not a valid integer value.\n"},
       {"width too large", {"--proxy", proxyFlag(), "--width", "70000", "-o", "x", FirstSiteWatch}, 2,

@@ -39,7 +39,7 @@ struct Session {
     ApplyMainWindowSettings(http);
     reporter.Answer = output;
     reporter.BeforeAnswer = [this] { downloaded = ReadWholeFile(job.VideoFile()); };
-    choices.FormatIndex = reporter.FormatIndex;
+    choices.Format = reporter.Format;
   }
   // "Done", "not saved", or the error's message.
   std::string Run(const std::string& address) {

@@ -42,7 +42,7 @@ public:
     if (OnMessages) OnMessages();
   }
   void DownloadEnabled(bool enabled) override { Enabled = enabled; }
-  int SelectedFormatIndex() override { return FormatIndex; }
+  std::optional<TOutputType> SelectedFormat() override { return Format; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
     Requests.push_back(request);
     if (BeforeAnswer) BeforeAnswer();
@@ -56,7 +56,7 @@ public:
   std::vector<TSaveRequest> Requests;
   std::optional<std::string> Answer;
   std::function<void()> OnMessages;
-  int FormatIndex = 8;
+  std::optional<TOutputType> Format = otAVI;
   int64_t Position = 0, Maximum = 0;
   bool Enabled = true;
   // The job's work files when the job asked for the output's name.

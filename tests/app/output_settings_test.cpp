@@ -41,17 +41,17 @@ TEST(OutputFormat, EveryRowSetsTypeFilterAndExtension) {
     TVideoEdit edit;
     markUntouched(edit);
     TOutputChoices choices;
-    choices.FormatIndex = row.index;
+    choices.Format = TOutputType(row.index);
     TDialogFormat dialog{"old", "old"};
     ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
     EXPECT_EQ(edit.OutputType, row.index);
     EXPECT_EQ(dialog.Filter, row.filter);
     EXPECT_EQ(dialog.DefaultExt, row.extension);
-    if (row.index != AviFormatIndex) {
+    if (row.index != otAVI) {
       EXPECT_EQ(edit.VideoCompressor, 77);
       EXPECT_EQ(edit.FrameRate, 7.0f);
     }
-    if (row.index != WmvFormatIndex) {
+    if (row.index != otWMV) {
       EXPECT_EQ(edit.WMVProfile, 77);
       EXPECT_EQ(edit.WMVCustomFileName, "kept");
     }
@@ -80,23 +80,35 @@ TEST(OutputFormat, NewRowsAfterTheSixteen) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.caption);
     EXPECT_STREQ(OutputFormats[row.index].Caption, row.caption);
-    EXPECT_STREQ(OutputFormats[row.index].Name, row.name);
+    EXPECT_EQ(OutputTypeName(OutputFormats[row.index].Type), row.name);
     TVideoEdit edit;
     markUntouched(edit);
     TOutputChoices choices;
-    choices.FormatIndex = row.index;
+    choices.Format = TOutputType(row.index);
     choices.RemuxOrConvert = true;
     TDialogFormat dialog{"old", "old"};
     ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
     EXPECT_EQ(edit.OutputType, row.index);
     EXPECT_EQ(dialog.Filter, row.filter);
     EXPECT_EQ(dialog.DefaultExt, row.extension);
-    EXPECT_EQ(edit.RemuxOrConvert, row.index == OriginalFormatIndex);
+    EXPECT_EQ(edit.RemuxOrConvert, row.index == otOriginal);
     EXPECT_EQ(edit.VideoCompressor, 77);
     EXPECT_EQ(edit.WMVCustomFileName, "kept");
   }
   // The old rows keep their captions and names.
-  for (int index = 0; index < 16; ++index) EXPECT_STREQ(OutputFormats[index].Name, OutputFormats[index].Caption);
+  for (int index = 0; index < 16; ++index) EXPECT_EQ(OutputTypeName(OutputFormats[index].Type), OutputFormats[index].Caption);
+}
+
+// The command line's names and the list's captions, in any letter case; the
+// list holds every type once.
+TEST(OutputFormat, NamedInAnyCase) {
+  EXPECT_EQ(OutputFormatNamed("mp4"), otMP4);
+  EXPECT_EQ(OutputFormatNamed("mpeg 2"), otMPEG2);
+  EXPECT_EQ(OutputFormatNamed("ORIGINAL (NO RE-ENCODING)"), otOriginal);
+  EXPECT_EQ(OutputFormatNamed("quicktime"), otQT);
+  EXPECT_EQ(OutputFormatNamed("RealMedia"), otRM);
+  EXPECT_EQ(OutputFormatNamed("Betamax"), std::nullopt);
+  for (int type = 0; type < int(OutputFormats.size()); ++type) EXPECT_NE(FindOutputFormat(TOutputType(type)), nullptr);
 }
 
 // Typed text that matches no entry: no branch, an empty filter, and the
@@ -106,7 +118,7 @@ TEST(OutputFormat, TypedFormatSelectsNothing) {
     markUntouched(edit);
   edit.OutputType = otQT;
   TOutputChoices choices;
-  choices.FormatIndex = -1;
+  choices.Format.reset();
   TDialogFormat dialog{"Avi File (*.avi)|*.avi", "avi"};
   ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
   EXPECT_EQ(dialog.Filter, "");
@@ -136,7 +148,7 @@ TEST(OutputFormat, AviWritesCompressorsEvenWhenUnchecked) {
 TEST(OutputFormat, Wmv9ProfilePathKeepsBothBlanks) {
   TVideoEdit edit;
   TOutputChoices choices;
-  choices.FormatIndex = WmvFormatIndex;
+  choices.Format = otWMV;
   choices.WMV9Index = 3;
   TDialogFormat dialog;
   ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
@@ -161,7 +173,7 @@ TEST(OutputFormat, Wmv8ByNameAfterASkippedProfile) {
 
   edit.WMVCustomFileName = Profiles + "Pocket PC (225kbps).prx";
   TOutputChoices choices;
-  choices.FormatIndex = WmvFormatIndex;
+  choices.Format = otWMV;
   choices.UseWMV9 = false;
   choices.WMV8ProfileName = edit.WMVProfiles.ProfileName(later);
   TDialogFormat dialog;
@@ -172,7 +184,7 @@ TEST(OutputFormat, Wmv8ByNameAfterASkippedProfile) {
 
 struct FrameCase {
   const char* name;
-  int format;
+  std::optional<TOutputType> format;
   const char* width;
   const char* height;
   const char* rate;
@@ -180,16 +192,16 @@ struct FrameCase {
 };
 
 const FrameCase kFrameCases[] = {
-    {"defaults", AviFormatIndex, "320", "240", "25", nullptr},
-    {"letters", AviFormatIndex, "abc", "240", "25", "'abc' is not a valid integer value"},
-    {"fraction in the AVI rate", AviFormatIndex, "320", "240", "29.97", "'29.97' is not a valid integer value"},
-    {"rate is not read for other formats", 5, "320", "240", "29.97", nullptr},
-    {"width past 16 bits", 5, "70000", "240", "25",
+    {"defaults", otAVI, "320", "240", "25", nullptr},
+    {"letters", otAVI, "abc", "240", "25", "'abc' is not a valid integer value"},
+    {"fraction in the AVI rate", otAVI, "320", "240", "29.97", "'29.97' is not a valid integer value"},
+    {"rate is not read for other formats", otDVD_PAL, "320", "240", "29.97", nullptr},
+    {"width past 16 bits", otDVD_PAL, "70000", "240", "25",
      "'70000' is not a valid frame width: it must be a whole number from 1 to 32767"},
-    {"largest height", 5, "320", "32767", "25", nullptr},
-    {"zero height", 5, "320", "0", "25",
+    {"largest height", otDVD_PAL, "320", "32767", "25", nullptr},
+    {"zero height", otDVD_PAL, "320", "0", "25",
      "'0' is not a valid frame height: it must be a whole number from 1 to 32767"},
-    {"negative width", 5, "-320", "240", "25",
+    {"negative width", otDVD_PAL, "-320", "240", "25",
      "'-320' is not a valid frame width: it must be a whole number from 1 to 32767"},
 };
 
@@ -197,7 +209,7 @@ TEST(FrameFields, ReadBeforeAnyDownload) {
   for (const FrameCase& c : kFrameCases) {
     SCOPED_TRACE(c.name);
     TOutputChoices choices;
-    choices.FormatIndex = c.format;
+    choices.Format = c.format;
     choices.Width = c.width;
     choices.Height = c.height;
     choices.FrameRate = c.rate;

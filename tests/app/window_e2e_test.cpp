@@ -46,11 +46,11 @@ TEST(WindowEndToEnd, DownloadThroughTheDemoSite) {
   TempFolder work;
   NginxServer site(DemoSiteConfig());
   MakeDemoSite(site, 3, "640x360");
-  TProxyPolicy proxies;
-  proxies.Forced = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
-  TAppFolders folders{work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
+  TSessionOptions options;
+  options.ForcedProxy = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
+  options.Folders = {work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
   TQtDesktop desktop;
-  TForm1 form(desktop, "quillfen", folders, &proxies);
+  TForm1 form(desktop, "quillfen", options);
   form.resize(1000, 700);
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

@@ -63,12 +63,16 @@ TEST(WindowFormats, NewEntriesSetTypeFilterAndExtension) {
   folders.Work = work.Path() + "/";
   folders.Data = SourcePath("resources/");
   folders.Profiles = folders.Data + "profiles/";
-  TForm1 form(desktop, "quillfen", folders, nullptr);
+  TForm1 form(desktop, "quillfen", [&] {
+    TSessionOptions options;
+    options.Folders = folders;
+    return options;
+  }());
   form.FormActivate();
   auto* formats = form.findChild<QComboBox*>("ComboBox1");
   ASSERT_NE(formats, nullptr);
   EXPECT_EQ(formats->count(), 21);
-  EXPECT_EQ(formats->currentIndex(), AviFormatIndex);
+  EXPECT_EQ(form.SelectedFormat(), otAVI);
   auto* address = form.findChild<QLineEdit*>("Edit1");
 
   const struct {
@@ -88,7 +92,7 @@ TEST(WindowFormats, NewEntriesSetTypeFilterAndExtension) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
     formats->setCurrentText(c.caption);
-    EXPECT_EQ(form.SelectedFormatIndex(), c.index);
+    EXPECT_EQ(form.SelectedFormat(), TOutputType(c.index));
     // Set just before the click: the browser panel writes the start page's
     // sample address into the field when that page has loaded.
     address->setText(QString::fromStdString(nginx.Url("/video.flv")));

@@ -208,7 +208,11 @@ protected:
     folders.Work = work.Path() + "/";
     folders.Data = dataFolder;
     folders.Profiles = SourcePath("resources/profiles/");
-    return std::make_unique<TForm1>(desktop, "quillfen", folders, nullptr);
+    return std::make_unique<TForm1>(desktop, "quillfen", [&] {
+    TSessionOptions options;
+    options.Folders = folders;
+    return options;
+  }());
   }
 
   TempFolder work;

@@ -98,7 +98,11 @@ TEST(WindowScreens, NormalBoundsAndMaximised) {
   TempFolder work;
   TAppFolders folders{work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
   SilentDesktop desktop;
-  TForm1 form(desktop, "quillfen", folders, nullptr);
+  TForm1 form(desktop, "quillfen", [&] {
+    TSessionOptions options;
+    options.Folders = folders;
+    return options;
+  }());
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_EQ(form.size(), QSize(834, 722));

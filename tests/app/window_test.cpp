@@ -55,11 +55,14 @@ const std::string Sample = "http://www.clipcove.example/watch?v=Kq3fZ8wLp2A";
 
 class WindowTest : public ::testing::Test {
 protected:
-  std::unique_ptr<TForm1> makeForm(TProxyPolicy* proxies = nullptr) {
+  std::unique_ptr<TForm1> makeForm(std::optional<TProxyAddress> proxy = {}) {
     folders.Work = work.Path() + "/";
     folders.Data = SourcePath("resources/");
     folders.Profiles = folders.Data + "profiles/";
-    return std::make_unique<TForm1>(desktop, "quillfen", folders, proxies);
+    TSessionOptions options;
+    options.Folders = folders;
+    options.ForcedProxy = proxy;
+    return std::make_unique<TForm1>(desktop, "quillfen", options);
   }
   template <class Widget>
   Widget* child(TForm1& form, const char* name) {
@@ -129,7 +132,7 @@ TEST_F(WindowTest, PanelAndEnableRules) {
     EXPECT_EQ(!avi->isHidden(), c.avi);
     EXPECT_EQ(!wmv->isHidden(), c.wmv);
   }
-  EXPECT_EQ(form->SelectedFormatIndex(), -1);
+  EXPECT_EQ(form->SelectedFormat(), std::nullopt);
 
   auto* useWmv9 = child<QCheckBox>(*form, "chkusewmv9");
   useWmv9->click();
@@ -159,9 +162,7 @@ TEST_F(WindowTest, JobErrorsReachTheDefaultErrorHandler) {
 TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
   NginxServer site(DemoSiteConfig());
   MakeDemoSite(site, 20, "640x360");
-  TProxyPolicy proxies;
-  proxies.Forced = TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""};
-  auto form = makeForm(&proxies);
+  auto form = makeForm(TProxyAddress{TProxyKind::Http, "127.0.0.1", site.Port(), "", ""});
   form->show();
   desktop.Answer = work.File("never.avi");
   auto* status = child<QLabel>(*form, "status");

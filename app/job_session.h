@@ -1,0 +1,81 @@
+// One download-and-convert session for a front end: the HTTP client with the
+// window's settings, the converter, the job, the proxy policy and the TLS
+// settings, owned together, so that neither front end assembles them. A
+// session belongs to one thread; nothing in it is shared with another session
+// but the socket layer's stack and the loaded TLS library, which are made for
+// many threads.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/app_folders.h"
+#include "app/download_job.h"
+#include "app/option_lists.h"
+#include "app/output_formats.h"
+#include "app/proxy_settings.h"
+
+class TIdHTTP;
+class TJobReporter;
+class TVideoEdit;
+
+// Why a job saved nothing, as a front end sorts it (the command line's exit
+// codes, for one).
+enum class TFailureKind { None, NoVideo, BadInput, Network, Conversion, Stopped, Other };
+
+struct TSessionOptions {
+  TAppFolders Folders;
+  // The proxy variables are read through it; none reads none.
+  TProxyPolicy::TGetEnv Environment;
+  // A proxy named by the user, which wins over the variables.
+  std::optional<TProxyAddress> ForcedProxy;
+  bool Insecure = false;
+  int Retries = 3;
+  bool ContinuePartial = false;
+  // host[:port] of a local copy of both sites, which gets the video requests.
+  std::string SiteHost;
+  // Where the save dialog opens; the work folder when empty.
+  std::string SaveFolder;
+};
+
+struct TSessionResult {
+  TJobResult Result = TJobResult::Done;
+  TFailureKind Failure = TFailureKind::None;
+  // What a person reads about a failure.
+  std::string Message;
+  // The failure is an error the front end must show: the job's own outcomes
+  // (No video, ...) it has already shown through the reporter.
+  bool Raised = false;
+  std::string OutputFile;
+  std::string Title;
+  bool Saved() const { return Failure == TFailureKind::None; }
+};
+
+class TJobSession {
+public:
+  TJobSession(TJobReporter& reporter, TSessionOptions options);
+  ~TJobSession();
+  TJobSession(const TJobSession&) = delete;
+  TJobSession& operator=(const TJobSession&) = delete;
+
+  TSessionResult Run(const std::string& address, const TOutputChoices& choices);
+  // Ends the transfer or conversion in progress; the job goes on with what
+  // it has.
+  void Stop();
+  // Stop, and end the job before it asks or saves anything more.
+  void Abort();
+  bool Running() const;
+
+  TOptionLists OptionLists() const;
+  // A proxy variable that could not be read. The user asked for a proxy, so
+  // every run refuses to fetch rather than go direct.
+  const std::string& ProxyError() const { return proxyError_; }
+
+private:
+  std::unique_ptr<TIdHTTP> http_;
+  std::unique_ptr<TVideoEdit> videoEdit_;
+  std::unique_ptr<TProxyPolicy> proxies_;
+  std::unique_ptr<TDownloadJob> job_;
+  std::string proxyError_;
+};
