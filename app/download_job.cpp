@@ -119,9 +119,6 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   TResumingDownload download(http_, VideoFile(), ResumeFile());
   download.Retries = Retries;
   download.ContinuePartial = ContinuePartial;
-  download.BeforeRequest = [this](const std::string& url) {
-    if (BeforeFetch) BeforeFetch(url);
-  };
   download.ProcessMessages = [this] { reporter_.ProcessMessages(); };
   download.Stopped = [this] { return stopped_; };
   download.OnOffset = [this](int64_t offset) { workOffset_ = offset; };

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -69,8 +68,6 @@ public:
   // Continue the partial video file an earlier job left for the same address.
   bool ContinuePartial = false;
 
-  // Called before each fetch with its address, to choose the proxy for it.
-  std::function<void(const std::string& url)> BeforeFetch;
   TSiteHosts Hosts = TSiteHosts::Defaults();
   // Where the save dialog opens: the program's folder is read-only once
   // installed, so the owner names a folder of the user's; the work folder

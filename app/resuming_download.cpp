@@ -294,7 +294,6 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
     std::optional<int64_t> retryFrom;
     try {
       RangeLines range(http_, offset, record.Validator);
-      if (BeforeRequest) BeforeRequest(address);
       http_.GetIntoStream(address, sink);
       sink.Decide();
       if (sink.IsPage()) return {true, sink.PageText(), sink.ContentType, sink.FinalAddress};

@@ -46,8 +46,6 @@ public:
   int Retries = 3;
   // Continue a partial video file of an earlier run for the same address.
   bool ContinuePartial = false;
-  // Before every request (proxy choice), with the address.
-  std::function<void(const std::string& address)> BeforeRequest;
   // Keeps the owner's messages flowing during pauses.
   std::function<void()> ProcessMessages;
   // The user asked to stop: the transfer ends with what it has and is
