@@ -27,6 +27,5 @@ inline constexpr const char* SupportAddress = "support@quillfen.example";
 inline constexpr const char* MailQuery =
     "?subject=Quillfen%20support&body=Hi!%0dMy%20name%20is%20%0d%20Windows%20version%20:%20%0d";
 inline constexpr const char* VendorAddressCaption = "quillfen.example";
-inline constexpr const char* NoticeLine = "Quillfen - your videos, your format";
 
 }  // namespace sites

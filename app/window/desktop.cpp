@@ -1,15 +1,30 @@
 #include "app/window/desktop.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QUrl>
 
 namespace {
+// Room the window frame takes beside a title: its icon and its buttons.
+constexpr int TitleBarExtras = 120;
+
 void showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, const std::string& text) {
   QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, owner);
+  // A box sized for a short text alone would cut its own title; its size is
+  // fixed once shown, so the layout gets a spacer as wide as the title needs.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    const int need = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle()) +
+                     TitleBarExtras;
+    grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   box.exec();
 }
 }  // namespace
