@@ -253,11 +253,17 @@ void TQueueStore::Remove(const std::vector<int64_t>& ids) {
 
 void TQueueStore::SwapPositions(int64_t first, int64_t second) {
   guarded([&] {
-    TSqliteStatement swap(*db_,
-                          "UPDATE items SET position = CASE id "
-                          "WHEN ?1 THEN (SELECT position FROM items WHERE id = ?2) "
-                          "ELSE (SELECT position FROM items WHERE id = ?1) END WHERE id IN (?1, ?2)");
-    swap.Bind(1, first).Bind(2, second).Step();
+    TSqliteTransaction transaction(*db_);
+    TSqliteStatement read(*db_, "SELECT id, position FROM items WHERE id IN (?, ?)");
+    read.Bind(1, first).Bind(2, second);
+    std::vector<std::pair<int64_t, int64_t>> positions;
+    while (read.Step()) positions.emplace_back(read.Int(0), read.Int(1));
+    if (positions.size() != 2) return;
+    TSqliteStatement write(*db_, "UPDATE items SET position = ? WHERE id = ?");
+    write.Bind(1, positions[1].second).Bind(2, positions[0].first).Step();
+    write.Reset();
+    write.Bind(1, positions[0].second).Bind(2, positions[1].first).Step();
+    transaction.Commit();
   });
 }
 
