@@ -184,8 +184,10 @@ void TQueueScheduler::onEvent(uint64_t ticket, bool ends, const std::function<vo
   if (found == runs_.end()) return;  // the job has already ended
   if (!found->second.Removed) update(item(found->second.ItemId), found->second);
   if (!ends) return;
-  const Run ended = std::move(found->second);
+  Run ended = std::move(found->second);
   runs_.erase(found);
+  // The job's thread is gone before its files are touched or its slot reused.
+  ended.Handle.reset();
   if (ended.DiscardWhenEnded) runner_.DiscardPartial(ended.RemovedItem);
   startWaiting();
 }

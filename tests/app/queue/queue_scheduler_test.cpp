@@ -45,7 +45,12 @@ public:
     Job& job = *jobs.emplace_back(std::make_unique<Job>(Job{item, std::move(events)}));
     return std::make_unique<Handle>(job);
   }
-  void DiscardPartial(const TQueueItem& item) override { Discarded.push_back(item.Address); }
+  void DiscardPartial(const TQueueItem& item) override {
+    const bool running = std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) {
+      return job->Item.Address == item.Address && !job->Ended;
+    });
+    Discarded.push_back(item.Address + (running ? " while its job runs" : ""));
+  }
 
   // The latest job started for address.
   Job& JobOf(const std::string& address) {
