@@ -1,0 +1,73 @@
+// The queue and its history in a SQLite file, so that both survive a restart
+// or a crash: every change is one transaction. The file lives in a folder of
+// the user's own, readable by the user only, and one window at a time holds
+// it for as long as its store exists.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/queue/queue_item.h"
+
+class TSqliteDatabase;
+
+// What holds for the whole queue.
+struct TQueueSettings {
+  int JobsAtOnce = 2;
+  // At start, items that were waiting or running go on by themselves
+  // instead of coming back paused.
+  bool ResumeAtStart = false;
+  // Where queued items are saved; empty until the user chooses (the window
+  // then offers the user's Videos folder).
+  std::string Folder;
+  std::string NameTemplate = "%(title)s.%(ext)s";
+};
+
+class TQueueStore {
+public:
+  // The layout version this program writes; older files are upgraded.
+  static constexpr int LayoutVersion = 2;
+
+  // $XDG_STATE_HOME/quillfen/queue.sqlite3, or under ~/.local/state.
+  static std::string DefaultPath();
+
+  // Opens the file, or makes it (0600, in a folder made 0700), and upgrades
+  // its layout. Raises EQueueInUse while another store holds it;
+  // EQueueDamaged when it is no database or a damaged one, after moving it
+  // (and its write-ahead log) aside to "<file>.broken-<UTC time>" so the
+  // next store starts afresh; EQueueStoreError when it cannot be opened or
+  // written at all.
+  explicit TQueueStore(std::string path);
+  ~TQueueStore();
+  TQueueStore(const TQueueStore&) = delete;
+  TQueueStore& operator=(const TQueueStore&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+  // Every item in queue order.
+  std::vector<TQueueItem> Load();
+  // Puts item at the end and gives it its Id.
+  void Add(TQueueItem& item);
+  // Stores everything but the Id, the address and the transient fields.
+  void Save(const TQueueItem& item);
+  void Remove(const std::vector<int64_t>& ids);
+  // Two items change places (move up, move down).
+  void SwapPositions(int64_t first, int64_t second);
+
+  TQueueSettings LoadSettings();
+  void SaveSettings(const TQueueSettings& settings);
+
+private:
+  // The reason when the file is a damaged database.
+  std::optional<std::string> open();
+  void createOrUpgrade();
+  [[noreturn]] void putAside(const std::string& reason);
+  template <typename Action>
+  auto guarded(Action action);
+
+  std::string path_;
+  std::unique_ptr<TSqliteDatabase> db_;
+};

@@ -1,0 +1,105 @@
+// The transition table: the moves a job or a user may make, and the ones
+// that would hide a fault (a saved item running again, a paused item
+// jumping the queue) and must raise.
+#include <gtest/gtest.h>
+
+#include "app/queue/queue_errors.h"
+#include "app/queue/queue_transitions.h"
+
+namespace {
+
+using enum TQueueState;
+
+struct TransitionCase {
+  const char* what;
+  TQueueState from;
+  TQueueState to;
+  bool allowed;
+};
+
+const TransitionCase kTransitionCases[] = {
+    {"a free slot starts a waiting item", Queued, Reading, true},
+    {"a waiting item may be paused", Queued, Paused, true},
+    {"a job may find the whole video already here", Reading, Converting, true},
+    {"a cut conversion pauses and starts over later", Converting, Paused, true},
+    {"resume waits for a slot again", Paused, Queued, true},
+    {"retry waits for a slot again", Failed, Queued, true},
+    {"a resumed item does not skip the queue", Paused, Reading, false},
+    {"a waiting item has no transfer to report", Queued, Downloading, false},
+    {"a conversion does not go back to downloading", Converting, Downloading, false},
+    {"a saved item is history", Saved, Queued, false},
+    {"a saved item cannot pause", Saved, Paused, false},
+    {"a failed item cannot pause", Failed, Paused, false},
+    {"only a job that read its page saves", Reading, Saved, false},
+    {"no state goes to itself", Paused, Paused, false},
+};
+
+TEST(QueueTransitions, TableOfMoves) {
+  for (const auto& c : kTransitionCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(TransitionAllowed(c.from, c.to), c.allowed);
+    if (c.allowed)
+      EXPECT_NO_THROW(CheckTransition(c.from, c.to));
+    else
+      EXPECT_THROW(CheckTransition(c.from, c.to), EQueueTransition);
+  }
+}
+
+TEST(QueueTransitions, RefusalNamesBothStates) {
+  try {
+    CheckTransition(Saved, Reading);
+    FAIL() << "no exception";
+  } catch (const EQueueTransition& error) {
+    EXPECT_STREQ(error.what(), "A queue item cannot go from saved to reading");
+  }
+}
+
+// What the Downloads page shows in its state column.
+TEST(QueueTransitions, StateTexts) {
+  TQueueItem item;
+  struct Case {
+    TQueueState state;
+    int64_t done, total;
+    std::string expected;
+  };
+  item.Error = "No video";
+  item.OutputFile = "/v/a.avi";
+  item.ConvertPercent = 7;
+  const Case cases[] = {
+      {Queued, 0, 0, "queued"},
+      {Reading, 0, 0, "reading the page"},
+      {Downloading, 499, 1000, "downloading 49 %"},
+      {Downloading, 499, 0, "downloading"},
+      {Converting, 0, 0, "converting 7 %"},
+      {Failed, 0, 0, "failed: No video"},
+      {Saved, 0, 0, "saved: /v/a.avi"},
+  };
+  for (const Case& c : cases) {
+    item.State = c.state;
+    item.BytesDone = c.done;
+    item.BytesTotal = c.total;
+    EXPECT_EQ(StateText(item), c.expected);
+  }
+}
+
+// Settings read back whole, values with line breaks and backslashes
+// included; a line the reader does not know is skipped.
+TEST(QueueItemSettings, RoundTripAndUnknownLines) {
+  TQueueItemSettings settings;
+  settings.Choices.FormatIndex = 3;
+  settings.Choices.Width = "640";
+  settings.Choices.UseWMV9 = false;
+  settings.Choices.RemuxOrConvert = true;
+  settings.Folder = "/home/u/odd\\name\nwith break/";
+  settings.NameTemplate = "%(title)s=x.%(ext)s";
+  const TQueueItemSettings read = DecodeItemSettings("added_later=1\n" + EncodeItemSettings(settings));
+  EXPECT_EQ(read.Choices.FormatIndex, 3);
+  EXPECT_EQ(read.Choices.Width, "640");
+  EXPECT_FALSE(read.Choices.UseWMV9);
+  EXPECT_TRUE(read.Choices.RemuxOrConvert);
+  EXPECT_EQ(read.Folder, settings.Folder);
+  EXPECT_EQ(read.NameTemplate, settings.NameTemplate);
+  EXPECT_EQ(read.Choices.Height, "240");
+}
+
+}  // namespace
