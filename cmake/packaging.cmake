@@ -59,7 +59,7 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # the WebEngine library). OpenSSL is opened by name at run time, so
 # dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, publicsuffix")
 # Wayland sessions need Qt's Wayland plugin; the About page and the support
 # address are opened through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
