@@ -27,13 +27,14 @@ constexpr std::array<StateNaming, 7> StateNames{{
 // One stored setting: a field of the settings of type int, bool or text.
 using FieldPointer = std::variant<int TQueueItemSettings::*, bool TQueueItemSettings::*,
                                   std::string TQueueItemSettings::*, int TOutputChoices::*,
-                                  bool TOutputChoices::*, std::string TOutputChoices::*>;
+                                  bool TOutputChoices::*, std::string TOutputChoices::*,
+                                  std::optional<TOutputType> TOutputChoices::*>;
 struct StoredField {
   const char* Name;
   FieldPointer Field;
 };
 const StoredField StoredFields[] = {
-    {"format", &TOutputChoices::FormatIndex},
+    {"format", &TOutputChoices::Format},
     {"width", &TOutputChoices::Width},
     {"height", &TOutputChoices::Height},
     {"frame_rate", &TOutputChoices::FrameRate},
@@ -90,11 +91,14 @@ auto& member(Settings& settings, Value TOutputChoices::*field) {
 std::string textOf(const int value) { return std::to_string(value); }
 std::string textOf(const bool value) { return value ? "1" : "0"; }
 std::string textOf(const std::string& value) { return escape(value); }
+// A format by its name, which a later list order cannot change.
+std::string textOf(const std::optional<TOutputType>& format) { return format ? OutputTypeName(*format) : ""; }
 
 // A stored value that does not read keeps the default.
 void readInto(int& target, const std::string& text) { target = StrToIntDef(text, target); }
 void readInto(bool& target, const std::string& text) { target = text == "1"; }
 void readInto(std::string& target, const std::string& text) { target = unescape(text); }
+void readInto(std::optional<TOutputType>& target, const std::string& text) { target = OutputFormatNamed(text); }
 
 }  // namespace
 

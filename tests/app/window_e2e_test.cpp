@@ -80,10 +80,3 @@ TEST(WindowEndToEnd, DownloadThroughTheDemoSite) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -15,6 +15,7 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/recording_desktop.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
 
@@ -22,25 +23,6 @@ namespace {
 
 using namespace app_test;
 
-// Answers the save dialog with a file named after the extension it offers.
-class SavingDesktop : public TDesktop {
-public:
-  explicit SavingDesktop(std::string folder) : folder_(std::move(folder)) {}
-  void ShowMessage(QWidget*, const std::string&, const std::string& text) override { Messages.push_back(text); }
-  void ShowError(QWidget*, const std::string&, const std::string& text) override { Messages.push_back(text); }
-  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest& request) override {
-    Requests.push_back(request);
-    return folder_ + "/out." + request.DefaultExt;
-  }
-  std::string ClipboardText() override { return {}; }
-  void OpenAddress(const std::string&) override {}
-
-  std::vector<TSaveRequest> Requests;
-  std::vector<std::string> Messages;
-
-private:
-  std::string folder_;
-};
 
 std::string probe(const std::string& path) {
   const std::string command =
@@ -58,7 +40,8 @@ TEST(WindowFormats, NewEntriesSetTypeFilterAndExtension) {
   TempFolder work;
   NginxServer nginx;
   MakeDemoSite(nginx);
-  SavingDesktop desktop(work.Path());
+  RecordingDesktop desktop;
+  desktop.AnswerFor = [&](const TSaveRequest& request) { return work.Path() + "/out." + request.DefaultExt; };
   TAppFolders folders;
   folders.Work = work.Path() + "/";
   folders.Data = SourcePath("resources/");
@@ -107,11 +90,3 @@ TEST(WindowFormats, NewEntriesSetTypeFilterAndExtension) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -27,6 +27,7 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/recording_desktop.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/layout_file.h"
@@ -36,15 +37,6 @@
 namespace {
 
 using namespace app_test;
-
-class SilentDesktop : public TDesktop {
-public:
-  void ShowMessage(QWidget*, const std::string&, const std::string&) override {}
-  void ShowError(QWidget*, const std::string&, const std::string&) override {}
-  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override { return std::nullopt; }
-  std::string ClipboardText() override { return ""; }
-  void OpenAddress(const std::string&) override {}
-};
 
 // The nearest ancestor with a designer name: the inner client areas of the
 // pane and the page are the toolkit's, not controls of the window.
@@ -223,7 +215,7 @@ protected:
 
   TempFolder work;
   TAppFolders folders;
-  SilentDesktop desktop;
+  RecordingDesktop desktop;
 };
 
 TEST_F(WindowLayoutTest, EveryControlWherePlacedWithItsCaption) {
@@ -447,11 +439,3 @@ TEST_F(WindowLayoutTest, LayoutErrorsStopStartUp) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

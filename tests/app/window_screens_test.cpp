@@ -16,20 +16,12 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/recording_desktop.h"
 #include "tests/servers/temp_folder.h"
 
 namespace {
 
 using namespace app_test;
-
-class SilentDesktop : public TDesktop {
-public:
-  void ShowMessage(QWidget*, const std::string&, const std::string&) override {}
-  void ShowError(QWidget*, const std::string&, const std::string&) override {}
-  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override { return std::nullopt; }
-  std::string ClipboardText() override { return ""; }
-  void OpenAddress(const std::string&) override {}
-};
 
 const QRgb Navy = qRgb(0, 0, 128), Black = qRgb(0, 0, 0), Grey = qRgb(128, 128, 128);
 
@@ -97,7 +89,7 @@ TEST(WindowScreens, NormalBoundsAndMaximised) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
   TempFolder work;
   TAppFolders folders{work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
-  SilentDesktop desktop;
+  RecordingDesktop desktop;
   TForm1 form(desktop, "quillfen", [&] {
     TSessionOptions options;
     options.Folders = folders;
@@ -124,10 +116,3 @@ TEST(WindowScreens, NormalBoundsAndMaximised) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

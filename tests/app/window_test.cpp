@@ -22,6 +22,7 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/recording_desktop.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
@@ -29,27 +30,6 @@
 namespace {
 
 using namespace app_test;
-
-class AnsweringDesktop : public TDesktop {
-public:
-  void ShowMessage(QWidget*, const std::string& caption, const std::string& text) override {
-    Messages.push_back(caption + ": " + text);
-  }
-  void ShowError(QWidget*, const std::string& caption, const std::string& text) override {
-    Errors.push_back(caption + ": " + text);
-  }
-  std::optional<std::string> AskSaveFileName(QWidget*, const TSaveRequest&) override {
-    ++Asked;
-    return Answer;
-  }
-  std::string ClipboardText() override { return Clipboard; }
-  void OpenAddress(const std::string& address) override { Opened.push_back(address); }
-
-  std::vector<std::string> Messages, Errors, Opened;
-  std::optional<std::string> Answer;
-  std::string Clipboard;
-  int Asked = 0;
-};
 
 const std::string Sample = "http://www.clipcove.example/watch?v=Kq3fZ8wLp2A";
 
@@ -78,7 +58,7 @@ protected:
 
   TempFolder work;
   TAppFolders folders;
-  AnsweringDesktop desktop;
+  RecordingDesktop desktop;
 };
 
 TEST_F(WindowTest, ControlsCarryTheDesignerNames) {
@@ -180,7 +160,7 @@ TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
   form->Button1Click();
   EXPECT_TRUE(closeAsked);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_EQ(desktop.Asked, 0);
+  EXPECT_TRUE(desktop.Requests.empty());
   EXPECT_TRUE(desktop.Errors.empty());
   EXPECT_LT(std::filesystem::file_size(JobFolderPath(folders.Work, FirstSiteWatch) + "temp.flv"),
             std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
@@ -236,11 +216,3 @@ TEST(EngineFlags, SandboxProxyAndOwnFlags) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, "--disable-gpu").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -32,7 +32,7 @@ TQueueItem someItem(const std::string& address, TQueueState state) {
   item.AddedAt = 1000;
   item.ChangedAt = 1001;
   item.Settings.Folder = "/videos/";
-  item.Settings.Choices.FormatIndex = 5;
+  item.Settings.Choices.Format = otDVD_PAL;
   return item;
 }
 
@@ -107,10 +107,10 @@ TEST_F(QueueStoreTest, UpgradesTheFirstLayout) {
       partial_file TEXT NOT NULL DEFAULT '', bytes_done INTEGER NOT NULL DEFAULT 0,
       error TEXT NOT NULL DEFAULT '', output_file TEXT NOT NULL DEFAULT '',
       added_at INTEGER NOT NULL, changed_at INTEGER NOT NULL);
-    INSERT INTO items VALUES(7, 2, 'http://a/saved', 'Saved one', 'format=3
+    INSERT INTO items VALUES(7, 2, 'http://a/saved', 'Saved one', 'format=SVCD_PAL
 folder=/v/
 ', 'saved', '', 900, '', '/v/Saved one.wmv', 100, 200);
-    INSERT INTO items VALUES(9, 1, 'http://a/paused', '', 'format=8
+    INSERT INTO items VALUES(9, 1, 'http://a/paused', '', 'format=AVI
 ', 'paused', '/w/temp.flv', 300, '', '', 110, 210);
     PRAGMA user_version = 1;)sql");
   TQueueStore store(path);
@@ -118,7 +118,7 @@ folder=/v/
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(stored(items[0]), "9|http://a/paused||" + EncodeItemSettings({}) + "|paused|/w/temp.flv|300|0|||110|210|0");
   TQueueItemSettings savedSettings;
-  savedSettings.Choices.FormatIndex = 3;
+  savedSettings.Choices.Format = otSVCD_PAL;
   savedSettings.Folder = "/v/";
   EXPECT_EQ(stored(items[1]),
             "7|http://a/saved|Saved one|" + EncodeItemSettings(savedSettings) + "|saved||900|0||/v/Saved one.wmv|100|200|200");

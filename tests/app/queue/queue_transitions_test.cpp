@@ -86,14 +86,14 @@ TEST(QueueTransitions, StateTexts) {
 // included; a line the reader does not know is skipped.
 TEST(QueueItemSettings, RoundTripAndUnknownLines) {
   TQueueItemSettings settings;
-  settings.Choices.FormatIndex = 3;
+  settings.Choices.Format = otSVCD_PAL;
   settings.Choices.Width = "640";
   settings.Choices.UseWMV9 = false;
   settings.Choices.RemuxOrConvert = true;
   settings.Folder = "/home/u/odd\\name\nwith break/";
   settings.NameTemplate = "%(title)s=x.%(ext)s";
   const TQueueItemSettings read = DecodeItemSettings("added_later=1\n" + EncodeItemSettings(settings));
-  EXPECT_EQ(read.Choices.FormatIndex, 3);
+  EXPECT_EQ(read.Choices.Format, otSVCD_PAL);
   EXPECT_EQ(read.Choices.Width, "640");
   EXPECT_FALSE(read.Choices.UseWMV9);
   EXPECT_TRUE(read.Choices.RemuxOrConvert);
