@@ -31,21 +31,7 @@ std::string requestSafe(const std::string& field) {
 
 TSiteHosts TSiteHosts::Defaults() { return {sites::FirstSiteDomain, sites::SecondSiteDownloadHost}; }
 
-std::vector<std::string> SplitPageLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-  }
-  return lines;
-}
+std::vector<std::string> SplitPageLines(std::string_view text) { return SplitLines(text.substr(0, text.find('\0'))); }
 
 TVideoLink ExtractVideoLink(const std::vector<std::string>& lines, const TSiteHosts& hosts) {
   TVideoLink link;

@@ -13,8 +13,10 @@ extern "C" {
 
 #include "converter/conversion_error.h"
 #include "converter/messages.h"
+#include "platform/text.h"
 
 namespace converter {
+
 namespace {
 
 constexpr double HundredNanosecondsPerSecond = 1e7;
@@ -23,11 +25,6 @@ struct Tag {
   std::string name;                               // lower case
   std::map<std::string, std::string> attributes;  // names in lower case
 };
-
-std::string lowerCase(std::string text) {
-  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // The opening (and empty) tags in document order; declarations, comments
 // and closing tags carry nothing a profile needs.
@@ -49,7 +46,7 @@ std::vector<Tag> openingTags(const std::string& text) {
     Tag tag;
     size_t i = 0;
     while (i < inside.size() && !std::isspace(static_cast<unsigned char>(inside[i])) && inside[i] != '/') ++i;
-    tag.name = lowerCase(inside.substr(0, i));
+    tag.name = LowerCase(inside.substr(0, i));
     while (i < inside.size()) {
       const size_t equals = inside.find('=', i);
       if (equals == std::string::npos) break;
@@ -61,7 +58,7 @@ std::vector<Tag> openingTags(const std::string& text) {
       if (quote == std::string::npos) break;
       const size_t endQuote = inside.find(inside[quote], quote + 1);
       if (endQuote == std::string::npos) break;
-      tag.attributes[lowerCase(inside.substr(nameStart, nameEnd - nameStart))] =
+      tag.attributes[LowerCase(inside.substr(nameStart, nameEnd - nameStart))] =
           inside.substr(quote + 1, endQuote - quote - 1);
       i = endQuote + 1;
     }
