@@ -27,13 +27,14 @@ constexpr std::array<StateNaming, 7> StateNames{{
 // One stored setting: a field of the settings of type int, bool or text.
 using FieldPointer = std::variant<int TQueueItemSettings::*, bool TQueueItemSettings::*,
                                   std::string TQueueItemSettings::*, int TOutputChoices::*,
-                                  bool TOutputChoices::*, std::string TOutputChoices::*>;
+                                  bool TOutputChoices::*, std::string TOutputChoices::*,
+                                  std::optional<TOutputType> TOutputChoices::*>;
 struct StoredField {
   const char* Name;
   FieldPointer Field;
 };
 const StoredField StoredFields[] = {
-    {"format", &TOutputChoices::FormatIndex},
+    {"format", &TOutputChoices::Format},
     {"width", &TOutputChoices::Width},
     {"height", &TOutputChoices::Height},
     {"frame_rate", &TOutputChoices::FrameRate},
@@ -90,11 +91,19 @@ auto& member(Settings& settings, Value TOutputChoices::*field) {
 std::string textOf(const int value) { return std::to_string(value); }
 std::string textOf(const bool value) { return value ? "1" : "0"; }
 std::string textOf(const std::string& value) { return escape(value); }
+// The converter's type number, which the format list's order follows; -1
+// for none.
+std::string textOf(const std::optional<TOutputType>& value) { return std::to_string(value ? int(*value) : -1); }
 
 // A stored value that does not read keeps the default.
 void readInto(int& target, const std::string& text) { target = StrToIntDef(text, target); }
 void readInto(bool& target, const std::string& text) { target = text == "1"; }
 void readInto(std::string& target, const std::string& text) { target = unescape(text); }
+void readInto(std::optional<TOutputType>& target, const std::string& text) {
+  const int number = StrToIntDef(text, target ? int(*target) : -1);
+  if (number < 0) target.reset();
+  else if (FindOutputFormat(TOutputType(number))) target = TOutputType(number);
+}
 
 }  // namespace
 

@@ -32,7 +32,7 @@ TQueueItem someItem(const std::string& address, TQueueState state) {
   item.AddedAt = 1000;
   item.ChangedAt = 1001;
   item.Settings.Folder = "/videos/";
-  item.Settings.Choices.FormatIndex = 5;
+  item.Settings.Choices.Format = otDVD_PAL;
   return item;
 }
 
@@ -118,7 +118,7 @@ folder=/v/
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(stored(items[0]), "9|http://a/paused||" + EncodeItemSettings({}) + "|paused|/w/temp.flv|300|0|||110|210|0");
   TQueueItemSettings savedSettings;
-  savedSettings.Choices.FormatIndex = 3;
+  savedSettings.Choices.Format = otSVCD_PAL;
   savedSettings.Folder = "/v/";
   EXPECT_EQ(stored(items[1]),
             "7|http://a/saved|Saved one|" + EncodeItemSettings(savedSettings) + "|saved||900|0||/v/Saved one.wmv|100|200|200");

@@ -86,20 +86,27 @@ TEST(QueueTransitions, StateTexts) {
 // included; a line the reader does not know is skipped.
 TEST(QueueItemSettings, RoundTripAndUnknownLines) {
   TQueueItemSettings settings;
-  settings.Choices.FormatIndex = 3;
+  settings.Choices.Format = otSVCD_PAL;
   settings.Choices.Width = "640";
   settings.Choices.UseWMV9 = false;
   settings.Choices.RemuxOrConvert = true;
   settings.Folder = "/home/u/odd\\name\nwith break/";
   settings.NameTemplate = "%(title)s=x.%(ext)s";
   const TQueueItemSettings read = DecodeItemSettings("added_later=1\n" + EncodeItemSettings(settings));
-  EXPECT_EQ(read.Choices.FormatIndex, 3);
+  EXPECT_EQ(read.Choices.Format, otSVCD_PAL);
   EXPECT_EQ(read.Choices.Width, "640");
   EXPECT_FALSE(read.Choices.UseWMV9);
   EXPECT_TRUE(read.Choices.RemuxOrConvert);
   EXPECT_EQ(read.Folder, settings.Folder);
   EXPECT_EQ(read.NameTemplate, settings.NameTemplate);
   EXPECT_EQ(read.Choices.Height, "240");
+
+  // No format chosen stays none, and a number that is no format keeps the
+  // default rather than inventing one.
+  TQueueItemSettings none;
+  none.Choices.Format.reset();
+  EXPECT_EQ(DecodeItemSettings(EncodeItemSettings(none)).Choices.Format, std::nullopt);
+  EXPECT_EQ(DecodeItemSettings("format=999\n").Choices.Format, otAVI);
 }
 
 }  // namespace
