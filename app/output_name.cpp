@@ -30,6 +30,13 @@ std::string ExpandNameTemplate(const std::string& nameTemplate, const std::strin
   return result;
 }
 
+std::string NumberedCopyName(const std::string& name, int copy) {
+  const size_t slash = name.find_last_of('/');
+  const size_t dot = name.rfind('.');
+  const size_t stem = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? name.size() : dot;
+  return name.substr(0, stem) + " (" + std::to_string(copy) + ")" + name.substr(stem);
+}
+
 std::string SafeFileName(const std::string& title) {
   std::string name;
   bool blank = false;

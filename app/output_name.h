@@ -18,6 +18,10 @@ bool IsNameTemplate(const std::string& text);
 // The template's folders stay as written; only the fields are replaced.
 std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title, const std::string& extension);
 
+// The copy-th name for a second file of the same name: " (copy)" goes
+// before the last file name's extension ("a/b.avi", 2 -> "a/b (2).avi").
+std::string NumberedCopyName(const std::string& name, int copy);
+
 // One path component: no "/", no control characters, no leading dot, blanks
 // collapsed, at most 200 bytes without cutting a UTF-8 character; letters of
 // any script and quotes stay. "video" when nothing is left.

@@ -297,8 +297,11 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       http_.GetIntoStream(address, sink);
       sink.Decide();
       if (sink.IsPage()) return {true, sink.PageText(), sink.ContentType, sink.FinalAddress};
+      // A stopped transfer keeps its record, so that a later run (a paused
+      // queue item resumed) continues it instead of starting over.
+      if (stopped()) return {false, {}, sink.ContentType, sink.FinalAddress};
       const int64_t have = sink.File()->GetSize();
-      if (!stopped() && record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
+      if (record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
       std::filesystem::remove(recordFile_);
       return {false, {}, sink.ContentType, sink.FinalAddress};
     } catch (const StartOver&) {

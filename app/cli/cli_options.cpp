@@ -45,6 +45,8 @@ video in the chosen format.
       --retries N            continue a video after a dropped connection up to
                              N times (default 3)
       --continue             continue the partial video an earlier run left
+      --download-archive FILE   skip the videos recorded in FILE, and record
+                             each one saved there
       --insecure             do not check the servers' certificates
   -h, --help                 this text
       --version              the program's version
@@ -188,6 +190,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
     } else if (argument == "--retries") options.Retries = retries(value());
     else if (argument == "--continue") options.ContinuePartial = true;
+    else if (argument == "--download-archive") options.DownloadArchive = value();
     else if (argument == "--insecure") options.Insecure = true;
     else if (argument == "--width") choices.Width = value();
     else if (argument == "--height") choices.Height = value();

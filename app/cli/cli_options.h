@@ -24,6 +24,9 @@ struct TCliOptions {
   std::string SiteHost;
   int Retries = 3;
   bool ContinuePartial = false;
+  // The record of saved videos: those in it are skipped, and each one saved
+  // is added. Empty: none.
+  std::string DownloadArchive;
   // Servers' certificates are not checked.
   bool Insecure = false;
   // Set by --help, --version and --list: the text to print instead of

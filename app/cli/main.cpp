@@ -12,6 +12,7 @@
 #include "app/app_folders.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/terminal_reporter.h"
+#include "app/download_archive.h"
 #include "app/error_text.h"
 #include "app/job_session.h"
 #include "app/messages.h"
@@ -32,6 +33,13 @@ int exitCodeOf(TFailureKind failure) {
     case TFailureKind::Other: break;
   }
   return OtherError;
+}
+
+// A local copy of the sites answers for both under its own host name.
+TArchiveSites archiveSites(const std::string& siteHost) {
+  if (siteHost.empty()) return TArchiveSites::Defaults();
+  const std::string host = siteHost.substr(0, siteHost.rfind(':'));
+  return {host, host};
 }
 
 void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
@@ -77,12 +85,25 @@ int run(const std::vector<std::string>& arguments) {
 
   int exitCode = Saved;
   std::vector<std::string> summary;
-  size_t saved = 0;
+  size_t saved = 0, skipped = 0;
+  std::optional<TDownloadArchive> archive;
+  if (!options.DownloadArchive.empty()) archive.emplace(options.DownloadArchive);
+  const TArchiveSites sites = archiveSites(options.SiteHost);
   for (const std::string& address : options.Addresses) {
+    // The job tells no front end where the video finally came from, so the
+    // address given stands for it both before and after.
+    const std::string archiveKey = DownloadArchiveKey(address, "", sites);
+    if (archive && archive->Contains(archiveKey)) {
+      ++skipped;
+      fmt::print(stderr, "quillfen-cli: {}: already in the download archive\n", address);
+      summary.push_back(fmt::format("  skipped {}", address));
+      continue;
+    }
     const TSessionResult result = session.Run(address, options.Choices);
     reporter.FinishLine();
     if (result.Saved()) {
       ++saved;
+      if (archive) archive->Record(archiveKey);
       fmt::print("{}\n", result.OutputFile);
       std::fflush(stdout);
       summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
@@ -96,7 +117,8 @@ int run(const std::vector<std::string>& arguments) {
     summary.push_back(fmt::format("  failed  {}: {}", address, ErrorBoxText(result.Message)));
   }
   if (options.Addresses.size() > 1) {
-    fmt::print(stderr, "quillfen-cli: {} of {} saved\n", saved, options.Addresses.size());
+    fmt::print(stderr, "quillfen-cli: {} of {} saved{}\n", saved, options.Addresses.size(),
+               skipped ? fmt::format(", {} skipped", skipped) : "");
     for (const std::string& line : summary) fmt::print(stderr, "{}\n", line);
   }
   return exitCode;

@@ -111,11 +111,7 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   if (IsNameTemplate(outputFile_)) {
     const std::string expanded = ExpandNameTemplate(outputFile_, request.Title, request.DefaultExt);
     name = expanded;
-    const size_t slash = expanded.find_last_of('/');
-    const size_t dot = expanded.rfind('.');
-    const size_t stem = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? expanded.size() : dot;
-    for (int copy = 2; given_.count(name); ++copy)
-      name = expanded.substr(0, stem) + " (" + std::to_string(copy) + ")" + expanded.substr(stem);
+    for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
     const std::filesystem::path folder = std::filesystem::path(name).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder);
   } else {

@@ -5,19 +5,21 @@
 namespace {
 
 template <typename... Args>
-std::function<void(Args...)> posting(TQueueEventInbox& inbox, const std::function<void(Args...)>& event) {
+std::function<void(Args...)> posting(const TPostToOwner& post, const std::function<void(Args...)>& event) {
   if (!event) return nullptr;
-  return [&inbox, event](Args... args) {
-    inbox.Post([event, ... copies = std::decay_t<Args>(args)] { event(copies...); });
-  };
+  return [post, event](Args... args) { post([event, ... copies = std::decay_t<Args>(args)] { event(copies...); }); };
 }
 
 }  // namespace
 
+TQueueJobEvents PostEach(const TQueueJobEvents& events, TPostToOwner post) {
+  return {posting(post, events.Titled),     posting(post, events.Started), posting(post, events.Progress),
+          posting(post, events.Converting), posting(post, events.Saved),   posting(post, events.Failed),
+          posting(post, events.Paused)};
+}
+
 TQueueJobEvents TQueueEventInbox::Marshal(const TQueueJobEvents& events) {
-  return {posting(*this, events.Titled),     posting(*this, events.Started), posting(*this, events.Progress),
-          posting(*this, events.Converting), posting(*this, events.Saved),   posting(*this, events.Failed),
-          posting(*this, events.Paused)};
+  return PostEach(events, [this](std::function<void()> call) { Post(std::move(call)); });
 }
 
 void TQueueEventInbox::Post(std::function<void()> call) {

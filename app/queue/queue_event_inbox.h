@@ -11,10 +11,16 @@
 
 #include "app/queue/queue_runner.h"
 
+// Hands a call to the owner's thread, to be run there later, in order.
+using TPostToOwner = std::function<void(std::function<void()> call)>;
+
+// The same events, each call handed to post with its arguments copied
+// instead of run on the caller's thread.
+TQueueJobEvents PostEach(const TQueueJobEvents& events, TPostToOwner post);
+
 class TQueueEventInbox {
 public:
-  // The same events, each call posted here instead of run on the caller's
-  // thread.
+  // The same events, each call posted here (see PostEach).
   TQueueJobEvents Marshal(const TQueueJobEvents& events);
   // Thread-safe.
   void Post(std::function<void()> call);

@@ -98,7 +98,10 @@ std::string textOf(const std::optional<TOutputType>& format) { return format ? O
 void readInto(int& target, const std::string& text) { target = StrToIntDef(text, target); }
 void readInto(bool& target, const std::string& text) { target = text == "1"; }
 void readInto(std::string& target, const std::string& text) { target = unescape(text); }
-void readInto(std::optional<TOutputType>& target, const std::string& text) { target = OutputFormatNamed(text); }
+void readInto(std::optional<TOutputType>& target, const std::string& text) {
+  if (text.empty()) target.reset();
+  else if (const std::optional<TOutputType> format = OutputFormatNamed(text)) target = format;
+}
 
 }  // namespace
 

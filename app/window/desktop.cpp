@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -63,4 +66,20 @@ std::string TQtDesktop::ClipboardText() { return QGuiApplication::clipboard()->t
 
 void TQtDesktop::OpenAddress(const std::string& address) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+bool TQtDesktop::Question(QWidget* owner, const std::string& caption, const std::string& text) {
+  return QMessageBox::question(owner, QString::fromStdString(caption), QString::fromStdString(text),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TQtDesktop::Notify(const std::string& summary, const std::string& body) {
+  constexpr const char* Service = "org.freedesktop.Notifications";
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(Service)) return;
+  QDBusMessage call = QDBusMessage::createMethodCall(Service, "/org/freedesktop/Notifications", Service, "Notify");
+  call << QGuiApplication::applicationDisplayName() << uint(0) << QString("quillfen") << QString::fromStdString(summary)
+       << QString::fromStdString(body) << QStringList() << QVariantMap() << int(-1);
+  // Nobody waits for the answer: a notice is not worth a stalled window.
+  bus.call(call, QDBus::NoBlock);
 }

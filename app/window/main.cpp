@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   TForm1& form = *created;
+  form.OpenQueue();
   form.showMaximized();
   // Without a window manager nothing activates the window; its first
   // activation fills the option lists.

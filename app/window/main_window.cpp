@@ -9,7 +9,9 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QUrl>
 #include <QWebEngineView>
@@ -17,11 +19,18 @@
 #include <climits>
 #include <functional>
 
+#include <fmt/core.h>
+
 #include "app/clipboard_scan.h"
 #include "app/error_text.h"
 #include "app/option_lists.h"
 #include "app/sites.h"
+#include "app/queue/queue_addresses.h"
+#include "app/queue/queue_errors.h"
+#include "app/queue/queue_store.h"
 #include "app/window/desktop.h"
+#include "app/window/downloads_page.h"
+#include "app/window/messages.h"
 #include "app/window/pictures.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/container.h"
@@ -78,6 +87,7 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, TSessionOptions opti
   setFont(QFont("MS Sans Serif", 8));
   const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
   options.SaveFolder = (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
+  options_ = options;
   session_ = std::make_unique<TJobSession>(*this, std::move(options));
 
   createControls();
@@ -89,7 +99,59 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, TSessionOptions opti
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+// The queue's jobs end before the window's controls go.
+TForm1::~TForm1() { downloads_.reset(); }
+
+void TForm1::OpenQueue(std::string storePath) {
+  try {
+    if (storePath.empty()) storePath = TQueueStore::DefaultPath();
+    downloads_ = std::make_unique<TDownloadsPage>(mxTaskPanePro2, desktop_, title_, options_, storePath);
+  } catch (const EQueueStoreError& error) {
+    ShowException(fmt::format(window_messages::QueueUnavailable, error.Message));
+    return;
+  }
+  // Where the queue is reached and fed: a link beside Download, the menu,
+  // Ctrl+Enter in the address field and links dropped onto the window.
+  QWidget* urlGroup = Edit1->parentWidget();
+  auto* addButton = named(new TmxTPButton(urlGroup), "AddToQueue");
+  addButton->SetCaption(window_messages::AddToQueue);
+  addButton->setGeometry(Edit1->x(), Edit1->geometry().bottom() + 3, 100, 18);
+  addButton->setCursor(Qt::PointingHandCursor);
+  onClick(addButton, [this] { AddToQueue({Edit1->text().toStdString()}); });
+  addButton->show();
+  auto* showButton = named(new TmxTPButton(urlGroup), "ShowDownloads");
+  showButton->SetCaption(window_messages::Downloads);
+  showButton->setGeometry(addButton->geometry().right() + 8, addButton->y(), 80, 18);
+  showButton->setCursor(Qt::PointingHandCursor);
+  onClick(showButton, [this] { downloads_->Show(); });
+  showButton->show();
+  QMenu* file = findChild<QMenu*>("File1");
+  QAction* exit = findChild<QAction*>("Exit1");
+  QAction* add = named(new QAction(QString(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
+  connect(add, &QAction::triggered, this, [this] { AddToQueue({Edit1->text().toStdString()}); });
+  QAction* show = named(new QAction(window_messages::Downloads, file), "Downloads1");
+  connect(show, &QAction::triggered, this, [this] { downloads_->Show(); });
+  file->insertActions(exit, {add, show});
+  setAcceptDrops(true);
+}
+
+void TForm1::AddToQueue(const std::vector<std::string>& addresses) {
+  guarded([&] { downloads_->Add(addresses, Choices()); });
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (downloads_ && (event->mimeData()->hasUrls() || event->mimeData()->hasText())) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  if (!downloads_) return;
+  std::string text = event->mimeData()->text().toStdString();
+  for (const QUrl& url : event->mimeData()->urls()) text += "\n" + url.toString().toStdString();
+  const std::vector<std::string> addresses = AddressesInText(text);
+  if (addresses.empty()) return;
+  event->acceptProposedAction();
+  AddToQueue(addresses);
+}
 
 // Creates the window's controls with their classes, designer names and
 // parents; everything they look like and where they stand comes from the
@@ -250,6 +312,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
     Edit1Enter();
   if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) Label1Click();
+  if (watched == Edit1 && downloads_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ControlModifier)) {
+      AddToQueue({Edit1->text().toStdString()});
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/job_reporter.h"
 #include "app/job_session.h"
@@ -23,6 +24,7 @@ class TmxTaskPanePage;
 class TmxTaskPanePro;
 class TmxTPButton;
 class TDesktop;
+class TDownloadsPage;
 
 class TForm1 : public QMainWindow, public TJobReporter {
 public:
@@ -46,6 +48,15 @@ public:
   void Edit1Enter();
   void WebBrowser1DocumentComplete(const std::string& address);
 
+  // Opens the download queue kept at storePath (empty: the user's own), with
+  // its Downloads page and the ways to add to it. A queue that cannot be
+  // opened is said so, and the window goes on without one.
+  void OpenQueue(std::string storePath = {});
+  // The Downloads page; none without a queue.
+  TDownloadsPage* Downloads() const { return downloads_.get(); }
+  // Queues the addresses with the output settings chosen now.
+  void AddToQueue(const std::vector<std::string>& addresses);
+
   // The application's default error handler.
   void ShowException(const std::string& message);
   std::string StartPage() const { return startPage_; }
@@ -64,6 +75,8 @@ protected:
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   std::optional<TOutputType> selectedFormat() const;
@@ -81,6 +94,9 @@ private:
   const TAppFolders folders_;
   std::string startPage_;
   std::unique_ptr<TJobSession> session_;
+  // What the queue's jobs are made with: the window's own session options.
+  TSessionOptions options_;
+  std::unique_ptr<TDownloadsPage> downloads_;
   bool activated_ = false;
   bool closing_ = false;
 

@@ -37,14 +37,18 @@ protected:
 
   // Runs the program with only the given variables besides PATH and HOME.
   CliRun run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    const int status = std::system(commandLine(arguments, environment).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, work.ReadFile("stdout"), work.ReadFile("stderr")};
+  }
+  // The shell line of one run; its output goes to <tag>stdout and <tag>stderr.
+  std::string commandLine(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {},
+                          const std::string& tag = "") {
     std::string command = "env -i PATH=/usr/bin:/bin HOME=" + quoted(work.Path()) +
                           " XDG_CACHE_HOME=" + quoted(work.File("cache"));
     for (const std::string& variable : environment) command += " " + quoted(variable);
     command += " " + quoted(QUILLFEN_CLI);
     for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted(work.File("stdout")) + " 2>" + quoted(work.File("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, work.ReadFile("stdout"), work.ReadFile("stderr")};
+    return command + " >" + quoted(work.File(tag + "stdout")) + " 2>" + quoted(work.File(tag + "stderr"));
   }
   std::string proxyFlag() const { return "127.0.0.1:" + std::to_string(site.Port()); }
   std::string probe(const std::string& path) {
@@ -232,6 +236,56 @@ TEST_F(CliTest, RetriesAndContinue) {
   EXPECT_EQ(probe(work.File("r.avi")), "mjpeg\npcm_s16le\navi\n");
   EXPECT_TRUE(std::filesystem::is_empty(work.File("cache/quillfen")));
   EXPECT_EQ(run({"--retries", "x", "-o", "y", peer.Url()}).exitCode, 2);
+}
+
+// A shared archive: a video recorded by one run is skipped by the next and
+// counted in its summary; a watch page of the local site is recorded by its
+// video id, any other address by itself; two runs at once each add a whole
+// line.
+TEST_F(CliTest, DownloadArchiveSkipsAndRecords) {
+  const std::string archive = work.File("archive.txt");
+  const std::string watch = site.Url("/watch?v=Kq3fZ8wLp2A");
+  const std::string media = site.Url("/video.flv");
+  const std::vector<std::string> common = {"--download-archive", archive, "--site-host", proxyFlag(), "--format",
+                                           "FLV", "-o", work.File("out/%(title)s.%(ext)s")};
+  const auto with = [&](std::vector<std::string> addresses) {
+    std::vector<std::string> arguments = common;
+    arguments.insert(arguments.end(), addresses.begin(), addresses.end());
+    return arguments;
+  };
+
+  const CliRun first = run(with({watch}));
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(work.ReadFile("archive.txt"), "clipcove Kq3fZ8wLp2A\n");
+
+  const CliRun second = run(with({media, watch, site.Url("/gone")}));
+  EXPECT_EQ(second.exitCode, 5) << second.err;
+  EXPECT_EQ(second.out, work.File("out/video.flv") + "\n");
+  EXPECT_NE(second.err.find("quillfen-cli: 1 of 3 saved, 1 skipped\n"
+                            "  saved   " + media + " -> " + work.File("out/video.flv") + "\n"
+                            "  skipped " + watch + "\n"
+                            "  failed  " + site.Url("/gone") + ": HTTP/1.1 404 Not Found.\n"),
+            std::string::npos)
+      << second.err;
+  EXPECT_EQ(work.ReadFile("archive.txt"), "clipcove Kq3fZ8wLp2A\nurl " + media + "\n");
+
+  const CliRun again = run(with({watch}));
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(again.out, "");
+  EXPECT_NE(again.err.find(watch + ": already in the download archive"), std::string::npos) << again.err;
+
+  const std::string second1 = site.Url("/videoplay?docid=4242"), other = site.Url("/video.flv?copy=2");
+  const std::string both = "(" + commandLine(with({second1}), {}, "a.") + ") & (" +
+                           commandLine(with({other}), {}, "b.") + ") & wait";
+  ASSERT_EQ(std::system(both.c_str()), 0);
+  std::string lines = work.ReadFile("archive.txt");
+  EXPECT_EQ(lines.size(), std::string("clipcove Kq3fZ8wLp2A\nurl " + media + "\nreelharbor 4242\nurl " + other + "\n").size())
+      << lines;
+  EXPECT_NE(lines.find("\nreelharbor 4242\n"), std::string::npos) << lines << work.ReadFile("a.stderr");
+  EXPECT_NE(lines.find("\nurl " + other + "\n"), std::string::npos) << lines << work.ReadFile("b.stderr");
+  const CliRun skipsBoth = run(with({second1, other}));
+  EXPECT_EQ(skipsBoth.exitCode, 0) << skipsBoth.err;
+  EXPECT_NE(skipsBoth.err.find("quillfen-cli: 0 of 2 saved, 2 skipped\n"), std::string::npos) << skipsBoth.err;
 }
 
 }  // namespace

@@ -136,7 +136,8 @@ TEST_F(ResumingDownloadTest, ContinueOnAWholeFileIsA416) {
 }
 
 // Stop closes the connection inside OnWork: the transfer ends with what it
-// has and is never retried.
+// has and is never retried; its record stays, so a later run continues it
+// with a range rather than fetching it all again.
 TEST_F(ResumingDownloadTest, StopIsNeverRetried) {
   RangePeer peer(First, {});
   bool stopped = false;
@@ -149,8 +150,16 @@ TEST_F(ResumingDownloadTest, StopIsNeverRetried) {
   download.Stopped = [&] { return stopped; };
   download.Fetch(peer.Url(), TFetchKind::AnyBytes);
   EXPECT_EQ(peer.Requests().size(), 1u);
-  EXPECT_LT(video().size(), First.Content.size());
-  EXPECT_TRUE(video() == First.Content.substr(0, video().size()));
+  const size_t kept = video().size();
+  EXPECT_LT(kept, First.Content.size());
+  EXPECT_TRUE(video() == First.Content.substr(0, kept));
+
+  http.OnWork = nullptr;
+  TResumingDownload later(http, work.File("temp.flv"), work.File("temp.resume"));
+  later.ContinuePartial = true;
+  later.Fetch(peer.Url(), TFetchKind::AnyBytes);
+  EXPECT_EQ(peer.RangeLines().back(), "bytes=" + std::to_string(kept) + "- if \"v1\"");
+  EXPECT_TRUE(video() == First.Content);
 }
 
 // A page is read as text and leaves the video file alone.

@@ -100,6 +100,13 @@ TEST(QueueItemSettings, RoundTripAndUnknownLines) {
   EXPECT_EQ(read.Folder, settings.Folder);
   EXPECT_EQ(read.NameTemplate, settings.NameTemplate);
   EXPECT_EQ(read.Choices.Height, "240");
+
+  // No format chosen stays none, and a number that is no format keeps the
+  // default rather than inventing one.
+  TQueueItemSettings none;
+  none.Choices.Format.reset();
+  EXPECT_EQ(DecodeItemSettings(EncodeItemSettings(none)).Choices.Format, std::nullopt);
+  EXPECT_EQ(DecodeItemSettings("format=Betamax\n").Choices.Format, otAVI);
 }
 
 }  // namespace

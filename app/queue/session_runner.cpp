@@ -1,0 +1,210 @@
+#include "app/queue/session_runner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/job_folder.h"
+#include "app/job_reporter.h"
+#include "app/messages.h"
+#include "app/output_name.h"
+#include "app/page_video.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Byte counts arrive with every kilobyte; the queue hears of them this often.
+constexpr auto ProgressInterval = std::chrono::milliseconds(250);
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// One job: the session runs on the job's thread, and only there; Pause and
+// Stop come from the owner's thread and are acted on by the job itself the
+// next time it reports, the way the window's Stop runs inside the job.
+class SessionJob final : public TQueueJobHandle, private TJobReporter {
+public:
+  SessionJob(const TSessionOptions& options, const TQueueItem& item, std::string partialFile, TQueueJobEvents events,
+             std::shared_ptr<TOutputNames> names)
+      : options_(options),
+        item_(item),
+        partialFile_(std::move(partialFile)),
+        events_(std::move(events)),
+        names_(std::move(names)),
+        title_(item.Title),
+        thread_([this] { run(); }) {}
+  ~SessionJob() override { thread_.join(); }
+
+  void Pause() override { pauseAsked_ = true; }
+  void Stop() override { stopAsked_ = true; }
+
+private:
+  enum class Phase { Page, Video, Converting };
+
+  void run() {
+    try {
+      TJobSession session(*this, options_);
+      session_ = &session;
+      TSessionResult result;
+      if (!asked()) result = session.Run(item_.Address, item_.Settings.Choices);
+      session_ = nullptr;
+      if (!result.Title.empty()) titled(result.Title);
+      if (result.Saved() && !result.OutputFile.empty()) {
+        // A conversion too short to report still passed through converting.
+        if (convertPercent_ < 0) events_.Converting(100);
+        events_.Saved(result.OutputFile);
+      }
+      else if (asked())
+        events_.Paused();
+      else
+        events_.Failed(result.Message);
+    } catch (const std::exception& error) {
+      session_ = nullptr;
+      if (asked())
+        events_.Paused();
+      else
+        events_.Failed(error.what());
+    }
+  }
+
+  bool asked() const { return pauseAsked_ || stopAsked_; }
+
+  // Ends the transfer or the conversion and keeps the partial file; the job
+  // then ends before it saves anything.
+  void actOnAsked() {
+    if (asked() && session_ && !aborted_) {
+      aborted_ = true;
+      session_->Abort();
+    }
+  }
+
+  void titled(const std::string& title) {
+    if (title.empty() || title == title_) return;
+    title_ = title;
+    events_.Titled(title);
+  }
+
+  // The page has been read into the job folder and its video is next: its
+  // title is known from here on.
+  void readTitle() {
+    const std::string page = readWholeFile(std::filesystem::path(partialFile_).replace_filename(work_files::Page));
+    if (page.empty()) return;
+    TSiteHosts hosts = TSiteHosts::Defaults();
+    if (!options_.SiteHost.empty()) hosts = {options_.SiteHost, options_.SiteHost};
+    titled(FindPageVideo(page, SplitPageLines(page), item_.Address, hosts).Title);
+  }
+
+  void Status(const std::string& text) override {
+    actOnAsked();
+    if (text == app_messages::DownloadingVideo) {
+      phase_ = Phase::Video;
+      readTitle();
+    } else if (text == app_messages::Converting) {
+      phase_ = Phase::Converting;
+    }
+  }
+
+  void Progress(int64_t position, int64_t maximum) override {
+    actOnAsked();
+    if (phase_ == Phase::Converting) {
+      const int percent = maximum > 0 ? int(std::clamp<int64_t>(position * 100 / maximum, 0, 100)) : 0;
+      if (percent != convertPercent_) events_.Converting(convertPercent_ = percent);
+      return;
+    }
+    // The address may be the video itself: its transfer begins when its
+    // file appears.
+    if (!started_ && (phase_ == Phase::Video || std::filesystem::exists(partialFile_))) {
+      started_ = true;
+      events_.Started(partialFile_);
+      lastSent_ = Clock::now();
+      lastBytes_ = position;
+    }
+    // The end of a transfer sets the bar back to 0; the bytes stay.
+    if (!started_ || (position == 0 && lastBytes_ > 0)) return;
+    const auto now = Clock::now();
+    const auto elapsed = std::chrono::duration<double>(now - lastSent_).count();
+    if (elapsed < std::chrono::duration<double>(ProgressInterval).count() && position != maximum) return;
+    if (elapsed > 0 && position >= lastBytes_) {
+      const double sample = double(position - lastBytes_) / elapsed;
+      // Smoothed, so that the time left does not jump with every sample.
+      bytesPerSecond_ = bytesPerSecond_ == 0 ? sample : 0.7 * bytesPerSecond_ + 0.3 * sample;
+    }
+    lastSent_ = now;
+    lastBytes_ = position;
+    events_.Progress(position, maximum, int64_t(bytesPerSecond_));
+  }
+
+  void ProcessMessages() override { actOnAsked(); }
+  void DownloadEnabled(bool) override {}
+  std::optional<TOutputType> SelectedFormat() override { return item_.Settings.Choices.Format; }
+
+  std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
+    titled(request.Title);
+    const std::string folder = item_.Settings.Folder.empty() ? options_.SaveFolder : item_.Settings.Folder;
+    const std::string name =
+        names_->Claim(folder + ExpandNameTemplate(item_.Settings.NameTemplate, request.Title, request.DefaultExt));
+    const std::filesystem::path parent = std::filesystem::path(name).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent);
+    return name;
+  }
+
+  // The job's own outcomes come back as its result, and the queue shows them.
+  void ShowMessage(const std::string&) override {}
+
+  const TSessionOptions options_;
+  const TQueueItem item_;
+  const std::string partialFile_;
+  const TQueueJobEvents events_;
+  const std::shared_ptr<TOutputNames> names_;
+  std::atomic<bool> pauseAsked_{false};
+  std::atomic<bool> stopAsked_{false};
+  // The job's thread alone uses these.
+  TJobSession* session_ = nullptr;
+  bool aborted_ = false;
+  Phase phase_ = Phase::Page;
+  bool started_ = false;
+  std::string title_;
+  int convertPercent_ = -1;
+  Clock::time_point lastSent_{};
+  int64_t lastBytes_ = 0;
+  double bytesPerSecond_ = 0;
+  // Last: it starts once everything above is ready.
+  std::thread thread_;
+};
+
+}  // namespace
+
+std::string TOutputNames::Claim(const std::string& name) {
+  const std::lock_guard lock(mutex_);
+  std::string claimed = name;
+  for (int copy = 2; taken_.contains(claimed) || std::filesystem::exists(claimed); ++copy)
+    claimed = NumberedCopyName(name, copy);
+  taken_.insert(claimed);
+  return claimed;
+}
+
+TSessionJobRunner::TSessionJobRunner(TSessionOptions options, TPostToOwner post)
+    : options_(std::move(options)), post_(std::move(post)), names_(std::make_shared<TOutputNames>()) {
+  options_.ContinuePartial = true;
+}
+
+std::unique_ptr<TQueueJobHandle> TSessionJobRunner::Start(const TQueueItem& item, TQueueJobEvents events) {
+  return std::make_unique<SessionJob>(options_, item, PartialFileOf(item), PostEach(events, post_), names_);
+}
+
+void TSessionJobRunner::DiscardPartial(const TQueueItem& item) {
+  std::filesystem::remove_all(JobFolderPath(options_.Folders.Work, item.Address));
+}
+
+std::string TSessionJobRunner::PartialFileOf(const TQueueItem& item) const {
+  return JobFolderPath(options_.Folders.Work, item.Address) + work_files::Video;
+}

@@ -1,0 +1,255 @@
+#include "app/window/downloads_page.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <fmt/core.h>
+
+#include "app/error_text.h"
+#include "app/queue/queue_scheduler.h"
+#include "app/queue/queue_store.h"
+#include "app/queue/queue_transitions.h"
+#include "app/queue/session_runner.h"
+#include "app/window/desktop.h"
+#include "app/window/messages.h"
+#include "ui/taskpane/task_pane.h"
+#include "ui/taskpane/task_pane_page.h"
+
+namespace {
+
+enum Column { TitleColumn, FormatColumn, StateColumn, SpeedColumn, TimeLeftColumn, ColumnCount };
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+template <class Widget>
+Widget* named(Widget* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+// The user's Videos folder, or the home folder where there is none.
+std::string videosFolder() {
+  const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+  return (QDir(videos).exists() ? videos : QDir::homePath()).toStdString() + "/";
+}
+
+std::string speedText(const TQueueItem& item) {
+  if (item.State != TQueueState::Downloading || item.BytesPerSecond <= 0) return {};
+  return fmt::format("{:.1f} KB/s", double(item.BytesPerSecond) / 1024);
+}
+
+std::string timeLeftText(const TQueueItem& item) {
+  const std::optional<int64_t> seconds = item.State == TQueueState::Downloading ? SecondsLeft(item) : std::nullopt;
+  if (!seconds) return {};
+  return fmt::format("{}:{:02}", *seconds / 60, *seconds % 60);
+}
+
+}  // namespace
+
+TDownloadsPage::TDownloadsPage(TmxTaskPanePro* pane, TDesktop& desktop, std::string caption, TSessionOptions options,
+                               const std::string& storePath)
+    : QObject(pane), desktop_(desktop), caption_(std::move(caption)) {
+  store_ = std::make_unique<TQueueStore>(storePath);
+  if (options.SaveFolder.empty()) options.SaveFolder = videosFolder();
+  runner_ = std::make_unique<TSessionJobRunner>(std::move(options), [this](std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  });
+  createControls(pane);
+  scheduler_ = std::make_unique<TQueueScheduler>(*store_, *runner_);
+  scheduler_->OnItemChanged = [this](const TQueueItem& item) { showItem(item); };
+  scheduler_->OnListChanged = [this] { fillRows(); };
+  fillRows();
+  jobsAtOnce_->setValue(scheduler_->Settings().JobsAtOnce);
+  connectControls();
+}
+
+// The jobs end before the widgets they report to.
+TDownloadsPage::~TDownloadsPage() { scheduler_.reset(); }
+
+void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
+  page_ = named(new TmxTaskPanePage(pane), "DownloadsPage");
+  page_->SetCaption(window_messages::Downloads);
+  body_ = named(new QWidget(page_->ClientWidget()), "DownloadsBody");
+  auto* column = new QVBoxLayout(body_);
+  list_ = named(new QTreeWidget(body_), "DownloadsList");
+  list_->setColumnCount(ColumnCount);
+  list_->setHeaderLabels({"Title", "Format", "State", "Speed", "Time left"});
+  list_->setRootIsDecorated(false);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
+  list_->header()->setStretchLastSection(false);
+  list_->setColumnWidth(StateColumn, 220);
+  column->addWidget(list_);
+
+  const auto buttonRow = [&](std::initializer_list<std::pair<QPushButton**, const char*>> buttons) {
+    auto* row = new QHBoxLayout();
+    for (const auto& [button, caption] : buttons) {
+      *button = new QPushButton(caption, body_);
+      (*button)->setObjectName(QString(caption).remove(' '));
+      row->addWidget(*button);
+    }
+    column->addLayout(row);
+    return row;
+  };
+  buttonRow({{&pause_, "Pause"}, {&resume_, "Resume"}, {&retry_, "Retry"}, {&remove_, "Remove"},
+             {&openFolder_, "Open folder"}, {&moveUp_, "Move up"}, {&moveDown_, "Move down"}});
+  QHBoxLayout* whole = buttonRow({{&pauseAll_, "Pause all"}, {&resumeAll_, "Resume all"},
+                                  {&clearFinished_, "Clear finished"}});
+  whole->addStretch();
+  whole->addWidget(new QLabel("Jobs at once:", body_));
+  jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
+  jobsAtOnce_->setRange(1, TQueueScheduler::MostJobsAtOnce);
+  whole->addWidget(jobsAtOnce_);
+  // The page places its children itself; the body fills its client area.
+  page_->ClientWidget()->installEventFilter(this);
+  body_->setGeometry(page_->ClientWidget()->rect());
+}
+
+void TDownloadsPage::connectControls() {
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+  const auto onClick = [this](QPushButton* button, auto command) {
+    connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
+  };
+  const auto withSelected = [this](void (TQueueScheduler::*command)(int64_t)) {
+    return [this, command] {
+      if (const TQueueItem* item = selected()) (scheduler_.get()->*command)(item->Id);
+    };
+  };
+  onClick(pause_, withSelected(&TQueueScheduler::Pause));
+  onClick(resume_, withSelected(&TQueueScheduler::Resume));
+  onClick(retry_, withSelected(&TQueueScheduler::Retry));
+  onClick(moveUp_, withSelected(&TQueueScheduler::MoveUp));
+  onClick(moveDown_, withSelected(&TQueueScheduler::MoveDown));
+  onClick(remove_, [this] { onSelected(&TDownloadsPage::remove); });
+  onClick(openFolder_, [this] { onSelected(&TDownloadsPage::openFolder); });
+  onClick(pauseAll_, [this] { scheduler_->PauseAll(); });
+  onClick(resumeAll_, [this] { scheduler_->ResumeAll(); });
+  onClick(clearFinished_, [this] { scheduler_->ClearFinished(); });
+  connect(jobsAtOnce_, &QSpinBox::valueChanged, this, [this](int jobs) {
+    guarded([this, jobs] { scheduler_->SetJobsAtOnce(jobs); });
+  });
+  updateButtons();
+}
+
+template <class Command>
+void TDownloadsPage::guarded(Command command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    desktop_.ShowError(page_->window(), caption_, ErrorBoxText(error.what()));
+  }
+  updateButtons();
+}
+
+bool TDownloadsPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == page_->ClientWidget() && event->type() == QEvent::Resize)
+    body_->setGeometry(page_->ClientWidget()->rect());
+  return QObject::eventFilter(watched, event);
+}
+
+void TDownloadsPage::Add(const std::vector<std::string>& addresses, const TOutputChoices& choices) {
+  TQueueItemSettings settings;
+  settings.Choices = choices;
+  settings.Folder = scheduler_->Settings().Folder.empty() ? videosFolder() : scheduler_->Settings().Folder;
+  settings.NameTemplate = scheduler_->Settings().NameTemplate;
+  for (const std::string& address : addresses) scheduler_->Add(address, settings);
+}
+
+void TDownloadsPage::Show() { page_->Pane()->SetActivePage(page_); }
+
+void TDownloadsPage::fillRows() {
+  const int64_t keep = selected() ? selected()->Id : 0;
+  list_->clear();
+  for (const TQueueItem& item : scheduler_->Items()) {
+    auto* row = new QTreeWidgetItem(list_);
+    row->setData(TitleColumn, Qt::UserRole, qlonglong(item.Id));
+    fillRow(row, item);
+    if (item.Id == keep) list_->setCurrentItem(row);
+  }
+  updateButtons();
+}
+
+void TDownloadsPage::showItem(const TQueueItem& item) {
+  QTreeWidgetItem* row = rowOf(item.Id);
+  if (!row) {
+    row = new QTreeWidgetItem(list_);
+    row->setData(TitleColumn, Qt::UserRole, qlonglong(item.Id));
+  }
+  fillRow(row, item);
+  const auto shown = shownStates_.find(item.Id);
+  const bool newlySaved = item.State == TQueueState::Saved && shown != shownStates_.end() && shown->second != item.State;
+  shownStates_[item.Id] = item.State;
+  if (newlySaved && !page_->window()->isActiveWindow())
+    desktop_.Notify(item.Title.empty() ? item.Address : item.Title,
+                    fmt::format(window_messages::SavedNotice, item.OutputFile));
+  updateButtons();
+}
+
+void TDownloadsPage::fillRow(QTreeWidgetItem* row, const TQueueItem& item) {
+  shownStates_.emplace(item.Id, item.State);
+  const std::optional<TOutputType> format = item.Settings.Choices.Format;
+  row->setText(TitleColumn, qt(item.Title.empty() ? item.Address : item.Title));
+  row->setText(FormatColumn, format ? qt(OutputTypeName(*format)) : QString());
+  row->setText(StateColumn, qt(StateText(item)));
+  row->setToolTip(StateColumn, qt(StateText(item)));
+  row->setText(SpeedColumn, qt(speedText(item)));
+  row->setText(TimeLeftColumn, qt(timeLeftText(item)));
+}
+
+QTreeWidgetItem* TDownloadsPage::rowOf(int64_t id) const {
+  for (int i = 0; i < list_->topLevelItemCount(); ++i)
+    if (list_->topLevelItem(i)->data(TitleColumn, Qt::UserRole).toLongLong() == id) return list_->topLevelItem(i);
+  return nullptr;
+}
+
+const TQueueItem* TDownloadsPage::selected() const {
+  const QTreeWidgetItem* row = list_->currentItem();
+  if (!row || !row->isSelected()) return nullptr;
+  const int64_t id = row->data(TitleColumn, Qt::UserRole).toLongLong();
+  for (const TQueueItem& item : scheduler_->Items())
+    if (item.Id == id) return &item;
+  return nullptr;
+}
+
+void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem&)) {
+  if (const TQueueItem* item = selected()) (this->*command)(TQueueItem(*item));
+}
+
+// What an unfinished item has downloaded so far goes only when the user says so.
+void TDownloadsPage::remove(const TQueueItem& item) {
+  const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
+  const bool deletePartial =
+      partial && desktop_.Question(page_->window(), caption_,
+                                   fmt::format(window_messages::DeletePartial,
+                                               item.Title.empty() ? item.Address : item.Title));
+  scheduler_->Remove(item.Id, deletePartial);
+}
+
+void TDownloadsPage::openFolder(const TQueueItem& item) {
+  const std::string folder =
+      item.OutputFile.empty() ? item.Settings.Folder : QFileInfo(qt(item.OutputFile)).absolutePath().toStdString();
+  desktop_.OpenAddress(QUrl::fromLocalFile(qt(folder)).toString().toStdString());
+}
+
+void TDownloadsPage::updateButtons() {
+  const TQueueItem* item = selected();
+  const std::optional<TQueueState> state = item ? std::optional(item->State) : std::nullopt;
+  pause_->setEnabled(state && (*state == TQueueState::Queued || IsActive(*state)));
+  resume_->setEnabled(state == TQueueState::Paused);
+  retry_->setEnabled(state == TQueueState::Failed);
+  remove_->setEnabled(item != nullptr);
+  openFolder_->setEnabled(item != nullptr);
+  moveUp_->setEnabled(item && item->Id != scheduler_->Items().front().Id);
+  moveDown_->setEnabled(item && item->Id != scheduler_->Items().back().Id);
+}

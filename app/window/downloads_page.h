@@ -1,0 +1,89 @@
+// The Downloads page: the queue as a second page of the task pane, one row
+// per item, the commands for one item and for the whole queue, and a notice
+// on the desktop when an item is saved while the window is in the
+// background. The queue's jobs run on worker threads; their events come
+// back to this object's thread as queued calls, so only this thread touches
+// a widget.
+#pragma once
+
+#include <QObject>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/job_session.h"
+#include "app/queue/queue_item.h"
+
+class QPushButton;
+class QSpinBox;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+class TDesktop;
+class TmxTaskPanePage;
+class TmxTaskPanePro;
+class TQueueScheduler;
+class TQueueStore;
+class TSessionJobRunner;
+
+class TDownloadsPage : public QObject {
+public:
+  // Opens the queue file at storePath and brings its items back; raises the
+  // store's errors (EQueueStoreError and its kinds) before any widget is made.
+  TDownloadsPage(TmxTaskPanePro* pane, TDesktop& desktop, std::string caption, TSessionOptions options,
+                 const std::string& storePath);
+  ~TDownloadsPage() override;
+
+  // Queues each address with these choices, into the queue's folder and
+  // under its name template.
+  void Add(const std::vector<std::string>& addresses, const TOutputChoices& choices);
+  // Makes the page the pane's active one.
+  void Show();
+
+  TQueueScheduler& Scheduler() { return *scheduler_; }
+  TmxTaskPanePage* Page() const { return page_; }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void createControls(TmxTaskPanePro* pane);
+  void connectControls();
+  void fillRows();
+  void showItem(const TQueueItem& item);
+  void fillRow(QTreeWidgetItem* row, const TQueueItem& item);
+  QTreeWidgetItem* rowOf(int64_t id) const;
+  // The selected row's item; none when no row is selected.
+  const TQueueItem* selected() const;
+  void onSelected(void (TDownloadsPage::*command)(const TQueueItem&));
+  void remove(const TQueueItem& item);
+  void openFolder(const TQueueItem& item);
+  void updateButtons();
+  template <class Command>
+  void guarded(Command command);
+
+  TDesktop& desktop_;
+  const std::string caption_;
+  std::unique_ptr<TQueueStore> store_;
+  std::unique_ptr<TSessionJobRunner> runner_;
+  std::unique_ptr<TQueueScheduler> scheduler_;
+  // The state each item was last shown in: a notice goes out once, when an
+  // item reaches Saved.
+  std::map<int64_t, TQueueState> shownStates_;
+
+  TmxTaskPanePage* page_ = nullptr;
+  QWidget* body_ = nullptr;
+  QTreeWidget* list_ = nullptr;
+  QPushButton* pause_ = nullptr;
+  QPushButton* resume_ = nullptr;
+  QPushButton* retry_ = nullptr;
+  QPushButton* remove_ = nullptr;
+  QPushButton* openFolder_ = nullptr;
+  QPushButton* moveUp_ = nullptr;
+  QPushButton* moveDown_ = nullptr;
+  QPushButton* pauseAll_ = nullptr;
+  QPushButton* resumeAll_ = nullptr;
+  QPushButton* clearFinished_ = nullptr;
+  QSpinBox* jobsAtOnce_ = nullptr;
+};

@@ -1,0 +1,128 @@
+// The queue with its real runner against the demo site on nginx, sending
+// slowly: a queue process killed in the middle of a download leaves a queue
+// file and a partial video that is the start of the server's, byte for byte,
+// and the next start asks for exactly the rest with a range request.
+#include "app/queue/session_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "app/queue/queue_scheduler.h"
+#include "app/queue/queue_store.h"
+#include "tests/app/demo_site.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+using enum TQueueState;
+
+NginxSite slowDemoSite() {
+  NginxSite site = DemoSiteConfig();
+  site.ServerConfig += "limit_rate 120k;\n";
+  return site;
+}
+
+class SessionRunnerTest : public ::testing::Test {
+protected:
+  SessionRunnerTest() : site(slowDemoSite()) {
+    MakeDemoSite(site, 20, "640x360");
+    setenv("XDG_STATE_HOME", temp.File("state").c_str(), 1);
+    options.Folders = {temp.File("work") + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
+    options.SiteHost = "127.0.0.1:" + std::to_string(site.Port());
+    std::filesystem::create_directories(temp.File("work"));
+    std::filesystem::permissions(temp.File("work"), std::filesystem::perms::owner_all);
+    settings.Folder = temp.File("out") + "/";
+    settings.Choices.Format = otOriginal;
+  }
+
+  std::string serverVideo() const { return ReadWholeFile(site.DocumentRoot() + "/video.flv"); }
+
+  TempFolder temp;
+  NginxServer site;
+  TSessionOptions options;
+  TQueueItemSettings settings;
+  const std::string address = site.Url("/watch?v=Kq3fZ8wLp2A");
+};
+
+TEST_F(SessionRunnerTest, KilledMidDownloadContinuesAfterRestart) {
+  TQueueItem item;
+  item.Address = address;
+  const std::string partial = TSessionJobRunner(options, nullptr).PartialFileOf(item);
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The queue as a window runs it, until it is killed.
+    try {
+      TQueueStore store(TQueueStore::DefaultPath());
+      TQueueEventInbox inbox;
+      TSessionJobRunner runner(options, [&inbox](std::function<void()> call) { inbox.Post(std::move(call)); });
+      TQueueScheduler scheduler(store, runner);
+      scheduler.OnItemChanged = [](const TQueueItem& item) {
+        if (item.State == Failed) std::fprintf(stderr, "queue child: %s\n", item.Error.c_str());
+      };
+      scheduler.Add(address, settings);
+      for (;;) inbox.Deliver(std::chrono::milliseconds(100));
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "queue child: %s\n", error.what());
+    }
+    ::_exit(1);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto sizeOfPartial = [&]() -> uintmax_t {
+    std::error_code missing;
+    const uintmax_t size = std::filesystem::file_size(partial, missing);
+    return missing ? 0 : size;
+  };
+  while (sizeOfPartial() < 100000 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  const std::string video = serverVideo();
+  const std::string kept = ReadWholeFile(partial);
+  ASSERT_GE(kept.size(), 100000u);
+  ASSERT_LT(kept.size(), video.size()) << "the kill came too late to cut the download";
+  EXPECT_TRUE(kept == video.substr(0, kept.size()));
+
+  TQueueStore store(TQueueStore::DefaultPath());
+  TQueueEventInbox inbox;
+  TSessionJobRunner runner(options, [&inbox](std::function<void()> call) { inbox.Post(std::move(call)); });
+  TQueueScheduler scheduler(store, runner);
+  ASSERT_EQ(scheduler.Items().size(), 1u);
+  const TQueueItem interrupted = scheduler.Items().front();
+  EXPECT_EQ(interrupted.State, Paused);
+  EXPECT_EQ(interrupted.PartialFile, partial);
+
+  scheduler.Resume(interrupted.Id);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while ((scheduler.Item(interrupted.Id).State != Saved && scheduler.Item(interrupted.Id).State != Failed) &&
+         std::chrono::steady_clock::now() < end)
+    inbox.Deliver(std::chrono::milliseconds(100));
+
+  const TQueueItem saved = scheduler.Item(interrupted.Id);
+  ASSERT_EQ(saved.State, Saved) << saved.Error;
+  EXPECT_EQ(saved.Title, "Demo clip - Clipcove");
+  EXPECT_EQ(saved.OutputFile, temp.File("out/Demo clip - Clipcove.flv"));
+  // The rest came as one range of the same file: the video is the server's.
+  const std::string log = site.Files().ReadFile("access.log");
+  const size_t partAnswer = log.find("\" 206 ");
+  ASSERT_NE(partAnswer, std::string::npos) << "no range was asked for:\n" << log;
+  EXPECT_EQ(std::stoull(log.substr(partAnswer + 6)), video.size() - kept.size()) << log;
+  const std::string probeCommand = "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
+                                   saved.OutputFile + "' >'" + temp.File("probe") + "' 2>&1";
+  EXPECT_EQ(std::system(probeCommand.c_str()), 0);
+  EXPECT_EQ(temp.ReadFile("probe"), "mp3\nflv1\n");
+  EXPECT_FALSE(std::filesystem::exists(partial)) << "a saved job leaves no work files";
+}
+
+}  // namespace
