@@ -101,7 +101,7 @@ TEST(QueueItemSettings, RoundTripAndUnknownLines) {
   EXPECT_EQ(read.NameTemplate, settings.NameTemplate);
   EXPECT_EQ(read.Choices.Height, "240");
 
-  // No format chosen stays none, and a number that is no format keeps the
+  // No format chosen stays none, and a name that is no format keeps the
   // default rather than inventing one.
   TQueueItemSettings none;
   none.Choices.Format.reset();
