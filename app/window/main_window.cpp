@@ -32,6 +32,7 @@
 #include "app/window/downloads_page.h"
 #include "app/window/messages.h"
 #include "app/window/pictures.h"
+#include "app/window/throttled_status.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/container.h"
 #include "ui/taskpane/image_list.h"
@@ -70,7 +71,6 @@ void fillList(QComboBox* box, const TOptionList& list) {
   box->setCurrentIndex(list.Selected);
 }
 
-int clampToInt(int64_t value) { return int(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
 
 }  // namespace
 
@@ -219,6 +219,7 @@ void TForm1::createControls() {
   status = named(new QLabel(statusGroup), "status");
   Label1 = named(new QLabel(statusGroup), "Label1");
   ProgressBar1 = named(new QProgressBar(statusGroup), "ProgressBar1");
+  shown_ = new TThrottledStatus(status, ProgressBar1, this);
 
   // The page docks its visible items in the order of their places. Each item
   // joins when the layout shows it, after its place is read: the top groups
@@ -340,6 +341,7 @@ TOutputChoices TForm1::Choices() const {
 
 void TForm1::Button1Click() {
   const TSessionResult result = session_->Run(Edit1->text().toStdString(), Choices());
+  shown_->Flush();
   if (result.Raised) ShowException(result.Message);
   if (closing_) close();
 }
@@ -383,13 +385,9 @@ void TForm1::WebBrowser1DocumentComplete(const std::string& address) {
 
 void TForm1::ShowException(const std::string& message) { desktop_.ShowError(this, title_, ErrorBoxText(message)); }
 
-void TForm1::Status(const std::string& text) { status->setText(qt(text)); }
+void TForm1::Status(const std::string& text) { shown_->SetText(qt(text)); }
 
-void TForm1::Progress(int64_t position, int64_t maximum) {
-  // An unknown size leaves the bar still instead of running its busy show.
-  ProgressBar1->setRange(0, std::max(1, clampToInt(maximum)));
-  ProgressBar1->setValue(std::clamp(clampToInt(position), 0, ProgressBar1->maximum()));
-}
+void TForm1::Progress(int64_t position, int64_t maximum) { shown_->SetProgress(position, maximum); }
 
 void TForm1::ProcessMessages() { QCoreApplication::processEvents(); }
 void TForm1::DownloadEnabled(bool enabled) { mxTPButton1->setEnabled(enabled); }

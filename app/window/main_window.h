@@ -24,6 +24,7 @@ class TmxTaskPanePage;
 class TmxTaskPanePro;
 class TmxTPButton;
 class TDesktop;
+class TThrottledStatus;
 class TDownloadsPage;
 
 class TForm1 : public QMainWindow, public TJobReporter {
@@ -94,6 +95,7 @@ private:
   const TAppFolders folders_;
   std::string startPage_;
   std::unique_ptr<TJobSession> session_;
+  TThrottledStatus* shown_ = nullptr;
   // What the queue's jobs are made with: the window's own session options.
   TSessionOptions options_;
   std::unique_ptr<TDownloadsPage> downloads_;
