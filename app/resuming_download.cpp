@@ -48,7 +48,8 @@ std::string extensionOf(const std::string& address) {
 
 bool isPageType(const std::string& contentType) {
   const std::string type = mediaType(contentType);
-  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos ||
+  // Playlists are text that names the media.
+  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos || type.find("mpegurl") != std::string::npos ||
          type.find("xml") != std::string::npos || type.find("json") != std::string::npos;
 }
 

@@ -11,6 +11,7 @@
 #include "app/option_lists.h"
 #include "app/output_formats.h"
 #include "app/proxy_settings.h"
+#include "app/streams/stream_settings.h"
 #include "platform/exception.h"
 
 
@@ -24,6 +25,9 @@ struct TCliOptions {
   std::string SiteHost;
   int Retries = 3;
   bool ContinuePartial = false;
+  // -N and --max-height; the quality is the highest bandwidth, never chosen
+  // by the output's height.
+  TStreamSettings Streams{.ByOutputHeight = false, .MaxHeight = std::nullopt};
   // Servers' certificates are not checked.
   bool Insecure = false;
   // Set by --help, --version and --list: the text to print instead of
