@@ -150,6 +150,12 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   download.OnRetry = [this](int attempt, int64_t offset) {
     reporter_.Status(fmt::format(app_messages::Retrying, attempt, Retries, offset));
   };
+  download.Connections = Streams.Connections;
+  download.ClientFactory = [this] { return makeStreamClient(); };
+  download.OnParts = [this](int64_t bytes, int64_t total) {
+    progressMaximum_ = total;
+    HTTP1Work(bytes);
+  };
 
   const auto applySettings = [&] {
     videoEdit_.OutputFileWidth = frame.Width;

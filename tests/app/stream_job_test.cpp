@@ -2,18 +2,22 @@
 // line wrote as HLS (TS, fMP4, AES-128) and DASH: the quality chosen, the
 // segments joined (and the separate sound muxed) into a clean output,
 // Original copying the pictures untouched; Stop and --continue in the middle
-// of a stream, and a stream with a missing segment.
+// of a stream, and a stream with a missing segment; a large file fetched as
+// parallel ranges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "app/download_job.h"
 #include "app/http_settings.h"
+#include "app/resuming_download.h"
 #include "app/streams/stream_errors.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
 #include "tests/app/answering_reporter.h"
+#include "tests/app/demo_site.h"
 #include "tests/app/stream_media.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
@@ -160,6 +164,47 @@ TEST_F(StreamJobTest, MissingSegmentEndsTheJobNamingIt) {
     EXPECT_NE(error.Message.find(nginx.Url("/ts/v0/seg2.ts")), std::string::npos) << error.Message;
   }
   EXPECT_TRUE(reporter.Requests.empty());
+}
+
+// A file over 8 MiB whose server takes ranges arrives byte for byte as
+// several ranged parts side by side; with one connection, or below the size,
+// it is one plain transfer.
+TEST_F(StreamJobTest, LargeFileArrivesAsParallelRanges) {
+  std::string large(size_t(12) << 20, '\0');
+  std::mt19937 random(7);
+  for (char& c : large) c = char(random());
+  nginx.WriteDocument("large.mp4", large);
+  nginx.WriteDocument("small.mp4", large.substr(0, size_t(4) << 20));
+  const struct {
+    const char* path;
+    int32_t connections;
+    bool inParts;
+  } cases[] = {{"/large.mp4", 4, true}, {"/large.mp4", 1, false}, {"/small.mp4", 4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + " over " + std::to_string(c.connections));
+    const std::string before = nginx.Files().ReadFile("access.log");
+    TResumingDownload download(http, work.File("video"), work.File("record"));
+    download.Connections = c.connections;
+    download.ClientFactory = [] {
+      auto client = std::make_unique<TIdHTTP>();
+      ApplyMainWindowSettings(*client);
+      return client;
+    };
+    int64_t reported = 0;
+    download.OnParts = [&](int64_t bytes, int64_t) { reported = bytes; };
+    download.Fetch(nginx.Url(c.path), TFetchKind::AnyBytes);
+    const std::string served = ReadWholeFile(nginx.DocumentRoot() + c.path);
+    EXPECT_TRUE(ReadWholeFile(work.File("video")) == served);
+    const std::string log = nginx.Files().ReadFile("access.log").substr(before.size());
+    size_t parts = 0;
+    for (size_t at = 0; (at = log.find("\" 206 ", at)) != std::string::npos; ++at) ++parts;
+    if (c.inParts) {
+      EXPECT_GE(parts, 3u) << log;
+      EXPECT_EQ(reported, int64_t(large.size()));
+    } else {
+      EXPECT_EQ(parts, 0u) << log;
+    }
+  }
 }
 
 }  // namespace
