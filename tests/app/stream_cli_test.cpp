@@ -51,7 +51,8 @@ protected:
 };
 
 // --max-height picks the variant that fits, and Original copies it over
-// several connections at once.
+// several connections at once; a segment that is gone fails the run as a
+// network error with nothing saved; the numbers are checked first.
 TEST_F(StreamCliTest, MaxHeightAndConnections) {
   WriteHlsStream(nginx.DocumentRoot(), "ts", false);
   const std::string output = work.File("clip.mp4");
@@ -61,6 +62,15 @@ TEST_F(StreamCliTest, MaxHeightAndConnections) {
       << err;
   EXPECT_EQ(probe(output), "h264,120\naac\n");
   EXPECT_NE(err.find("160x120"), std::string::npos) << err;
+
+  std::filesystem::remove(output);
+  std::filesystem::remove(nginx.DocumentRoot() + "/ts/v1/seg3.ts");
+  EXPECT_EQ(run({"--max-height", "120", "-o", output, nginx.Url("/ts/master.m3u8")}), 5) << err;
+  EXPECT_NE(err.find("/ts/v1/seg3.ts"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+
+  for (const auto& bad : {std::vector<std::string>{"-N", "0"}, {"--connections", "17"}, {"--max-height", "x"}})
+    EXPECT_EQ(run({bad[0], bad[1], "-o", output, nginx.Url("/ts/master.m3u8")}), 2) << bad[0];
 }
 
 // Streams that cannot be saved whole end with exit 3, the reason on
