@@ -7,10 +7,14 @@
 
 #include <fmt/core.h>
 
+#include "app/http_settings.h"
 #include "app/job_reporter.h"
 #include "app/messages.h"
 #include "app/page_video.h"
 #include "app/resuming_download.h"
+#include "app/streams/messages.h"
+#include "app/streams/stream_download.h"
+#include "app/streams/stream_errors.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
 #include "net/transport/tls/ssl_io_handler.h"
@@ -52,6 +56,27 @@ std::string fileTitle(const std::string& address) {
   }
   return decoded;
 }
+
+// A client like the job's own for one worker thread of a stream: the same
+// settings, proxy chooser, certificate checks and cookie store (which has
+// its own lock), with a TLS transport of its own.
+class StreamClient : public TIdHTTP {
+public:
+  StreamClient(TIdHTTP& model, const TIdSSLOptions& tlsOptions) {
+    ApplyMainWindowSettings(*this);
+    SetRequest(model.Request());
+    ReadTimeout = model.ReadTimeout;
+    ProxyChooser = model.ProxyChooser;
+    if (model.CookieManager()) SetCookieManager(model.CookieManager());
+    tls_.SSLOptions().Assign(tlsOptions);
+    tls_.SetPlainMode(true);
+    SetIOHandler(&tls_);
+  }
+  ~StreamClient() override { SetIOHandler(nullptr); }
+
+private:
+  TIdSSLIOHandlerSocket tls_;
+};
 
 }  // namespace
 
@@ -125,6 +150,12 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   download.OnRetry = [this](int attempt, int64_t offset) {
     reporter_.Status(fmt::format(app_messages::Retrying, attempt, Retries, offset));
   };
+  download.Connections = Streams.Connections;
+  download.ClientFactory = [this] { return makeStreamClient(); };
+  download.OnParts = [this](int64_t bytes, int64_t total) {
+    progressMaximum_ = total;
+    HTTP1Work(bytes);
+  };
 
   const auto applySettings = [&] {
     videoEdit_.OutputFileWidth = frame.Width;
@@ -137,7 +168,12 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   workOffset_ = 0;
   if (aborted_) return TJobResult::Aborted;
   TFetchResult video = first;
-  if (first.IsPage) {
+  separateAudio_ = false;
+  // A playlist or manifest answers as text, at the address itself or at
+  // the one a page declares.
+  std::optional<streams::TStreamKind> stream;
+  if (first.IsPage) stream = streams::StreamKindOf(first.FinalAddress, first.ContentType);
+  if (first.IsPage && !stream) {
     const std::vector<std::string> lines = SplitPageLines(first.Page);
     writePageFile(PageFile(), lines);
     const TPageVideo found = FindPageVideo(first.Page, lines, first.FinalAddress, Hosts);
@@ -152,7 +188,8 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     video = download.Fetch(found.Link.Address, found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
     workOffset_ = 0;
     if (aborted_) return TJobResult::Aborted;
-    if (video.IsPage) {
+    if (video.IsPage) stream = streams::StreamKindOf(video.FinalAddress, video.ContentType);
+    if (video.IsPage && !stream) {
       reporter_.ShowMessage(app_messages::NoVideo);
       return TJobResult::NoVideo;
     }
@@ -162,6 +199,18 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     outcome_.Title = fileTitle(first.FinalAddress);
     applySettings();
   }
+  if (stream) {
+    TJobResult fetched;
+    try {
+      fetched = fetchStream(*stream, video, choices, frame.Height);
+    } catch (const EVideoStreamRefused&) {
+      // Nothing of a stream we will not save stays behind.
+      folder.Remove();
+      throw;
+    }
+    if (fetched != TJobResult::Done) return fetched;
+    video.ContentType.clear();
+  }
 
   // The format box may have changed while the video arrived.
   const std::optional<TOutputType> format = reporter_.SelectedFormat();
@@ -169,10 +218,11 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   videoEdit_.VideoSampleSize = 24;
   videoEdit_.ClearTimeline();
   const std::string videoFile = VideoFile();
+  const std::string audioFile = separateAudio_ ? AudioFile() : videoFile;
   if (std::filesystem::exists(videoFile))
     videoEdit_.AddVideoClip(videoFile, 0.0, videoEdit_.GetFileDuration(videoFile), 0);
-  if (std::filesystem::exists(videoFile))
-    videoEdit_.AddAudioClip(videoFile, 0.0, videoEdit_.GetFileDuration(videoFile));
+  if (std::filesystem::exists(audioFile))
+    videoEdit_.AddAudioClip(audioFile, 0.0, videoEdit_.GetFileDuration(audioFile));
   if (videoEdit_.GetTimelineDuration() == 0.0) {
     // A server that called it a video, about bytes that are none.
     if (!video.ContentType.empty() && !stopped_)
@@ -204,6 +254,54 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   return TJobResult::Done;
 }
 
+TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResult& answer,
+                                     const TOutputChoices& choices, int16_t outputHeight) {
+  streams::TQualityRule rule;
+  if (!Streams.ByOutputHeight) rule.MaxHeight = Streams.MaxHeight;
+  // Original converts nothing, so no output height limits it.
+  else if (choices.Format != otOriginal) rule.OutputHeight = outputHeight;
+  const streams::TTextFetcher fetchText = [this](const std::string& address) {
+    std::string text = http_.GetAsText(address);
+    return streams::TFetchedText{std::move(text), http_.CurrentUri.Compose()};
+  };
+  const streams::TStreamPlan plan =
+      streams::LoadStreamPlan(kind, {answer.Page, answer.FinalAddress}, fetchText, rule);
+  if (aborted_) return TJobResult::Aborted;
+  if (!plan.Description.empty()) reporter_.Status(fmt::format(stream_messages::QualityChosen, plan.Description));
+
+  streams::TStreamDownload download([this] { return makeStreamClient(); });
+  download.Connections = Streams.Connections;
+  download.ContinuePartial = ContinuePartial;
+  download.OnProgress = [this](const streams::TSegmentProgress& progress) {
+    reporter_.Status(
+        fmt::format(stream_messages::SegmentProgress, progress.SegmentsDone, progress.SegmentCount, progress.Bytes));
+    setProgress(progress.SegmentsDone, progress.SegmentCount);
+    reporter_.ProcessMessages();
+  };
+  struct Reachable {
+    TDownloadJob& job;
+    Reachable(TDownloadJob& j, streams::TStreamDownload& d) : job(j) { job.streamDownload_ = &d; }
+    ~Reachable() { job.streamDownload_ = nullptr; }
+  } reachable(*this, download);
+  if (stopped_) download.Stop();
+  const bool whole =
+      download.Fetch(plan, {VideoFile(), VideoSegmentsFile(), AudioFile(), AudioSegmentsFile()});
+  setProgress(0, progressMaximum_);
+  if (aborted_) return TJobResult::Aborted;
+  if (!whole) {
+    // A stream cut short by Stop is never saved as if it were whole; its
+    // segments stay for --continue.
+    reporter_.ShowMessage(app_messages::StoppedNothingSaved);
+    return TJobResult::Stopped;
+  }
+  separateAudio_ = plan.Audio.has_value();
+  return TJobResult::Done;
+}
+
+std::unique_ptr<TIdHTTP> TDownloadJob::makeStreamClient() {
+  return std::make_unique<StreamClient>(http_, tls_->SSLOptions());
+}
+
 void TDownloadJob::chooseOriginalExtension() {
   const std::string extension = videoEdit_.OriginalFileExtension();
   if (extension.empty()) throw Exception(videoEdit_.LastError());
@@ -215,6 +313,7 @@ TIdSSLOptions& TDownloadJob::TlsOptions() { return tls_->SSLOptions(); }
 
 void TDownloadJob::Stop() {
   stopped_ = running_;
+  if (streamDownload_) streamDownload_->Stop();
   http_.CloseConnection();
   videoEdit_.StopConversion();
 }

@@ -13,6 +13,8 @@
 #include "app/job_folder.h"
 #include "app/link_extraction.h"
 #include "app/output_formats.h"
+#include "app/streams/stream_loader.h"
+#include "app/streams/stream_settings.h"
 
 class TIdHTTP;
 class TIdComponent;
@@ -20,6 +22,10 @@ class TIdSSLIOHandlerSocket;
 class TIdSSLOptions;
 class TJobReporter;
 class TVideoEdit;
+struct TFetchResult;
+namespace streams {
+class TStreamDownload;
+}
 
 // Cancelled: the save dialog was closed; Stopped: Stop ended the conversion.
 enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Stopped, Aborted };
@@ -59,6 +65,11 @@ public:
   std::string PageFile() const { return jobFolder_ + work_files::Page; }
   std::string VideoFile() const { return jobFolder_ + work_files::Video; }
   std::string ResumeFile() const { return jobFolder_ + work_files::Resume; }
+  // A stream's separate audio, and the records that let --continue go on
+  // after the segments each track file already holds.
+  std::string AudioFile() const { return jobFolder_ + "temp.audio"; }
+  std::string VideoSegmentsFile() const { return jobFolder_ + "temp.segments"; }
+  std::string AudioSegmentsFile() const { return jobFolder_ + "temp.audio-segments"; }
 
   // The TLS transport's settings: servers are verified against the system's
   // trust store unless the owner says otherwise.
@@ -67,6 +78,8 @@ public:
   int Retries = 3;
   // Continue the partial video file an earlier job left for the same address.
   bool ContinuePartial = false;
+  // Connections and the quality rule for streamed video.
+  TStreamSettings Streams;
 
   TSiteHosts Hosts = TSiteHosts::Defaults();
   // Where the save dialog opens: the program's folder is read-only once
@@ -83,6 +96,10 @@ private:
   void VideoEdit1Complete();
   void setProgress(int64_t position, int64_t maximum);
   TJobResult runSteps(const std::string& watchAddress, const TOutputChoices& choices);
+  // The stream's plan read and its tracks fetched into the work files.
+  TJobResult fetchStream(streams::TStreamKind kind, const TFetchResult& answer, const TOutputChoices& choices,
+                         int16_t outputHeight);
+  std::unique_ptr<TIdHTTP> makeStreamClient();
   // The Original format's extension, known once the timeline holds the video.
   void chooseOriginalExtension();
 
@@ -100,6 +117,10 @@ private:
   TDialogFormat dialog_;
   std::string lastFileName_;
   TJobOutcome outcome_;
+  // Set while a stream's segments arrive, so Stop reaches its clients.
+  streams::TStreamDownload* streamDownload_ = nullptr;
+  // The stream came with its sound in a file of its own.
+  bool separateAudio_ = false;
   bool running_ = false;
   bool aborted_ = false;
   bool stopped_ = false;

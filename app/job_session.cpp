@@ -5,6 +5,7 @@
 #include "app/http_settings.h"
 #include "app/messages.h"
 #include "app/output_name.h"
+#include "app/streams/stream_errors.h"
 #include "converter/conversion_error.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
@@ -19,6 +20,10 @@ TFailureKind failureOf(const std::exception& error) {
   if (dynamic_cast<const EConvertError*>(&error) || dynamic_cast<const EBadNameTemplate*>(&error))
     return TFailureKind::BadInput;
   if (dynamic_cast<const EIdException*>(&error)) return TFailureKind::Network;
+  // A stream we will not save (live, protected, broken) has no video for us;
+  // one that did not arrive whole failed on the network.
+  if (dynamic_cast<const EVideoStreamRefused*>(&error)) return TFailureKind::NoVideo;
+  if (dynamic_cast<const EVideoStreamFetchFailed*>(&error)) return TFailureKind::Network;
   if (dynamic_cast<const converter::ConversionError*>(&error)) return TFailureKind::Conversion;
   return TFailureKind::Other;
 }
@@ -41,6 +46,7 @@ TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
   job_ = std::make_unique<TDownloadJob>(*http_, *videoEdit_, reporter, options.Folders.Work, options.Folders.Profiles);
   job_->Retries = options.Retries;
   job_->ContinuePartial = options.ContinuePartial;
+  job_->Streams = options.Streams;
   if (!options.SiteHost.empty()) job_->Hosts = {options.SiteHost, options.SiteHost};
   if (!options.SaveFolder.empty()) job_->SaveFolder = options.SaveFolder;
   if (options.Insecure) job_->TlsOptions().SetVerifyMode({});

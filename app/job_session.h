@@ -33,6 +33,7 @@ struct TSessionOptions {
   bool Insecure = false;
   int Retries = 3;
   bool ContinuePartial = false;
+  TStreamSettings Streams;
   // host[:port] of a local copy of both sites, which gets the video requests.
   std::string SiteHost;
   // Where the save dialog opens; the work folder when empty.

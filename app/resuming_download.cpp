@@ -9,6 +9,7 @@
 
 #include "app/job_folder.h"
 #include "app/messages.h"
+#include "app/streams/parallel_ranges.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
 #include "net/http/http_client.h"
@@ -48,7 +49,8 @@ std::string extensionOf(const std::string& address) {
 
 bool isPageType(const std::string& contentType) {
   const std::string type = mediaType(contentType);
-  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos ||
+  // Playlists are text that names the media.
+  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos || type.find("mpegurl") != std::string::npos ||
          type.find("xml") != std::string::npos || type.find("json") != std::string::npos;
 }
 
@@ -100,6 +102,10 @@ bool isDroppedConnection(const EIdException& error) {
 // the whole file again.
 struct StartOver {};
 
+// Raised at the first byte of a large whole file that is better fetched in
+// parallel ranges.
+struct InParts {};
+
 TResumeRecord readRecord(const std::string& path) {
   TResumeRecord record;
   const std::unique_ptr<TFileStream> file = OpenWorkFile(path, fmOpenRead);
@@ -128,7 +134,8 @@ void writeRecord(const std::string& path, const TResumeRecord& record) {
 class BodySink : public TStream {
 public:
   BodySink(TIdHTTP& http, TFetchKind kind, const std::string& address, TFileStream* file, int64_t offset,
-           TResumeRecord& record, const std::string& recordFile, std::function<TFileStream*()> openFile)
+           TResumeRecord& record, const std::string& recordFile, std::function<TFileStream*()> openFile,
+           bool mayGoInParts)
       : http_(http),
         kind_(kind),
         address_(address),
@@ -137,6 +144,7 @@ public:
         offset_(offset),
         record_(record),
         openFile_(std::move(openFile)),
+        mayGoInParts_(mayGoInParts),
         page_(client_limits::MaxTextBody) {}
 
   int64_t Read(void*, int64_t) override { return 0; }
@@ -178,6 +186,7 @@ public:
       isPage_ = true;
       return;
     }
+    if (mayGoInParts_ && offset_ == 0 && response.ContentLength() > TResumingDownload::LargeFile) throw InParts{};
     // The whole file: a first answer, or a server that ignored the range or
     // holds another file now.
     offset_ = 0;
@@ -215,6 +224,7 @@ private:
   int64_t offset_;
   TResumeRecord& record_;
   std::function<TFileStream*()> openFile_;
+  const bool mayGoInParts_;
   TBoundedStringStream page_;
   int64_t written_ = 0;
   bool decided_ = false;
@@ -289,7 +299,8 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   bool media = offset > 0;
 
   for (int attempt = 0;; ++attempt) {
-    BodySink sink(http_, kind, address, file.get(), offset, record, recordFile_, openFile);
+    BodySink sink(http_, kind, address, file.get(), offset, record, recordFile_, openFile,
+                  attempt == 0 && Connections > 1 && ClientFactory);
     if (OnOffset) OnOffset(offset);
     std::optional<int64_t> retryFrom;
     try {
@@ -304,6 +315,9 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       if (record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
       std::filesystem::remove(recordFile_);
       return {false, {}, sink.ContentType, sink.FinalAddress};
+    } catch (const InParts&) {
+      http_.CloseConnection();
+      return fetchInParts(sink.FinalAddress, sink.ContentType);
     } catch (const StartOver&) {
       http_.CloseConnection();
       retryFrom = 0;
@@ -353,4 +367,21 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
     }
     if (stopped()) return {false, {}, sink.ContentType, sink.FinalAddress};
   }
+}
+
+TFetchResult TResumingDownload::fetchInParts(const std::string& address, const std::string& contentType) {
+  streams::TParallelRanges ranges(ClientFactory);
+  ranges.Connections = Connections;
+  ranges.Retries = Retries;
+  ranges.OnProgress = [&](int64_t bytes, int64_t total) {
+    if (OnParts) OnParts(bytes, total);
+    if (ProcessMessages) ProcessMessages();
+    if (Stopped && Stopped()) ranges.Stop();
+  };
+  const streams::TRangesResult result = ranges.Fetch(address, videoFile_);
+  // A file stopped part-way has gaps: none of it is of use, and it cannot
+  // be continued.
+  if (!result.Complete) std::filesystem::remove(videoFile_);
+  std::filesystem::remove(recordFile_);
+  return {false, {}, result.ContentType.empty() ? contentType : result.ContentType, address};
 }

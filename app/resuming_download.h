@@ -2,13 +2,16 @@
 // video file, whichever the server's answer turns out to be. A video whose
 // connection is closed or reset part-way is continued from the byte the file
 // holds with a Range request, guarded by If-Range on the validator the first
-// answer gave, so bytes of a different file are never appended.
+// answer gave, so bytes of a different file are never appended. A large
+// video may instead be fetched as several ranges at once.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "app/streams/segment_fetcher.h"
 
 class TIdHTTP;
 
@@ -54,10 +57,19 @@ public:
   // The offset the next transfer's byte counts start from, and every retry.
   std::function<void(int64_t offset)> OnOffset;
   std::function<void(int attempt, int64_t offset)> OnRetry;
+  // With more than one connection and a factory of clients, a video larger
+  // than LargeFile is fetched again as that many ranges at once (when its
+  // server takes ranges); OnParts then tells its bytes so far and its size.
+  int32_t Connections = 1;
+  streams::THttpClientFactory ClientFactory;
+  std::function<void(int64_t bytes, int64_t total)> OnParts;
+  static constexpr int64_t LargeFile = int64_t{8} << 20;
 
   TFetchResult Fetch(const std::string& address, TFetchKind kind);
 
 private:
+  TFetchResult fetchInParts(const std::string& address, const std::string& contentType);
+
   TIdHTTP& http_;
   const std::string videoFile_;
   const std::string recordFile_;

@@ -47,6 +47,11 @@ video in the chosen format.
       --continue             continue the partial video an earlier run left
       --download-archive FILE   skip the videos recorded in FILE, and record
                              each one saved there
+  -N, --connections N        fetch a stream's segments, or a large file's
+                             parts, over N connections at once (1 to 16,
+                             default 4)
+      --max-height N         a stream's tallest quality at most N pixels high
+                             (default: the highest bandwidth)
       --insecure             do not check the servers' certificates
   -h, --help                 this text
       --version              the program's version
@@ -132,6 +137,16 @@ std::string listing(const std::string& what, const TOptionLists& lists) {
   return text;
 }
 
+// A whole number from first to last, or a clear refusal naming the option.
+int32_t numberIn(const std::string& option, const std::string& text, int32_t first, int32_t last) {
+  try {
+    const int32_t value = StrToInt(text);
+    if (value >= first && value <= last) return value;
+  } catch (const EConvertError&) {
+  }
+  throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, first, last, text));
+}
+
 int retries(const std::string& text) {
   try {
     const int32_t value = StrToInt(text);
@@ -191,6 +206,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
     } else if (argument == "--retries") options.Retries = retries(value());
     else if (argument == "--continue") options.ContinuePartial = true;
     else if (argument == "--download-archive") options.DownloadArchive = value();
+    else if (argument == "-N" || argument == "--connections")
+      options.Streams.Connections = numberIn(argument, value(), 1, 16);
+    else if (argument == "--max-height") options.Streams.MaxHeight = numberIn(argument, value(), 1, 32767);
     else if (argument == "--insecure") options.Insecure = true;
     else if (argument == "--width") choices.Width = value();
     else if (argument == "--height") choices.Height = value();

@@ -11,6 +11,7 @@
 #include "app/option_lists.h"
 #include "app/output_formats.h"
 #include "app/proxy_settings.h"
+#include "app/streams/stream_settings.h"
 #include "platform/exception.h"
 
 
@@ -27,6 +28,9 @@ struct TCliOptions {
   // The record of saved videos: those in it are skipped, and each one saved
   // is added. Empty: none.
   std::string DownloadArchive;
+  // -N and --max-height; the quality is the highest bandwidth, never chosen
+  // by the output's height.
+  TStreamSettings Streams{.ByOutputHeight = false, .MaxHeight = std::nullopt};
   // Servers' certificates are not checked.
   bool Insecure = false;
   // Set by --help, --version and --list: the text to print instead of

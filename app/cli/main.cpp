@@ -73,6 +73,7 @@ int run(const std::vector<std::string>& arguments) {
   settings.Insecure = options.Insecure;
   settings.Retries = options.Retries;
   settings.ContinuePartial = options.ContinuePartial;
+  settings.Streams = options.Streams;
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
   TJobSession session(reporter, settings);

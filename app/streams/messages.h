@@ -23,6 +23,9 @@ inline constexpr const char* BadDuration = "The manifest has an invalid duration
 inline constexpr const char* UnknownDuration = "The manifest does not say how long the video is.";
 inline constexpr const char* BadTemplate = "The manifest has an invalid segment template: {}";
 inline constexpr const char* BadManifestValue = "The manifest has an invalid {} value: {}";
+// The job's status line.
+inline constexpr const char* QualityChosen = "Quality: {}";
+inline constexpr const char* SegmentProgress = "segment {} of {}, {} bytes";
 // Fetching.
 inline constexpr const char* SegmentFailed = "The segment {} could not be fetched: {}";
 inline constexpr const char* KeyFailed = "The key {} could not be fetched: {}";

@@ -1,0 +1,62 @@
+#include "app/streams/stream_download.h"
+
+#include <filesystem>
+
+namespace streams {
+
+TStreamDownload::TStreamDownload(THttpClientFactory factory) : factory_(std::move(factory)) {}
+
+void TStreamDownload::Stop() {
+  std::lock_guard guard(lock_);
+  stopped_ = true;
+  if (current_) current_->Stop();
+}
+
+bool TStreamDownload::stopped() {
+  std::lock_guard guard(lock_);
+  return stopped_;
+}
+
+bool TStreamDownload::Fetch(const TStreamPlan& plan, const TStreamFiles& files) {
+  {
+    std::lock_guard guard(lock_);
+    stopped_ = false;
+  }
+  int32_t segmentCount = int32_t(plan.Video.Track.Segments.size());
+  if (plan.Audio) segmentCount += int32_t(plan.Audio->Track.Segments.size());
+  TSegmentProgress done{0, 0, segmentCount};
+  if (!fetchTrack(plan.Video.Track, files.Video, files.VideoState, done, segmentCount)) return false;
+  if (!plan.Audio) return true;
+  done.SegmentsDone = int32_t(plan.Video.Track.Segments.size());
+  done.Bytes = int64_t(std::filesystem::file_size(files.Video));
+  return fetchTrack(plan.Audio->Track, files.Audio, files.AudioState, done, segmentCount);
+}
+
+bool TStreamDownload::fetchTrack(const TTrack& track, const std::string& file, const std::string& state,
+                                 const TSegmentProgress& before, int32_t segmentCount) {
+  TSegmentFetcher fetcher(factory_);
+  fetcher.Connections = Connections;
+  fetcher.OnProgress = [&](const TSegmentProgress& progress) {
+    // A Stop that came before this track's fetch began is taken up here.
+    if (stopped()) fetcher.Stop();
+    if (OnProgress)
+      OnProgress({before.Bytes + progress.Bytes, before.SegmentsDone + progress.SegmentsDone, segmentCount});
+  };
+  struct Current {
+    TStreamDownload& owner;
+    Current(TStreamDownload& o, TSegmentFetcher& fetcher) : owner(o) {
+      std::lock_guard guard(owner.lock_);
+      owner.current_ = &fetcher;
+      if (owner.stopped_) fetcher.Stop();
+    }
+    ~Current() {
+      std::lock_guard guard(owner.lock_);
+      owner.current_ = nullptr;
+    }
+  };
+  if (stopped()) return false;
+  Current current(*this, fetcher);
+  return fetcher.Fetch(track, file, state, ContinuePartial).Complete;
+}
+
+}  // namespace streams

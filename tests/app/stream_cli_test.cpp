@@ -1,0 +1,112 @@
+// quillfen-cli with streamed video: a stream saved with -N and
+// --max-height, and the streams it refuses (exit 3, no file written).
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/app/stream_media.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+class StreamCliTest : public ::testing::Test {
+protected:
+  StreamCliTest() : nginx([] {
+      NginxSite site;
+      site.ServerConfig = StreamTypes;
+      return site;
+    }()) {}
+
+  // The program's exit code; its standard error lands in err.
+  int run(const std::vector<std::string>& arguments) {
+    std::string command = "env -i PATH=/usr/bin:/bin HOME=" + quoted(work.Path()) + " " + quoted(QUILLFEN_CLI);
+    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    command += " >/dev/null 2>" + quoted(work.File("stderr"));
+    const int status = std::system(command.c_str());
+    err = work.ReadFile("stderr");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string probe(const std::string& path) {
+    const std::string command = "ffprobe -v error -show_entries stream=codec_name,height -of csv=p=0 " +
+                                quoted(path) + " >" + quoted(work.File("probe")) + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return work.ReadFile("probe");
+  }
+
+  TempFolder work;
+  NginxServer nginx;
+  std::string err;
+};
+
+// --max-height picks the variant that fits, and Original copies it over
+// several connections at once; a segment that is gone fails the run as a
+// network error with nothing saved; the numbers are checked first.
+TEST_F(StreamCliTest, MaxHeightAndConnections) {
+  WriteHlsStream(nginx.DocumentRoot(), "ts", false);
+  const std::string output = work.File("clip.mp4");
+  ASSERT_EQ(run({"-N", "3", "--max-height", "200", "--format", "Original", "-o", output,
+                 nginx.Url("/ts/master.m3u8")}),
+            0)
+      << err;
+  EXPECT_EQ(probe(output), "h264,120\naac\n");
+  EXPECT_NE(err.find("160x120"), std::string::npos) << err;
+
+  std::filesystem::remove(output);
+  std::filesystem::remove(nginx.DocumentRoot() + "/ts/v1/seg3.ts");
+  EXPECT_EQ(run({"--max-height", "120", "-o", output, nginx.Url("/ts/master.m3u8")}), 5) << err;
+  EXPECT_NE(err.find("/ts/v1/seg3.ts"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+
+  for (const auto& bad : {std::vector<std::string>{"-N", "0"}, {"--connections", "17"}, {"--max-height", "x"}})
+    EXPECT_EQ(run({bad[0], bad[1], "-o", output, nginx.Url("/ts/master.m3u8")}), 2) << bad[0];
+}
+
+// Streams that cannot be saved whole end with exit 3, the reason on
+// standard error, and no output file.
+TEST_F(StreamCliTest, RefusedStreamsExitWithNoVideo) {
+  const std::string segment = nginx.Url("/s.ts");
+  nginx.WriteDocument("s.ts", "x");
+  const struct {
+    const char* name;
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"live.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\ns.ts\n", "live stream"},
+      {"drm.m3u8",
+       "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"k\"\n#EXTINF:2,\ns.ts\n"
+       "#EXT-X-ENDLIST\n",
+       "protected"},
+      {"ftp.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\nftp://127.0.0.1/s.ts\n#EXT-X-ENDLIST\n",
+       "not http or https"},
+      {"loop.m3u8", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nloop.m3u8\n", "leads back to itself"},
+      {"dynamic.mpd", "<MPD type=\"dynamic\"><Period/></MPD>", "live stream"},
+      {"drm.mpd",
+       "<MPD type=\"static\" mediaPresentationDuration=\"PT2S\"><Period><AdaptationSet mimeType=\"video/mp4\">"
+       "<ContentProtection schemeIdUri=\"urn:uuid:edef8ba9-79d6-4ace-a3c8-27dcd51d21ed\"/>"
+       "<Representation id=\"v\" bandwidth=\"1\" width=\"2\" height=\"2\"><BaseURL>s.ts</BaseURL>"
+       "</Representation></AdaptationSet></Period></MPD>",
+       "protected"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    nginx.WriteDocument(c.name, c.text);
+    const std::string output = work.File("out.mp4");
+    EXPECT_EQ(run({"--format", "Original", "-o", output, nginx.Url(std::string("/") + c.name)}), 3) << err;
+    EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// The job with streamed video, against nginx serving what the ffmpeg command
+// line wrote as HLS (TS, fMP4, AES-128) and DASH: the quality chosen, the
+// segments joined (and the separate sound muxed) into a clean output,
+// Original copying the pictures untouched; Stop and --continue in the middle
+// of a stream, and a stream with a missing segment; a large file fetched as
+// parallel ranges.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include "app/download_job.h"
+#include "app/http_settings.h"
+#include "app/resuming_download.h"
+#include "app/streams/stream_errors.h"
+#include "converter/video_edit.h"
+#include "net/http/http_client.h"
+#include "tests/app/answering_reporter.h"
+#include "tests/app/demo_site.h"
+#include "tests/app/stream_media.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+// The answering reporter, with the progress it was given and a hook on
+// every pass of the job's message loop.
+class StreamReporter : public AnsweringReporter {
+public:
+  void Progress(int64_t position, int64_t maximum) override { Bars.emplace_back(position, maximum); }
+  void ProcessMessages() override {
+    if (OnMessages) OnMessages();
+  }
+  bool Saw(const std::string& prefix) const {
+    return std::any_of(Statuses.begin(), Statuses.end(), [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+  }
+  std::vector<std::pair<int64_t, int64_t>> Bars;
+  std::function<void()> OnMessages;
+};
+
+NginxSite streamSite() {
+  NginxSite site;
+  site.ServerConfig = StreamTypes;
+  return site;
+}
+
+class StreamJobTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    media = new TempFolder;
+    WriteHlsStream(media->Path(), "ts", false);
+    WriteHlsStream(media->Path(), "fmp4", true);
+    WriteHlsStream(media->Path(), "aes", false, "/aes/stream.key");
+    WriteDashStream(media->Path(), "dash");
+  }
+  static void TearDownTestSuite() {
+    delete media;
+    media = nullptr;
+  }
+
+  StreamJobTest() {
+    std::filesystem::copy(media->Path(), nginx.DocumentRoot(), std::filesystem::copy_options::recursive);
+    ApplyMainWindowSettings(http);
+    reporter.Answer = work.File("out");
+  }
+  std::string served(const std::string& path) const { return nginx.DocumentRoot() + path; }
+
+  static TempFolder* media;
+  TempFolder work;
+  NginxServer nginx{streamSite()};
+  TIdHTTP http;
+  TVideoEdit videoEdit;
+  StreamReporter reporter;
+  TDownloadJob job{http, videoEdit, reporter, work.Path() + "/", work.Path() + "/profiles/"};
+  TOutputChoices choices;
+};
+
+TempFolder* StreamJobTest::media = nullptr;
+
+// Each stream ends as one clean file of the format asked for, in the
+// quality the rule picks: Original keeps the chosen variant's pictures as
+// they were; a re-encoded format takes the smallest quality at least as tall
+// as its output; DASH's separate sound is muxed in.
+TEST_F(StreamJobTest, StreamsEndAsCleanOutputs) {
+  nginx.WriteDocument("page.html", "<meta property='og:video' content='/ts/master.m3u8'>");
+  const struct {
+    const char* name;
+    std::string address;
+    TOutputType format;
+    const char* height;
+    const char* quality;      // the status line's choice
+    const char* extension;    // of the saved file
+    const char* variant;      // whose pictures Original keeps, or none
+  } cases[] = {
+      {"TS, Original", nginx.Url("/ts/master.m3u8"), otOriginal, "240", "Quality: 320x240", "mp4", "/ts/v0/index.m3u8"},
+      {"fMP4, Original", nginx.Url("/fmp4/master.m3u8"), otOriginal, "240", "Quality: 320x240", "mp4",
+       "/fmp4/v0/index.m3u8"},
+      {"AES-128, to MP4 at 120", nginx.Url("/aes/master.m3u8"), otMP4, "120", "Quality: 160x120", "mp4", nullptr},
+      {"declared by a page, to MP4 at 200", nginx.Url("/page.html"), otMP4, "200", "Quality: 320x240", "mp4", nullptr},
+      {"DASH, Original", nginx.Url("/dash/manifest.mpd"), otOriginal, "240", "Quality: 320x240", "mp4",
+       "/dash/manifest.mpd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    reporter.Statuses.clear();
+    reporter.Bars.clear();
+    reporter.Format = c.format;
+    choices.Format = c.format;
+    choices.Width = "160";
+    choices.Height = c.height;
+    const std::string output = work.File(std::string("out.") + c.extension);
+    reporter.Answer = output;
+    ASSERT_EQ(job.Run(c.address, choices), TJobResult::Done);
+    EXPECT_TRUE(reporter.Saw(c.quality));
+    EXPECT_TRUE(reporter.Saw("segment 4 of "));
+    // The bar counts segments and ends full before it is cleared.
+    EXPECT_TRUE(std::any_of(reporter.Bars.begin(), reporter.Bars.end(),
+                            [](auto bar) { return bar.second > 0 && bar.first == bar.second; }));
+    EXPECT_EQ(DecodingErrors(output), "");
+    if (c.variant) {
+      EXPECT_EQ(PictureChecksums(output), PictureChecksums(served(c.variant)));
+    }
+    EXPECT_FALSE(std::filesystem::exists(job.VideoFile()));
+    std::filesystem::remove(output);
+  }
+}
+
+// Stop in the middle of a stream saves nothing (a stream with a hole is
+// never saved as if whole) and keeps the segments; the next run with
+// ContinuePartial fetches only the rest and saves it all.
+TEST_F(StreamJobTest, StopKeepsTheSegmentsForContinue) {
+  choices.Format = reporter.Format = otOriginal;
+  reporter.Answer = work.File("out.mp4");
+  job.Streams.Connections = 1;
+  reporter.OnMessages = [&] {
+    if (reporter.Saw("segment 2 of")) job.Stop();
+  };
+  EXPECT_EQ(job.Run(nginx.Url("/ts/master.m3u8"), choices), TJobResult::Stopped);
+  EXPECT_EQ(reporter.Messages, std::vector<std::string>{"Stopped; nothing was saved"});
+  EXPECT_FALSE(std::filesystem::exists(work.File("out.mp4")));
+  EXPECT_TRUE(std::filesystem::exists(job.VideoSegmentsFile()));
+
+  reporter.OnMessages = nullptr;
+  reporter.Statuses.clear();
+  job.ContinuePartial = true;
+  ASSERT_EQ(job.Run(nginx.Url("/ts/master.m3u8"), choices), TJobResult::Done);
+  EXPECT_FALSE(reporter.Saw("segment 1 of"));
+  EXPECT_EQ(PictureChecksums(work.File("out.mp4")), PictureChecksums(served("/ts/v0/index.m3u8")));
+}
+
+// A segment the server no longer has ends the job with an error naming it,
+// and nothing is saved.
+TEST_F(StreamJobTest, MissingSegmentEndsTheJobNamingIt) {
+  std::filesystem::remove(served("/ts/v0/seg2.ts"));
+  choices.Format = reporter.Format = otOriginal;
+  job.Streams.Connections = 2;
+  try {
+    job.Run(nginx.Url("/ts/master.m3u8"), choices);
+    FAIL() << "the job went on without a segment";
+  } catch (const EVideoStreamFetchFailed& error) {
+    EXPECT_NE(error.Message.find(nginx.Url("/ts/v0/seg2.ts")), std::string::npos) << error.Message;
+  }
+  EXPECT_TRUE(reporter.Requests.empty());
+}
+
+// A file over 8 MiB whose server takes ranges arrives byte for byte as
+// several ranged parts side by side; with one connection, or below the size,
+// it is one plain transfer.
+TEST_F(StreamJobTest, LargeFileArrivesAsParallelRanges) {
+  std::string large(size_t(12) << 20, '\0');
+  std::mt19937 random(7);
+  for (char& c : large) c = char(random());
+  nginx.WriteDocument("large.mp4", large);
+  nginx.WriteDocument("small.mp4", large.substr(0, size_t(4) << 20));
+  const struct {
+    const char* path;
+    int32_t connections;
+    bool inParts;
+  } cases[] = {{"/large.mp4", 4, true}, {"/large.mp4", 1, false}, {"/small.mp4", 4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + " over " + std::to_string(c.connections));
+    const std::string before = nginx.Files().ReadFile("access.log");
+    TResumingDownload download(http, work.File("video"), work.File("record"));
+    download.Connections = c.connections;
+    download.ClientFactory = [] {
+      auto client = std::make_unique<TIdHTTP>();
+      ApplyMainWindowSettings(*client);
+      return client;
+    };
+    int64_t reported = 0;
+    download.OnParts = [&](int64_t bytes, int64_t) { reported = bytes; };
+    download.Fetch(nginx.Url(c.path), TFetchKind::AnyBytes);
+    const std::string served = ReadWholeFile(nginx.DocumentRoot() + c.path);
+    EXPECT_TRUE(ReadWholeFile(work.File("video")) == served);
+    const std::string log = nginx.Files().ReadFile("access.log").substr(before.size());
+    size_t parts = 0;
+    for (size_t at = 0; (at = log.find("\" 206 ", at)) != std::string::npos; ++at) ++parts;
+    if (c.inParts) {
+      EXPECT_GE(parts, 3u) << log;
+      EXPECT_EQ(reported, int64_t(large.size()));
+    } else {
+      EXPECT_EQ(parts, 0u) << log;
+    }
+  }
+}
+
+}  // namespace
