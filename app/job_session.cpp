@@ -28,6 +28,7 @@ TFailureKind failureOf(const std::exception& error) {
 TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
     : http_(std::make_unique<TIdHTTP>()), videoEdit_(std::make_unique<TVideoEdit>()) {
   ApplyMainWindowSettings(*http_);
+  http_->ReadTimeout = options.ReadTimeout;
   try {
     const TProxyPolicy::TGetEnv none = [](const char*) -> const char* { return nullptr; };
     proxies_ = TProxyPolicy::FromEnvironment(options.Environment ? options.Environment : none);

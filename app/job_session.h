@@ -6,6 +6,7 @@
 // many threads.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,10 @@ struct TSessionOptions {
   std::string SiteHost;
   // Where the save dialog opens; the work folder when empty.
   std::string SaveFolder;
+  // Milliseconds for the connect, the TLS handshake and each read; 0 waits
+  // without limit, as the window does. A time-out counts as a dropped
+  // connection for Retries.
+  int32_t ReadTimeout = 0;
 };
 
 struct TSessionResult {

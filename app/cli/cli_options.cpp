@@ -44,6 +44,9 @@ video in the chosen format.
       --site-host HOST:PORT  send the video requests to a local copy of the sites
       --retries N            continue a video after a dropped connection up to
                              N times (default 3)
+      --timeout SECONDS      give up a connect, TLS handshake or read that
+                             waits longer (default 30, 0 waits for ever); it
+                             counts as a dropped connection for --retries
       --continue             continue the partial video an earlier run left
       --insecure             do not check the servers' certificates
   -h, --help                 this text
@@ -130,13 +133,14 @@ std::string listing(const std::string& what, const TOptionLists& lists) {
   return text;
 }
 
-int retries(const std::string& text) {
+// A whole number in [least, most] for option, else an error naming both.
+int wholeNumber(const std::string& option, const std::string& text, int least, int most) {
   try {
     const int32_t value = StrToInt(text);
-    if (value >= 0 && value <= 100) return value;
+    if (value >= least && value <= most) return value;
   } catch (const EConvertError&) {
   }
-  throw EBadArguments("--retries takes a whole number from 0 to 100, not '" + text + "'");
+  throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, least, most, text));
 }
 
 }  // namespace
@@ -186,7 +190,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
         throw EBadArguments("Cannot read the address list '" + path + "': " + error.what());
       }
       for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
-    } else if (argument == "--retries") options.Retries = retries(value());
+    } else if (argument == "--retries") options.Retries = wholeNumber(argument, value(), 0, 100);
+    else if (argument == "--timeout") options.TimeoutSeconds = wholeNumber(argument, value(), 0, 86400);
     else if (argument == "--continue") options.ContinuePartial = true;
     else if (argument == "--insecure") options.Insecure = true;
     else if (argument == "--width") choices.Width = value();

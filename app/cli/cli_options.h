@@ -23,6 +23,8 @@ struct TCliOptions {
   // host[:port] of a local copy of both sites, which gets the video requests.
   std::string SiteHost;
   int Retries = 3;
+  // For a connect, a TLS handshake and each read; 0 waits for ever.
+  int TimeoutSeconds = 30;
   bool ContinuePartial = false;
   // Servers' certificates are not checked.
   bool Insecure = false;

@@ -64,6 +64,7 @@ int run(const std::vector<std::string>& arguments) {
   settings.ForcedProxy = options.Proxy;
   settings.Insecure = options.Insecure;
   settings.Retries = options.Retries;
+  settings.ReadTimeout = options.TimeoutSeconds * 1000;
   settings.ContinuePartial = options.ContinuePartial;
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);

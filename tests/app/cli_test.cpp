@@ -2,11 +2,10 @@
 // code for each failure, and the proxy variables and flags.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/app/cli_runner.h"
 #include "tests/app/demo_site.h"
 #include "tests/app/range_peer.h"
 #include "tests/servers/dante_server.h"
@@ -19,37 +18,17 @@ namespace {
 
 using namespace app_test;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
 class CliTest : public ::testing::Test {
 protected:
   CliTest() : site(DemoSiteConfig()) { MakeDemoSite(site); }
 
-  // Runs the program with only the given variables besides PATH and HOME.
   CliRun run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
-    std::string command = "env -i PATH=/usr/bin:/bin HOME=" + quoted(work.Path()) +
-                          " XDG_CACHE_HOME=" + quoted(work.File("cache"));
-    for (const std::string& variable : environment) command += " " + quoted(variable);
-    command += " " + quoted(QUILLFEN_CLI);
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted(work.File("stdout")) + " 2>" + quoted(work.File("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, work.ReadFile("stdout"), work.ReadFile("stderr")};
+    return RunCli(work, arguments, environment);
   }
   std::string proxyFlag() const { return "127.0.0.1:" + std::to_string(site.Port()); }
   std::string probe(const std::string& path) {
     const std::string command = "ffprobe -v error -show_entries format=format_name:stream=codec_name -of csv=p=0 " +
-                                quoted(path) + " >" + quoted(work.File("probe")) + " 2>&1";
+                                ShellQuoted(path) + " >" + ShellQuoted(work.File("probe")) + " 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return work.ReadFile("probe");
   }

@@ -1,0 +1,27 @@
+// Runs the real quillfen-cli as a user would, with a clean environment: for
+// the tests of its behaviour through real and hostile servers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/servers/temp_folder.h"
+
+namespace app_test {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ShellQuoted(const std::string& text);
+
+// Runs the program with only the given variables besides PATH, HOME and
+// XDG_CACHE_HOME (both inside work); launcher words, when given, go before
+// the program (a pseudo-terminal, a namespace). stdout and stderr are
+// caught in files of work; stdin is empty.
+CliRun RunCli(const TempFolder& work, const std::vector<std::string>& arguments,
+              const std::vector<std::string>& environment = {}, const std::vector<std::string>& launcher = {});
+
+}  // namespace app_test
