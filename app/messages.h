@@ -56,4 +56,9 @@ inline constexpr const char* CannotUseWorkFile = "Cannot use the work file '{}':
 inline constexpr const char* AlreadyDownloading =
     "Another Quillfen is already downloading {}; this run leaves it alone";
 
+
+// The command line's own words.
+// The signal's name.
+inline constexpr const char* Interrupted = "Stopped by {}; nothing was saved";
+
 }  // namespace app_messages

@@ -1,7 +1,9 @@
 // quillfen-cli: the download-and-convert job without a window, for one
 // address or many.
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "app/error_text.h"
 #include "app/job_session.h"
 #include "app/messages.h"
+#include "net/transport/anti_freeze.h"
 #include "platform/exception.h"
 
 namespace {
@@ -33,6 +36,39 @@ int exitCodeOf(TFailureKind failure) {
   }
   return OtherError;
 }
+
+// The signal that asked the program to end, 0 while none did.
+volatile std::sig_atomic_t interruption = 0;
+
+void noteInterruption(int signal) { interruption = signal; }
+
+// Ctrl-C and SIGTERM end the job at its next wait or progress event, so that
+// it leaves no unfinished output behind; a second one ends the program at once.
+void catchInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = noteInterruption;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+// Runs inside every wait of the network layer on this thread and with the
+// job's progress events, where the window's Stop would run: a noted signal
+// aborts the job there.
+class TInterruptWatch : public TIdAntiFreezeBase {
+public:
+  explicit TInterruptWatch(TJobSession& session) : session_(session) {
+    OnlyWhenIdle = false;
+    IdleTimeOut = 100;
+  }
+  void Process() override {
+    if (interruption != 0 && session_.Running()) session_.Abort();
+  }
+
+private:
+  TJobSession& session_;
+};
 
 void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
 
@@ -69,6 +105,9 @@ int run(const std::vector<std::string>& arguments) {
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
   TJobSession session(reporter, settings);
+  TInterruptWatch watch(session);
+  reporter.OnProcessMessages = [&watch] { watch.Process(); };
+  catchInterruptions();
   if (!session.ProxyError().empty()) {
     printError(session.ProxyError());
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
@@ -82,6 +121,10 @@ int run(const std::vector<std::string>& arguments) {
   for (const std::string& address : options.Addresses) {
     const TSessionResult result = session.Run(address, options.Choices);
     reporter.FinishLine();
+    if (interruption != 0) {
+      printError(fmt::format(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
+      return 128 + interruption;
+    }
     if (result.Saved()) {
       ++saved;
       fmt::print("{}\n", result.OutputFile);

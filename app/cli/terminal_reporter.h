@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -19,11 +20,16 @@ public:
 
   void Status(const std::string& text) override;
   void Progress(int64_t position, int64_t maximum) override;
-  void ProcessMessages() override {}
+  void ProcessMessages() override {
+    if (OnProcessMessages) OnProcessMessages();
+  }
   void DownloadEnabled(bool) override {}
   std::optional<TOutputType> SelectedFormat() override { return format_; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
   void ShowMessage(const std::string& text) override;
+
+  // The command line's own handlers, run inside the job as the window's are.
+  std::function<void()> OnProcessMessages;
 
   // Ends a redrawn line so that what follows starts on a line of its own.
   void FinishLine();

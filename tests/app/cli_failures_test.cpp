@@ -3,6 +3,8 @@
 // what is left on disk.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <filesystem>
 
 #include "tests/app/cli_runner.h"
@@ -50,6 +52,60 @@ TEST_F(CliFailuresTest, StalledServersTimeOutAndTheBatchGoesOn) {
   EXPECT_NE(batch.err.find("(retry 1 of 1)"), std::string::npos) << batch.err;
   EXPECT_NE(batch.err.find("quillfen-cli: 1 of 3 saved\n"), std::string::npos) << batch.err;
   EXPECT_EQ(run({"--timeout", "-1", "-o", "x", stalledVideo}).exitCode, 2);
+}
+
+// A name of 254 bytes is allowed, so it is written, although the unfinished
+// file beside it needs a name of its own.
+TEST_F(CliFailuresTest, LongestOutputNameIsWritten) {
+  const std::string name = work.File(std::string(250, 'n') + ".avi");
+  const CliRun saved = run({"-o", name, site.Url("/video.flv")});
+  EXPECT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.out, name + "\n");
+}
+
+// The files of folder whose names start with a dot: the converter's
+// unfinished outputs.
+std::vector<std::string> hiddenFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+// Ctrl-C during a conversion and SIGTERM during a download that waits for
+// ever: the job ends promptly, no unfinished output is left in the output
+// folder, and the exit code tells the signal.
+TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
+  NginxServer longSite(DemoSiteConfig());
+  MakeDemoSite(longSite, 30, "640x480");
+  ScriptedPeer stalled({script::Receive(16),
+                        script::Send("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: 90000\r\n\r\n" +
+                                     std::string(5000, 'v')),
+                        script::Receive(size_t(1) << 30)});
+  std::filesystem::create_directory(work.File("out"));
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* waitFor;
+    int signal;
+  } cases[] = {
+      {"Ctrl-C while converting", {"--format", "WebM", "-o", work.File("out/long.webm"), longSite.Url("/video.flv")},
+       "Converting", SIGINT},
+      {"SIGTERM while the server is silent",
+       {"--timeout", "0", "-o", work.File("out/stalled.avi"),
+        "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv"},
+       "Transfering: 90000", SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CliProcess program(work, c.arguments);
+    ASSERT_TRUE(program.WaitForError(c.waitFor, 60)) << program.Error();
+    program.Signal(c.signal);
+    EXPECT_EQ(program.Wait(5), 128 + c.signal) << program.Error();
+    EXPECT_EQ(hiddenFiles(work.File("out")), std::vector<std::string>{});
+    EXPECT_TRUE(std::filesystem::is_empty(work.File("out")));
+    EXPECT_NE(program.Error().find("quillfen-cli: Stopped by "), std::string::npos) << program.Error();
+  }
 }
 
 }  // namespace

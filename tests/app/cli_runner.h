@@ -24,4 +24,26 @@ std::string ShellQuoted(const std::string& text);
 CliRun RunCli(const TempFolder& work, const std::vector<std::string>& arguments,
               const std::vector<std::string>& environment = {}, const std::vector<std::string>& launcher = {});
 
+// The program running beside the test, for signals sent while it works;
+// stdout and stderr go to files of work as for RunCli.
+class CliProcess {
+public:
+  CliProcess(const TempFolder& work, const std::vector<std::string>& arguments);
+  ~CliProcess();
+  CliProcess(const CliProcess&) = delete;
+  CliProcess& operator=(const CliProcess&) = delete;
+
+  // Waits up to seconds for text to appear on stderr.
+  bool WaitForError(const std::string& text, int seconds);
+  void Signal(int signal);
+  // The exit code; 256 plus the signal when one ended the program, -1 when
+  // it did not end within seconds (it is killed then).
+  int Wait(int seconds);
+  std::string Error() const;
+
+private:
+  const TempFolder& Work;
+  int Pid = -1;
+};
+
 }  // namespace app_test
