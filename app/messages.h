@@ -60,5 +60,9 @@ inline constexpr const char* AlreadyDownloading =
 // The command line's own words.
 // The signal's name.
 inline constexpr const char* Interrupted = "Stopped by {}; nothing was saved";
+inline constexpr const char* UnusableAddress =
+    "Cannot fetch '{}': only http:// and https:// addresses are supported";
+inline constexpr const char* CannotMakeOutputFolder = "Cannot create the output folder '{}': {}";
+inline constexpr const char* CannotWriteOutputFolder = "Cannot write into the output folder '{}': {}";
 
 }  // namespace app_messages

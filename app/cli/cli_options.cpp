@@ -1,9 +1,12 @@
 #include "app/cli/cli_options.h"
 
+#include <cctype>
 #include <stdexcept>
+#include <string_view>
 
 #include <fmt/core.h>
 
+#include "app/messages.h"
 #include "app/option_lists.h"
 #include "app/output_name.h"
 #include "net/http/text_helpers.h"
@@ -14,12 +17,14 @@
 namespace {
 const char* const UsageText = R"(Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
-video in the chosen format.
+video in the chosen format. An address without http:// or https:// is taken
+as http://.
 
   -o, --output FILE          the output file (required); with several
                              addresses a template such as '%(title)s.%(ext)s'
                              (%(title)s the page's title or the file's name,
-                             %(ext)s the format's extension, %% a %)
+                             %(ext)s the format's extension, %% a %); missing
+                             folders are made
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped)
       --format NAME          the output format, AVI by default; Original keeps
@@ -143,6 +148,22 @@ int wholeNumber(const std::string& option, const std::string& text, int least, i
   throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, least, most, text));
 }
 
+// An address without a scheme is taken as http, as curl takes it; any other
+// scheme than http and https is refused before anything is fetched.
+std::string usableAddress(const std::string& address) {
+  size_t schemeEnd = 0;
+  while (schemeEnd < address.size() &&
+         (std::isalpha(static_cast<unsigned char>(address[schemeEnd])) ||
+          (schemeEnd > 0 && (std::isdigit(static_cast<unsigned char>(address[schemeEnd])) ||
+                             std::string_view("+.-").find(address[schemeEnd]) != std::string_view::npos))))
+    ++schemeEnd;
+  if (schemeEnd == 0 || address.compare(schemeEnd, 3, "://") != 0)
+    return "http://" + address.substr(address.starts_with("//") ? 2 : 0);
+  const std::string scheme = LowerCase(address.substr(0, schemeEnd));
+  if (scheme == "http" || scheme == "https") return address;
+  throw EBadArguments(fmt::format(app_messages::UnusableAddress, address));
+}
+
 }  // namespace
 
 std::vector<std::string> ParseAddressList(const std::string& text) {
@@ -220,6 +241,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
   if (options.Reply) return options;
   options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
   if (options.Addresses.empty()) throw EBadArguments("No WATCH-URL given");
+  for (std::string& address : options.Addresses) address = usableAddress(address);
   if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");
   // Fail before any download rather than after the first.
   if (IsNameTemplate(options.OutputFile)) {

@@ -3,9 +3,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,6 +20,7 @@
 #include "app/error_text.h"
 #include "app/job_session.h"
 #include "app/messages.h"
+#include "app/output_name.h"
 #include "net/transport/anti_freeze.h"
 #include "platform/exception.h"
 
@@ -80,6 +84,20 @@ std::string readListFile(const std::string& path) {
   return text.str();
 }
 
+// The output's folder is made with the other checks of the arguments rather
+// than found missing after the download: for a template, the folder before
+// its first field (folders named by a title are made as each video is saved).
+void makeOutputFolder(const std::string& output) {
+  const std::string fixed = IsNameTemplate(output) ? output.substr(0, output.find('%')) : output;
+  const std::filesystem::path folder = std::filesystem::path(fixed).parent_path();
+  if (folder.empty()) return;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw EBadArguments(fmt::format(app_messages::CannotMakeOutputFolder, folder.string(), error.message()));
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    throw EBadArguments(fmt::format(app_messages::CannotWriteOutputFolder, folder.string(), std::strerror(errno)));
+}
+
 int run(const std::vector<std::string>& arguments) {
   TCliOptions options;
   try {
@@ -88,6 +106,7 @@ int run(const std::vector<std::string>& arguments) {
       fmt::print("{}", *options.Reply);
       return Saved;
     }
+    makeOutputFolder(options.OutputFile);
   } catch (const Exception& error) {
     printError(error.Message);
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");

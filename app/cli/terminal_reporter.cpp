@@ -105,7 +105,7 @@ void TTerminalReporter::FinishLine() {
   lineOpen_ = false;
 }
 // Like the save dialog, a name without an extension gets the format's one.
-// A template names each video; its folders are made as needed.
+// A template names each video; the folders of either are made as needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
@@ -116,13 +116,13 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
     const size_t stem = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? expanded.size() : dot;
     for (int copy = 2; given_.count(name); ++copy)
       name = expanded.substr(0, stem) + " (" + std::to_string(copy) + ")" + expanded.substr(stem);
-    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder);
   } else {
     const size_t slash = name.find_last_of('/');
     if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
       name += "." + request.DefaultExt;
   }
+  const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder);
   given_.insert(name);
   chosen_ = name;
   return name;

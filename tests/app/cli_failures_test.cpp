@@ -54,6 +54,41 @@ TEST_F(CliFailuresTest, StalledServersTimeOutAndTheBatchGoesOn) {
   EXPECT_EQ(run({"--timeout", "-1", "-o", "x", stalledVideo}).exitCode, 2);
 }
 
+// Arguments that cannot work are refused with the others, before anything
+// is fetched: exit 2 and one line that names the culprit.
+TEST_F(CliFailuresTest, RefusedBeforeAnyDownload) {
+  work.WriteFile("plain.txt", "not a folder");
+  const std::string video = site.Url("/video.flv");
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {"other scheme", {"-o", work.File("x.avi"), "ftp://127.0.0.1/x.flv"},
+       "quillfen-cli: Cannot fetch 'ftp://127.0.0.1/x.flv': only http:// and https:// addresses are supported.\n"},
+      {"output folder is a file", {"-o", work.File("plain.txt/x.avi"), video},
+       "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
+      {"template folder is a file", {"-o", work.File("plain.txt/%(title)s.%(ext)s"), video, video},
+       "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun refused = run(c.arguments);
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_TRUE(refused.err.starts_with(c.message)) << refused.err;
+    EXPECT_EQ(refused.err.find("Downloading"), std::string::npos) << refused.err;
+  }
+}
+
+// An address without a scheme is taken as http, and the folders of a plain
+// output name are made as those of a template are.
+TEST_F(CliFailuresTest, AddressWithoutSchemeIntoNewFolders) {
+  const std::string name = work.File("new/sub/x.flv");
+  const CliRun saved = run({"--format", "FLV", "-o", name, "127.0.0.1:" + std::to_string(site.Port()) + "/video.flv"});
+  EXPECT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.out, name + "\n");
+}
+
 // A name of 254 bytes is allowed, so it is written, although the unfinished
 // file beside it needs a name of its own.
 TEST_F(CliFailuresTest, LongestOutputNameIsWritten) {

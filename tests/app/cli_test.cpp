@@ -82,8 +82,8 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
       {"HTTP error", {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/gone"}, 5,
        "quillfen-cli: HTTP/1.1 404 Not Found.\n"},
       {"refused", {"-o", "x", "http://127.0.0.1:" + std::to_string(dead.Port()) + "/watch"}, 5, "quillfen-cli: "},
-      {"fail to save", {"--proxy", proxyFlag(), "-o", work.File("no/such/folder/x.avi"), FirstSiteWatch}, 4,
-       "quillfen-cli: Fail to save file\n"},
+      {"fail to save", {"--proxy", proxyFlag(), "-o", work.File(std::string(300, 'n') + ".avi"), FirstSiteWatch}, 4,
+       ".avi': File name too long.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
