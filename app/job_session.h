@@ -54,6 +54,11 @@ struct TSessionResult {
   bool Raised = false;
   std::string OutputFile;
   std::string Title;
+  // For a raised failure: the request that failed and the way it took, and
+  // the partial video the work folder keeps for a later run (empty: none).
+  TIdURI FailedRequest;
+  TProxyAddress FailedRoute;
+  std::string PartialVideo;
   bool Saved() const { return Failure == TFailureKind::None; }
 };
 

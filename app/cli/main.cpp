@@ -16,6 +16,7 @@
 
 #include "app/app_folders.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/failure_text.h"
 #include "app/cli/terminal_reporter.h"
 #include "app/error_text.h"
 #include "app/job_session.h"
@@ -59,19 +60,22 @@ void catchInterruptions() {
 
 // Runs inside every wait of the network layer on this thread and with the
 // job's progress events, where the window's Stop would run: a noted signal
-// aborts the job there.
+// aborts the job there, and a count held back reaches the screen while the
+// server is silent.
 class TInterruptWatch : public TIdAntiFreezeBase {
 public:
-  explicit TInterruptWatch(TJobSession& session) : session_(session) {
+  TInterruptWatch(TJobSession& session, TTerminalReporter& reporter) : session_(session), reporter_(reporter) {
     OnlyWhenIdle = false;
     IdleTimeOut = 100;
   }
   void Process() override {
     if (interruption != 0 && session_.Running()) session_.Abort();
+    reporter_.Idle();
   }
 
 private:
   TJobSession& session_;
+  TTerminalReporter& reporter_;
 };
 
 void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
@@ -124,7 +128,7 @@ int run(const std::vector<std::string>& arguments) {
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
   TJobSession session(reporter, settings);
-  TInterruptWatch watch(session);
+  TInterruptWatch watch(session, reporter);
   reporter.OnProcessMessages = [&watch] { watch.Process(); };
   catchInterruptions();
   if (!session.ProxyError().empty()) {
@@ -139,7 +143,7 @@ int run(const std::vector<std::string>& arguments) {
   size_t saved = 0;
   for (const std::string& address : options.Addresses) {
     const TSessionResult result = session.Run(address, options.Choices);
-    reporter.FinishLine();
+    reporter.FinishJob(result.Saved());
     if (interruption != 0) {
       printError(fmt::format(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
       return 128 + interruption;
@@ -151,12 +155,11 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
       continue;
     }
-    // The job's own outcomes were printed as they happened; the converter's
-    // reason for a failed save was not.
-    if (result.Raised || (result.Result == TJobResult::SaveFailed && result.Message != app_messages::FailToSave))
-      printError(result.Message);
+    const std::string line = FailureLine(
+        result, {reporter.Step(), reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds});
+    fmt::print(stderr, "quillfen-cli: {}\n", line);
     if (exitCode == Saved) exitCode = exitCodeOf(result.Failure);
-    summary.push_back(fmt::format("  failed  {}: {}", address, ErrorBoxText(result.Message)));
+    summary.push_back(fmt::format("  failed  {}: {}", address, line));
   }
   if (options.Addresses.size() > 1) {
     fmt::print(stderr, "quillfen-cli: {} of {} saved\n", saved, options.Addresses.size());

@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 
 #include <fmt/core.h>
 
+#include "app/messages.h"
 #include "app/output_name.h"
 
 namespace {
@@ -24,6 +26,11 @@ std::atomic<bool> terminalResized{true};
 void noteResize(int) { terminalResized = true; }
 
 bool isCount(const std::string& text) { return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])); }
+
+bool isRetryNotice(const std::string& text) {
+  const std::string_view notice = app_messages::Retrying;
+  return text.starts_with(notice.substr(0, notice.find('{')));
+}
 
 int columnsOf(std::FILE* out) {
   winsize size{};
@@ -45,10 +52,31 @@ TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::strin
 
 TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 
+// "Done" is held back until the job goes on: the job says it after a
+// failed transfer and at the end of a failed run too, and a failure must not
+// read as done. The notice of a retry drops it.
 void TTerminalReporter::Status(const std::string& text) {
+  if (text == app_messages::DownloadingHtml) step_ = TJobStep::Page;
+  else if (text == app_messages::DownloadingVideo) step_ = TJobStep::Video;
+  else if (text == app_messages::Converting) step_ = TJobStep::Conversion;
+  if (text == app_messages::Done) {
+    doneHeld_ = true;
+    return;
+  }
   const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
+  // The last count of a transfer reaches the screen before what follows it.
+  if (changedKind && held_) draw(true);
+  if (doneHeld_ && !isRetryNotice(text)) {
+    status_ = app_messages::Done;
+    draw(true);
+  }
+  doneHeld_ = false;
   status_ = text;
   draw(changedKind);
+}
+
+void TTerminalReporter::Idle() {
+  if (held_) draw(false);
 }
 
 void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
@@ -104,6 +132,17 @@ void TTerminalReporter::FinishLine() {
   if (lineOpen_) fmt::print(out_, "\n");
   lineOpen_ = false;
 }
+
+void TTerminalReporter::FinishJob(bool saved) {
+  if (held_) draw(true);
+  if (doneHeld_ && saved) {
+    status_ = app_messages::Done;
+    position_ = 0;
+    draw(true);
+  }
+  doneHeld_ = false;
+  FinishLine();
+}
 // Like the save dialog, a name without an extension gets the format's one.
 // A template names each video; the folders of either are made as needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
@@ -128,7 +167,6 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   return name;
 }
 
-void TTerminalReporter::ShowMessage(const std::string& text) {
-  FinishLine();
-  fmt::print(out_, "quillfen-cli: {}\n", text);
-}
+// The job's messages all end a run that saved nothing: the command line
+// prints each with the run's outcome, as its one line about the failure.
+void TTerminalReporter::ShowMessage(const std::string&) {}

@@ -13,6 +13,9 @@
 
 #include "app/job_reporter.h"
 
+// What the job was doing when it last said so.
+enum class TJobStep { None, Page, Video, Conversion };
+
 class TTerminalReporter : public TJobReporter {
 public:
   TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format);
@@ -33,6 +36,12 @@ public:
 
   // Ends a redrawn line so that what follows starts on a line of its own.
   void FinishLine();
+  // Ends one run: its last count shown, and its "Done" only when it saved.
+  void FinishJob(bool saved);
+  // Called while the job waits: a count held back for the redraw interval is
+  // shown once the interval has passed.
+  void Idle();
+  TJobStep Step() const { return step_; }
   // The output file as the job was given it.
   const std::string& ChosenFileName() const { return chosen_; }
 
@@ -53,6 +62,8 @@ private:
   int64_t position_ = 0;
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
+  bool doneHeld_ = false;
+  TJobStep step_ = TJobStep::None;
   // A redraw was skipped for the interval: the latest counts are not shown yet.
   bool held_ = false;
   int columns_ = 80;

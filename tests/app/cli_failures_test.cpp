@@ -9,7 +9,9 @@
 
 #include "tests/app/cli_runner.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/range_peer.h"
 #include "tests/servers/full_accept_queue.h"
+#include "tests/servers/loopback.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/scripted_peer.h"
 #include "tests/servers/temp_folder.h"
@@ -52,6 +54,64 @@ TEST_F(CliFailuresTest, StalledServersTimeOutAndTheBatchGoesOn) {
   EXPECT_NE(batch.err.find("(retry 1 of 1)"), std::string::npos) << batch.err;
   EXPECT_NE(batch.err.find("quillfen-cli: 1 of 3 saved\n"), std::string::npos) << batch.err;
   EXPECT_EQ(run({"--timeout", "-1", "-o", "x", stalledVideo}).exitCode, 2);
+}
+
+// Runs the program with a small, nearly full file system mounted on folder,
+// in a mount namespace of its own.
+std::vector<std::string> onSmallDisk(const std::string& folder) {
+  std::filesystem::create_directories(folder);
+  return {"unshare", "-m", "sh", "-c", "mount -t tmpfs -o size=48k tmpfs \"$0\" && exec \"$@\"", folder};
+}
+
+// Each failure ends with one line that says what failed and what to do: the
+// server or proxy that refused, whether the page or its video was missing,
+// what a failed video keeps for --continue, which file the full disk took.
+// No "Done" comes before it.
+TEST_F(CliFailuresTest, OneClearLinePerFailure) {
+  RefusingPort dead;
+  const std::string deadPort = "127.0.0.1:" + std::to_string(dead.Port());
+  site.WriteDocument("lost.html", "<title>Lost</title><video src='missing.flv'></video>");
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  RangePeer cutting({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::Cut(9000)});
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::string> launcher;
+    int exitCode;
+    std::string line;
+    std::string later = "";
+  } cases[] = {
+      {"refused", {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"}, {}, 5,
+       "Cannot fetch http://" + deadPort + "/watch: " + deadPort + " refused the connection."},
+      {"proxy refused", {"--proxy", deadPort, "-o", work.File("a.avi"), site.Url("/video.flv")}, {}, 5,
+       "Cannot fetch " + site.Url("/video.flv") + ": the proxy " + deadPort + " refused the connection."},
+      {"video missing", {"-o", work.File("a.avi"), site.Url("/lost.html")}, {}, 5,
+       "Cannot fetch the video " + site.Url("/missing.flv") + " that the page names: HTTP/1.1 404 Not Found."},
+      {"retries ran out", {"--retries", "1", "-o", work.File("a.avi"), cutting.Url()}, {}, 5,
+       "Cannot fetch " + cutting.Url() + ": Connection Closed Gracefully; ",
+       " bytes of the video are kept, and the same command with --continue goes on from there."},
+      {"disk full while downloading", {"-o", work.File("a.avi"), site.Url("/video.flv")}, onSmallDisk(work.File("cache")),
+       1, "Cannot write '" + work.File("cache/quillfen/"),
+       "/temp.flv': the disk is full; "},
+      {"disk full while converting", {"-o", work.File("small/a.avi"), site.Url("/video.flv")},
+       onSmallDisk(work.File("small")), 4,
+       "Cannot write '" + work.File("small/a.avi") + "': the disk is full."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> launcher = Bounded;
+    launcher.insert(launcher.end(), c.launcher.begin(), c.launcher.end());
+    const CliRun failed = RunCli(work, c.arguments, {}, launcher);
+    EXPECT_EQ(failed.exitCode, c.exitCode) << failed.err;
+    const size_t line = failed.err.find("quillfen-cli: ");
+    ASSERT_NE(line, std::string::npos) << failed.err;
+    EXPECT_EQ(failed.err.substr(line + 14, c.line.size()), c.line) << failed.err;
+    EXPECT_NE(failed.err.find(c.later, line), std::string::npos) << failed.err;
+    EXPECT_TRUE(failed.err.ends_with(".\n")) << failed.err;
+    EXPECT_EQ(failed.err.find("quillfen-cli: ", line + 1), std::string::npos) << "one line: " << failed.err;
+    EXPECT_TRUE(failed.err.ends_with("\n") && failed.err.find('\n', line) == failed.err.size() - 1) << failed.err;
+    EXPECT_FALSE(failed.err.substr(0, line).ends_with("Done\n")) << failed.err;
+  }
 }
 
 // Arguments that cannot work are refused with the others, before anything
