@@ -59,13 +59,13 @@ void TTerminalReporter::Status(const std::string& text) {
   if (text == app_messages::DownloadingHtml) step_ = TJobStep::Page;
   else if (text == app_messages::DownloadingVideo) step_ = TJobStep::Video;
   else if (text == app_messages::Converting) step_ = TJobStep::Conversion;
+  const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
+  // The last count of a transfer reaches the screen before what follows it.
+  if (changedKind && held_) draw(true);
   if (text == app_messages::Done) {
     doneHeld_ = true;
     return;
   }
-  const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
-  // The last count of a transfer reaches the screen before what follows it.
-  if (changedKind && held_) draw(true);
   if (doneHeld_ && !isRetryNotice(text)) {
     status_ = app_messages::Done;
     draw(true);
@@ -80,9 +80,12 @@ void TTerminalReporter::Idle() {
 }
 
 void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
+  // Set back to 0 at the end of a transfer or conversion: the last state
+  // reaches the screen, and the empty bar waits for what comes next.
+  if (position == 0 && held_) draw(true);
   position_ = position;
   maximum_ = maximum;
-  draw(false);
+  if (position != 0 && !doneHeld_) draw(false);
 }
 
 // A bar only while something is under way: the job sets it back to 0 when a
