@@ -81,5 +81,6 @@ inline constexpr const char* PartialKept =
     "; {} bytes of the video are kept, and the same command with --continue goes on from there";
 // the file or folder written to
 inline constexpr const char* DiskFull = "Cannot write '{}': the disk is full";
+inline constexpr const char* OutputExists = "'{}' exists, and --no-overwrite keeps it";
 
 }  // namespace app_messages

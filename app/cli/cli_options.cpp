@@ -24,7 +24,9 @@ as http://.
                              addresses a template such as '%(title)s.%(ext)s'
                              (%(title)s the page's title or the file's name,
                              %(ext)s the format's extension, %% a %); missing
-                             folders are made
+                             folders are made; an existing file is replaced
+      --no-overwrite         keep an existing output file: the address is
+                             refused (exit 2) instead
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped)
       --format NAME          the output format, AVI by default; Original keeps
@@ -35,7 +37,7 @@ as http://.
                              not fit a container as they are
       --width N              frame width (default 320)
       --height N             frame height (default 240)
-      --rate N               frame rate for AVI (default 25)
+      --rate N               frame rate for AVI, 1 to 120 (default 25)
       --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
       --audio-compressor NAME   AVI audio compressor (default PCM)
       --no-video-compressor  AVI with uncompressed video
@@ -111,9 +113,10 @@ int wmv9Index(const std::string& name) {
   return indexIn(captions, name, "Windows Media 9 profile");
 }
 
+// The option's scheme is the default: an address that names one keeps it.
 TProxyAddress proxyOption(const std::string& option, const std::string& value, const char* scheme) {
   try {
-    return ParseProxyAddress(option, std::string(scheme) + value);
+    return ParseProxyAddress(option, value.find("://") == std::string::npos ? scheme + value : value);
   } catch (const Exception& error) {
     throw EBadArguments(error.Message);
   }
@@ -215,9 +218,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
     else if (argument == "--timeout") options.TimeoutSeconds = wholeNumber(argument, value(), 0, 86400);
     else if (argument == "--continue") options.ContinuePartial = true;
     else if (argument == "--insecure") options.Insecure = true;
+    else if (argument == "--no-overwrite") options.NoOverwrite = true;
     else if (argument == "--width") choices.Width = value();
     else if (argument == "--height") choices.Height = value();
-    else if (argument == "--rate") choices.FrameRate = value();
+    else if (argument == "--rate") choices.FrameRate = std::to_string(wholeNumber(argument, value(), 1, 120));
     else if (argument == "--video-compressor")
       choices.VideoCompressorIndex = indexIn(lists.VideoCompressors.Items, value(), "video compressor");
     else if (argument == "--audio-compressor")

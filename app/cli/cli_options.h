@@ -28,6 +28,8 @@ struct TCliOptions {
   bool ContinuePartial = false;
   // Servers' certificates are not checked.
   bool Insecure = false;
+  // An existing output file is kept and the address refused.
+  bool NoOverwrite = false;
   // Set by --help, --version and --list: the text to print instead of
   // running a job.
   std::optional<std::string> Reply;

@@ -111,6 +111,8 @@ int run(const std::vector<std::string>& arguments) {
       return Saved;
     }
     makeOutputFolder(options.OutputFile);
+    if (options.NoOverwrite && !IsNameTemplate(options.OutputFile) && std::filesystem::exists(options.OutputFile))
+      throw EBadArguments(fmt::format(app_messages::OutputExists, options.OutputFile));
   } catch (const Exception& error) {
     printError(error.Message);
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
@@ -127,6 +129,7 @@ int run(const std::vector<std::string>& arguments) {
   settings.ContinuePartial = options.ContinuePartial;
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
+  reporter.KeepExisting = options.NoOverwrite;
   TJobSession session(reporter, settings);
   TInterruptWatch watch(session, reporter);
   reporter.OnProcessMessages = [&watch] { watch.Process(); };
@@ -143,6 +146,7 @@ int run(const std::vector<std::string>& arguments) {
   size_t saved = 0;
   for (const std::string& address : options.Addresses) {
     const TSessionResult result = session.Run(address, options.Choices);
+    const std::string keptExisting = reporter.KeptExisting();
     reporter.FinishJob(result.Saved());
     if (interruption != 0) {
       printError(fmt::format(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
@@ -155,10 +159,13 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
       continue;
     }
-    const std::string line = FailureLine(
-        result, {reporter.Step(), reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds});
+    const std::string line =
+        keptExisting.empty()
+            ? FailureLine(result,
+                          {reporter.Step(), reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds})
+            : ErrorBoxText(fmt::format(app_messages::OutputExists, keptExisting));
     fmt::print(stderr, "quillfen-cli: {}\n", line);
-    if (exitCode == Saved) exitCode = exitCodeOf(result.Failure);
+    if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure) : BadArguments;
     summary.push_back(fmt::format("  failed  {}: {}", address, line));
   }
   if (options.Addresses.size() > 1) {

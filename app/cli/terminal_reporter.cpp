@@ -145,6 +145,7 @@ void TTerminalReporter::FinishJob(bool saved) {
   }
   doneHeld_ = false;
   FinishLine();
+  keptExisting_.clear();
 }
 // Like the save dialog, a name without an extension gets the format's one.
 // A template names each video; the folders of either are made as needed.
@@ -162,6 +163,10 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
     const size_t slash = name.find_last_of('/');
     if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
       name += "." + request.DefaultExt;
+  }
+  if (KeepExisting && std::filesystem::exists(name)) {
+    keptExisting_ = name;
+    return std::nullopt;
   }
   const std::filesystem::path folder = std::filesystem::path(name).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder);

@@ -42,6 +42,10 @@ public:
   // shown once the interval has passed.
   void Idle();
   TJobStep Step() const { return step_; }
+  // An existing output file is not given to the job, which then saves
+  // nothing; the name stays here until the run ends.
+  bool KeepExisting = false;
+  const std::string& KeptExisting() const { return keptExisting_; }
   // The output file as the job was given it.
   const std::string& ChosenFileName() const { return chosen_; }
 
@@ -55,6 +59,7 @@ private:
   const std::string outputFile_;
   const std::optional<TOutputType> format_;
   std::string chosen_;
+  std::string keptExisting_;
   // Names this run gave out: a second video of the same title gets its own.
   std::set<std::string> given_;
   std::string status_;

@@ -130,6 +130,14 @@ TEST_F(CliFailuresTest, RefusedBeforeAnyDownload) {
        "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
       {"template folder is a file", {"-o", work.File("plain.txt/%(title)s.%(ext)s"), video, video},
        "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
+      {"rate 0", {"--rate", "0", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '0'\n"},
+      {"rate negative", {"--rate", "-25", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '-25'\n"},
+      {"rate above 120", {"--rate", "121", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '121'\n"},
+      {"existing output kept", {"--no-overwrite", "-o", work.File("plain.txt"), video},
+       "quillfen-cli: '" + work.File("plain.txt") + "' exists, and --no-overwrite keeps it.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,6 +155,19 @@ TEST_F(CliFailuresTest, AddressWithoutSchemeIntoNewFolders) {
   const CliRun saved = run({"--format", "FLV", "-o", name, "127.0.0.1:" + std::to_string(site.Port()) + "/video.flv"});
   EXPECT_EQ(saved.exitCode, 0) << saved.err;
   EXPECT_EQ(saved.out, name + "\n");
+}
+
+// A name known only from the page keeps an existing file under
+// --no-overwrite too: the address is refused and the file left as it was.
+TEST_F(CliFailuresTest, NoOverwriteKeepsAFileNamedByTheTemplate) {
+  const std::string kept = work.WriteFile("video.flv", "an earlier file");
+  const CliRun refused =
+      run({"--no-overwrite", "--format", "FLV", "-o", work.File("%(title)s.%(ext)s"), site.Url("/video.flv")});
+  EXPECT_EQ(refused.exitCode, 2) << refused.err;
+  EXPECT_EQ(work.ReadFile("video.flv"), "an earlier file");
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("quillfen-cli: '" + kept + "' exists, and --no-overwrite keeps it.\n"), std::string::npos)
+      << refused.err;
 }
 
 // A name of 254 bytes is allowed, so it is written, although the unfinished

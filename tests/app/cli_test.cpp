@@ -97,6 +97,8 @@ TEST_F(CliTest, HttpProxyVariableAndNoProxy) {
   RefusingPort dead;
   const std::string deadProxy = "http://127.0.0.1:" + std::to_string(dead.Port());
   EXPECT_EQ(run({"-o", work.File("a.avi"), FirstSiteWatch}, {"http_proxy=http://" + proxyFlag()}).exitCode, 0);
+  // A scheme in the flag is taken as given.
+  EXPECT_EQ(run({"--proxy", "http://" + proxyFlag(), "-o", work.File("f.avi"), FirstSiteWatch}).exitCode, 0);
   // The flag wins over the variable.
   EXPECT_EQ(run({"--proxy", proxyFlag(), "-o", work.File("b.avi"), FirstSiteWatch}, {"http_proxy=" + deadProxy}).exitCode, 0);
   // no_proxy sends the loopback site around the (dead) proxy.
