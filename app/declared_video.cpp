@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -55,9 +56,24 @@ void appendUtf8(std::string& out, uint32_t code) {
 // The code point of one reference's body ("amp", "#38", "#x26"), if known.
 std::optional<uint32_t> referenceCode(std::string_view body) {
   static constexpr std::pair<std::string_view, uint32_t> named[] = {
-      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
+      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
   for (const auto& [name, code] : named)
     if (body == name) return code;
+  // The Latin-1 characters from U+00A0 on, in order: the names titles use
+  // for accented letters and signs.
+  static constexpr std::string_view latin1[] = {
+      "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",    "copy",   "ordf",
+      "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",
+      "para",   "middot", "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave",
+      "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",
+      "Igrave", "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",
+      "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",  "agrave", "aacute",
+      "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil", "egrave", "eacute", "ecirc",  "euml",   "igrave",
+      "iacute", "icirc",  "iuml",   "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",
+      "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
+  static_assert(std::size(latin1) == 96);
+  for (size_t i = 0; i < std::size(latin1); ++i)
+    if (body == latin1[i]) return uint32_t(0xA0 + i);
   if (body.size() < 2 || body[0] != '#') return std::nullopt;
   const bool hex = body[1] == 'x' || body[1] == 'X';
   const std::string_view digits = body.substr(hex ? 2 : 1);

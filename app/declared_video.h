@@ -22,8 +22,8 @@ struct TPageDeclarations {
 // address the page finally came from.
 TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string& pageAddress);
 
-// &amp; &lt; &gt; &quot; &apos; &nbsp; and numeric references, into UTF-8;
-// anything else stays as written.
+// &amp; &lt; &gt; &quot; &apos;, the Latin-1 names (&nbsp; to &yuml;) and
+// numeric references, into UTF-8; anything else stays as written.
 std::string DecodeCharacterReferences(std::string_view text);
 
 // ref against base, as a browser resolves a link; characters that may not

@@ -1,5 +1,8 @@
 #include "app/job_session.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <fmt/core.h>
 
 #include "app/http_settings.h"
@@ -33,6 +36,7 @@ TFailureKind failureOf(const std::exception& error) {
 TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
     : http_(std::make_unique<TIdHTTP>()), videoEdit_(std::make_unique<TVideoEdit>()) {
   ApplyMainWindowSettings(*http_);
+  http_->ReadTimeout = options.ReadTimeout;
   try {
     const TProxyPolicy::TGetEnv none = [](const char*) -> const char* { return nullptr; };
     proxies_ = TProxyPolicy::FromEnvironment(options.Environment ? options.Environment : none);
@@ -69,6 +73,10 @@ TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices
     result.Message = error.what();
     result.Raised = true;
     result.Title = job_->LastOutcome().Title;
+    result.FailedRequest = http_->CurrentUri;
+    result.FailedRoute = proxies_->ChooseProxy(http_->CurrentUri);
+    std::error_code noSize;
+    if (std::filesystem::file_size(job_->VideoFile(), noSize) > 0 && !noSize) result.PartialVideo = job_->VideoFile();
     return result;
   }
   result.Title = job_->LastOutcome().Title;

@@ -6,6 +6,7 @@
 // many threads.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,10 @@ struct TSessionOptions {
   std::string SiteHost;
   // Where the save dialog opens; the work folder when empty.
   std::string SaveFolder;
+  // Milliseconds for the connect, the TLS handshake and each read; 0 waits
+  // without limit, as the window does. A time-out counts as a dropped
+  // connection for Retries.
+  int32_t ReadTimeout = 0;
 };
 
 struct TSessionResult {
@@ -50,6 +55,11 @@ struct TSessionResult {
   bool Raised = false;
   std::string OutputFile;
   std::string Title;
+  // For a raised failure: the request that failed and the way it took, and
+  // the partial video the work folder keeps for a later run (empty: none).
+  TIdURI FailedRequest;
+  TProxyAddress FailedRoute;
+  std::string PartialVideo;
   bool Saved() const { return Failure == TFailureKind::None; }
 };
 

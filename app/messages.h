@@ -56,4 +56,31 @@ inline constexpr const char* CannotUseWorkFile = "Cannot use the work file '{}':
 inline constexpr const char* AlreadyDownloading =
     "Another Quillfen is already downloading {}; this run leaves it alone";
 
+
+// The command line's own words.
+// The signal's name.
+inline constexpr const char* Interrupted = "Stopped by {}; nothing was saved";
+inline constexpr const char* UnusableAddress =
+    "Cannot fetch '{}': only http:// and https:// addresses are supported";
+inline constexpr const char* CannotMakeOutputFolder = "Cannot create the output folder '{}': {}";
+inline constexpr const char* CannotWriteOutputFolder = "Cannot write into the output folder '{}': {}";
+// address, reason
+inline constexpr const char* PageFailed = "Cannot fetch {}: {}";
+inline constexpr const char* VideoFailed = "Cannot fetch the video {} that the page names: {}";
+// host, port
+inline constexpr const char* TheProxy = "the proxy {}:{}";
+// host:port or the proxy
+inline constexpr const char* Refused = "{} refused the connection";
+// host:port or the proxy, seconds
+inline constexpr const char* NoAnswer = "{} did not answer the connect within {} seconds (--timeout)";
+inline constexpr const char* WentSilent = "{} sent nothing for {} seconds (--timeout)";
+inline constexpr const char* CertificateHelp =
+    " Name a file of trusted certificates with SSL_CERT_FILE, or skip the check with --insecure";
+// bytes
+inline constexpr const char* PartialKept =
+    "; {} bytes of the video are kept, and the same command with --continue goes on from there";
+// the file or folder written to
+inline constexpr const char* DiskFull = "Cannot write '{}': the disk is full";
+inline constexpr const char* OutputExists = "'{}' exists, and --no-overwrite keeps it";
+
 }  // namespace app_messages

@@ -38,6 +38,28 @@ std::optional<TProxyAddress> variable(const TProxyPolicy::TGetEnv& getEnv, std::
   return ParseProxyAddress(name, value);
 }
 
+// "%40" and the like in a proxy's user name and password, as curl reads
+// them, so that "@" and ":" can stand in either; a "%" not followed by two
+// hexadecimal digits stays as it is.
+std::string percentDecoded(const std::string& text) {
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && digit(text[i + 1]) >= 0 && digit(text[i + 2]) >= 0) {
+      decoded += char(digit(text[i + 1]) * 16 + digit(text[i + 2]));
+      i += 2;
+    } else {
+      decoded += text[i];
+    }
+  }
+  return decoded;
+}
+
 }  // namespace
 
 TProxyAddress ParseProxyAddress(const std::string& setting, const std::string& text) {
@@ -56,8 +78,8 @@ TProxyAddress ParseProxyAddress(const std::string& setting, const std::string& t
   if (!rest.empty() && rest.back() == '/') rest.pop_back();
   if (const size_t at = rest.rfind('@'); at != std::string::npos) {
     const std::string user = rest.substr(0, at);
-    proxy.Username = user.substr(0, user.find(':'));
-    if (user.find(':') != std::string::npos) proxy.Password = user.substr(user.find(':') + 1);
+    proxy.Username = percentDecoded(user.substr(0, user.find(':')));
+    if (user.find(':') != std::string::npos) proxy.Password = percentDecoded(user.substr(user.find(':') + 1));
     rest.erase(0, at + 1);
   }
   proxy.Port = 1080;

@@ -16,8 +16,9 @@ using TProxyKind = TIdProxyKind;
 using TProxyAddress = TIdProxyRoute;
 
 // "[scheme://][user[:password]@]host[:port]" with scheme http (also when
-// left out), socks4, socks4a or socks5; the port defaults to 1080. Raises an
-// error naming setting when the text is not of that form.
+// left out), socks4, socks4a or socks5; the port defaults to 1080; user and
+// password may be percent-encoded. Raises an error naming setting when the
+// text is not of that form.
 TProxyAddress ParseProxyAddress(const std::string& setting, const std::string& text);
 
 class TProxyPolicy : public TIdProxyChooser {

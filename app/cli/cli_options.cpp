@@ -1,9 +1,12 @@
 #include "app/cli/cli_options.h"
 
+#include <cctype>
 #include <stdexcept>
+#include <string_view>
 
 #include <fmt/core.h>
 
+#include "app/messages.h"
 #include "app/option_lists.h"
 #include "app/output_name.h"
 #include "net/http/text_helpers.h"
@@ -14,12 +17,16 @@
 namespace {
 const char* const UsageText = R"(Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
-video in the chosen format.
+video in the chosen format. An address without http:// or https:// is taken
+as http://.
 
   -o, --output FILE          the output file (required); with several
                              addresses a template such as '%(title)s.%(ext)s'
                              (%(title)s the page's title or the file's name,
-                             %(ext)s the format's extension, %% a %)
+                             %(ext)s the format's extension, %% a %); missing
+                             folders are made; an existing file is replaced
+      --no-overwrite         keep an existing output file: the address is
+                             refused (exit 2) instead
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped)
       --format NAME          the output format, AVI by default; Original keeps
@@ -30,7 +37,7 @@ video in the chosen format.
                              not fit a container as they are
       --width N              frame width (default 320)
       --height N             frame height (default 240)
-      --rate N               frame rate for AVI (default 25)
+      --rate N               frame rate for AVI, 1 to 120 (default 25)
       --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
       --audio-compressor NAME   AVI audio compressor (default PCM)
       --no-video-compressor  AVI with uncompressed video
@@ -44,6 +51,9 @@ video in the chosen format.
       --site-host HOST:PORT  send the video requests to a local copy of the sites
       --retries N            continue a video after a dropped connection up to
                              N times (default 3)
+      --timeout SECONDS      give up a connect, TLS handshake or read that
+                             waits longer (default 30, 0 waits for ever); it
+                             counts as a dropped connection for --retries
       --continue             continue the partial video an earlier run left
       --download-archive FILE   skip the videos recorded in FILE, and record
                              each one saved there
@@ -110,9 +120,10 @@ int wmv9Index(const std::string& name) {
   return indexIn(captions, name, "Windows Media 9 profile");
 }
 
+// The option's scheme is the default: an address that names one keeps it.
 TProxyAddress proxyOption(const std::string& option, const std::string& value, const char* scheme) {
   try {
-    return ParseProxyAddress(option, std::string(scheme) + value);
+    return ParseProxyAddress(option, value.find("://") == std::string::npos ? scheme + value : value);
   } catch (const Exception& error) {
     throw EBadArguments(error.Message);
   }
@@ -137,23 +148,30 @@ std::string listing(const std::string& what, const TOptionLists& lists) {
   return text;
 }
 
-// A whole number from first to last, or a clear refusal naming the option.
-int32_t numberIn(const std::string& option, const std::string& text, int32_t first, int32_t last) {
+// A whole number in [least, most] for option, else an error naming both.
+int wholeNumber(const std::string& option, const std::string& text, int least, int most) {
   try {
     const int32_t value = StrToInt(text);
-    if (value >= first && value <= last) return value;
+    if (value >= least && value <= most) return value;
   } catch (const EConvertError&) {
   }
-  throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, first, last, text));
+  throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, least, most, text));
 }
 
-int retries(const std::string& text) {
-  try {
-    const int32_t value = StrToInt(text);
-    if (value >= 0 && value <= 100) return value;
-  } catch (const EConvertError&) {
-  }
-  throw EBadArguments("--retries takes a whole number from 0 to 100, not '" + text + "'");
+// An address without a scheme is taken as http, as curl takes it; any other
+// scheme than http and https is refused before anything is fetched.
+std::string usableAddress(const std::string& address) {
+  size_t schemeEnd = 0;
+  while (schemeEnd < address.size() &&
+         (std::isalpha(static_cast<unsigned char>(address[schemeEnd])) ||
+          (schemeEnd > 0 && (std::isdigit(static_cast<unsigned char>(address[schemeEnd])) ||
+                             std::string_view("+.-").find(address[schemeEnd]) != std::string_view::npos))))
+    ++schemeEnd;
+  if (schemeEnd == 0 || address.compare(schemeEnd, 3, "://") != 0)
+    return "http://" + address.substr(address.starts_with("//") ? 2 : 0);
+  const std::string scheme = LowerCase(address.substr(0, schemeEnd));
+  if (scheme == "http" || scheme == "https") return address;
+  throw EBadArguments(fmt::format(app_messages::UnusableAddress, address));
 }
 
 }  // namespace
@@ -203,16 +221,18 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
         throw EBadArguments("Cannot read the address list '" + path + "': " + error.what());
       }
       for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
-    } else if (argument == "--retries") options.Retries = retries(value());
+    } else if (argument == "--retries") options.Retries = wholeNumber(argument, value(), 0, 100);
+    else if (argument == "--timeout") options.TimeoutSeconds = wholeNumber(argument, value(), 0, 86400);
     else if (argument == "--continue") options.ContinuePartial = true;
     else if (argument == "--download-archive") options.DownloadArchive = value();
     else if (argument == "-N" || argument == "--connections")
-      options.Streams.Connections = numberIn(argument, value(), 1, 16);
-    else if (argument == "--max-height") options.Streams.MaxHeight = numberIn(argument, value(), 1, 32767);
+      options.Streams.Connections = wholeNumber(argument, value(), 1, 16);
+    else if (argument == "--max-height") options.Streams.MaxHeight = wholeNumber(argument, value(), 1, 32767);
     else if (argument == "--insecure") options.Insecure = true;
+    else if (argument == "--no-overwrite") options.NoOverwrite = true;
     else if (argument == "--width") choices.Width = value();
     else if (argument == "--height") choices.Height = value();
-    else if (argument == "--rate") choices.FrameRate = value();
+    else if (argument == "--rate") choices.FrameRate = std::to_string(wholeNumber(argument, value(), 1, 120));
     else if (argument == "--video-compressor")
       choices.VideoCompressorIndex = indexIn(lists.VideoCompressors.Items, value(), "video compressor");
     else if (argument == "--audio-compressor")
@@ -236,6 +256,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
   if (options.Reply) return options;
   options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
   if (options.Addresses.empty()) throw EBadArguments("No WATCH-URL given");
+  for (std::string& address : options.Addresses) address = usableAddress(address);
   if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");
   // Fail before any download rather than after the first.
   if (IsNameTemplate(options.OutputFile)) {

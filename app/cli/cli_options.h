@@ -24,6 +24,8 @@ struct TCliOptions {
   // host[:port] of a local copy of both sites, which gets the video requests.
   std::string SiteHost;
   int Retries = 3;
+  // For a connect, a TLS handshake and each read; 0 waits for ever.
+  int TimeoutSeconds = 30;
   bool ContinuePartial = false;
   // The record of saved videos: those in it are skipped, and each one saved
   // is added. Empty: none.
@@ -33,6 +35,8 @@ struct TCliOptions {
   TStreamSettings Streams{.ByOutputHeight = false, .MaxHeight = std::nullopt};
   // Servers' certificates are not checked.
   bool Insecure = false;
+  // An existing output file is kept and the address refused.
+  bool NoOverwrite = false;
   // Set by --help, --version and --list: the text to print instead of
   // running a job.
   std::optional<std::string> Reply;

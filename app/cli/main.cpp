@@ -1,9 +1,14 @@
 // quillfen-cli: the download-and-convert job without a window, for one
 // address or many.
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,11 +16,14 @@
 
 #include "app/app_folders.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/failure_text.h"
 #include "app/cli/terminal_reporter.h"
 #include "app/download_archive.h"
 #include "app/error_text.h"
 #include "app/job_session.h"
 #include "app/messages.h"
+#include "app/output_name.h"
+#include "net/transport/anti_freeze.h"
 #include "platform/exception.h"
 
 namespace {
@@ -42,6 +50,42 @@ TArchiveSites archiveSites(const std::string& siteHost) {
   return {host, host};
 }
 
+// The signal that asked the program to end, 0 while none did.
+volatile std::sig_atomic_t interruption = 0;
+
+void noteInterruption(int signal) { interruption = signal; }
+
+// Ctrl-C and SIGTERM end the job at its next wait or progress event, so that
+// it leaves no unfinished output behind; a second one ends the program at once.
+void catchInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = noteInterruption;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+// Runs inside every wait of the network layer on this thread and with the
+// job's progress events, where the window's Stop would run: a noted signal
+// aborts the job there, and a count held back reaches the screen while the
+// server is silent.
+class TInterruptWatch : public TIdAntiFreezeBase {
+public:
+  TInterruptWatch(TJobSession& session, TTerminalReporter& reporter) : session_(session), reporter_(reporter) {
+    OnlyWhenIdle = false;
+    IdleTimeOut = 100;
+  }
+  void Process() override {
+    if (interruption != 0 && session_.Running()) session_.Abort();
+    reporter_.Idle();
+  }
+
+private:
+  TJobSession& session_;
+  TTerminalReporter& reporter_;
+};
+
 void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
 
 std::string readListFile(const std::string& path) {
@@ -52,6 +96,20 @@ std::string readListFile(const std::string& path) {
   return text.str();
 }
 
+// The output's folder is made with the other checks of the arguments rather
+// than found missing after the download: for a template, the folder before
+// its first field (folders named by a title are made as each video is saved).
+void makeOutputFolder(const std::string& output) {
+  const std::string fixed = IsNameTemplate(output) ? output.substr(0, output.find('%')) : output;
+  const std::filesystem::path folder = std::filesystem::path(fixed).parent_path();
+  if (folder.empty()) return;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw EBadArguments(fmt::format(app_messages::CannotMakeOutputFolder, folder.string(), error.message()));
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    throw EBadArguments(fmt::format(app_messages::CannotWriteOutputFolder, folder.string(), std::strerror(errno)));
+}
+
 int run(const std::vector<std::string>& arguments) {
   TCliOptions options;
   try {
@@ -60,6 +118,9 @@ int run(const std::vector<std::string>& arguments) {
       fmt::print("{}", *options.Reply);
       return Saved;
     }
+    makeOutputFolder(options.OutputFile);
+    if (options.NoOverwrite && !IsNameTemplate(options.OutputFile) && std::filesystem::exists(options.OutputFile))
+      throw EBadArguments(fmt::format(app_messages::OutputExists, options.OutputFile));
   } catch (const Exception& error) {
     printError(error.Message);
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
@@ -72,11 +133,16 @@ int run(const std::vector<std::string>& arguments) {
   settings.ForcedProxy = options.Proxy;
   settings.Insecure = options.Insecure;
   settings.Retries = options.Retries;
+  settings.ReadTimeout = options.TimeoutSeconds * 1000;
   settings.ContinuePartial = options.ContinuePartial;
   settings.Streams = options.Streams;
   settings.SiteHost = options.SiteHost;
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
+  reporter.KeepExisting = options.NoOverwrite;
   TJobSession session(reporter, settings);
+  TInterruptWatch watch(session, reporter);
+  reporter.OnProcessMessages = [&watch] { watch.Process(); };
+  catchInterruptions();
   if (!session.ProxyError().empty()) {
     printError(session.ProxyError());
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
@@ -101,7 +167,12 @@ int run(const std::vector<std::string>& arguments) {
       continue;
     }
     const TSessionResult result = session.Run(address, options.Choices);
-    reporter.FinishLine();
+    const std::string keptExisting = reporter.KeptExisting();
+    reporter.FinishJob(result.Saved());
+    if (interruption != 0) {
+      printError(fmt::format(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
+      return 128 + interruption;
+    }
     if (result.Saved()) {
       ++saved;
       if (archive) archive->Record(archiveKey);
@@ -110,12 +181,14 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
       continue;
     }
-    // The job's own outcomes were printed as they happened; the converter's
-    // reason for a failed save was not.
-    if (result.Raised || (result.Result == TJobResult::SaveFailed && result.Message != app_messages::FailToSave))
-      printError(result.Message);
-    if (exitCode == Saved) exitCode = exitCodeOf(result.Failure);
-    summary.push_back(fmt::format("  failed  {}: {}", address, ErrorBoxText(result.Message)));
+    const std::string line =
+        keptExisting.empty()
+            ? FailureLine(result,
+                          {reporter.Step(), reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds})
+            : ErrorBoxText(fmt::format(app_messages::OutputExists, keptExisting));
+    fmt::print(stderr, "quillfen-cli: {}\n", line);
+    if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure) : BadArguments;
+    summary.push_back(fmt::format("  failed  {}: {}", address, line));
   }
   if (options.Addresses.size() > 1) {
     fmt::print(stderr, "quillfen-cli: {} of {} saved{}\n", saved, options.Addresses.size(),

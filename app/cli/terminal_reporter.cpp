@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 
 #include <fmt/core.h>
 
+#include "app/messages.h"
 #include "app/output_name.h"
 
 namespace {
@@ -24,6 +26,11 @@ std::atomic<bool> terminalResized{true};
 void noteResize(int) { terminalResized = true; }
 
 bool isCount(const std::string& text) { return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])); }
+
+bool isRetryNotice(const std::string& text) {
+  const std::string_view notice = app_messages::Retrying;
+  return text.starts_with(notice.substr(0, notice.find('{')));
+}
 
 int columnsOf(std::FILE* out) {
   winsize size{};
@@ -45,16 +52,40 @@ TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::strin
 
 TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 
+// "Done" is held back until the job goes on: the job says it after a
+// failed transfer and at the end of a failed run too, and a failure must not
+// read as done. The notice of a retry drops it.
 void TTerminalReporter::Status(const std::string& text) {
+  if (text == app_messages::DownloadingHtml) step_ = TJobStep::Page;
+  else if (text == app_messages::DownloadingVideo) step_ = TJobStep::Video;
+  else if (text == app_messages::Converting) step_ = TJobStep::Conversion;
   const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
+  // The last count of a transfer reaches the screen before what follows it.
+  if (changedKind && held_) draw(true);
+  if (text == app_messages::Done) {
+    doneHeld_ = true;
+    return;
+  }
+  if (doneHeld_ && !isRetryNotice(text)) {
+    status_ = app_messages::Done;
+    draw(true);
+  }
+  doneHeld_ = false;
   status_ = text;
   draw(changedKind);
 }
 
+void TTerminalReporter::Idle() {
+  if (held_) draw(false);
+}
+
 void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
+  // Set back to 0 at the end of a transfer or conversion: the last state
+  // reaches the screen, and the empty bar waits for what comes next.
+  if (position == 0 && held_) draw(true);
   position_ = position;
   maximum_ = maximum;
-  draw(false);
+  if (position != 0 && !doneHeld_) draw(false);
 }
 
 // A bar only while something is under way: the job sets it back to 0 when a
@@ -104,27 +135,42 @@ void TTerminalReporter::FinishLine() {
   if (lineOpen_) fmt::print(out_, "\n");
   lineOpen_ = false;
 }
+
+void TTerminalReporter::FinishJob(bool saved) {
+  if (held_) draw(true);
+  if (doneHeld_ && saved) {
+    status_ = app_messages::Done;
+    position_ = 0;
+    draw(true);
+  }
+  doneHeld_ = false;
+  FinishLine();
+  keptExisting_.clear();
+}
 // Like the save dialog, a name without an extension gets the format's one.
-// A template names each video; its folders are made as needed.
+// A template names each video; the folders of either are made as needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
     const std::string expanded = ExpandNameTemplate(outputFile_, request.Title, request.DefaultExt);
     name = expanded;
     for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
-    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder);
   } else {
     const size_t slash = name.find_last_of('/');
     if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
       name += "." + request.DefaultExt;
   }
+  if (KeepExisting && std::filesystem::exists(name)) {
+    keptExisting_ = name;
+    return std::nullopt;
+  }
+  const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder);
   given_.insert(name);
   chosen_ = name;
   return name;
 }
 
-void TTerminalReporter::ShowMessage(const std::string& text) {
-  FinishLine();
-  fmt::print(out_, "quillfen-cli: {}\n", text);
-}
+// The job's messages all end a run that saved nothing: the command line
+// prints each with the run's outcome, as its one line about the failure.
+void TTerminalReporter::ShowMessage(const std::string&) {}

@@ -7,10 +7,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 
 #include "app/job_reporter.h"
+
+// What the job was doing when it last said so.
+enum class TJobStep { None, Page, Video, Conversion };
 
 class TTerminalReporter : public TJobReporter {
 public:
@@ -19,14 +23,29 @@ public:
 
   void Status(const std::string& text) override;
   void Progress(int64_t position, int64_t maximum) override;
-  void ProcessMessages() override {}
+  void ProcessMessages() override {
+    if (OnProcessMessages) OnProcessMessages();
+  }
   void DownloadEnabled(bool) override {}
   std::optional<TOutputType> SelectedFormat() override { return format_; }
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override;
   void ShowMessage(const std::string& text) override;
 
+  // The command line's own handlers, run inside the job as the window's are.
+  std::function<void()> OnProcessMessages;
+
   // Ends a redrawn line so that what follows starts on a line of its own.
   void FinishLine();
+  // Ends one run: its last count shown, and its "Done" only when it saved.
+  void FinishJob(bool saved);
+  // Called while the job waits: a count held back for the redraw interval is
+  // shown once the interval has passed.
+  void Idle();
+  TJobStep Step() const { return step_; }
+  // An existing output file is not given to the job, which then saves
+  // nothing; the name stays here until the run ends.
+  bool KeepExisting = false;
+  const std::string& KeptExisting() const { return keptExisting_; }
   // The output file as the job was given it.
   const std::string& ChosenFileName() const { return chosen_; }
 
@@ -40,6 +59,7 @@ private:
   const std::string outputFile_;
   const std::optional<TOutputType> format_;
   std::string chosen_;
+  std::string keptExisting_;
   // Names this run gave out: a second video of the same title gets its own.
   std::set<std::string> given_;
   std::string status_;
@@ -47,6 +67,8 @@ private:
   int64_t position_ = 0;
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
+  bool doneHeld_ = false;
+  TJobStep step_ = TJobStep::None;
   // A redraw was skipped for the interval: the latest counts are not shown yet.
   bool held_ = false;
   int columns_ = 80;

@@ -71,9 +71,10 @@ TEST(DeclaredVideoScan, TableOfPages) {
 }
 
 TEST(DeclaredVideoScan, TitleIsTheFirstTitleDecodedAndCollapsed) {
-  const char* page = "<head><TITLE>\n  Tom &amp; Jerry&#x2F;&quot;Ep 1&quot;  &eacute; \xc3\xa9 </title>"
-                     "<title>second</title></head>";
-  EXPECT_EQ(ScanPageDeclarations(page, Page).Title, "Tom & Jerry/\"Ep 1\" &eacute; \xc3\xa9");
+  const char* page = "<head><TITLE>\n  Tom &amp; Jerry&#x2F;&quot;Ep 1&quot;  &eacute; \xc3\xa9 &Eacute;t&eacute;"
+                     "&nbsp;&copy;&yuml; &Eacute &eacutex; &bogus;</title><title>second</title></head>";
+  EXPECT_EQ(ScanPageDeclarations(page, Page).Title,
+            "Tom & Jerry/\"Ep 1\" \xc3\xa9 \xc3\xa9 \xc3\x89t\xc3\xa9\xc2\xa0\xc2\xa9\xc3\xbf &Eacute &eacutex; &bogus;");
   EXPECT_EQ(ScanPageDeclarations("<title>cut off", Page).Title, "cut off");
 }
 

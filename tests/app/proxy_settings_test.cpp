@@ -29,6 +29,9 @@ const ParseCase kParseCases[] = {
     {"socks4://127.0.0.1:1081", {TProxyKind::Socks4, "127.0.0.1", 1081, "", ""}},
     {"socks4a://h:1", {TProxyKind::Socks4A, "h", 1, "", ""}},
     {"socks5://user:pa:ss@h:65535", {TProxyKind::Socks5, "h", 65535, "user", "pa:ss"}},
+    // Percent-encoded credentials: "@" and ":" inside them, a "%" that
+    // starts no code kept.
+    {"http://me%40home:p%3As%40%2f%zz%4@h:1", {TProxyKind::Http, "h", 1, "me@home", "p:s@/%zz%4"}},
 };
 
 TEST(ProxyAddress, Forms) {

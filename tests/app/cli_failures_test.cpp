@@ -1,0 +1,227 @@
+// quillfen-cli against servers that stall, refuse or fail, and arguments it
+// cannot use: the exit code, the one line that says what went wrong, and
+// what is left on disk.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+
+#include "tests/app/cli_runner.h"
+#include "tests/app/demo_site.h"
+#include "tests/app/range_peer.h"
+#include "tests/servers/full_accept_queue.h"
+#include "tests/servers/loopback.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/scripted_peer.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+// A run that hangs ends here, as a failure, instead of holding the suite.
+const std::vector<std::string> Bounded = {"timeout", "--signal=KILL", "60"};
+
+class CliFailuresTest : public ::testing::Test {
+protected:
+  CliFailuresTest() : site(DemoSiteConfig()) { MakeDemoSite(site); }
+
+  CliRun run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    return RunCli(work, arguments, environment, Bounded);
+  }
+
+  TempFolder work;
+  NginxServer site;
+};
+
+// A video server that sends the head and a part of the body and then goes
+// silent, and a listener that never accepts: each gives up after --timeout,
+// the stalled video is retried as a dropped connection, and the batch
+// reaches its last address.
+TEST_F(CliFailuresTest, StalledServersTimeOutAndTheBatchGoesOn) {
+  ScriptedPeer stalled({script::Receive(16),
+                        script::Send("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: 90000\r\n\r\n" +
+                                     std::string(5000, 'v')),
+                        script::Receive(size_t(1) << 30)});
+  FullAcceptQueue silent;
+  const std::string stalledVideo = "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv";
+  const std::string silentPage = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/watch";
+  const CliRun batch = run({"--timeout", "1", "--retries", "1", "--format", "FLV", "-o",
+                            work.File("%(title)s.%(ext)s"), stalledVideo, silentPage, site.Url("/video.flv")});
+  EXPECT_EQ(batch.exitCode, 5) << batch.err;
+  EXPECT_EQ(batch.out, work.File("video.flv") + "\n");
+  EXPECT_NE(batch.err.find("(retry 1 of 1)"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.err.find("quillfen-cli: 1 of 3 saved\n"), std::string::npos) << batch.err;
+  EXPECT_EQ(run({"--timeout", "-1", "-o", "x", stalledVideo}).exitCode, 2);
+}
+
+// Runs the program with a small, nearly full file system mounted on folder,
+// in a mount namespace of its own.
+std::vector<std::string> onSmallDisk(const std::string& folder) {
+  std::filesystem::create_directories(folder);
+  return {"unshare", "-m", "sh", "-c", "mount -t tmpfs -o size=48k tmpfs \"$0\" && exec \"$@\"", folder};
+}
+
+// Each failure ends with one line that says what failed and what to do: the
+// server or proxy that refused, whether the page or its video was missing,
+// what a failed video keeps for --continue, which file the full disk took.
+// No "Done" comes before it.
+TEST_F(CliFailuresTest, OneClearLinePerFailure) {
+  RefusingPort dead;
+  const std::string deadPort = "127.0.0.1:" + std::to_string(dead.Port());
+  site.WriteDocument("lost.html", "<title>Lost</title><video src='missing.flv'></video>");
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  RangePeer cutting({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::Cut(9000)});
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::string> launcher;
+    int exitCode;
+    std::string line;
+    std::string later = "";
+  } cases[] = {
+      {"refused", {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"}, {}, 5,
+       "Cannot fetch http://" + deadPort + "/watch: " + deadPort + " refused the connection."},
+      {"proxy refused", {"--proxy", deadPort, "-o", work.File("a.avi"), site.Url("/video.flv")}, {}, 5,
+       "Cannot fetch " + site.Url("/video.flv") + ": the proxy " + deadPort + " refused the connection."},
+      {"video missing", {"-o", work.File("a.avi"), site.Url("/lost.html")}, {}, 5,
+       "Cannot fetch the video " + site.Url("/missing.flv") + " that the page names: HTTP/1.1 404 Not Found."},
+      {"retries ran out", {"--retries", "1", "-o", work.File("a.avi"), cutting.Url()}, {}, 5,
+       "Cannot fetch " + cutting.Url() + ": Connection Closed Gracefully; ",
+       " bytes of the video are kept, and the same command with --continue goes on from there."},
+      {"disk full while downloading", {"-o", work.File("a.avi"), site.Url("/video.flv")}, onSmallDisk(work.File("cache")),
+       1, "Cannot write '" + work.File("cache/quillfen/"),
+       "/temp.flv': the disk is full; "},
+      {"disk full while converting", {"-o", work.File("small/a.avi"), site.Url("/video.flv")},
+       onSmallDisk(work.File("small")), 4,
+       "Cannot write '" + work.File("small/a.avi") + "': the disk is full."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> launcher = Bounded;
+    launcher.insert(launcher.end(), c.launcher.begin(), c.launcher.end());
+    const CliRun failed = RunCli(work, c.arguments, {}, launcher);
+    EXPECT_EQ(failed.exitCode, c.exitCode) << failed.err;
+    const size_t line = failed.err.find("quillfen-cli: ");
+    ASSERT_NE(line, std::string::npos) << failed.err;
+    EXPECT_EQ(failed.err.substr(line + 14, c.line.size()), c.line) << failed.err;
+    EXPECT_NE(failed.err.find(c.later, line), std::string::npos) << failed.err;
+    EXPECT_TRUE(failed.err.ends_with(".\n")) << failed.err;
+    EXPECT_EQ(failed.err.find("quillfen-cli: ", line + 1), std::string::npos) << "one line: " << failed.err;
+    EXPECT_TRUE(failed.err.ends_with("\n") && failed.err.find('\n', line) == failed.err.size() - 1) << failed.err;
+    EXPECT_FALSE(failed.err.substr(0, line).ends_with("Done\n")) << failed.err;
+  }
+}
+
+// Arguments that cannot work are refused with the others, before anything
+// is fetched: exit 2 and one line that names the culprit.
+TEST_F(CliFailuresTest, RefusedBeforeAnyDownload) {
+  work.WriteFile("plain.txt", "not a folder");
+  const std::string video = site.Url("/video.flv");
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {"other scheme", {"-o", work.File("x.avi"), "ftp://127.0.0.1/x.flv"},
+       "quillfen-cli: Cannot fetch 'ftp://127.0.0.1/x.flv': only http:// and https:// addresses are supported.\n"},
+      {"output folder is a file", {"-o", work.File("plain.txt/x.avi"), video},
+       "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
+      {"template folder is a file", {"-o", work.File("plain.txt/%(title)s.%(ext)s"), video, video},
+       "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
+      {"rate 0", {"--rate", "0", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '0'\n"},
+      {"rate negative", {"--rate", "-25", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '-25'\n"},
+      {"rate above 120", {"--rate", "121", "-o", work.File("x.avi"), video},
+       "quillfen-cli: --rate takes a whole number from 1 to 120, not '121'\n"},
+      {"existing output kept", {"--no-overwrite", "-o", work.File("plain.txt"), video},
+       "quillfen-cli: '" + work.File("plain.txt") + "' exists, and --no-overwrite keeps it.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CliRun refused = run(c.arguments);
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_TRUE(refused.err.starts_with(c.message)) << refused.err;
+    EXPECT_EQ(refused.err.find("Downloading"), std::string::npos) << refused.err;
+  }
+}
+
+// An address without a scheme is taken as http, and the folders of a plain
+// output name are made as those of a template are.
+TEST_F(CliFailuresTest, AddressWithoutSchemeIntoNewFolders) {
+  const std::string name = work.File("new/sub/x.flv");
+  const CliRun saved = run({"--format", "FLV", "-o", name, "127.0.0.1:" + std::to_string(site.Port()) + "/video.flv"});
+  EXPECT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.out, name + "\n");
+}
+
+// A name known only from the page keeps an existing file under
+// --no-overwrite too: the address is refused and the file left as it was.
+TEST_F(CliFailuresTest, NoOverwriteKeepsAFileNamedByTheTemplate) {
+  const std::string kept = work.WriteFile("video.flv", "an earlier file");
+  const CliRun refused =
+      run({"--no-overwrite", "--format", "FLV", "-o", work.File("%(title)s.%(ext)s"), site.Url("/video.flv")});
+  EXPECT_EQ(refused.exitCode, 2) << refused.err;
+  EXPECT_EQ(work.ReadFile("video.flv"), "an earlier file");
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("quillfen-cli: '" + kept + "' exists, and --no-overwrite keeps it.\n"), std::string::npos)
+      << refused.err;
+}
+
+// A name of 254 bytes is allowed, so it is written, although the unfinished
+// file beside it needs a name of its own.
+TEST_F(CliFailuresTest, LongestOutputNameIsWritten) {
+  const std::string name = work.File(std::string(250, 'n') + ".avi");
+  const CliRun saved = run({"-o", name, site.Url("/video.flv")});
+  EXPECT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_EQ(saved.out, name + "\n");
+}
+
+// The files of folder whose names start with a dot: the converter's
+// unfinished outputs.
+std::vector<std::string> hiddenFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+// Ctrl-C during a conversion and SIGTERM during a download that waits for
+// ever: the job ends promptly, no unfinished output is left in the output
+// folder, and the exit code tells the signal.
+TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
+  NginxServer longSite(DemoSiteConfig());
+  MakeDemoSite(longSite, 30, "640x480");
+  ScriptedPeer stalled({script::Receive(16),
+                        script::Send("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: 90000\r\n\r\n" +
+                                     std::string(5000, 'v')),
+                        script::Receive(size_t(1) << 30)});
+  std::filesystem::create_directory(work.File("out"));
+  struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* waitFor;
+    int signal;
+  } cases[] = {
+      {"Ctrl-C while converting", {"--format", "WebM", "-o", work.File("out/long.webm"), longSite.Url("/video.flv")},
+       "Converting", SIGINT},
+      {"SIGTERM while the server is silent",
+       {"--timeout", "0", "-o", work.File("out/stalled.avi"),
+        "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv"},
+       "Transfering: 90000", SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CliProcess program(work, c.arguments);
+    ASSERT_TRUE(program.WaitForError(c.waitFor, 60)) << program.Error();
+    program.Signal(c.signal);
+    EXPECT_EQ(program.Wait(5), 128 + c.signal) << program.Error();
+    EXPECT_EQ(hiddenFiles(work.File("out")), std::vector<std::string>{});
+    EXPECT_TRUE(std::filesystem::is_empty(work.File("out")));
+    EXPECT_NE(program.Error().find("quillfen-cli: Stopped by "), std::string::npos) << program.Error();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// quillfen-cli's progress display: plain lines on a pipe, and a redrawn line
+// fitted to terminals of several widths.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/app/cli_runner.h"
+#include "tests/app/demo_site.h"
+#include "tests/app/range_peer.h"
+#include "tests/servers/nginx_server.h"
+#include "tests/servers/temp_folder.h"
+
+namespace {
+
+using namespace app_test;
+
+// What a terminal shows one after another: the text between carriage
+// returns and line ends, with the erase-line sequence taken out.
+std::vector<std::string> drawnLines(const std::string& transcript) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i <= transcript.size(); ++i) {
+    if (i == transcript.size() || transcript[i] == '\r' || transcript[i] == '\n') {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+    } else if (transcript.compare(i, 3, "\033[K") == 0) {
+      i += 2;
+    } else {
+      line += transcript[i];
+    }
+  }
+  return lines;
+}
+
+class CliProgressTest : public ::testing::Test {
+protected:
+  CliProgressTest() : site(DemoSiteConfig()) { MakeDemoSite(site); }
+
+  TempFolder work;
+  NginxServer site;
+};
+
+// In a log the counts come as lines, the last one included, the conversion
+// as percentages up to 100, and "Done" closes the run without a stale
+// percentage.
+TEST_F(CliProgressTest, LinesOnAPipe) {
+  const std::string size = std::to_string(ReadWholeFile(site.DocumentRoot() + "/video.flv").size());
+  const CliRun saved = RunCli(work, {"-o", work.File("p.avi"), site.Url("/video.flv")});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_NE(saved.err.find("\n" + size + " bytes of " + size + " bytes.\nDone\n"), std::string::npos) << saved.err;
+  EXPECT_TRUE(saved.err.ends_with("Converting 100%\nDone.\nDone\n")) << saved.err;
+  std::istringstream lines(saved.err);
+  for (std::string line; std::getline(lines, line);) EXPECT_FALSE(line.starts_with("Done ")) << saved.err;
+}
+
+// A transfer cut once and continued, on terminals of three widths: no drawn
+// line is wider than the terminal (the long retry notice is cut), the last
+// count is shown with a full bar, and the run ends on "Done" with no bar.
+TEST_F(CliProgressTest, FittedToTheTerminal) {
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  const std::string size = std::to_string(video.size());
+  for (const int columns : {60, 80, 200}) {
+    SCOPED_TRACE(columns);
+    RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000)});
+    const std::string output = work.File("t" + std::to_string(columns) + ".avi");
+    const CliRun saved = RunCli(work, {"-o", output, peer.Url()}, {},
+                                {"python3", SourcePath("tests/app/in_terminal.py"), std::to_string(columns)});
+    ASSERT_EQ(saved.exitCode, 0) << saved.out;
+    const std::vector<std::string> lines = drawnLines(saved.out);
+    for (const std::string& line : lines) EXPECT_LT(line.size(), size_t(columns)) << line;
+    EXPECT_NE(saved.out.find("] 100% " + size + " bytes of " + size + " bytes."), std::string::npos) << saved.out;
+    EXPECT_NE(saved.out.find("Connection lost; continuing"), std::string::npos) << saved.out;
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Done");
+    EXPECT_EQ(lines.back(), output);
+  }
+}
+
+}  // namespace
