@@ -246,7 +246,8 @@ TEST_F(CliTest, DownloadArchiveSkipsAndRecords) {
   EXPECT_NE(second.err.find("quillfen-cli: 1 of 3 saved, 1 skipped\n"
                             "  saved   " + media + " -> " + work.File("out/video.flv") + "\n"
                             "  skipped " + watch + "\n"
-                            "  failed  " + site.Url("/gone") + ": HTTP/1.1 404 Not Found.\n"),
+                            "  failed  " + site.Url("/gone") + ": Cannot fetch " + site.Url("/gone") +
+                            ": HTTP/1.1 404 Not Found.\n"),
             std::string::npos)
       << second.err;
   EXPECT_EQ(work.ReadFile("archive.txt"), "clipcove Kq3fZ8wLp2A\nurl " + media + "\n");
