@@ -80,7 +80,7 @@ std::optional<uint32_t> referenceCode(std::string_view body) {
   if (digits.empty() || digits.size() > 8) return std::nullopt;
   uint32_t code = 0;
   for (const char c : digits) {
-    const int digit = c >= '0' && c <= '9'   ? c - '0'
+    const int digit = c >= '0' && c <= '9'                        ? c - '0'
                       : hex && lower(c) >= 'a' && lower(c) <= 'f' ? lower(c) - 'a' + 10
                                                                   : -1;
     if (digit < 0) return std::nullopt;
@@ -121,14 +121,14 @@ public:
       if (nameStart >= text_.size() || !isNameStart(text_[nameStart])) {
         if (nameStart < text_.size() && (text_[nameStart] == '!' || text_[nameStart] == '?'))
           position_ = skipTo('>', nameStart);
-        else
-          position_ = start;
+        else position_ = start;
         continue;
       }
       tag = Tag{};
       tag.Closing = closing;
       size_t i = nameStart;
-      while (i < text_.size() && !isBlank(text_[i]) && text_[i] != '>' && text_[i] != '/') tag.Name += lower(text_[i++]);
+      while (i < text_.size() && !isBlank(text_[i]) && text_[i] != '>' && text_[i] != '/')
+        tag.Name += lower(text_[i++]);
       i = readAttributes(i, tag);
       if (i == std::string_view::npos) break;
       position_ = i;

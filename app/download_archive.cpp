@@ -39,15 +39,13 @@ std::string queryValue(const std::string& params, std::string_view name) {
 
 // Ids are letters, digits, "-" and "_"; anything else is no id of the sites.
 bool plausibleId(const std::string& id) {
-  return !id.empty() && std::all_of(id.begin(), id.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '-' || c == '_';
-  });
+  return !id.empty() &&
+         std::all_of(id.begin(), id.end(), [](unsigned char c) { return std::isalnum(c) || c == '-' || c == '_'; });
 }
 
 bool onDomain(const std::string& host, const std::string& domain) {
-  return SameText(host, domain) ||
-         (host.size() > domain.size() + 1 && host[host.size() - domain.size() - 1] == '.' &&
-          SameText(std::string_view(host).substr(host.size() - domain.size()), domain));
+  return SameText(host, domain) || (host.size() > domain.size() + 1 && host[host.size() - domain.size() - 1] == '.' &&
+                                    SameText(std::string_view(host).substr(host.size() - domain.size()), domain));
 }
 
 [[noreturn]] void failOn(const char* message, const std::string& path, int error) {

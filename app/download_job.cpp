@@ -232,8 +232,8 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   }
   if (videoEdit_.OutputType == otOriginal) chooseOriginalExtension();
 
-  const std::optional<std::string> fileName = reporter_.AskSaveFileName(
-      {dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_, outcome_.Title});
+  const std::optional<std::string> fileName =
+      reporter_.AskSaveFileName({dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_, outcome_.Title});
   if (aborted_) return TJobResult::Aborted;
   if (!fileName) return TJobResult::Cancelled;
   lastFileName_ = *fileName;
@@ -264,8 +264,7 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
     std::string text = http_.GetAsText(address);
     return streams::TFetchedText{std::move(text), http_.CurrentUri.Compose()};
   };
-  const streams::TStreamPlan plan =
-      streams::LoadStreamPlan(kind, {answer.Page, answer.FinalAddress}, fetchText, rule);
+  const streams::TStreamPlan plan = streams::LoadStreamPlan(kind, {answer.Page, answer.FinalAddress}, fetchText, rule);
   if (aborted_) return TJobResult::Aborted;
   if (!plan.Description.empty()) reporter_.Status(fmt::format(stream_messages::QualityChosen, plan.Description));
 
@@ -284,8 +283,7 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
     ~Reachable() { job.streamDownload_ = nullptr; }
   } reachable(*this, download);
   if (stopped_) download.Stop();
-  const bool whole =
-      download.Fetch(plan, {VideoFile(), VideoSegmentsFile(), AudioFile(), AudioSegmentsFile()});
+  const bool whole = download.Fetch(plan, {VideoFile(), VideoSegmentsFile(), AudioFile(), AudioSegmentsFile()});
   setProgress(0, progressMaximum_);
   if (aborted_) return TJobResult::Aborted;
   if (!whole) {

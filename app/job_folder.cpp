@@ -80,7 +80,8 @@ TJobFolder::TJobFolder(const std::string& workFolder, const std::string& address
       failOn(lockFile, error);
     }
     // The lock counts only while its file is still the one the folder names.
-    struct stat held {}, named {};
+    struct stat held {
+    }, named{};
     if (::fstat(lock, &held) == 0 && ::lstat(lockFile.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
         held.st_ino == named.st_ino) {
       lock_ = lock;

@@ -19,10 +19,8 @@ std::string takeFrom(const std::string& line, size_t first, size_t count) {
 std::string requestSafe(const std::string& field) {
   std::string safe;
   for (const unsigned char c : field) {
-    if (c <= 0x20 || c == 0x7F)
-      safe += fmt::format("%{:02X}", unsigned(c));
-    else
-      safe += char(c);
+    if (c <= 0x20 || c == 0x7F) safe += fmt::format("%{:02X}", unsigned(c));
+    else safe += char(c);
   }
   return safe;
 }
@@ -40,16 +38,15 @@ TVideoLink ExtractVideoLink(const std::vector<std::string>& lines, const TSiteHo
       link.Found = true;
       const std::string videoId = takeFrom(line, TextPos("video_id:", line) + 10, 11);
       const std::string token = takeFrom(line, TextPos(",t:", line) + 4, 32);
-      link.Address = fmt::format("http://{}/get_video?video_id={}&t={}", hosts.FirstSiteDomain,
-                                 requestSafe(videoId), requestSafe(token));
+      link.Address = fmt::format("http://{}/get_video?video_id={}&t={}", hosts.FirstSiteDomain, requestSafe(videoId),
+                                 requestSafe(token));
     }
     if (const size_t marker = TextPos("secureurl%3D", line); marker > 0) {
       link.Found = true;
       const std::string secureAddress = takeFrom(line, marker + 12, 262);
       const std::string signature = takeFrom(line, TextPos("%26sigh%3D", line) + 10, 27);
       link.Address = fmt::format("http://{}/videodownload?version=0&secureurl={}&sigh={}&",
-                                 hosts.SecondSiteDownloadHost, requestSafe(secureAddress),
-                                 requestSafe(signature));
+                                 hosts.SecondSiteDownloadHost, requestSafe(secureAddress), requestSafe(signature));
     }
   }
   return link;

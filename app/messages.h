@@ -37,8 +37,10 @@ inline constexpr const char* CannotContinue =
 inline constexpr const char* Retrying = "Connection lost; continuing from byte {2} (retry {0} of {1})";
 
 inline constexpr const char* BadProxyVariable =
-    "The proxy setting {} holds '{}', which is not a proxy address of the form [http|socks4|socks4a|socks5]://HOST:PORT";
-inline constexpr const char* NoHomeFolder = "Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files";
+    "The proxy setting {} holds '{}', which is not a proxy address of the form "
+    "[http|socks4|socks4a|socks5]://HOST:PORT";
+inline constexpr const char* NoHomeFolder =
+    "Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files";
 inline constexpr const char* CannotMakeWorkFolder = "Cannot create the work folder '{}': {}";
 // Work files go only where no other user can plant a link for them.
 inline constexpr const char* WorkFolderIsLink =
@@ -56,12 +58,10 @@ inline constexpr const char* CannotUseWorkFile = "Cannot use the work file '{}':
 inline constexpr const char* AlreadyDownloading =
     "Another Quillfen is already downloading {}; this run leaves it alone";
 
-
 // The command line's own words.
 // The signal's name.
 inline constexpr const char* Interrupted = "Stopped by {}; nothing was saved";
-inline constexpr const char* UnusableAddress =
-    "Cannot fetch '{}': only http:// and https:// addresses are supported";
+inline constexpr const char* UnusableAddress = "Cannot fetch '{}': only http:// and https:// addresses are supported";
 inline constexpr const char* CannotMakeOutputFolder = "Cannot create the output folder '{}': {}";
 inline constexpr const char* CannotWriteOutputFolder = "Cannot write into the output folder '{}': {}";
 // address, reason

@@ -39,8 +39,7 @@ const std::array<TOutputFormat, 21> OutputFormats = {{
     {otWebM, "WebM", "WebM File (*.webm)|*.webm", "webm"},
     {otMP3, "MP3 (audio only)", "MP3 File (*.mp3)|*.mp3", "mp3"},
     {otOpus, "Opus (audio only)", "Opus File (*.opus)|*.opus", "opus"},
-    {otOriginal, "Original (no re-encoding)", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv",
-     ""},
+    {otOriginal, "Original (no re-encoding)", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv", ""},
 }};
 
 const TOutputFormat* FindOutputFormat(TOutputType type) {
@@ -66,7 +65,6 @@ std::string OutputFormatNames(std::string_view separator) {
 
 bool UsesAviSettings(std::optional<TOutputType> format) { return format == otAVI; }
 bool UsesWmvProfiles(std::optional<TOutputType> format) { return format == otWMV; }
-
 
 const std::array<TWMV9Profile, 9> WMV9Profiles = {{
     {"Windows Media Video 9 for Dial-up Modems (28,8 kbps)", "Dial-up Modems (28,8 kbps).prx"},

@@ -8,7 +8,8 @@ constexpr const char* ExtensionField = "%(ext)s";
 
 bool IsNameTemplate(const std::string& text) { return text.find("%(") != std::string::npos; }
 
-std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title, const std::string& extension) {
+std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title,
+                               const std::string& extension) {
   std::string result;
   for (size_t i = 0; i < nameTemplate.size(); ++i) {
     if (nameTemplate[i] != '%') {
@@ -23,8 +24,8 @@ std::string ExpandNameTemplate(const std::string& nameTemplate, const std::strin
       result += extension;
       i += 6;
     } else {
-      throw EBadNameTemplate("The output template '" + nameTemplate + "' has a field other than " + TitleField +
-                             ", " + ExtensionField + " and %%");
+      throw EBadNameTemplate("The output template '" + nameTemplate + "' has a field other than " + TitleField + ", " +
+                             ExtensionField + " and %%");
     }
   }
   return result;

@@ -3,8 +3,8 @@
 // "%(ext)s" the format's extension and "%%" a percent sign.
 #pragma once
 
-#include "platform/exception.h"
 #include <string>
+#include "platform/exception.h"
 
 // Raised for a template field that is not one of the above.
 class EBadNameTemplate : public Exception {

@@ -2,8 +2,8 @@
 
 #include "app/declared_video.h"
 
-TPageVideo FindPageVideo(std::string_view page, const std::vector<std::string>& lines,
-                         const std::string& pageAddress, const TSiteHosts& hosts) {
+TPageVideo FindPageVideo(std::string_view page, const std::vector<std::string>& lines, const std::string& pageAddress,
+                         const TSiteHosts& hosts) {
   TPageVideo result;
   const TPageDeclarations declarations = ScanPageDeclarations(page, pageAddress);
   result.Title = declarations.Title;

@@ -18,5 +18,5 @@ struct TPageVideo {
 
 // lines are the page's lines (SplitPageLines); pageAddress is where the page
 // finally came from.
-TPageVideo FindPageVideo(std::string_view page, const std::vector<std::string>& lines,
-                         const std::string& pageAddress, const TSiteHosts& hosts);
+TPageVideo FindPageVideo(std::string_view page, const std::vector<std::string>& lines, const std::string& pageAddress,
+                         const TSiteHosts& hosts);

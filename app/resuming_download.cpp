@@ -50,8 +50,9 @@ std::string extensionOf(const std::string& address) {
 bool isPageType(const std::string& contentType) {
   const std::string type = mediaType(contentType);
   // Playlists are text that names the media.
-  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos || type.find("mpegurl") != std::string::npos ||
-         type.find("xml") != std::string::npos || type.find("json") != std::string::npos;
+  return type.rfind("text/", 0) == 0 || type.find("html") != std::string::npos ||
+         type.find("mpegurl") != std::string::npos || type.find("xml") != std::string::npos ||
+         type.find("json") != std::string::npos;
 }
 
 // "bytes 100-999/1000" or "bytes */1000"; a part that is not there is -1.
@@ -116,8 +117,7 @@ TResumeRecord readRecord(const std::string& path) {
   std::string size;
   if (std::getline(lines, record.Address) && std::getline(lines, record.Validator) && std::getline(lines, size))
     record.Size = number(size);
-  else
-    record = {};
+  else record = {};
   return record;
 }
 
@@ -260,10 +260,9 @@ bool IsMediaAnswer(const std::string& contentType, const std::string& address) {
                                              "application/download",
                                              "application/force-download",
                                              "application/unknown"};
-  static const char* const mediaExtensions[] = {"flv", "mp4",  "m4v", "m4a", "mov", "webm", "mkv", "mka",
-                                                "avi", "wmv",  "asf", "wma", "mpg", "mpeg", "ts",  "m2ts",
-                                                "3gp", "ogv",  "ogg", "oga", "opus", "mp3", "wav", "aac",
-                                                "flac", "rm"};
+  static const char* const mediaExtensions[] = {"flv", "mp4", "m4v",  "m4a", "mov",  "webm", "mkv",  "mka", "avi",
+                                                "wmv", "asf", "wma",  "mpg", "mpeg", "ts",   "m2ts", "3gp", "ogv",
+                                                "ogg", "oga", "opus", "mp3", "wav",  "aac",  "flac", "rm"};
   const std::string type = mediaType(contentType);
   // Playlists name other files; they are not the media.
   if (type.find("mpegurl") != std::string::npos) return false;
@@ -289,8 +288,7 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   int64_t offset = 0;
   if (ContinuePartial) {
     record = readRecord(recordFile_);
-    if (record.Address == address && !record.Validator.empty())
-      file = OpenWorkFile(videoFile_, fmOpenReadWrite);
+    if (record.Address == address && !record.Validator.empty()) file = OpenWorkFile(videoFile_, fmOpenReadWrite);
     if (file) offset = file->GetSize();
     else record = {};
   }

@@ -27,9 +27,9 @@ enum class TFetchKind {
 
 struct TFetchResult {
   bool IsPage = false;
-  std::string Page;         // the page's text when IsPage
-  std::string ContentType;  // as the server gave it
-  std::string FinalAddress; // after redirects
+  std::string Page;          // the page's text when IsPage
+  std::string ContentType;   // as the server gave it
+  std::string FinalAddress;  // after redirects
 };
 
 // The video file's continuation record, kept beside it while it is partial.

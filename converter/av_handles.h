@@ -63,7 +63,7 @@ Packet allocatePacket();
 // Key/value options for an encoder or a muxer; whatever the library does not
 // take is left in the list, so a mistyped option is noticed.
 class OptionList {
- public:
+public:
   OptionList() = default;
   explicit OptionList(const char* keyValuePairs);
   OptionList(const OptionList&) = delete;
@@ -75,7 +75,7 @@ class OptionList {
   // The first key still in the list, or empty when the library took them all.
   std::string firstLeftOver() const;
 
- private:
+private:
   AVDictionary* entries_ = nullptr;
 };
 

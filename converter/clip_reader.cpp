@@ -6,11 +6,9 @@
 
 namespace converter {
 
-ClipReader::ClipReader(const std::string& path, AVMediaType type, int streamNumber, double start,
-                       double end)
+ClipReader::ClipReader(const std::string& path, AVMediaType type, int streamNumber, double start, double end)
     : file_(openMediaFile(path)), start_(start), end_(end) {
-  const int index = type == AVMEDIA_TYPE_VIDEO ? findVideoStream(*file_, streamNumber)
-                                               : findAudioStream(*file_);
+  const int index = type == AVMEDIA_TYPE_VIDEO ? findVideoStream(*file_, streamNumber) : findAudioStream(*file_);
   if (index < 0) fail(std::string(messages::NoSuchStream) + " '" + path + "'");
   for (unsigned i = 0; i < file_->nb_streams; ++i)
     file_->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
@@ -38,8 +36,7 @@ double ClipReader::secondsOf(const AVFrame& frame) const {
 }
 
 double ClipReader::lengthOf(const AVFrame& frame) const {
-  if (stream_->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-    return frame.nb_samples / double(frame.sample_rate);
+  if (stream_->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) return frame.nb_samples / double(frame.sample_rate);
   if (frame.pkt_duration > 0) return frame.pkt_duration * av_q2d(stream_->time_base);
   return frameRate_.num > 0 ? av_q2d(av_inv_q(frameRate_)) : 0.0;
 }

@@ -10,7 +10,7 @@
 namespace converter {
 
 class ClipReader {
- public:
+public:
   // streamNumber picks among the file's video streams (0 = the first); audio
   // takes the file's main audio stream. start and end are file seconds.
   ClipReader(const std::string& path, AVMediaType type, int streamNumber, double start, double end);
@@ -25,7 +25,7 @@ class ClipReader {
 
   AVRational timeBase() const { return stream_->time_base; }
 
- private:
+private:
   bool receiveFrame(AVFrame* frame);
   void feedDecoder();
 

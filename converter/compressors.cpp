@@ -17,8 +17,7 @@ const CompressorEntry<VideoFormatRow> VideoCatalogue[] = {
     {"H.264 Video Compressor", {"libx264", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 0, ""}},
     {"MPEG-1 Video Compressor",
      {"mpeg1video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, "", MpegOneFrameRates}},
-    {"MPEG-2 Video Compressor",
-     {"mpeg2video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
+    {"MPEG-2 Video Compressor", {"mpeg2video", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
     {"WMV 7 Compressor", {"wmv1", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
     {"WMV 8 Compressor", {"wmv2", AV_PIX_FMT_YUV420P, 0, 0, ChosenRate, SquarePixels, 2, 4, ""}},
     {"Huffyuv Lossless Compressor", {"huffyuv", AV_PIX_FMT_YUV422P, 0, 0, ChosenRate, SquarePixels, 2, 0, ""}},
@@ -40,8 +39,8 @@ const CompressorEntry<AudioFormatRow> AudioCatalogue[] = {
 
 bool aviCarries(const char* encoderName) {
   const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
-  return encoder && avformat_query_codec(av_guess_format("avi", nullptr, nullptr), encoder->id,
-                                         FF_COMPLIANCE_NORMAL) == 1;
+  return encoder &&
+         avformat_query_codec(av_guess_format("avi", nullptr, nullptr), encoder->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
 template <class Format, size_t Size>

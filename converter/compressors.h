@@ -19,7 +19,7 @@ struct CompressorEntry {
 
 template <class Format>
 class TCompressors {
- public:
+public:
   TCompressors();
 
   int16_t Count() const { return int16_t(available_.size()); }
@@ -29,7 +29,7 @@ class TCompressors {
   // The format behind a compressor value, or nullptr when there is none.
   const Format* format(int16_t index) const;
 
- private:
+private:
   std::vector<const CompressorEntry<Format>*> available_;
 };
 

@@ -65,19 +65,19 @@ std::string createFileBeside(const std::string& target) {
 
 // Removes the unfinished file unless the conversion got to the end.
 class PartialOutputRemover {
- public:
+public:
   ~PartialOutputRemover() {
     if (!path_.empty()) std::remove(path_.c_str());
   }
   void watch(const std::string& path) { path_ = path; }
   void keep() { path_.clear(); }
 
- private:
+private:
   std::string path_;
 };
 
 class ProgressThrottle {
- public:
+public:
   ProgressThrottle(const ProgressReport& report, double duration) : report_(report), duration_(duration) {}
 
   void update(double position) {
@@ -88,7 +88,7 @@ class ProgressThrottle {
   }
   void finish() { send(duration_); }
 
- private:
+private:
   void send(double position) {
     position = std::min(position, duration_);
     if (position <= reported_ || !report_) return;
@@ -124,8 +124,8 @@ TimelineTrack* laggingTrack(const std::vector<std::unique_ptr<TimelineTrack>>& t
 }  // namespace
 
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
-                   const std::vector<TimelineClip>& audioClips, double duration,
-                   const std::atomic<bool>& stopRequested, const ProgressReport& report) {
+                   const std::vector<TimelineClip>& audioClips, double duration, const std::atomic<bool>& stopRequested,
+                   const ProgressReport& report) {
   // The output is written beside the target and replaces it only when it is
   // complete: a failed or stopped conversion leaves the old file as it was.
   PartialOutputRemover remover;  // declared first: it acts after the file is closed
@@ -150,8 +150,8 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     }
     if (plan.audio && (!audioClips.empty() || plan.silentAudio)) {
       encoders.push_back(std::make_unique<TrackEncoder>(*output, *plan.audio));
-      tracks.push_back(std::make_unique<Track>(audioClips, *plan.audio, *encoders.back(),
-                                               plan.silentAudio ? duration : 0.0));
+      tracks.push_back(
+          std::make_unique<Track>(audioClips, *plan.audio, *encoders.back(), plan.silentAudio ? duration : 0.0));
     }
   }
 

@@ -19,7 +19,7 @@ using ProgressReport = std::function<void(double position, double duration)>;
 
 // Throws ConversionError on failure and when stopped.
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
-                   const std::vector<TimelineClip>& audioClips, double duration,
-                   const std::atomic<bool>& stopRequested, const ProgressReport& report);
+                   const std::vector<TimelineClip>& audioClips, double duration, const std::atomic<bool>& stopRequested,
+                   const ProgressReport& report);
 
 }  // namespace converter

@@ -9,7 +9,7 @@
 namespace converter {
 
 class ConversionError : public Exception {
- public:
+public:
   using Exception::Exception;
 };
 

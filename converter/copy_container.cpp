@@ -53,8 +53,8 @@ std::string streamName(const TimelineClip& clip, AVMediaType type) {
 std::string misfitOf(const std::vector<TimelineClip>& clips, AVMediaType type, const CopyContainer& container) {
   if (clips.empty()) return "";
   const AVCodecID codec = codecOf(clips, type);
-  if (avformat_query_codec(av_guess_format(container.muxer.c_str(), nullptr, nullptr), codec,
-                           FF_COMPLIANCE_NORMAL) != 1)
+  if (avformat_query_codec(av_guess_format(container.muxer.c_str(), nullptr, nullptr), codec, FF_COMPLIANCE_NORMAL) !=
+      1)
     return fmt::format("{} {} does not fit a .{} file", messages::StreamDoesNotFit, streamName(clips.front(), type),
                        container.extension);
   // One output stream takes only packets of one format.

@@ -16,8 +16,8 @@ bool near(double rotation, double degrees) { return std::fabs(rotation - degrees
 }  // namespace
 
 double displayRotation(const AVStream& stream) {
-  const auto* matrix = reinterpret_cast<const int32_t*>(
-      av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+  const auto* matrix =
+      reinterpret_cast<const int32_t*>(av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
   if (!matrix) return 0.0;
   // The matrix turns counter-clockwise; a turn just short of a full circle is none.
   const double clockwise = -av_display_rotation_get(matrix);

@@ -23,16 +23,15 @@ FilterInOut endpoint(const char* name, AVFilterContext* filter) {
 
 }  // namespace
 
-FilterChain::FilterChain(AVMediaType type, const std::string& sourceArguments,
-                         const std::string& filters)
+FilterChain::FilterChain(AVMediaType type, const std::string& sourceArguments, const std::string& filters)
     : graph_(avfilter_graph_alloc()) {
   if (!graph_) check(AVERROR(ENOMEM), messages::CannotBuildFilters);
   const bool video = type == AVMEDIA_TYPE_VIDEO;
-  check(avfilter_graph_create_filter(&source_, avfilter_get_by_name(video ? "buffer" : "abuffer"),
-                                     "in", sourceArguments.c_str(), nullptr, graph_.get()),
+  check(avfilter_graph_create_filter(&source_, avfilter_get_by_name(video ? "buffer" : "abuffer"), "in",
+                                     sourceArguments.c_str(), nullptr, graph_.get()),
         messages::CannotBuildFilters);
-  check(avfilter_graph_create_filter(&sink_, avfilter_get_by_name(video ? "buffersink" : "abuffersink"),
-                                     "out", nullptr, nullptr, graph_.get()),
+  check(avfilter_graph_create_filter(&sink_, avfilter_get_by_name(video ? "buffersink" : "abuffersink"), "out", nullptr,
+                                     nullptr, graph_.get()),
         messages::CannotBuildFilters);
 
   // Parsing names the open ends from the chain's point of view: its input is
@@ -49,8 +48,7 @@ FilterChain::FilterChain(AVMediaType type, const std::string& sourceArguments,
 }
 
 void FilterChain::push(AVFrame* frame) {
-  check(av_buffersrc_add_frame_flags(source_, frame, 0),
-        messages::CannotFilter);
+  check(av_buffersrc_add_frame_flags(source_, frame, 0), messages::CannotFilter);
 }
 
 void FilterChain::close(int64_t endTimestamp) {

@@ -9,7 +9,7 @@
 namespace converter {
 
 class FilterChain {
- public:
+public:
   // sourceArguments configure the "buffer"/"abuffer" source; filters is the
   // chain between source and sink in FFmpeg's filter-graph syntax.
   FilterChain(AVMediaType type, const std::string& sourceArguments, const std::string& filters);
@@ -24,7 +24,7 @@ class FilterChain {
 
   AVRational outputTimeBase() const;
 
- private:
+private:
   FilterGraph graph_;
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;

@@ -15,7 +15,7 @@
 namespace converter {
 
 class MediaCatalogue {
- public:
+public:
   using Probe = std::function<MediaInfo(const std::string& path, int videoStreamNumber)>;
 
   explicit MediaCatalogue(Probe probe = probeMedia) : probe_(std::move(probe)) {}
@@ -23,7 +23,7 @@ class MediaCatalogue {
   // What the file holds, with the chosen video stream; throws ConversionError.
   const MediaInfo& info(const std::string& path, int videoStreamNumber);
 
- private:
+private:
   // A file rewritten in place (the next download into the same name) is
   // another file.
   struct Identity {

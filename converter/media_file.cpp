@@ -14,8 +14,7 @@ namespace converter {
 namespace {
 
 bool decodable(const AVStream& stream) {
-  return stream.codecpar->codec_id != AV_CODEC_ID_NONE &&
-         avcodec_find_decoder(stream.codecpar->codec_id) != nullptr;
+  return stream.codecpar->codec_id != AV_CODEC_ID_NONE && avcodec_find_decoder(stream.codecpar->codec_id) != nullptr;
 }
 
 double fileStart(const AVFormatContext& file) {
@@ -65,8 +64,7 @@ InputContext openMediaFile(const std::string& path) {
     IOContext probed = openPlainFile(path, AVIO_FLAG_READ, cannotOpen);
     check(av_probe_input_buffer2(probed.get(), &format, plainFileUrl(path).c_str(), nullptr, 0, 0), cannotOpen);
   }
-  if (namesOtherFiles(*format))
-    fail(std::string(messages::PlaylistRefused) + " '" + path + "' (" + format->name + ")");
+  if (namesOtherFiles(*format)) fail(std::string(messages::PlaylistRefused) + " '" + path + "' (" + format->name + ")");
   // Opened with the demuxer just checked; a demuxer it might start on its
   // own must be that one again, and read local files only.
   OptionList options;
@@ -75,8 +73,7 @@ InputContext openMediaFile(const std::string& path) {
   AVFormatContext* opened = nullptr;
   check(avformat_open_input(&opened, plainFileUrl(path).c_str(), format, options.address()), cannotOpen);
   InputContext file(opened);
-  check(avformat_find_stream_info(file.get(), nullptr),
-        std::string(messages::CannotReadStreams) + " '" + path + "'");
+  check(avformat_find_stream_info(file.get(), nullptr), std::string(messages::CannotReadStreams) + " '" + path + "'");
   return file;
 }
 
@@ -93,8 +90,7 @@ int findVideoStream(const AVFormatContext& file, int videoStreamNumber) {
 }
 
 int findAudioStream(const AVFormatContext& file) {
-  const int best = av_find_best_stream(const_cast<AVFormatContext*>(&file), AVMEDIA_TYPE_AUDIO,
-                                       -1, -1, nullptr, 0);
+  const int best = av_find_best_stream(const_cast<AVFormatContext*>(&file), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (best < 0 || !decodable(*file.streams[best])) return -1;
   return file.streams[best]->codecpar->sample_rate > 0 ? best : -1;
 }

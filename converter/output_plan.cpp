@@ -99,7 +99,8 @@ void applyProfile(const WmvSettings& profile, OutputPlan& plan) {
     plan.video->frameRate = profile.frameRate;
     plan.video->options = "b=" + std::to_string(profile.videoBitRate);
     if (profile.keyFrameSeconds > 0)
-      plan.video->options += ":g=" + std::to_string(int(std::lround(profile.keyFrameSeconds * av_q2d(profile.frameRate))));
+      plan.video->options +=
+          ":g=" + std::to_string(int(std::lround(profile.keyFrameSeconds * av_q2d(profile.frameRate))));
   }
   if (plan.audio) {
     plan.audio->sampleRate = profile.sampleRate;
@@ -110,8 +111,7 @@ void applyProfile(const WmvSettings& profile, OutputPlan& plan) {
 
 }  // namespace
 
-OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource,
-                      const MediaInfo* audioSource) {
+OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource, const MediaInfo* audioSource) {
   const OutputTypeRow* row = findOutputType(settings.outputType);
   if (!row) fail(std::string(messages::UnknownOutputType) + " " + std::to_string(settings.outputType));
 

@@ -19,14 +19,14 @@ namespace converter {
 
 struct OutputSettings {
   int outputType = -1;  // an index into the output type table
-  int width = 0;  // 0: the source's
+  int width = 0;        // 0: the source's
   int height = 0;
   double frameRate = 0.0;  // 0: the source's
   int videoSampleSize = 24;
   const VideoFormatRow* videoCompressor = nullptr;  // nullptr: the output type's own
   const AudioFormatRow* audioCompressor = nullptr;
   std::optional<WmvSettings> wmv;  // for the WMV output type
-  CopyContainer copyContainer;  // for a type that copies the streams, where they go
+  CopyContainer copyContainer;     // for a type that copies the streams, where they go
 };
 
 struct VideoTarget {
@@ -60,7 +60,6 @@ struct OutputPlan {
 
 // videoSource / audioSource describe the first clip of each timeline track,
 // or are nullptr when the track is empty. Throws ConversionError.
-OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource,
-                      const MediaInfo* audioSource);
+OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource, const MediaInfo* audioSource);
 
 }  // namespace converter

@@ -15,11 +15,11 @@ struct VideoFormatRow {
   AVPixelFormat pixelFormat;  // AV_PIX_FMT_NONE: chosen by the video sample size
   int width;                  // 0: the chosen size
   int height;
-  AVRational frameRate;       // {0, 1}: the chosen rate
-  AVRational displayAspect;   // {0, 1}: square pixels
-  int sizeMultiple;           // the encoder takes only multiples of this
-  int quality;                // fixed quantiser; 0 leaves rate control to the options
-  const char* options;        // encoder options, "key=value:key=value"
+  AVRational frameRate;      // {0, 1}: the chosen rate
+  AVRational displayAspect;  // {0, 1}: square pixels
+  int sizeMultiple;          // the encoder takes only multiples of this
+  int quality;               // fixed quantiser; 0 leaves rate control to the options
+  const char* options;       // encoder options, "key=value:key=value"
   // The rates the format carries, {0, 0}-terminated; nullptr: those the
   // encoder names, or any.
   const AVRational* frameRates = nullptr;
@@ -28,9 +28,8 @@ struct VideoFormatRow {
 };
 
 // MPEG-1 video: the encoder's own list adds rates that only some decoders know.
-inline constexpr AVRational MpegOneFrameRates[] = {{24000, 1001}, {24, 1},  {25, 1},         {30000, 1001},
-                                                    {30, 1},       {50, 1},  {60000, 1001},   {60, 1},
-                                                    {0, 0}};
+inline constexpr AVRational MpegOneFrameRates[] = {{24000, 1001}, {24, 1},       {25, 1}, {30000, 1001}, {30, 1},
+                                                   {50, 1},       {60000, 1001}, {60, 1}, {0, 0}};
 
 struct AudioFormatRow {
   const char* encoder;

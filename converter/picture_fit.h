@@ -19,7 +19,7 @@ struct PictureFit {
 };
 
 // A sample aspect of 0/x counts as square pixels.
-PictureFit fitPicture(int sourceWidth, int sourceHeight, AVRational sourceSampleAspect,
-                      int frameWidth, int frameHeight, AVRational frameSampleAspect);
+PictureFit fitPicture(int sourceWidth, int sourceHeight, AVRational sourceSampleAspect, int frameWidth, int frameHeight,
+                      AVRational frameSampleAspect);
 
 }  // namespace converter

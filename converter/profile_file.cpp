@@ -119,8 +119,8 @@ std::vector<StreamConfig> streamConfigs(const std::vector<Tag>& tags) {
 bool usable(const StreamConfig& config) {
   if (config.bitRate <= 0) return false;
   if (config.audio) return config.channels >= 1 && config.channels <= 2 && config.sampleRate > 0;
-  return config.video && config.width > 0 && config.height > 0 && config.width <= 4096 &&
-         config.height <= 4096 && config.timePerFrame > 0;
+  return config.video && config.width > 0 && config.height > 0 && config.width <= 4096 && config.height <= 4096 &&
+         config.timePerFrame > 0;
 }
 
 // Profile files are often saved as UTF-16 with a byte-order mark; their
@@ -136,8 +136,7 @@ std::string narrowed(const std::string& text) {
 
 WmvSettings parseProfile(const std::string& text, const std::string& source) {
   const std::vector<Tag> tags = openingTags(narrowed(text));
-  if (tags.empty() || tags.front().name != "profile")
-    fail(std::string(messages::NotAProfile) + " '" + source + "'");
+  if (tags.empty() || tags.front().name != "profile") fail(std::string(messages::NotAProfile) + " '" + source + "'");
 
   WmvSettings settings;
   for (const StreamConfig& config : streamConfigs(tags)) {
@@ -156,16 +155,14 @@ WmvSettings parseProfile(const std::string& text, const std::string& source) {
       settings.keyFrameSeconds = int(config.keyFrameSpacing / HundredNanosecondsPerSecond);
     }
   }
-  if (!settings.hasVideo && !settings.hasAudio)
-    fail(std::string(messages::BadProfileStream) + " '" + source + "'");
+  if (!settings.hasVideo && !settings.hasAudio) fail(std::string(messages::BadProfileStream) + " '" + source + "'");
   return settings;
 }
 
 WmvSettings readProfileFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
-  if (!file || !(text << file.rdbuf()))
-    fail(std::string(messages::CannotReadProfile) + " '" + path + "'");
+  if (!file || !(text << file.rdbuf())) fail(std::string(messages::CannotReadProfile) + " '" + path + "'");
   return parseProfile(text.str(), path);
 }
 

@@ -43,8 +43,8 @@ void StreamCopy::openClip() {
       av_seek_frame(file_.get(), index, 0, AVSEEK_FLAG_BACKWARD);
   }
   // fileSeconds(t) - start + offset, as a timestamp: t + shift.
-  shift_ = std::llround((clipOffset_ - clip.start) / av_q2d(source_->time_base)) -
-           streamTimestamp(*file_, *source_, 0.0);
+  shift_ =
+      std::llround((clipOffset_ - clip.start) / av_q2d(source_->time_base)) - streamTimestamp(*file_, *source_, 0.0);
   keyFrameSeen_ = type_ != AVMEDIA_TYPE_VIDEO;
 }
 

@@ -12,7 +12,7 @@
 namespace converter {
 
 class StreamCopy : public TimelineTrack {
- public:
+public:
   // Adds the output stream in the format of the first clip's stream.
   StreamCopy(AVFormatContext& output, AVMediaType type, std::vector<TimelineClip> clips);
 
@@ -20,7 +20,7 @@ class StreamCopy : public TimelineTrack {
   bool finished() const override { return finished_; }
   double position() const override { return position_; }
 
- private:
+private:
   void openClip();
   bool copyPacket();
   void write();

@@ -5,7 +5,7 @@
 namespace converter {
 
 class TimelineTrack {
- public:
+public:
   virtual ~TimelineTrack() = default;
 
   // Does one frame's or packet's worth of work; false once the track is written out.

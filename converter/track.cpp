@@ -42,8 +42,7 @@ bool FrameShape::operator==(const FrameShape& other) const {
 Track::Track(std::vector<TimelineClip> clips, const VideoTarget& target, TrackEncoder& encoder)
     : type_(AVMEDIA_TYPE_VIDEO), clips_(std::move(clips)), videoTarget_(&target), encoder_(encoder) {}
 
-Track::Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder,
-             double silenceUntil)
+Track::Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder, double silenceUntil)
     : type_(AVMEDIA_TYPE_AUDIO),
       clips_(std::move(clips)),
       audioTarget_(&target),
@@ -65,10 +64,8 @@ bool Track::step() {
     }
     startClip();
   }
-  if (reader_->read(decoded_.get()))
-    filter(decoded_.get());
-  else
-    endClip();
+  if (reader_->read(decoded_.get())) filter(decoded_.get());
+  else endClip();
   return true;
 }
 
@@ -137,15 +134,14 @@ std::unique_ptr<FilterChain> Track::chainFor(const AVFrame& frame, double starts
   if (type_ == AVMEDIA_TYPE_VIDEO) {
     const VideoTarget& target = *videoTarget_;
     const AVRational sourceAspect = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio : AVRational{1, 1};
-    const std::string source = fmt::format("video_size={}x{}:pix_fmt={}:time_base={}/{}:pixel_aspect={}/{}",
-                                           frame.width, frame.height, frame.format, timeBase.num, timeBase.den,
-                                           sourceAspect.num, sourceAspect.den);
+    const std::string source =
+        fmt::format("video_size={}x{}:pix_fmt={}:time_base={}/{}:pixel_aspect={}/{}", frame.width, frame.height,
+                    frame.format, timeBase.num, timeBase.den, sourceAspect.num, sourceAspect.den);
     const UprightTurn turn = uprightTurn(clip.source.rotation);
-    const PictureFit fit =
-        turn.sideways ? fitPicture(frame.height, frame.width, av_inv_q(sourceAspect), target.width, target.height,
-                                   target.sampleAspect)
-                      : fitPicture(frame.width, frame.height, sourceAspect, target.width, target.height,
-                                   target.sampleAspect);
+    const PictureFit fit = turn.sideways ? fitPicture(frame.height, frame.width, av_inv_q(sourceAspect), target.width,
+                                                      target.height, target.sampleAspect)
+                                         : fitPicture(frame.width, frame.height, sourceAspect, target.width,
+                                                      target.height, target.sampleAspect);
     std::string filters = turn.filters + fmt::format("scale={}:{}", fit.width, fit.height);
     if (fit.width != target.width || fit.height != target.height)
       filters += fmt::format(",pad={}:{}:{}:{}:black", target.width, target.height, fit.x, fit.y);
@@ -158,10 +154,8 @@ std::unique_ptr<FilterChain> Track::chainFor(const AVFrame& frame, double starts
   const AudioTarget& target = *audioTarget_;
   char sourceLayout[128] = {};
   AVChannelLayout layout{};
-  if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-    av_channel_layout_default(&layout, frame.ch_layout.nb_channels);
-  else
-    av_channel_layout_copy(&layout, &frame.ch_layout);
+  if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&layout, frame.ch_layout.nb_channels);
+  else av_channel_layout_copy(&layout, &frame.ch_layout);
   av_channel_layout_describe(&layout, sourceLayout, sizeof sourceLayout);
   av_channel_layout_uninit(&layout);
   AVChannelLayout targetLayout{};
@@ -169,12 +163,12 @@ std::unique_ptr<FilterChain> Track::chainFor(const AVFrame& frame, double starts
   av_channel_layout_default(&targetLayout, target.channels);
   av_channel_layout_describe(&targetLayout, outputLayout, sizeof outputLayout);
 
-  const std::string source = fmt::format("time_base={}/{}:sample_rate={}:sample_fmt={}:channel_layout={}",
-                                         timeBase.num, timeBase.den, frame.sample_rate,
-                                         av_get_sample_fmt_name(AVSampleFormat(frame.format)), sourceLayout);
+  const std::string source =
+      fmt::format("time_base={}/{}:sample_rate={}:sample_fmt={}:channel_layout={}", timeBase.num, timeBase.den,
+                  frame.sample_rate, av_get_sample_fmt_name(AVSampleFormat(frame.format)), sourceLayout);
   const std::string filters =
-      fmt::format("atrim=start={}:end={},aformat=sample_fmts={}:sample_rates={}:channel_layouts={}", startsAt,
-                  endsAt, av_get_sample_fmt_name(target.sampleFormat), target.sampleRate, outputLayout);
+      fmt::format("atrim=start={}:end={},aformat=sample_fmts={}:sample_rates={}:channel_layouts={}", startsAt, endsAt,
+                  av_get_sample_fmt_name(target.sampleFormat), target.sampleRate, outputLayout);
   return std::make_unique<FilterChain>(type_, source, filters);
 }
 

@@ -31,7 +31,7 @@ struct FrameShape {
 };
 
 class Track : public TimelineTrack {
- public:
+public:
   Track(std::vector<TimelineClip> clips, const VideoTarget& target, TrackEncoder& encoder);
   // Audio past the clips, up to silenceUntil (timeline seconds), is silence.
   Track(std::vector<TimelineClip> clips, const AudioTarget& target, TrackEncoder& encoder, double silenceUntil);
@@ -40,7 +40,7 @@ class Track : public TimelineTrack {
   bool finished() const override { return finished_; }
   double position() const override { return encoder_.position(); }
 
- private:
+private:
   void startClip();
   void endClip();
   void filter(AVFrame* frame);

@@ -107,7 +107,8 @@ void TrackEncoder::encodeAudio(AVFrame* frame) {
     av_frame_unref(frame);
     return;
   }
-  const int written = av_audio_fifo_write(samples_.get(), reinterpret_cast<void**>(frame->extended_data), frame->nb_samples);
+  const int written =
+      av_audio_fifo_write(samples_.get(), reinterpret_cast<void**>(frame->extended_data), frame->nb_samples);
   av_frame_unref(frame);
   check(written, messages::CannotEncode);
   while (av_audio_fifo_size(samples_.get()) >= encoder_->frame_size) sendAudioFrame(encoder_->frame_size);
@@ -120,7 +121,8 @@ void TrackEncoder::sendAudioFrame(int samples) {
   chunk->sample_rate = encoder_->sample_rate;
   check(av_channel_layout_copy(&chunk->ch_layout, &encoder_->ch_layout), messages::CannotEncode);
   check(av_frame_get_buffer(chunk.get(), 0), messages::CannotEncode);
-  check(av_audio_fifo_read(samples_.get(), reinterpret_cast<void**>(chunk->extended_data), samples), messages::CannotEncode);
+  check(av_audio_fifo_read(samples_.get(), reinterpret_cast<void**>(chunk->extended_data), samples),
+        messages::CannotEncode);
   if (samples < encoder_->frame_size) {
     if (encoder_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME) {
       chunk->nb_samples = samples;
@@ -140,7 +142,8 @@ void TrackEncoder::finish() {
 }
 
 void TrackEncoder::send(AVFrame* frame) {
-  check(avcodec_send_frame(encoder_.get(), frame), std::string(messages::CannotEncode) + " (" + encoder_->codec->name + ")");
+  check(avcodec_send_frame(encoder_.get(), frame),
+        std::string(messages::CannotEncode) + " (" + encoder_->codec->name + ")");
   while (true) {
     const int result = avcodec_receive_packet(encoder_.get(), packet_.get());
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;

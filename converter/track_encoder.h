@@ -9,7 +9,7 @@
 namespace converter {
 
 class TrackEncoder {
- public:
+public:
   TrackEncoder(AVFormatContext& output, const VideoTarget& target);
   TrackEncoder(AVFormatContext& output, const AudioTarget& target);
 
@@ -25,7 +25,7 @@ class TrackEncoder {
   // Seconds of output taken so far.
   double position() const;
 
- private:
+private:
   void open(const AVCodec& encoder, const std::string& options);
   void encodeAudio(AVFrame* frame);
   void sendAudioFrame(int samples);
@@ -37,7 +37,7 @@ class TrackEncoder {
   Packet packet_ = allocatePacket();
   AudioFifo samples_;  // only for audio encoders with a fixed frame size
   int64_t lastVideoTimestamp_ = AV_NOPTS_VALUE;
-  int64_t samplesSent_ = 0;  // handed to the encoder
+  int64_t samplesSent_ = 0;   // handed to the encoder
   int64_t samplesTaken_ = 0;  // handed to this track, including those still queued
 };
 

@@ -24,13 +24,13 @@ double trackLength(const std::vector<TimelineClip>& clips) {
 
 // Saves are not re-entrant: a handler of OnProcessing must not start another.
 class SavingMark {
- public:
+public:
   explicit SavingMark(bool& saving) : saving_(saving) { saving_ = true; }
   ~SavingMark() { saving_ = false; }
   SavingMark(const SavingMark&) = delete;
   SavingMark& operator=(const SavingMark&) = delete;
 
- private:
+private:
   bool& saving_;
 };
 
@@ -51,8 +51,8 @@ bool TVideoEdit::AddAudioClip(const std::string& FileName, double Start, double 
   return addClip(audioClips_, AVMEDIA_TYPE_AUDIO, FileName, Start, End, 0);
 }
 
-bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, const std::string& fileName,
-                         double start, double end, int16_t streamNumber) {
+bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, const std::string& fileName, double start,
+                         double end, int16_t streamNumber) {
   try {
     converter::forgetLibraryLog();
     if (!(start >= 0.0 && end > start)) converter::fail(messages::BadClipSpan);
@@ -70,9 +70,7 @@ bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, con
   }
 }
 
-double TVideoEdit::GetTimelineDuration() const {
-  return std::max(trackLength(videoClips_), trackLength(audioClips_));
-}
+double TVideoEdit::GetTimelineDuration() const { return std::max(trackLength(videoClips_), trackLength(audioClips_)); }
 
 double TVideoEdit::GetFileDuration(const std::string& FileName) {
   try {
@@ -164,11 +162,11 @@ void TVideoEdit::save(const std::string& fileName) {
     }
   }
 
-  const converter::OutputPlan plan = converter::planOutput(
-      settings, videoClips_.empty() ? nullptr : &videoClips_.front().source,
-      audioClips_.empty() ? nullptr : &audioClips_.front().source);
-  const double duration = std::max(plan.video ? trackLength(videoClips_) : 0.0,
-                                   plan.audio ? trackLength(audioClips_) : 0.0);
+  const converter::OutputPlan plan =
+      converter::planOutput(settings, videoClips_.empty() ? nullptr : &videoClips_.front().source,
+                            audioClips_.empty() ? nullptr : &audioClips_.front().source);
+  const double duration =
+      std::max(plan.video ? trackLength(videoClips_) : 0.0, plan.audio ? trackLength(audioClips_) : 0.0);
   converter::writeTimeline(fileName, plan, videoClips_, audioClips_, duration, stopRequested_,
                            [this](double position, double total) {
                              if (OnProcessing) OnProcessing(this, position, total);

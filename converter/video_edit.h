@@ -22,7 +22,7 @@ extern "C" {
 #include "converter/wmv_profiles.h"
 
 class TVideoEdit {
- public:
+public:
   TVideoEdit();
 
   // Output settings, read by SaveOutputFile. A size or frame rate of 0 keeps
@@ -69,9 +69,9 @@ class TVideoEdit {
   std::function<void(TVideoEdit* ASender, double iCurPos, double iDuration)> OnProcessing;
   std::function<void(TVideoEdit* ASender)> OnComplete;
 
- private:
-  bool addClip(std::vector<converter::TimelineClip>& track, AVMediaType type, const std::string& fileName,
-               double start, double end, int16_t streamNumber);
+private:
+  bool addClip(std::vector<converter::TimelineClip>& track, AVMediaType type, const std::string& fileName, double start,
+               double end, int16_t streamNumber);
   void save(const std::string& fileName);
 
   std::vector<converter::TimelineClip> videoClips_;

@@ -11,7 +11,7 @@
 namespace converter {
 
 class TWMVProfiles {
- public:
+public:
   int16_t Count() const;
   // The index of the profile with this name, or -1.
   int16_t IndexOfProfile(const std::string& name) const;

@@ -28,7 +28,8 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const size_t lineEnd = input.find('\n');
-  const std::string pageAddress = lineEnd == std::string::npos ? "https://pages.example/a/b.html?x=1" : input.substr(0, lineEnd);
+  const std::string pageAddress =
+      lineEnd == std::string::npos ? "https://pages.example/a/b.html?x=1" : input.substr(0, lineEnd);
   const std::string page = lineEnd == std::string::npos ? input : input.substr(lineEnd + 1);
 
   const TPageDeclarations found = ScanPageDeclarations(page, pageAddress);

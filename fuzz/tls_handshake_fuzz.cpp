@@ -18,9 +18,7 @@ namespace {
 
 // One context for the whole run: the library and its trust store load once.
 struct Client {
-  Client() {
-    context->BuildContext(false);
-  }
+  Client() { context->BuildContext(false); }
   TIdSSLIOHandlerSocket owner;
   std::unique_ptr<TIdSSLContext> context = std::make_unique<TIdSSLContext>(&owner);
 };

@@ -145,8 +145,7 @@ int32_t recvfrom_(TSocket s, void* buffer, int32_t length, int32_t flags, TSockA
   return checked(r);
 }
 
-int32_t sendto_(TSocket s, const void* buffer, int32_t length, int32_t flags, const TSockAddrIn* to,
-                int32_t toLength) {
+int32_t sendto_(TSocket s, const void* buffer, int32_t length, int32_t flags, const TSockAddrIn* to, int32_t toLength) {
   if (length < 0) return fail(InvalidArgument);
   return checked(::sendto(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
                           reinterpret_cast<const sockaddr*>(to), static_cast<socklen_t>(toLength)));
@@ -223,8 +222,8 @@ const THostEntry* gethostbyaddr_(const char* address, int32_t length, int32_t fa
   peer.sin_family = AF_INET;
   std::memcpy(&peer.sin_addr, address, 4);
   char host[NI_MAXHOST];
-  const int r = ::getnameinfo(reinterpret_cast<sockaddr*>(&peer), sizeof peer, host, sizeof host, nullptr, 0,
-                              NI_NAMEREQD);
+  const int r =
+      ::getnameinfo(reinterpret_cast<sockaddr*>(&peer), sizeof peer, host, sizeof host, nullptr, 0, NI_NAMEREQD);
   if (r != 0) {
     lookupFailure(r);
     return nullptr;
@@ -233,7 +232,9 @@ const THostEntry* gethostbyaddr_(const char* address, int32_t length, int32_t fa
   return &entry;
 }
 
-int32_t gethostname_(char* buffer, int32_t length) { return checked(::gethostname(buffer, static_cast<size_t>(length))); }
+int32_t gethostname_(char* buffer, int32_t length) {
+  return checked(::gethostname(buffer, static_cast<size_t>(length)));
+}
 
 const TServiceEntry* serviceEntry(const servent* found) {
   static thread_local TServiceEntry entry;
@@ -287,7 +288,9 @@ int32_t select_(int32_t /*ignored*/, TSocketSet* readSet, TSocketSet* writeSet, 
     for (int32_t i = 0; i < given; ++i, ++next) {
       const short seen = polled[next].revents;
       // A closed or failed socket counts as readable: the read reports it.
-      const short counts = k == 0 ? (POLLIN | POLLHUP | POLLERR | POLLNVAL) : k == 1 ? (POLLOUT | POLLERR | POLLNVAL) : POLLPRI;
+      const short counts = k == 0   ? (POLLIN | POLLHUP | POLLERR | POLLNVAL)
+                           : k == 1 ? (POLLOUT | POLLERR | POLLNVAL)
+                                    : POLLPRI;
       if (seen & counts) kept.fd_array[kept.fd_count++] = polled[next].fd;
     }
     ready += kept.fd_count;
@@ -326,21 +329,36 @@ void* exported(F* function) {
 }
 
 const Export exports[] = {
-    {"WSAStartup", exported(WSAStartup)},       {"WSACleanup", exported(WSACleanup)},
-    {"WSAGetLastError", exported(WSAGetLastError)}, {"socket", exported(socket_)},
-    {"bind", exported(bind_)},                  {"connect", exported(connect_)},
-    {"accept", exported(accept_)},              {"listen", exported(listen_)},
-    {"shutdown", exported(shutdown_)},          {"closesocket", exported(closesocket)},
-    {"recv", exported(recv_)},                  {"send", exported(send_)},
-    {"recvfrom", exported(recvfrom_)},          {"sendto", exported(sendto_)},
-    {"setsockopt", exported(setsockopt_)},      {"getsockopt", exported(getsockopt_)},
-    {"getpeername", exported(getpeername_)},    {"getsockname", exported(getsockname_)},
-    {"htons", exported(htons_)},                {"ntohs", exported(ntohs_)},
-    {"htonl", exported(htonl_)},                {"ntohl", exported(ntohl_)},
-    {"inet_addr", exported(inet_addr_)},        {"gethostbyname", exported(gethostbyname_)},
-    {"gethostbyaddr", exported(gethostbyaddr_)}, {"gethostname", exported(gethostname_)},
-    {"getservbyname", exported(getservbyname_)}, {"getservbyport", exported(getservbyport_)},
-    {"select", exported(select_)},              {"TransmitFile", exported(TransmitFile)},
+    {"WSAStartup", exported(WSAStartup)},
+    {"WSACleanup", exported(WSACleanup)},
+    {"WSAGetLastError", exported(WSAGetLastError)},
+    {"socket", exported(socket_)},
+    {"bind", exported(bind_)},
+    {"connect", exported(connect_)},
+    {"accept", exported(accept_)},
+    {"listen", exported(listen_)},
+    {"shutdown", exported(shutdown_)},
+    {"closesocket", exported(closesocket)},
+    {"recv", exported(recv_)},
+    {"send", exported(send_)},
+    {"recvfrom", exported(recvfrom_)},
+    {"sendto", exported(sendto_)},
+    {"setsockopt", exported(setsockopt_)},
+    {"getsockopt", exported(getsockopt_)},
+    {"getpeername", exported(getpeername_)},
+    {"getsockname", exported(getsockname_)},
+    {"htons", exported(htons_)},
+    {"ntohs", exported(ntohs_)},
+    {"htonl", exported(htonl_)},
+    {"ntohl", exported(ntohl_)},
+    {"inet_addr", exported(inet_addr_)},
+    {"gethostbyname", exported(gethostbyname_)},
+    {"gethostbyaddr", exported(gethostbyaddr_)},
+    {"gethostname", exported(gethostname_)},
+    {"getservbyname", exported(getservbyname_)},
+    {"getservbyport", exported(getservbyport_)},
+    {"select", exported(select_)},
+    {"TransmitFile", exported(TransmitFile)},
 };
 
 }  // namespace
@@ -365,10 +383,12 @@ int32_t TranslateErrno(int error) {
   switch (error) {
     case EINTR: return 10004;
     case EBADF: return 10009;
-    case EACCES: case EPERM: return 10013;
+    case EACCES:
+    case EPERM: return 10013;
     case EFAULT: return 10014;
     case EINVAL: return 10022;
-    case EMFILE: case ENFILE: return 10024;
+    case EMFILE:
+    case ENFILE: return 10024;
     case EWOULDBLOCK: return 10035;
     case EINPROGRESS: return 10036;
     case EALREADY: return 10037;
@@ -389,10 +409,12 @@ int32_t TranslateErrno(int error) {
     case ENETRESET: return 10052;
     case ECONNABORTED: return 10053;
     case ECONNRESET: return 10054;
-    case ENOBUFS: case ENOMEM: return 10055;
+    case ENOBUFS:
+    case ENOMEM: return 10055;
     case EISCONN: return 10056;
     case ENOTCONN: return 10057;
-    case EPIPE: case ESHUTDOWN: return 10058;
+    case EPIPE:
+    case ESHUTDOWN: return 10058;
     case ETOOMANYREFS: return 10059;
     case ETIMEDOUT: return 10060;
     case ECONNREFUSED: return 10061;

@@ -14,7 +14,6 @@
 #include "app/streams/stream_settings.h"
 #include "platform/exception.h"
 
-
 struct TCliOptions {
   // From the command line, then from the list file, in order.
   std::vector<std::string> Addresses;

@@ -78,11 +78,11 @@ std::string FailureLine(const TSessionResult& result, const TFailureContext& con
   const bool transfer = context.Step == TJobStep::Page || context.Step == TJobStep::Video;
   std::string line;
   if (result.Failure == TFailureKind::Network && result.Raised) {
-    line = fmt::format(fmt::runtime(context.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed),
-                       addressOf(result.FailedRequest), networkReason(result, context));
+    line = fmt::format(
+        fmt::runtime(context.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed),
+        addressOf(result.FailedRequest), networkReason(result, context));
   } else if (transfer && result.Raised && diskFull(context.WorkFolder)) {
-    line = fmt::format(app_messages::DiskFull,
-                       result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
+    line = fmt::format(app_messages::DiskFull, result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
   } else if (result.Result == TJobResult::SaveFailed && diskFull(context.OutputFile)) {
     line = fmt::format(app_messages::DiskFull, context.OutputFile);
   } else {

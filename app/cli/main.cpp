@@ -148,7 +148,8 @@ int run(const std::vector<std::string>& arguments) {
     fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
     return BadArguments;
   }
-  if (options.Insecure) fmt::print(stderr, "quillfen-cli: warning: --insecure: servers' certificates are not checked\n");
+  if (options.Insecure)
+    fmt::print(stderr, "quillfen-cli: warning: --insecure: servers' certificates are not checked\n");
 
   int exitCode = Saved;
   std::vector<std::string> summary;
@@ -181,11 +182,9 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
       continue;
     }
-    const std::string line =
-        keptExisting.empty()
-            ? FailureLine(result,
-                          {reporter.Step(), reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds})
-            : ErrorBoxText(fmt::format(app_messages::OutputExists, keptExisting));
+    const std::string line = keptExisting.empty() ? FailureLine(result, {reporter.Step(), reporter.ChosenFileName(),
+                                                                         settings.Folders.Work, options.TimeoutSeconds})
+                                                  : ErrorBoxText(fmt::format(app_messages::OutputExists, keptExisting));
     fmt::print(stderr, "quillfen-cli: {}\n", line);
     if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure) : BadArguments;
     summary.push_back(fmt::format("  failed  {}: {}", address, line));

@@ -39,7 +39,8 @@ int columnsOf(std::FILE* out) {
 }
 }  // namespace
 
-TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format)
+TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile,
+                                     std::optional<TOutputType> format)
     : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), format_(format) {
   if (isTerminal_) {
     struct sigaction action {};

@@ -26,9 +26,8 @@ constexpr std::array<StateNaming, 7> StateNames{{
 
 // One stored setting: a field of the settings of type int, bool or text.
 using FieldPointer = std::variant<int TQueueItemSettings::*, bool TQueueItemSettings::*,
-                                  std::string TQueueItemSettings::*, int TOutputChoices::*,
-                                  bool TOutputChoices::*, std::string TOutputChoices::*,
-                                  std::optional<TOutputType> TOutputChoices::*>;
+                                  std::string TQueueItemSettings::*, int TOutputChoices::*, bool TOutputChoices::*,
+                                  std::string TOutputChoices::*, std::optional<TOutputType> TOutputChoices::*>;
 struct StoredField {
   const char* Name;
   FieldPointer Field;
@@ -55,12 +54,9 @@ const StoredField StoredFields[] = {
 std::string escape(const std::string& value) {
   std::string escaped;
   for (const char c : value) {
-    if (c == '\\')
-      escaped += "\\\\";
-    else if (c == '\n')
-      escaped += "\\n";
-    else
-      escaped += c;
+    if (c == '\\') escaped += "\\\\";
+    else if (c == '\n') escaped += "\\n";
+    else escaped += c;
   }
   return escaped;
 }

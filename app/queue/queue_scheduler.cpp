@@ -120,10 +120,8 @@ TQueueJobEvents TQueueScheduler::eventsFor(uint64_t ticket) {
   };
   // Moves item to state unless it is there already; stores and tells either way.
   auto reach = [this](TQueueItem& item, TQueueState state) {
-    if (item.State == state)
-      store(item);
-    else
-      change(item, state);
+    if (item.State == state) store(item);
+    else change(item, state);
   };
   TQueueJobEvents events;
   events.Titled = [this, deliver](const std::string& title) {
@@ -154,10 +152,8 @@ TQueueJobEvents TQueueScheduler::eventsFor(uint64_t ticket) {
   events.Converting = [this, deliver](int percent) {
     deliver(false, [this, percent](TQueueItem& item, Run&) {
       item.ConvertPercent = percent;
-      if (item.State != TQueueState::Converting)
-        change(item, TQueueState::Converting);
-      else if (OnItemChanged)
-        OnItemChanged(item);
+      if (item.State != TQueueState::Converting) change(item, TQueueState::Converting);
+      else if (OnItemChanged) OnItemChanged(item);
     });
   };
   events.Saved = [this, deliver](const std::string& file) {

@@ -127,12 +127,9 @@ const StoredSetting StoredSettings[] = {
 
 std::string TQueueStore::DefaultPath() {
   std::string base;
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
-    base = state;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    base = std::string(home) + "/.local/state";
-  else
-    throw EQueueStoreError(queue_messages::NoStateFolder);
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') base = state;
+  else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.local/state";
+  else throw EQueueStoreError(queue_messages::NoStateFolder);
   return base + "/quillfen/queue.sqlite3";
 }
 
@@ -172,8 +169,7 @@ void TQueueStore::createOrUpgrade() {
   TSqliteStatement version(*db_, "PRAGMA user_version");
   version.Step();
   int layout = static_cast<int>(version.Int(0));
-  if (layout > LayoutVersion)
-    throw EQueueStoreError(fmt::format(queue_messages::TooNew, path_, layout, LayoutVersion));
+  if (layout > LayoutVersion) throw EQueueStoreError(fmt::format(queue_messages::TooNew, path_, layout, LayoutVersion));
   if (layout == 0) {
     db_->Execute(LayoutV2);
     layout = LayoutVersion;
@@ -230,9 +226,10 @@ void TQueueStore::Add(TQueueItem& item) {
 
 void TQueueStore::Save(const TQueueItem& item) {
   guarded([&] {
-    TSqliteStatement update(*db_,
-                            "UPDATE items SET title = ?, settings = ?, state = ?, partial_file = ?, bytes_done = ?, "
-                            "bytes_total = ?, error = ?, output_file = ?, changed_at = ?, finished_at = ? WHERE id = ?");
+    TSqliteStatement update(
+        *db_,
+        "UPDATE items SET title = ?, settings = ?, state = ?, partial_file = ?, bytes_done = ?, "
+        "bytes_total = ?, error = ?, output_file = ?, changed_at = ?, finished_at = ? WHERE id = ?");
     update.Bind(1, item.Title).Bind(2, EncodeItemSettings(item.Settings)).Bind(3, std::string(StateName(item.State)));
     update.Bind(4, item.PartialFile).Bind(5, item.BytesDone).Bind(6, item.BytesTotal).Bind(7, item.Error);
     update.Bind(8, item.OutputFile).Bind(9, item.ChangedAt).Bind(10, item.FinishedAt).Bind(11, item.Id).Step();

@@ -20,8 +20,8 @@ struct Transition {
 // stopped, so a job that finishes before it notices the pause saves or fails
 // instead. A job may skip the download when the whole video is already here.
 constexpr std::array<Transition, 15> Allowed{{
-    {Queued, Reading},       // a slot was free
-    {Queued, Paused},        // paused before it started
+    {Queued, Reading},  // a slot was free
+    {Queued, Paused},   // paused before it started
     {Reading, Downloading},
     {Reading, Converting},
     {Reading, Paused},

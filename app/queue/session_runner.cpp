@@ -62,17 +62,12 @@ private:
         // A conversion too short to report still passed through converting.
         if (convertPercent_ < 0) events_.Converting(100);
         events_.Saved(result.OutputFile);
-      }
-      else if (asked())
-        events_.Paused();
-      else
-        events_.Failed(result.Message);
+      } else if (asked()) events_.Paused();
+      else events_.Failed(result.Message);
     } catch (const std::exception& error) {
       session_ = nullptr;
-      if (asked())
-        events_.Paused();
-      else
-        events_.Failed(error.what());
+      if (asked()) events_.Paused();
+      else events_.Failed(error.what());
     }
   }
 

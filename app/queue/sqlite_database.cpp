@@ -15,8 +15,8 @@ void check(sqlite3* db, int code) {
 }  // namespace
 
 TSqliteDatabase::TSqliteDatabase(const std::string& path) {
-  const int code = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
+  const int code =
+      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
   if (code != SQLITE_OK) {
     const ESqliteError error(code & 0xFF, db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code));
     sqlite3_close(db_);
@@ -27,7 +27,9 @@ TSqliteDatabase::TSqliteDatabase(const std::string& path) {
 
 TSqliteDatabase::~TSqliteDatabase() { sqlite3_close(db_); }
 
-void TSqliteDatabase::Execute(const std::string& sql) { check(db_, sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr)); }
+void TSqliteDatabase::Execute(const std::string& sql) {
+  check(db_, sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr));
+}
 
 int64_t TSqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 

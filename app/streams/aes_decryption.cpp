@@ -17,7 +17,8 @@ bool DecryptAes128Cbc(std::string& data, const TAesBlock& key, const TAesBlock& 
   if (data.empty() || data.size() % 16 != 0) return false;
   const std::unique_ptr<EVP_CIPHER_CTX, decltype(crypto.EVP_CIPHER_CTX_free)> context(crypto.EVP_CIPHER_CTX_new(),
                                                                                       crypto.EVP_CIPHER_CTX_free);
-  if (!context || crypto.EVP_DecryptInit_ex(context.get(), crypto.EVP_aes_128_cbc(), nullptr, key.data(), iv.data()) != 1)
+  if (!context ||
+      crypto.EVP_DecryptInit_ex(context.get(), crypto.EVP_aes_128_cbc(), nullptr, key.data(), iv.data()) != 1)
     return false;
   crypto.EVP_CIPHER_CTX_set_padding(context.get(), 1);
   std::string plain(data.size() + 16, '\0');

@@ -158,7 +158,8 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
   }
 
   const std::optional<std::string> durationText = levels.TemplateAttribute("duration");
-  if (!durationText) throw EVideoStreamRefused(fmt::format(stream_messages::BadTemplate, "neither duration nor timeline"));
+  if (!durationText)
+    throw EVideoStreamRefused(fmt::format(stream_messages::BadTemplate, "neither duration nor timeline"));
   const int64_t duration = whole(*durationText, "duration");
   if (duration <= 0) refuseValue("duration", *durationText);
   const double count = std::ceil((periodEnd() - double(offset)) / double(duration));
@@ -338,7 +339,8 @@ TDashManifest ReadDashManifest(const std::string& text, const std::string& addre
     start = durationOf(*periods[i], "start").value_or(start);
     PeriodTiming timing{durationOf(*periods[i], "duration")};
     if (!timing.Duration && i + 1 < periods.size())
-      if (const std::optional<double> nextStart = durationOf(*periods[i + 1], "start")) timing.Duration = *nextStart - start;
+      if (const std::optional<double> nextStart = durationOf(*periods[i + 1], "start"))
+        timing.Duration = *nextStart - start;
     if (!timing.Duration && i + 1 == periods.size() && total) timing.Duration = *total - start;
     PeriodQualities qualities = readPeriod(*periods[i], mpdBase, timing);
     protectedVideo = protectedVideo || qualities.ProtectedVideo;

@@ -265,8 +265,9 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
     if (!result.Parallel) {
       // The whole file came over the one connection.
       if (version.Total >= 0 && sink.Written() < version.Total)
-        throw EVideoStreamFetchFailed(fmt::format(stream_messages::PartFailed, address, sink.Written(),
-                                                  fmt::format(stream_messages::SegmentCut, sink.Written(), version.Total)));
+        throw EVideoStreamFetchFailed(
+            fmt::format(stream_messages::PartFailed, address, sink.Written(),
+                        fmt::format(stream_messages::SegmentCut, sink.Written(), version.Total)));
       return {true, sink.Written(), false, result.ContentType};
     }
 

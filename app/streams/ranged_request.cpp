@@ -29,7 +29,8 @@ TRangeLines::~TRangeLines() {
 
 std::optional<TContentRange> ContentRangeOf(TIdHTTPResponse& response) {
   const std::string value = response.HeaderLines.ValueOf("Content-Range");
-  if (value.size() < 6 || (value.compare(0, 6, "bytes ") != 0 && value.compare(0, 6, "Bytes ") != 0)) return std::nullopt;
+  if (value.size() < 6 || (value.compare(0, 6, "bytes ") != 0 && value.compare(0, 6, "Bytes ") != 0))
+    return std::nullopt;
   const std::string spec = value.substr(6);
   const size_t dash = spec.find('-');
   const size_t slash = spec.find('/');

@@ -101,8 +101,9 @@ public:
     if (range_) expected = range_->Length;
     else if (http_.Response().ContentLength() >= 0)
       expected = http_.Response().StatusCode() == 206 ? int64_t(start_) + http_.Response().ContentLength()
-                                                       : http_.Response().ContentLength();
-    if (expected >= 0 && have < expected) throw UnusableAnswer{fmt::format(stream_messages::SegmentCut, have, expected)};
+                                                      : http_.Response().ContentLength();
+    if (expected >= 0 && have < expected)
+      throw UnusableAnswer{fmt::format(stream_messages::SegmentCut, have, expected)};
   }
 
 private:
@@ -195,7 +196,8 @@ public:
   // After the workers ended: what arrived in order still goes into the file.
   void WriteRest(TStream& file, int64_t& bytes, const std::function<void(size_t written)>& onWritten) {
     std::unique_lock lock(lock_);
-    while (!failure_ && takeAndWrite(lock, file, bytes, onWritten)) {}
+    while (!failure_ && takeAndWrite(lock, file, bytes, onWritten)) {
+    }
   }
 
   void Abort() {
@@ -250,7 +252,8 @@ private:
       SegmentBody body(http, data, range, received, stopped_);
       try {
         const int64_t first = body.RequestedFirst();
-        const std::optional<int64_t> last = range ? std::optional<int64_t>(range->Offset + range->Length - 1) : std::nullopt;
+        const std::optional<int64_t> last =
+            range ? std::optional<int64_t>(range->Offset + range->Length - 1) : std::nullopt;
         TRangeLines lines(http, first, last);
         http.GetIntoStream(address, body);
         body.CheckComplete();
@@ -292,9 +295,10 @@ private:
   std::string fetchSegment(TIdHTTP& http, const TSegment& segment) {
     std::optional<TAesBlock> key;
     if (segment.Key) key = keyOf(http, segment.Key->Address);
-    std::string data = fetchWithRetries(http, segment.Address, segment.Range, received_, [&](const std::string& reason) {
-      return fmt::format(stream_messages::SegmentFailed, segment.Address, reason);
-    });
+    std::string data =
+        fetchWithRetries(http, segment.Address, segment.Range, received_, [&](const std::string& reason) {
+          return fmt::format(stream_messages::SegmentFailed, segment.Address, reason);
+        });
     if (key && !DecryptAes128Cbc(data, *key, segment.Key->IV))
       throw EVideoStreamFetchFailed(fmt::format(stream_messages::DecryptFailed, segment.Address));
     return data;
@@ -345,7 +349,8 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   if (!file) file = std::make_unique<TFileStream>(outputFile, fmCreate);
   run.StartAt(size_t(state.SegmentsDone), state.Bytes);
 
-  const size_t workers = std::min<size_t>(size_t(std::max(Connections, 1)), run.ItemCount() - size_t(state.SegmentsDone));
+  const size_t workers =
+      std::min<size_t>(size_t(std::max(Connections, 1)), run.ItemCount() - size_t(state.SegmentsDone));
   run.SetWindow(size_t(std::max(Connections, 1)));
   std::vector<std::unique_ptr<TIdHTTP>> clients;
   for (size_t i = 0; i < workers; ++i) clients.push_back(factory_());

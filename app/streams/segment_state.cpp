@@ -30,8 +30,8 @@ std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
   if (!std::getline(file, heading) || heading != Heading || !std::getline(file, state.Track) ||
       !std::getline(file, done) || !std::getline(file, bytes))
     return std::nullopt;
-  if (done.empty() || done.size() > 9 || done.find_first_not_of("0123456789") != std::string::npos ||
-      bytes.empty() || bytes.size() > 18 || bytes.find_first_not_of("0123456789") != std::string::npos)
+  if (done.empty() || done.size() > 9 || done.find_first_not_of("0123456789") != std::string::npos || bytes.empty() ||
+      bytes.size() > 18 || bytes.find_first_not_of("0123456789") != std::string::npos)
     return std::nullopt;
   state.SegmentsDone = int32_t(std::stol(done));
   state.Bytes = std::stoll(bytes);

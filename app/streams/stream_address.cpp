@@ -12,8 +12,7 @@ namespace {
 
 bool hasScheme(const std::string& reference) {
   const size_t colon = reference.find(':');
-  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(reference[0])))
-    return false;
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(reference[0]))) return false;
   for (size_t i = 1; i < colon; ++i) {
     const unsigned char c = static_cast<unsigned char>(reference[i]);
     if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;

@@ -41,8 +41,8 @@ public:
 
 private:
   bool stopped();
-  bool fetchTrack(const TTrack& track, const std::string& file, const std::string& state, const TSegmentProgress& before,
-                  int32_t segmentCount);
+  bool fetchTrack(const TTrack& track, const std::string& file, const std::string& state,
+                  const TSegmentProgress& before, int32_t segmentCount);
 
   THttpClientFactory factory_;
   std::mutex lock_;

@@ -30,7 +30,8 @@ const TStreamVariant& choose(const std::vector<TStreamVariant>& variants, const 
 
 // Every address met is remembered, so a loop is refused instead of followed.
 THlsPlaylist readHls(const TFetchedText& fetched, std::set<std::string>& visited, int depth) {
-  if (depth > MaxPlaylistDepth) throw EVideoStreamRefused(fmt::format(stream_messages::NestedTooDeep, MaxPlaylistDepth));
+  if (depth > MaxPlaylistDepth)
+    throw EVideoStreamRefused(fmt::format(stream_messages::NestedTooDeep, MaxPlaylistDepth));
   visited.insert(fetched.FinalAddress);
   return ReadHlsPlaylist(fetched.Text, fetched.FinalAddress);
 }

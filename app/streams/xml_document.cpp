@@ -93,7 +93,9 @@ private:
     throw EVideoStreamRefused(fmt::format(stream_messages::NotXml, what, at_));
   }
 
-  bool starts(const char* prefix) const { return text_.compare(at_, std::char_traits<char>::length(prefix), prefix) == 0; }
+  bool starts(const char* prefix) const {
+    return text_.compare(at_, std::char_traits<char>::length(prefix), prefix) == 0;
+  }
 
   void skipPast(const char* terminator) {
     const size_t end = text_.find(terminator, at_);
@@ -165,7 +167,8 @@ private:
       std::string value = decode(text_.substr(at_, end - at_));
       at_ = end + 1;
       // Namespace declarations say nothing about the media.
-      if (name != "xmlns" && name.rfind("xmlns:", 0) != 0) element.Attributes.emplace_back(localName(name), std::move(value));
+      if (name != "xmlns" && name.rfind("xmlns:", 0) != 0)
+        element.Attributes.emplace_back(localName(name), std::move(value));
     }
   }
 
@@ -205,10 +208,12 @@ private:
       else if (name.size() > 1 && name[0] == '#') {
         const bool hex = name[1] == 'x';
         const std::string digits = name.substr(hex ? 2 : 1);
-        if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+        if (digits.empty() ||
+            digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
           fail("a character reference that is not a number");
         const unsigned long code = std::stoul(digits, nullptr, hex ? 16 : 10);
-        if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) fail("a character reference out of range");
+        if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+          fail("a character reference out of range");
         appendUtf8(out, code);
       } else {
         fail("an entity that is not one of XML's own");

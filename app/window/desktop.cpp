@@ -23,8 +23,8 @@ void showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption,
   // A box sized for a short text alone would cut its own title; its size is
   // fixed once shown, so the layout gets a spacer as wide as the title needs.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    const int need = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle()) +
-                     TitleBarExtras;
+    const int need =
+        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle()) + TitleBarExtras;
     grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
   }

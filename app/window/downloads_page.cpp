@@ -102,10 +102,15 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
     column->addLayout(row);
     return row;
   };
-  buttonRow({{&pause_, "Pause"}, {&resume_, "Resume"}, {&retry_, "Retry"}, {&remove_, "Remove"},
-             {&openFolder_, "Open folder"}, {&moveUp_, "Move up"}, {&moveDown_, "Move down"}});
-  QHBoxLayout* whole = buttonRow({{&pauseAll_, "Pause all"}, {&resumeAll_, "Resume all"},
-                                  {&clearFinished_, "Clear finished"}});
+  buttonRow({{&pause_, "Pause"},
+             {&resume_, "Resume"},
+             {&retry_, "Retry"},
+             {&remove_, "Remove"},
+             {&openFolder_, "Open folder"},
+             {&moveUp_, "Move up"},
+             {&moveDown_, "Move down"}});
+  QHBoxLayout* whole =
+      buttonRow({{&pauseAll_, "Pause all"}, {&resumeAll_, "Resume all"}, {&clearFinished_, "Clear finished"}});
   whole->addStretch();
   whole->addWidget(new QLabel("Jobs at once:", body_));
   jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
@@ -136,9 +141,8 @@ void TDownloadsPage::connectControls() {
   onClick(pauseAll_, [this] { scheduler_->PauseAll(); });
   onClick(resumeAll_, [this] { scheduler_->ResumeAll(); });
   onClick(clearFinished_, [this] { scheduler_->ClearFinished(); });
-  connect(jobsAtOnce_, &QSpinBox::valueChanged, this, [this](int jobs) {
-    guarded([this, jobs] { scheduler_->SetJobsAtOnce(jobs); });
-  });
+  connect(jobsAtOnce_, &QSpinBox::valueChanged, this,
+          [this](int jobs) { guarded([this, jobs] { scheduler_->SetJobsAtOnce(jobs); }); });
   updateButtons();
 }
 
@@ -188,7 +192,8 @@ void TDownloadsPage::showItem(const TQueueItem& item) {
   }
   fillRow(row, item);
   const auto shown = shownStates_.find(item.Id);
-  const bool newlySaved = item.State == TQueueState::Saved && shown != shownStates_.end() && shown->second != item.State;
+  const bool newlySaved =
+      item.State == TQueueState::Saved && shown != shownStates_.end() && shown->second != item.State;
   shownStates_[item.Id] = item.State;
   if (newlySaved && !page_->window()->isActiveWindow())
     desktop_.Notify(item.Title.empty() ? item.Address : item.Title,
@@ -229,10 +234,9 @@ void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem
 // What an unfinished item has downloaded so far goes only when the user says so.
 void TDownloadsPage::remove(const TQueueItem& item) {
   const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
-  const bool deletePartial =
-      partial && desktop_.Question(page_->window(), caption_,
-                                   fmt::format(window_messages::DeletePartial,
-                                               item.Title.empty() ? item.Address : item.Title));
+  const bool deletePartial = partial && desktop_.Question(page_->window(), caption_,
+                                                          fmt::format(window_messages::DeletePartial,
+                                                                      item.Title.empty() ? item.Address : item.Title));
   scheduler_->Remove(item.Id, deletePartial);
 }
 

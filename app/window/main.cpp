@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     proxyError = error.Message;
   }
   const bool root = geteuid() == 0;
-  if (root) std::fprintf(stderr, "%s: running as root, so the browser engine runs without its sandbox\n", title.c_str());
+  if (root)
+    std::fprintf(stderr, "%s: running as root, so the browser engine runs without its sandbox\n", title.c_str());
   const char* existing = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
   const std::string flags = BrowserEngineFlags(proxies.get(), root, existing ? existing : "");
   setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);

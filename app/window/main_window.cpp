@@ -5,14 +5,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWebEngineView>
 #include <algorithm>
@@ -24,10 +24,10 @@
 #include "app/clipboard_scan.h"
 #include "app/error_text.h"
 #include "app/option_lists.h"
-#include "app/sites.h"
 #include "app/queue/queue_addresses.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_store.h"
+#include "app/sites.h"
 #include "app/window/desktop.h"
 #include "app/window/downloads_page.h"
 #include "app/window/messages.h"
@@ -70,7 +70,6 @@ void fillList(QComboBox* box, const TOptionList& list) {
   for (const std::string& item : list.Items) box->addItem(qt(item));
   box->setCurrentIndex(list.Selected);
 }
-
 
 }  // namespace
 
@@ -230,8 +229,8 @@ void TForm1::createControls() {
 
   // What the layout does not carry: pointers, and the fonts of standard
   // controls that differ from the window's.
-  for (QWidget* control : std::initializer_list<QWidget*>{mxTPButton1, mxTPButton3, mxTPButton4, firstSite,
-                                                          secondSite, Label1})
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{mxTPButton1, mxTPButton3, mxTPButton4, firstSite, secondSite, Label1})
     control->setCursor(Qt::PointingHandCursor);
   wmv8Label->setFont(QFont("Arial", 8));
   QFont notice("MS Sans Serif", 8);
@@ -368,9 +367,7 @@ void TForm1::Label1Click() {
   desktop_.OpenAddress(QUrl::fromLocalFile(qt(folders_.Data + sites::AboutPageFile)).toString().toStdString());
 }
 
-void TForm1::EMail1Click() {
-  desktop_.OpenAddress(std::string("mailto:") + sites::SupportAddress + sites::MailQuery);
-}
+void TForm1::EMail1Click() { desktop_.OpenAddress(std::string("mailto:") + sites::SupportAddress + sites::MailQuery); }
 
 void TForm1::SpeedButton2Click() { navigate(sites::FirstSiteHome); }
 void TForm1::SpeedButton1Click() { navigate(sites::SecondSiteHome); }

@@ -37,39 +37,63 @@ struct BenchCase {
   const char* audioCompressor;
   // The same conversion on the command line, after "-i SOURCE".
   std::vector<std::string> ffmpegArguments;
-  bool fromH264 = false;  // reads H264_SOURCE instead of SOURCE
+  bool fromH264 = false;   // reads H264_SOURCE instead of SOURCE
   double wallGoal = 1.10;  // the ratio ours / command line to stay within
 };
 
 // 640x360 at 25 frames per second, like the source; threads are left to both
 // sides' defaults ("auto", one per core).
 const BenchCase Cases[] = {
-    {"AVI (MJPEG + PCM)", "avi", otAVI, "MJPEG Compressor", "PCM",
-     {"-c:v", "mjpeg", "-q:v", "3", "-pix_fmt", "yuvj420p", "-s", "640x360", "-r", "25",
-      "-c:a", "pcm_s16le", "-ar", "44100", "-ac", "2", "-f", "avi"}},
+    {"AVI (MJPEG + PCM)",
+     "avi",
+     otAVI,
+     "MJPEG Compressor",
+     "PCM",
+     {"-c:v", "mjpeg", "-q:v", "3", "-pix_fmt", "yuvj420p", "-s", "640x360", "-r", "25", "-c:a", "pcm_s16le", "-ar",
+      "44100", "-ac", "2", "-f", "avi"}},
     // Our DVD output keeps a 16:9 picture's shape inside the 4:3 frame; the
     // command line gets the same scaling and padding.
-    {"DVD_PAL", "mpg", otDVD_PAL, "", "",
-     {"-vf", "scale=720:432,pad=720:576:0:72:black,setsar=16/15", "-c:v", "mpeg2video", "-pix_fmt", "yuv420p",
-      "-r", "25", "-b:v", "6000000", "-maxrate", "9000000", "-bufsize", "1835008", "-g", "15",
-      "-c:a", "ac3", "-b:a", "448000", "-ar", "48000", "-ac", "2",
-      "-f", "dvd", "-packetsize", "2048", "-muxrate", "10080000"}},
-    {"iPod", "mp4", otIPOD, "", "",
-     {"-c:v", "libx264", "-profile:v", "baseline", "-level", "3.0", "-maxrate", "1500000", "-bufsize", "2000000",
-      "-pix_fmt", "yuv420p", "-s", "640x360", "-r", "25",
-      "-c:a", "aac", "-b:a", "128000", "-ar", "44100", "-ac", "2", "-f", "ipod"}},
-    {"MP4", "mp4", otMP4, "", "",
-     {"-c:v", "libx264", "-crf", "23", "-preset", "medium", "-pix_fmt", "yuv420p", "-s", "640x360", "-r", "25",
-      "-c:a", "aac", "-b:a", "160000", "-ar", "44100", "-ac", "2", "-movflags", "+faststart", "-f", "mp4"},
-     false, 1.05},
-    {"WebM", "webm", otWebM, "", "",
-     {"-c:v", "libvpx-vp9", "-crf", "32", "-b:v", "0", "-row-mt", "1", "-cpu-used", "4", "-pix_fmt", "yuv420p",
-      "-s", "640x360", "-r", "25", "-c:a", "libopus", "-b:a", "128000", "-ar", "48000", "-ac", "2", "-f", "webm"},
-     false, 1.05},
+    {"DVD_PAL", "mpg", otDVD_PAL, "", "", {"-vf",         "scale=720:432,pad=720:576:0:72:black,setsar=16/15",
+                                           "-c:v",        "mpeg2video",
+                                           "-pix_fmt",    "yuv420p",
+                                           "-r",          "25",
+                                           "-b:v",        "6000000",
+                                           "-maxrate",    "9000000",
+                                           "-bufsize",    "1835008",
+                                           "-g",          "15",
+                                           "-c:a",        "ac3",
+                                           "-b:a",        "448000",
+                                           "-ar",         "48000",
+                                           "-ac",         "2",
+                                           "-f",          "dvd",
+                                           "-packetsize", "2048",
+                                           "-muxrate",    "10080000"}},
+    {"iPod", "mp4", otIPOD, "", "", {"-c:v",    "libx264",  "-profile:v", "baseline", "-level",  "3.0",    "-maxrate",
+                                     "1500000", "-bufsize", "2000000",    "-pix_fmt", "yuv420p", "-s",     "640x360",
+                                     "-r",      "25",       "-c:a",       "aac",      "-b:a",    "128000", "-ar",
+                                     "44100",   "-ac",      "2",          "-f",       "ipod"}},
+    {"MP4",
+     "mp4",
+     otMP4,
+     "",
+     "",
+     {"-c:v", "libx264", "-crf", "23", "-preset",   "medium",     "-pix_fmt", "yuv420p",
+      "-s",   "640x360", "-r",   "25", "-c:a",      "aac",        "-b:a",     "160000",
+      "-ar",  "44100",   "-ac",  "2",  "-movflags", "+faststart", "-f",       "mp4"},
+     false,
+     1.05},
+    {"WebM",
+     "webm",
+     otWebM,
+     "",
+     "",
+     {"-c:v", "libvpx-vp9", "-crf",    "32",    "-b:v",    "0",  "-row-mt", "1",    "-cpu-used",
+      "4",    "-pix_fmt",   "yuv420p", "-s",    "640x360", "-r", "25",      "-c:a", "libopus",
+      "-b:a", "128000",     "-ar",     "48000", "-ac",     "2",  "-f",      "webm"},
+     false,
+     1.05},
     // Nothing is decoded: the run is short, so start-up weighs in.
-    {"Original (H.264)", "mp4", otOriginal, "", "",
-     {"-c", "copy", "-movflags", "+faststart", "-f", "mp4"},
-     true, 1.20},
+    {"Original (H.264)", "mp4", otOriginal, "", "", {"-c", "copy", "-movflags", "+faststart", "-f", "mp4"}, true, 1.20},
 };
 
 template <class Collection>
@@ -129,8 +153,8 @@ Measurement runProgram(const std::vector<std::string>& arguments) {
   }
   Measurement measured;
   measured.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  measured.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                        usage.ru_stime.tv_usec / 1e6;
+  measured.cpuSeconds =
+      usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
   measured.peakKilobytes = usage.ru_maxrss;
   return measured;
 }
@@ -144,9 +168,10 @@ Measurement median(std::vector<Measurement> runs) {
 
 int compare(const std::string& self, const std::string& flashSource, const std::string& h264Source,
             const std::string& work, int repeats) {
-  fmt::print("Sources: {} (60 s, 640x360 at 25, Sorenson + MP3) and {} (the same as H.264 + AAC); {} runs each, "
-             "median by wall time; threads: auto on both sides ({} cores)\n\n",
-             flashSource, h264Source, repeats, sysconf(_SC_NPROCESSORS_ONLN));
+  fmt::print(
+      "Sources: {} (60 s, 640x360 at 25, Sorenson + MP3) and {} (the same as H.264 + AAC); {} runs each, "
+      "median by wall time; threads: auto on both sides ({} cores)\n\n",
+      flashSource, h264Source, repeats, sysconf(_SC_NPROCESSORS_ONLN));
   fmt::print("{:<20} {:>10} {:>10} {:>10} | {:>10} {:>10} {:>10} | {:>7} {:>7} {:>7}\n", "case", "wall s", "cpu s",
              "peak MB", "ffmpeg s", "cpu s", "peak MB", "wall x", "cpu x", "mem x");
   bool withinGoal = true;

@@ -61,8 +61,7 @@ int main(int argc, char** argv) {
   ::getrusage(RUSAGE_SELF, &usage);
   fmt::print("HTTP download of {} MiB from nginx on loopback into a file (best of {}):\n", size / MiB, Rounds);
   fmt::print("  curl -o                       {:8.1f} MB/s\n", mb / curlSeconds);
-  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", mb / large,
-             curlSeconds / large);
+  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", mb / large, curlSeconds / large);
   fmt::print("  GetIntoStream, 1024 bytes     {:8.1f} MB/s   ratio to curl {:.2f}   {:.2f} us per receive\n",
              mb / small, curlSeconds / small, small * 1e6 / (static_cast<double>(size) / 1024));
   fmt::print("  peak resident memory          {:8.1f} MiB\n", static_cast<double>(usage.ru_maxrss) / 1024);

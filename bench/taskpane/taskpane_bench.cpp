@@ -24,7 +24,7 @@ using namespace taskpane;
 namespace {
 
 class FilledWidget : public QWidget {
- protected:
+protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(246, 246, 246));
@@ -123,7 +123,8 @@ void scrollCase(double seconds) {
   QImage image(page->size(), QImage::Format_RGB32);
   int direction = 7;
   const double ours = perSecond(seconds, [&] {
-    if (page->Position() + direction < 0 || page->Position() + direction > page->ContentHeight()) direction = -direction;
+    if (page->Position() + direction < 0 || page->Position() + direction > page->ContentHeight())
+      direction = -direction;
     page->SetPosition(page->Position() + direction);
     page->render(&image);
   });

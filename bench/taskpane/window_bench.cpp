@@ -63,8 +63,8 @@ void windowCase(TForm1& form, const char* name, QSize size, double seconds) {
   QImage image(size, QImage::Format_RGB32);
   const double ours = perSecond(seconds, [&] { form.render(&image); });
   const double theirs = perSecond(seconds, [&] { reference.render(&image); });
-  std::printf("%-30s %9.1f /s %8.3f ms | %9.1f /s %8.3f ms | %7.2f\n", name, ours, 1000 / ours, theirs,
-              1000 / theirs, theirs / ours);
+  std::printf("%-30s %9.1f /s %8.3f ms | %9.1f /s %8.3f ms | %7.2f\n", name, ours, 1000 / ours, theirs, 1000 / theirs,
+              theirs / ours);
 
   // Where a repaint goes: the pane's header band and frame, the page's
   // background alone, the browser view, and the rest (groups, titles, fields,
@@ -74,9 +74,9 @@ void windowCase(TForm1& form, const char* name, QSize size, double seconds) {
   auto* browser = form.findChild<QWidget*>("WebBrowser1");
   QImage header(pane->size(), QImage::Format_RGB32);
   const double headerMs = 1000 / perSecond(seconds / 4, [&] {
-    QPainter painter(&header);
-    pane->PaintHeader(painter);
-  });
+                            QPainter painter(&header);
+                            pane->PaintHeader(painter);
+                          });
   QWidget* client = page->ClientWidget();
   const double backgroundMs =
       1000 / perSecond(seconds / 4, [&] { client->render(&image, QPoint(), QRegion(client->rect()), {}); });

@@ -74,8 +74,8 @@ int main() {
     const double ours = readLinePerSecond(text, counts[i]);
     const double reference = getlinePerSecond(text, counts[i]);
     perLineCost[i] = 1.0 / ours;
-    fmt::print("  {:8} lines: ReadLine {:12.0f} lines/s, std::getline {:12.0f} lines/s, ratio {:.2f}\n", counts[i], ours,
-               reference, ours / reference);
+    fmt::print("  {:8} lines: ReadLine {:12.0f} lines/s, std::getline {:12.0f} lines/s, ratio {:.2f}\n", counts[i],
+               ours, reference, ours / reference);
   }
   const double growth = perLineCost[1] / perLineCost[0];
   fmt::print("  per-line cost at 10^6 / at 10^5: {:.2f} (limit 1.5): {}\n", growth, growth < 1.5 ? "ok" : "OVER");

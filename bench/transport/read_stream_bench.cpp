@@ -67,8 +67,8 @@ private:
       const int connection = ::accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
       if (connection < 0) continue;
       for (int64_t sent = 0; sent < Size;) {
-        const auto n = ::send(connection, block.data(), static_cast<size_t>(std::min<int64_t>(Size - sent, block.size())),
-                              MSG_NOSIGNAL);
+        const auto n = ::send(connection, block.data(),
+                              static_cast<size_t>(std::min<int64_t>(Size - sent, block.size())), MSG_NOSIGNAL);
         if (n <= 0) break;
         sent += n;
       }
@@ -161,9 +161,8 @@ int main(int argc, char** argv) {
         case 1: nc = std::max(nc, timedRead(file, [&] { return readWithTool(ncCommand, size, file); })); break;
         default: {
           const int which = (round + turn) % 4 - 2;
-          ours[which] = std::max(ours[which], timedRead(file, [&] {
-            return readWithClient(sender.Port(), size, sizes[which], file);
-          }));
+          ours[which] = std::max(
+              ours[which], timedRead(file, [&] { return readWithClient(sender.Port(), size, sizes[which], file); }));
         }
       }
     }
@@ -173,8 +172,8 @@ int main(int argc, char** argv) {
   fmt::print("  socat                          {:8.1f} MB/s\n", socat);
   fmt::print("  nc                             {:8.1f} MB/s\n", nc);
   for (int which = 0; which < 2; ++which)
-    fmt::print("  ReadToStream RecvBufferSize {:5} {:8.1f} MB/s  ratio to socat {:.2f}, to nc {:.2f}\n",
-               sizes[which], ours[which], ours[which] / socat, ours[which] / nc);
+    fmt::print("  ReadToStream RecvBufferSize {:5} {:8.1f} MB/s  ratio to socat {:.2f}, to nc {:.2f}\n", sizes[which],
+               ours[which], ours[which] / socat, ours[which] / nc);
   const long peak = peakResidentKiB();
   fmt::print("  peak resident memory {:.1f} MiB (limit 32 MiB): {}\n", peak / 1024.0, peak < 32 * 1024 ? "ok" : "OVER");
   return peak < 32 * 1024 ? 0 : 1;

@@ -58,8 +58,6 @@ TIdAuthenticationClass FindAuthScheme(const std::string& name) {
   return nullptr;
 }
 
-void SetBasicAuthenticationMaker(TIdAuthenticationMaker maker) {
-  basicMaker() = maker ? std::move(maker) : makeBasic;
-}
+void SetBasicAuthenticationMaker(TIdAuthenticationMaker maker) { basicMaker() = maker ? std::move(maker) : makeBasic; }
 
 std::unique_ptr<TIdAuthentication> MakeBasicAuthentication() { return basicMaker()(); }

@@ -22,12 +22,9 @@ TIdAuthNextStep TIdBasicAuthentication::DecideNextStep() {
   RealmText = realm.size() > 2 ? realm.substr(1, realm.size() - 2) : "";
 
   switch (StepIndex) {
-    case 0:
-      return Username().empty() ? asAskProgram : asDoRequest;
-    case 1:
-      return asFail;
-    default:
-      return asDoRequest;
+    case 0: return Username().empty() ? asAskProgram : asDoRequest;
+    case 1: return asFail;
+    default: return asDoRequest;
   }
 }
 

@@ -19,7 +19,6 @@ public:
   void CheckRoom(int64_t size) const;
 
 private:
-
   int64_t Limit;
 };
 

@@ -238,8 +238,8 @@ void TIdCookies::addItem(std::unique_ptr<TIdCookieRFC2109> cookie) {
 }
 
 std::unique_ptr<TIdCookieRFC2109> TIdCookies::takeItem(TIdCookieRFC2109* cookie) {
-  const auto found = std::find_if(ItemList.begin(), ItemList.end(),
-                                  [cookie](const auto& item) { return item.get() == cookie; });
+  const auto found =
+      std::find_if(ItemList.begin(), ItemList.end(), [cookie](const auto& item) { return item.get() == cookie; });
   if (found == ItemList.end()) return nullptr;
   std::unique_ptr<TIdCookieRFC2109> taken = std::move(*found);
   ItemList.erase(found);

@@ -35,7 +35,8 @@ std::string wrapAtColumn(const std::string& text, std::string_view breakText, in
     const char current = at(position);
     if (current == breakText[0]) {
       if (!insideQuotes) {
-        existingBreak = SameText(std::string_view(text).substr(static_cast<size_t>(position - 1), breakText.size()), breakText);
+        existingBreak =
+            SameText(std::string_view(text).substr(static_cast<size_t>(position - 1), breakText.size()), breakText);
         if (existingBreak) {
           position += breakLength - 1;
           lastBreak = position;

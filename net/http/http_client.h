@@ -36,8 +36,7 @@ class TIdCustomHTTP;
 using TIdHTTPOnRedirectEvent = std::function<void(TIdCustomHTTP* Sender, std::string& dest, int32_t& NumRedirect,
                                                   bool& Handled, TIdHTTPMethod& VMethod)>;
 // Handled starts false; a handler that fills in the credentials sets it.
-using TIdOnAuthorization =
-    std::function<void(TIdCustomHTTP* Sender, TIdAuthentication* Authentication, bool& Handled)>;
+using TIdOnAuthorization = std::function<void(TIdCustomHTTP* Sender, TIdAuthentication* Authentication, bool& Handled)>;
 // May choose another scheme class for the challenges in AuthInfo.
 using TIdOnSelectAuthorization =
     std::function<void(TIdCustomHTTP* Sender, TIdAuthenticationClass& AuthenticationClass, TIdHeaderList& AuthInfo)>;

@@ -143,8 +143,7 @@ void TIdCustomHTTP::PrepareRequest(TIdHTTPRequest& request) {
     throw EIdException(http_messages::MethodRequiresVersion11);
   if (sendsUpload(request.RequestMethod))
     request.SetContentLength(request.UploadStream ? request.UploadStream->GetSize() : 0);
-  else
-    request.SetContentLength(-1);
+  else request.SetContentLength(-1);
   request.Host = CurrentUri.Port == "80" ? CurrentUri.Host : CurrentUri.Host + ":" + CurrentUri.Port;
 }
 
@@ -194,10 +193,8 @@ void TIdCustomHTTP::ApplyProxyRoute(const TIdProxyRoute& route) {
   ProxyParams.ProxyPassword = viaHttp ? route.Password : "";
   ProxyParams.BasicAuthentication = viaHttp && !route.Username.empty();
   if (route.Kind == TIdProxyKind::Direct || viaHttp) {
-    if (RouteTransport && IOHandler() == RouteTransport.get())
-      SetIOHandler(nullptr);
-    else if (TIdSocksInfo* socks = TransportSocksInfo())
-      socks->Version = svNoSocks;
+    if (RouteTransport && IOHandler() == RouteTransport.get()) SetIOHandler(nullptr);
+    else if (TIdSocksInfo* socks = TransportSocksInfo()) socks->Version = svNoSocks;
     return;
   }
   // The program's own socket transport (its TLS transport) carries the SOCKS
@@ -236,10 +233,8 @@ void TIdCustomHTTP::OpenRoute() {
     case rtTls:
     case rtTlsProxy: request.Connection.clear(); break;
   }
-  if (request.Route != rtTlsProxy)
-    EnsureConnected(Response());
-  else if (!TunnelOpenTo(CurrentUri))
-    OpenTunnel();
+  if (request.Route != rtTlsProxy) EnsureConnected(Response());
+  else if (!TunnelOpenTo(CurrentUri)) OpenTunnel();
   SendRequestHead(*Protocol, &CurrentUri);
   if (sendsUpload(request.RequestMethod) && request.UploadStream) WriteFromStream(*request.UploadStream, true);
 }
@@ -312,10 +307,8 @@ void TIdCustomHTTP::SendRequestHead(TIdHTTPProtocol& protocol, const TIdURI* add
   request.ComposeHeaders();
   // The proxy's lines are for the proxy alone: a request inside a tunnel (or
   // straight to the server) must not show the server the proxy's password.
-  if (request.RequestMethod == hmConnect || request.Route == rtProxy)
-    ProxyParams.ComposeHeaders(request.HeaderLines);
-  else
-    request.HeaderLines.PutValue("Proxy-Connection", "");
+  if (request.RequestMethod == hmConnect || request.Route == rtProxy) ProxyParams.ComposeHeaders(request.HeaderLines);
+  else request.HeaderLines.PutValue("Proxy-Connection", "");
   if (address) PutCookieHeader(*address, request);
   // Credentials given for one host do not follow a redirect to another.
   if (address && !SameText(CurrentUri.Host, AuthorizedHost)) request.HeaderLines.PutValue("Authorization", "");

@@ -59,7 +59,8 @@ void TIdHTTPProtocol::ReadHeaderBlock() {
       // The rest of the block is unread: the connection is out of step.
       Client->Disconnect();
       if (lines.Count() >= client_limits::MaxHeaderLines)
-        throw EIdHTTPResponseTooLarge(fmt::format(http_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
+        throw EIdHTTPResponseTooLarge(
+            fmt::format(http_messages::HeaderBlockTooManyLines, client_limits::MaxHeaderLines));
       throw EIdHTTPResponseTooLarge(fmt::format(http_messages::HeaderBlockTooLarge, client_limits::MaxHeaderBytes));
     }
     lines.Add(line);

@@ -116,7 +116,8 @@ std::string MergePath(const std::string& basePath, const std::string& path, char
     const char c = joined[i];
     if (c == delimiter) {
       if (result.empty() || result.back() != delimiter) result += delimiter;
-    } else if (c == '.' && !result.empty() && result.back() == delimiter && i + 1 < joined.size() && joined[i + 1] == '.') {
+    } else if (c == '.' && !result.empty() && result.back() == delimiter && i + 1 < joined.size() &&
+               joined[i + 1] == '.') {
       // ".." climbs one segment: drop the trailing delimiter, then the
       // segment before it.
       result.pop_back();

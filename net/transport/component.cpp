@@ -5,8 +5,15 @@
 #include "net/transport/stack.h"
 
 const std::array<const char*, ftpAborted + 1> StatusTexts = {
-    "Resolving hostname {}.", "Connecting to {}.", "Connected.", "Disconnecting.", "Disconnected.",
-    "{}",                     "{}",                "{}",         "{}",
+    "Resolving hostname {}.",
+    "Connecting to {}.",
+    "Connected.",
+    "Disconnecting.",
+    "Disconnected.",
+    "{}",
+    "{}",
+    "{}",
+    "{}",
 };
 
 TIdComponent::TIdComponent() {

@@ -18,7 +18,9 @@ TIdConnectThread::~TIdConnectThread() {
   WaitFor();
 }
 
-void TIdConnectThread::Start() { Thread = std::thread([this] { Execute(); }); }
+void TIdConnectThread::Start() {
+  Thread = std::thread([this] { Execute(); });
+}
 
 // Only while the handle still holds this thread's socket: once it was closed
 // (which shut it, waking the connect) its number may belong to another file.

@@ -114,8 +114,8 @@ void TIdIOHandlerSocket::SetSocksInfo(TIdSocksInfo* value) {
 
 // --- connecting ------------------------------------------------------------------
 
-void TIdIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const std::string& boundIP,
-                                   int32_t boundPort, int32_t boundPortMin, int32_t boundPortMax, int32_t timeout) {
+void TIdIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const std::string& boundIP, int32_t boundPort,
+                                   int32_t boundPortMin, int32_t boundPortMax, int32_t timeout) {
   TIdSocksInfo& socks = *SocksInfo();
   const bool viaProxy = socks.Version != svNoSocks;
   const std::string& targetHost = viaProxy ? socks.Host : host;
@@ -146,12 +146,9 @@ void TIdIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const 
   // A time-out covers the connect and the proxy's handshake together.
   const bool timed = timeout != TimeoutUseDefault && timeout != 0 && timeout != TimeoutForever;
   const auto started = std::chrono::steady_clock::now();
-  if (timeout != TimeoutUseDefault && timeout != 0)
-    ConnectWithTimeout(timeout);
-  else if (IsAntiFreezeInUse())
-    ConnectWithTimeout(AntiFreezeConnectTimeout);
-  else
-    SharedStack->CheckSocketResult(SocketBinding->ConnectPeer(Id_PF_INET));
+  if (timeout != TimeoutUseDefault && timeout != 0) ConnectWithTimeout(timeout);
+  else if (IsAntiFreezeInUse()) ConnectWithTimeout(AntiFreezeConnectTimeout);
+  else SharedStack->CheckSocketResult(SocketBinding->ConnectPeer(Id_PF_INET));
   if (!HandlerConnected()) return;
 
   // Shared settings may have been assigned to another transport since: the
@@ -168,9 +165,8 @@ void TIdIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const 
 void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
   TIdConnectThread thread(*SocketBinding);
   thread.Start();
-  const int32_t step = IsAntiFreezeInUse()
-                           ? std::clamp(TIdAntiFreezeBase::Instance()->IdleTimeOut, 1, ConnectPollStep)
-                           : ConnectPollStep;
+  const int32_t step = IsAntiFreezeInUse() ? std::clamp(TIdAntiFreezeBase::Instance()->IdleTimeOut, 1, ConnectPollStep)
+                                           : ConnectPollStep;
   int32_t remaining = timeout == TimeoutForever ? step + 1 : timeout;
   while (remaining > step) {
     sleepMs(step);

@@ -39,8 +39,8 @@ void UnloadLibrary() {
   for (auto* entry : entries()) entry->store(nullptr, std::memory_order_release);
 }
 
-using sockets::TSocket;
 using sockets::TSockAddrIn;
+using sockets::TSocket;
 
 TSocketEntry<int32_t()> WSACleanup("WSACleanup");
 TSocketEntry<int32_t()> WSAGetLastError("WSAGetLastError");

@@ -150,8 +150,7 @@ void TIdSocksInfo::MakeSocks5Connection(const std::string& host, int32_t port) {
   Send({5, 1, method});
   const std::string chosen = Receive(2);
   // A refusal (255) is also a method other than the one offered.
-  if (chosen[1] != method)
-    throw EIdSocksAuthMethodError(transport_messages::SocksAuthMethodError);
+  if (chosen[1] != method) throw EIdSocksAuthMethodError(transport_messages::SocksAuthMethodError);
 
   if (withPassword) {
     std::string login = {1, static_cast<char>(Username.size())};

@@ -201,8 +201,7 @@ TIdStackSocketHandle TIdStackWindows::SocketAccept(TIdStackSocketHandle socket, 
   return accepted;
 }
 
-int32_t TIdStackWindows::SocketBind(TIdStackSocketHandle socket, int /*family*/, const std::string& ip,
-                                    int32_t port) {
+int32_t TIdStackWindows::SocketBind(TIdStackSocketHandle socket, int /*family*/, const std::string& ip, int32_t port) {
   const sockets::TSockAddrIn address = socketAddress(*this, ip, port);
   return sb::bind(socket, &address, sizeof address);
 }
@@ -231,8 +230,7 @@ std::string TIdStackWindows::LocalHostName() {
 
 std::string TIdStackWindows::LookupHostName(const std::string& address) {
   const uint32_t numeric = sb::inet_addr(address.c_str());
-  const sockets::THostEntry* found =
-      sb::gethostbyaddr(reinterpret_cast<const char*>(&numeric), 4, Id_PF_INET);
+  const sockets::THostEntry* found = sb::gethostbyaddr(reinterpret_cast<const char*>(&numeric), 4, Id_PF_INET);
   if (!found) CheckSocketResult(Id_SOCKET_ERROR);
   return found->h_name;
 }
@@ -297,19 +295,18 @@ int32_t TIdStackWindows::SocketSelect(TIdSocketList* readList, TIdSocketList* wr
   return result;
 }
 
-int32_t TIdStackWindows::SocketSend(TIdStackSocketHandle socket, const void* buffer, int32_t length,
-                                    int32_t flags) {
+int32_t TIdStackWindows::SocketSend(TIdStackSocketHandle socket, const void* buffer, int32_t length, int32_t flags) {
   return sb::send(socket, buffer, length, flags);
 }
 
-int32_t TIdStackWindows::SocketSendTo(TIdStackSocketHandle socket, const void* buffer, int32_t length,
-                                      int32_t flags, const std::string& ip, int32_t port) {
+int32_t TIdStackWindows::SocketSendTo(TIdStackSocketHandle socket, const void* buffer, int32_t length, int32_t flags,
+                                      const std::string& ip, int32_t port) {
   const sockets::TSockAddrIn address = socketAddress(*this, ip, port);
   return sb::sendto(socket, buffer, length, flags, &address, sizeof address);
 }
 
-int32_t TIdStackWindows::SocketSetOption(TIdStackSocketHandle socket, int32_t level, int32_t option,
-                                         const void* value, int32_t length) {
+int32_t TIdStackWindows::SocketSetOption(TIdStackSocketHandle socket, int32_t level, int32_t option, const void* value,
+                                         int32_t length) {
   return sb::setsockopt(socket, level, option, value, length);
 }
 
@@ -322,9 +319,7 @@ TIdStackSocketHandle TIdStackWindows::SocketCreate(int family, int type, int pro
   return sb::socket(family, type, protocol);
 }
 
-int32_t TIdStackWindows::SocketShutdown(TIdStackSocketHandle socket, int32_t how) {
-  return sb::shutdown(socket, how);
-}
+int32_t TIdStackWindows::SocketShutdown(TIdStackSocketHandle socket, int32_t how) { return sb::shutdown(socket, how); }
 
 std::string TIdStackWindows::ErrorText(int32_t code) {
   if (code == sockets::WSAHOST_NOT_FOUND) return fmt::format(msg::SocketError, code, msg::HostNotFound);

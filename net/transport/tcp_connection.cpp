@@ -109,10 +109,8 @@ void TIdTCPConnection::ForgetIOHandler() {
   if (FIOHandler) FIOHandler->RemoveFreeNotification(this);
   FIOHandler = nullptr;
   SocketHandler = nullptr;
-  if (TransportUsers > 0 && OwnedIOHandler)
-    ReleasedIOHandlers.push_back(std::move(OwnedIOHandler));
-  else
-    OwnedIOHandler.reset();
+  if (TransportUsers > 0 && OwnedIOHandler) ReleasedIOHandlers.push_back(std::move(OwnedIOHandler));
+  else OwnedIOHandler.reset();
 }
 
 void TIdTCPConnection::SetIntercept(TIdConnectionIntercept* value) {
@@ -294,8 +292,7 @@ int32_t TIdTCPConnection::ReadInt32(bool convertFromNetworkOrder) {
 }
 
 std::string TIdTCPConnection::ReadLineTooLong(int32_t maxLength) {
-  if (MaxLineAction == maException)
-    throw EIdReadLnMaxLineLengthExceeded(transport_messages::MaxLineLengthExceeded);
+  if (MaxLineAction == maException) throw EIdReadLnMaxLineLengthExceeded(transport_messages::MaxLineLengthExceeded);
   LineWasSplit = true;
   return PendingInput->Extract(maxLength);
 }
@@ -344,8 +341,7 @@ void TIdTCPConnection::ReadToStream(TStream& stream, int64_t count, bool untilCl
   const int64_t position = checkedStreamPosition(stream);
   const int32_t chunkSize = checkedBufferSize("RecvBufferSize", RecvBufferSize);
   if (count == -1 && !untilClose) count = ReadInt32(true);
-  if (count < 0 && !untilClose)
-    throw EIdInvalidSize(fmt::format(transport_messages::NegativeLength, count));
+  if (count < 0 && !untilClose) throw EIdInvalidSize(fmt::format(transport_messages::NegativeLength, count));
   if (count >= 0) {
     stream.SetSize(position + std::min(count, MaxPresize));
     stream.SetPosition(position);

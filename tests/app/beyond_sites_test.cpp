@@ -118,8 +118,9 @@ TEST_F(BeyondSitesTest, AnswersThatAreNoVideo) {
     return std::string("no error");
   };
   EXPECT_EQ(messageOf(nginx.Url("/fake.flv")),
-            nginx.Url("/fake.flv") + " was served as a video (video/x-flv), but what arrived is not a video or sound "
-                                     "the converter can read");
+            nginx.Url("/fake.flv") +
+                " was served as a video (video/x-flv), but what arrived is not a video or sound "
+                "the converter can read");
   EXPECT_EQ(messageOf(nginx.Url("/loop")), "Too many redirects: the limit of 15 was reached.");
   // A page past the page limit is refused instead of filling the memory.
   std::filesystem::resize_file(nginx.WriteDocument("big.html", ""), (int64_t{64} << 20) + 1);
@@ -141,9 +142,10 @@ TEST_F(BeyondSitesTest, DroppedVideoIsContinued) {
   ASSERT_EQ(job.Run(peer.Url("/clip.flv"), choices), TJobResult::Done);
   EXPECT_TRUE(downloaded == video);
   EXPECT_EQ(peer.Requests().size(), 3u);
-  EXPECT_NE(std::find_if(reporter.Statuses.begin(), reporter.Statuses.end(),
-                         [](const std::string& s) { return s.rfind("Connection lost; continuing from byte ", 0) == 0; }),
-            reporter.Statuses.end());
+  EXPECT_NE(
+      std::find_if(reporter.Statuses.begin(), reporter.Statuses.end(),
+                   [](const std::string& s) { return s.rfind("Connection lost; continuing from byte ", 0) == 0; }),
+      reporter.Statuses.end());
   EXPECT_EQ(reporter.Statuses.back(), "Done");
 }
 

@@ -47,8 +47,8 @@ TEST_F(CliFailuresTest, StalledServersTimeOutAndTheBatchGoesOn) {
   FullAcceptQueue silent;
   const std::string stalledVideo = "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv";
   const std::string silentPage = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/watch";
-  const CliRun batch = run({"--timeout", "1", "--retries", "1", "--format", "FLV", "-o",
-                            work.File("%(title)s.%(ext)s"), stalledVideo, silentPage, site.Url("/video.flv")});
+  const CliRun batch = run({"--timeout", "1", "--retries", "1", "--format", "FLV", "-o", work.File("%(title)s.%(ext)s"),
+                            stalledVideo, silentPage, site.Url("/video.flv")});
   EXPECT_EQ(batch.exitCode, 5) << batch.err;
   EXPECT_EQ(batch.out, work.File("video.flv") + "\n");
   EXPECT_NE(batch.err.find("(retry 1 of 1)"), std::string::npos) << batch.err;
@@ -81,20 +81,37 @@ TEST_F(CliFailuresTest, OneClearLinePerFailure) {
     std::string line;
     std::string later = "";
   } cases[] = {
-      {"refused", {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"}, {}, 5,
+      {"refused",
+       {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"},
+       {},
+       5,
        "Cannot fetch http://" + deadPort + "/watch: " + deadPort + " refused the connection."},
-      {"proxy refused", {"--proxy", deadPort, "-o", work.File("a.avi"), site.Url("/video.flv")}, {}, 5,
+      {"proxy refused",
+       {"--proxy", deadPort, "-o", work.File("a.avi"), site.Url("/video.flv")},
+       {},
+       5,
        "Cannot fetch " + site.Url("/video.flv") + ": the proxy " + deadPort + " refused the connection."},
-      {"video missing", {"-o", work.File("a.avi"), site.Url("/lost.html")}, {}, 5,
+      {"video missing",
+       {"-o", work.File("a.avi"), site.Url("/lost.html")},
+       {},
+       5,
        "Cannot fetch the video " + site.Url("/missing.flv") + " that the page names: HTTP/1.1 404 Not Found."},
-      {"retries ran out", {"--retries", "1", "-o", work.File("a.avi"), cutting.Url()}, {}, 5,
+      {"retries ran out",
+       {"--retries", "1", "-o", work.File("a.avi"), cutting.Url()},
+       {},
+       5,
        "Cannot fetch " + cutting.Url() + ": Connection Closed Gracefully; ",
        " bytes of the video are kept, and the same command with --continue goes on from there."},
-      {"disk full while downloading", {"-o", work.File("a.avi"), site.Url("/video.flv")}, onSmallDisk(work.File("cache")),
-       1, "Cannot write '" + work.File("cache/quillfen/"),
+      {"disk full while downloading",
+       {"-o", work.File("a.avi"), site.Url("/video.flv")},
+       onSmallDisk(work.File("cache")),
+       1,
+       "Cannot write '" + work.File("cache/quillfen/"),
        "/temp.flv': the disk is full; "},
-      {"disk full while converting", {"-o", work.File("small/a.avi"), site.Url("/video.flv")},
-       onSmallDisk(work.File("small")), 4,
+      {"disk full while converting",
+       {"-o", work.File("small/a.avi"), site.Url("/video.flv")},
+       onSmallDisk(work.File("small")),
+       4,
        "Cannot write '" + work.File("small/a.avi") + "': the disk is full."},
   };
   for (const auto& c : cases) {
@@ -124,19 +141,26 @@ TEST_F(CliFailuresTest, RefusedBeforeAnyDownload) {
     std::vector<std::string> arguments;
     std::string message;
   } cases[] = {
-      {"other scheme", {"-o", work.File("x.avi"), "ftp://127.0.0.1/x.flv"},
+      {"other scheme",
+       {"-o", work.File("x.avi"), "ftp://127.0.0.1/x.flv"},
        "quillfen-cli: Cannot fetch 'ftp://127.0.0.1/x.flv': only http:// and https:// addresses are supported.\n"},
-      {"output folder is a file", {"-o", work.File("plain.txt/x.avi"), video},
+      {"output folder is a file",
+       {"-o", work.File("plain.txt/x.avi"), video},
        "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
-      {"template folder is a file", {"-o", work.File("plain.txt/%(title)s.%(ext)s"), video, video},
+      {"template folder is a file",
+       {"-o", work.File("plain.txt/%(title)s.%(ext)s"), video, video},
        "quillfen-cli: Cannot create the output folder '" + work.File("plain.txt") + "': "},
-      {"rate 0", {"--rate", "0", "-o", work.File("x.avi"), video},
+      {"rate 0",
+       {"--rate", "0", "-o", work.File("x.avi"), video},
        "quillfen-cli: --rate takes a whole number from 1 to 120, not '0'\n"},
-      {"rate negative", {"--rate", "-25", "-o", work.File("x.avi"), video},
+      {"rate negative",
+       {"--rate", "-25", "-o", work.File("x.avi"), video},
        "quillfen-cli: --rate takes a whole number from 1 to 120, not '-25'\n"},
-      {"rate above 120", {"--rate", "121", "-o", work.File("x.avi"), video},
+      {"rate above 120",
+       {"--rate", "121", "-o", work.File("x.avi"), video},
        "quillfen-cli: --rate takes a whole number from 1 to 120, not '121'\n"},
-      {"existing output kept", {"--no-overwrite", "-o", work.File("plain.txt"), video},
+      {"existing output kept",
+       {"--no-overwrite", "-o", work.File("plain.txt"), video},
        "quillfen-cli: '" + work.File("plain.txt") + "' exists, and --no-overwrite keeps it.\n"},
   };
   for (const auto& c : cases) {
@@ -205,12 +229,15 @@ TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
     const char* waitFor;
     int signal;
   } cases[] = {
-      {"Ctrl-C while converting", {"--format", "WebM", "-o", work.File("out/long.webm"), longSite.Url("/video.flv")},
-       "Converting", SIGINT},
+      {"Ctrl-C while converting",
+       {"--format", "WebM", "-o", work.File("out/long.webm"), longSite.Url("/video.flv")},
+       "Converting",
+       SIGINT},
       {"SIGTERM while the server is silent",
        {"--timeout", "0", "-o", work.File("out/stalled.avi"),
         "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv"},
-       "Transfering: 90000", SIGTERM},
+       "Transfering: 90000",
+       SIGTERM},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -62,7 +62,7 @@ TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
 
 TEST_F(CliTest, ExitCodeForEachFailure) {
   RefusingPort dead;
-  
+
   struct {
     const char* name;
     std::vector<std::string> arguments;
@@ -71,18 +71,30 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
   } cases[] = {
       {"help", {"--help"}, 0, ""},
       {"no address", {"-o", "x.avi"}, 2, "quillfen-cli: No WATCH-URL given.\n"},
-      {"unknown format", {"--format", "Betamax", "-o", "x", FirstSiteWatch}, 2,
+      {"unknown format",
+       {"--format", "Betamax", "-o", "x", FirstSiteWatch},
+       2,
        "Unknown format 'Betamax'; known are: VCD_NTSC, VCD_PAL,"},
-      {"width not a number", {"--proxy", proxyFlag(), "--width", "abc", "-o", "x", FirstSiteWatch}, 2,
+      {"width not a number",
+       {"--proxy", proxyFlag(), "--width", "abc", "-o", "x", FirstSiteWatch},
+       2,
        "quillfen-cli: 'abc' is not a valid integer value.\n"},
-      {"width too large", {"--proxy", proxyFlag(), "--width", "70000", "-o", "x", FirstSiteWatch}, 2,
+      {"width too large",
+       {"--proxy", proxyFlag(), "--width", "70000", "-o", "x", FirstSiteWatch},
+       2,
        "'70000' is not a valid frame width"},
-      {"no video", {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/novideo"}, 3,
+      {"no video",
+       {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/novideo"},
+       3,
        "quillfen-cli: No video\n"},
-      {"HTTP error", {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/gone"}, 5,
+      {"HTTP error",
+       {"--proxy", proxyFlag(), "-o", "x", "http://www.clipcove.example/gone"},
+       5,
        "quillfen-cli: Cannot fetch http://www.clipcove.example/gone: HTTP/1.1 404 Not Found.\n"},
       {"refused", {"-o", "x", "http://127.0.0.1:" + std::to_string(dead.Port()) + "/watch"}, 5, "quillfen-cli: "},
-      {"fail to save", {"--proxy", proxyFlag(), "-o", work.File(std::string(300, 'n') + ".avi"), FirstSiteWatch}, 4,
+      {"fail to save",
+       {"--proxy", proxyFlag(), "-o", work.File(std::string(300, 'n') + ".avi"), FirstSiteWatch},
+       4,
        ".avi': File name too long.\n"},
   };
   for (const auto& c : cases) {
@@ -100,7 +112,8 @@ TEST_F(CliTest, HttpProxyVariableAndNoProxy) {
   // A scheme in the flag is taken as given.
   EXPECT_EQ(run({"--proxy", "http://" + proxyFlag(), "-o", work.File("f.avi"), FirstSiteWatch}).exitCode, 0);
   // The flag wins over the variable.
-  EXPECT_EQ(run({"--proxy", proxyFlag(), "-o", work.File("b.avi"), FirstSiteWatch}, {"http_proxy=" + deadProxy}).exitCode, 0);
+  EXPECT_EQ(
+      run({"--proxy", proxyFlag(), "-o", work.File("b.avi"), FirstSiteWatch}, {"http_proxy=" + deadProxy}).exitCode, 0);
   // no_proxy sends the loopback site around the (dead) proxy.
   EXPECT_EQ(run(localJob("c.avi"), {"http_proxy=" + deadProxy, "no_proxy=localhost,127.0.0.1"}).exitCode, 0);
   EXPECT_EQ(run(localJob("d.avi"), {"http_proxy=" + deadProxy}).exitCode, 5);
@@ -130,18 +143,23 @@ TEST_F(CliTest, SocksProxyFromAllProxy) {
 // comment and a blank line: the others are saved under their titles, the
 // summary lists each, and the exit code is the failure's.
 TEST_F(CliTest, BatchGoesOnAfterAFailure) {
-  work.WriteFile("list.txt", "# tonight\n\n  " + site.Url("/gone") + "  \r\n" + site.Url("/watch?v=Kq3fZ8wLp2A") + "\n");
+  work.WriteFile("list.txt",
+                 "# tonight\n\n  " + site.Url("/gone") + "  \r\n" + site.Url("/watch?v=Kq3fZ8wLp2A") + "\n");
   const CliRun batch = run({"--site-host", proxyFlag(), "--format", "FLV", "-o", work.File("out/%(title)s.%(ext)s"),
                             site.Url("/video.flv"), "-a", work.File("list.txt")});
   EXPECT_EQ(batch.exitCode, 5) << batch.err;
   EXPECT_EQ(batch.out, work.File("out/video.flv") + "\n" + work.File("out/Demo clip - Clipcove.flv") + "\n");
-  EXPECT_NE(batch.err.find("quillfen-cli: 2 of 3 saved\n"
-                           "  saved   " + site.Url("/video.flv") + " -> " + work.File("out/video.flv") + "\n"
-                           "  failed  " + site.Url("/gone") + ": Cannot fetch " + site.Url("/gone") +
-                           ": HTTP/1.1 404 Not Found.\n"
-                           "  saved   " + site.Url("/watch?v=Kq3fZ8wLp2A") + " -> " +
-                           work.File("out/Demo clip - Clipcove.flv") + "\n"),
-            std::string::npos)
+  EXPECT_NE(
+      batch.err.find("quillfen-cli: 2 of 3 saved\n"
+                     "  saved   " +
+                     site.Url("/video.flv") + " -> " + work.File("out/video.flv") +
+                     "\n"
+                     "  failed  " +
+                     site.Url("/gone") + ": Cannot fetch " + site.Url("/gone") +
+                     ": HTTP/1.1 404 Not Found.\n"
+                     "  saved   " +
+                     site.Url("/watch?v=Kq3fZ8wLp2A") + " -> " + work.File("out/Demo clip - Clipcove.flv") + "\n"),
+      std::string::npos)
       << batch.err;
   EXPECT_EQ(probe(work.File("out/video.flv")), "mp3\nflv1\nflv\n");
 
@@ -156,8 +174,9 @@ TEST_F(CliTest, BatchGoesOnAfterAFailure) {
 // sound extracted from its declared video; a second video of that title
 // gets a name of its own.
 TEST_F(CliTest, TitleTemplateAndExtractAudio) {
-  site.WriteDocument("declared.html", "<title>Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9</title>"
-                                      "<video><source src='video.flv' type='video/x-flv'></video>");
+  site.WriteDocument("declared.html",
+                     "<title>Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9</title>"
+                     "<video><source src='video.flv' type='video/x-flv'></video>");
   const std::vector<std::string> arguments = {"-x", "-o", work.File("%(title)s.%(ext)s"), site.Url("/declared.html"),
                                               site.Url("/declared.html")};
   const CliRun result = run(arguments);
@@ -174,15 +193,16 @@ TEST_F(CliTest, HttpsVerificationAndInsecure) {
   const TlsCertificates& certs = TlsCertificates::Shared();
   NginxSite secureSite;
   secureSite.ExtraPorts = 1;
-  secureSite.ExtraServers = "server { listen 127.0.0.1:@PORT1@ ssl; server_name localhost; root @ROOT@;\n"
-                            "  ssl_certificate " + certs.ServerCertFile() + "; ssl_certificate_key " +
-                            certs.ServerKeyFile() + "; }\n";
+  secureSite.ExtraServers =
+      "server { listen 127.0.0.1:@PORT1@ ssl; server_name localhost; root @ROOT@;\n"
+      "  ssl_certificate " +
+      certs.ServerCertFile() + "; ssl_certificate_key " + certs.ServerKeyFile() + "; }\n";
   NginxServer secure(secureSite);
   MakeDemoSite(secure);
   const std::string address = "https://localhost:" + std::to_string(secure.ExtraPort(1)) + "/video.flv";
 
-  const CliRun trusted = run({"--format", "Original", "-o", work.File("kept"), address},
-                             {"SSL_CERT_FILE=" + certs.CaFile()});
+  const CliRun trusted =
+      run({"--format", "Original", "-o", work.File("kept"), address}, {"SSL_CERT_FILE=" + certs.CaFile()});
   ASSERT_EQ(trusted.exitCode, 0) << trusted.err;
   EXPECT_EQ(trusted.out, work.File("kept.flv") + "\n");
   EXPECT_EQ(probe(work.File("kept.flv")), "mp3\nflv1\nflv\n");
@@ -228,8 +248,9 @@ TEST_F(CliTest, DownloadArchiveSkipsAndRecords) {
   const std::string archive = work.File("archive.txt");
   const std::string watch = site.Url("/watch?v=Kq3fZ8wLp2A");
   const std::string media = site.Url("/video.flv");
-  const std::vector<std::string> common = {"--download-archive", archive, "--site-host", proxyFlag(), "--format",
-                                           "FLV", "-o", work.File("out/%(title)s.%(ext)s")};
+  const std::vector<std::string> common = {
+      "--download-archive", archive, "--site-host", proxyFlag(),
+      "--format",           "FLV",   "-o",          work.File("out/%(title)s.%(ext)s")};
   const auto with = [&](std::vector<std::string> addresses) {
     std::vector<std::string> arguments = common;
     arguments.insert(arguments.end(), addresses.begin(), addresses.end());
@@ -244,10 +265,14 @@ TEST_F(CliTest, DownloadArchiveSkipsAndRecords) {
   EXPECT_EQ(second.exitCode, 5) << second.err;
   EXPECT_EQ(second.out, work.File("out/video.flv") + "\n");
   EXPECT_NE(second.err.find("quillfen-cli: 1 of 3 saved, 1 skipped\n"
-                            "  saved   " + media + " -> " + work.File("out/video.flv") + "\n"
-                            "  skipped " + watch + "\n"
-                            "  failed  " + site.Url("/gone") + ": Cannot fetch " + site.Url("/gone") +
-                            ": HTTP/1.1 404 Not Found.\n"),
+                            "  saved   " +
+                            media + " -> " + work.File("out/video.flv") +
+                            "\n"
+                            "  skipped " +
+                            watch +
+                            "\n"
+                            "  failed  " +
+                            site.Url("/gone") + ": Cannot fetch " + site.Url("/gone") + ": HTTP/1.1 404 Not Found.\n"),
             std::string::npos)
       << second.err;
   EXPECT_EQ(work.ReadFile("archive.txt"), "clipcove Kq3fZ8wLp2A\nurl " + media + "\n");
@@ -265,7 +290,8 @@ TEST_F(CliTest, DownloadArchiveSkipsAndRecords) {
     ASSERT_EQ(b.Wait(120), 0) << b.Error();
   }
   std::string lines = work.ReadFile("archive.txt");
-  EXPECT_EQ(lines.size(), std::string("clipcove Kq3fZ8wLp2A\nurl " + media + "\nreelharbor 4242\nurl " + other + "\n").size())
+  EXPECT_EQ(lines.size(),
+            std::string("clipcove Kq3fZ8wLp2A\nurl " + media + "\nreelharbor 4242\nurl " + other + "\n").size())
       << lines;
   EXPECT_NE(lines.find("\nreelharbor 4242\n"), std::string::npos) << lines;
   EXPECT_NE(lines.find("\nurl " + other + "\n"), std::string::npos) << lines;

@@ -18,30 +18,38 @@ struct ScanCase {
 };
 
 const ScanCase kScanCases[] = {
-    {"og:video:secure_url", R"(<meta property="og:video:secure_url" content="https://cdn.example/a.mp4">)",
+    {"og:video:secure_url",
+     R"(<meta property="og:video:secure_url" content="https://cdn.example/a.mp4">)",
      {"https://cdn.example/a.mp4"}},
-    {"og:video:url", R"(<meta property="og:video:url" content="http://cdn.example/a.mp4" />)",
+    {"og:video:url",
+     R"(<meta property="og:video:url" content="http://cdn.example/a.mp4" />)",
      {"http://cdn.example/a.mp4"}},
     {"og:video", R"(<meta property="og:video" content="/media/a.webm">)", {"https://pages.example/media/a.webm"}},
-    {"twitter:player:stream", R"(<meta name="twitter:player:stream" content="a.mp4">)",
+    {"twitter:player:stream",
+     R"(<meta name="twitter:player:stream" content="a.mp4">)",
      {"https://pages.example/shows/ep1/a.mp4"}},
     {"video src", R"(<video controls src="../clip.mp4"></video>)", {"https://pages.example/shows/clip.mp4"}},
-    {"source inside video", R"(<video><source src="./v/clip.mp4" type="video/mp4"></video>)",
+    {"source inside video",
+     R"(<video><source src="./v/clip.mp4" type="video/mp4"></video>)",
      {"https://pages.example/shows/ep1/v/clip.mp4"}},
     {"source outside any video is no declaration", R"(<audio><source src="a.mp3"></audio><source src="b.mp4">)", {}},
     {"link video_src", R"(<link rel="video_src" href="//cdn.example/v.flv">)", {"https://cdn.example/v.flv"}},
     {"protocol-relative", R"(<video src="//other.example/x.mp4">)", {"https://other.example/x.mp4"}},
     {"query-only reference", R"(<video src="?id=7">)", {"https://pages.example/shows/ep1/watch.html?id=7"}},
-    {"character references in the address", R"(<video src="/v.mp4?a=1&amp;b=2&#38;c=&#x33;">)",
+    {"character references in the address",
+     R"(<video src="/v.mp4?a=1&amp;b=2&#38;c=&#x33;">)",
      {"https://pages.example/v.mp4?a=1&b=2&c=3"}},
-    {"single quotes, no quotes", "<meta property='og:video' content='/a.mp4'><video src=/b.mp4>",
+    {"single quotes, no quotes",
+     "<meta property='og:video' content='/a.mp4'><video src=/b.mp4>",
      {"https://pages.example/a.mp4", "https://pages.example/b.mp4"}},
     {"content before property, upper case",
      R"(<META CONTENT="/a.mp4" PROPERTY="OG:VIDEO"><VIDEO SRC="/b.mp4"></VIDEO>)",
      {"https://pages.example/a.mp4", "https://pages.example/b.mp4"}},
-    {"blanks and line breaks inside the tag and the address", "<meta\n property = \"og:video\"\n content=\" /a\nb.mp4 \">",
+    {"blanks and line breaks inside the tag and the address",
+     "<meta\n property = \"og:video\"\n content=\" /a\nb.mp4 \">",
      {"https://pages.example/ab.mp4"}},
-    {"spaces and non-ASCII are percent-encoded", "<video src=\"/my clip \xc3\xa9.mp4\">",
+    {"spaces and non-ASCII are percent-encoded",
+     "<video src=\"/my clip \xc3\xa9.mp4\">",
      {"https://pages.example/my%20clip%20%C3%A9.mp4"}},
     {"several forms: properties, then player, then link; no address twice",
      R"(<link rel=video_src href=/l.flv><video src=/v.mp4><source src=/s.m3u8 type="application/x-mpegURL">)"
@@ -71,10 +79,12 @@ TEST(DeclaredVideoScan, TableOfPages) {
 }
 
 TEST(DeclaredVideoScan, TitleIsTheFirstTitleDecodedAndCollapsed) {
-  const char* page = "<head><TITLE>\n  Tom &amp; Jerry&#x2F;&quot;Ep 1&quot;  &eacute; \xc3\xa9 &Eacute;t&eacute;"
-                     "&nbsp;&copy;&yuml; &Eacute &eacutex; &bogus;</title><title>second</title></head>";
-  EXPECT_EQ(ScanPageDeclarations(page, Page).Title,
-            "Tom & Jerry/\"Ep 1\" \xc3\xa9 \xc3\xa9 \xc3\x89t\xc3\xa9\xc2\xa0\xc2\xa9\xc3\xbf &Eacute &eacutex; &bogus;");
+  const char* page =
+      "<head><TITLE>\n  Tom &amp; Jerry&#x2F;&quot;Ep 1&quot;  &eacute; \xc3\xa9 &Eacute;t&eacute;"
+      "&nbsp;&copy;&yuml; &Eacute &eacutex; &bogus;</title><title>second</title></head>";
+  EXPECT_EQ(
+      ScanPageDeclarations(page, Page).Title,
+      "Tom & Jerry/\"Ep 1\" \xc3\xa9 \xc3\xa9 \xc3\x89t\xc3\xa9\xc2\xa0\xc2\xa9\xc3\xbf &Eacute &eacutex; &bogus;");
   EXPECT_EQ(ScanPageDeclarations("<title>cut off", Page).Title, "cut off");
 }
 
@@ -91,7 +101,8 @@ TEST(PageVideo, SiteMarkersWinOverDeclarations) {
   const TSiteHosts hosts{"first.example", "second.example"};
   const TPageVideo site = FindPageVideo(page, SplitPageLines(page), Page, hosts);
   EXPECT_FALSE(site.Declared);
-  EXPECT_EQ(site.Link.Address, "http://first.example/get_video?video_id=Kq3fZ8wLp2A&t=OEgsToPDskJ2x9Yh3cA7mQwRbVn1EuLz");
+  EXPECT_EQ(site.Link.Address,
+            "http://first.example/get_video?video_id=Kq3fZ8wLp2A&t=OEgsToPDskJ2x9Yh3cA7mQwRbVn1EuLz");
 
   const std::string declaredOnly = page.substr(0, page.find('\n') + 1);
   const TPageVideo declared = FindPageVideo(declaredOnly, SplitPageLines(declaredOnly), Page, hosts);

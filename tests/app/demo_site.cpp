@@ -27,8 +27,8 @@ void MakeDemoSite(const NginxServer& server, int seconds, const std::string& siz
 }
 
 void MakeDemoSite(const std::string& root, int seconds, const std::string& size) {
-  const std::string command = "'" + SourcePath("resources/demo-site/make-site") + "' '" + root + "' " +
-                              std::to_string(seconds) + " " + size;
+  const std::string command =
+      "'" + SourcePath("resources/demo-site/make-site") + "' '" + root + "' " + std::to_string(seconds) + " " + size;
   if (std::system(command.c_str()) != 0) throw std::runtime_error("make-site failed: " + command);
 }
 

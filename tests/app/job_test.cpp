@@ -98,10 +98,25 @@ TEST_F(JobTest, SuccessfulJobShowsEveryStageInOrder) {
   choices.VideoCompressorIndex = 0;
   EXPECT_EQ(job.Run(FirstSiteWatch, choices), TJobResult::Done);
   const std::vector<std::string> expected = {
-      "Downloading html", "Connecting to 127.0.0.1.", "Connected.", "Transfering: 272", "<count>", "Done",
-      "Disconnecting.", "Disconnected.", "Downloading video", "Connecting to 127.0.0.1.", "Connected.",
+      "Downloading html",
+      "Connecting to 127.0.0.1.",
+      "Connected.",
+      "Transfering: 272",
+      "<count>",
+      "Done",
+      "Disconnecting.",
+      "Disconnected.",
+      "Downloading video",
+      "Connecting to 127.0.0.1.",
+      "Connected.",
       "Transfering: " + std::to_string(std::filesystem::file_size(site.DocumentRoot() + "/video.flv")),
-      "<count>", "Done", "Disconnecting.", "Disconnected.", "Converting", "Done.", "Done"};
+      "<count>",
+      "Done",
+      "Disconnecting.",
+      "Disconnected.",
+      "Converting",
+      "Done.",
+      "Done"};
   EXPECT_EQ(reporter.Statuses, expected);
   EXPECT_TRUE(reporter.Messages.empty());
   EXPECT_TRUE(reporter.Enabled);
@@ -239,8 +254,9 @@ TEST_F(JobTest, PlantedLinksAndOpenFoldersAreRefused) {
     linked.Run(FirstSiteWatch, choices);
     ADD_FAILURE() << "the job ran";
   } catch (const Exception& error) {
-    EXPECT_EQ(error.Message, "The work folder '" + work.File("linked-work") +
-                                 "' is a symbolic link; work files are written only into a real folder of the user's own");
+    EXPECT_EQ(error.Message,
+              "The work folder '" + work.File("linked-work") +
+                  "' is a symbolic link; work files are written only into a real folder of the user's own");
   }
 }
 

@@ -14,8 +14,9 @@ const std::string FirstAddress = "http://clipcove.example/get_video?video_id=" +
 const std::string Secure = "http%3A%2F%2Fv7.reel.example%2Fsecure%2Fabc.flv";
 const std::string Sigh = "s1gnature0123456789abcdefgh";
 const std::string SecondLine = "flashvars=\"x%3D1%26secureurl%3D" + Secure + "%26sigh%3D" + Sigh + "\"";
-const std::string SecondAddress = "http://dl.reelharbor.example/videodownload?version=0&secureurl=" +
-                                  (Secure + "%26sigh%3D" + Sigh + "\"") + "&sigh=" + Sigh + "&";
+const std::string SecondAddress =
+    "http://dl.reelharbor.example/videodownload?version=0&secureurl=" + (Secure + "%26sigh%3D" + Sigh + "\"") +
+    "&sigh=" + Sigh + "&";
 
 struct LineCase {
   const char* name;
@@ -58,15 +59,23 @@ const LinkCase kLinkCases[] = {
     {"first site below second wins", {SecondLine, FirstLine}, {true, FirstAddress}},
     {"both markers on one line: second site", {FirstLine + " " + SecondLine}, {true, SecondAddress}},
     // Without sub-markers the fields start at characters 10 and 4 of the line.
-    {"missing sub-markers", {"var swfArgs = 0123456789"}, {true, "http://clipcove.example/get_video?video_id=gs%20=%20012345&t=%20swfArgs%20=%200123456789"}},
-    {"short fields at the line end", {"var swfArgs = video_id:'abc,t:'xy"}, {true, "http://clipcove.example/get_video?video_id=abc,t:'xy&t=xy"}},
+    {"missing sub-markers",
+     {"var swfArgs = 0123456789"},
+     {true, "http://clipcove.example/get_video?video_id=gs%20=%20012345&t=%20swfArgs%20=%200123456789"}},
+    {"short fields at the line end",
+     {"var swfArgs = video_id:'abc,t:'xy"},
+     {true, "http://clipcove.example/get_video?video_id=abc,t:'xy&t=xy"}},
     {"secure address cut by the line end, signature searched in the whole line",
      {"%26sigh%3DSIG secureurl%3Dshort"},
      {true, "http://dl.reelharbor.example/videodownload?version=0&secureurl=short&sigh=SIG%20secureurl%3Dshort&"}},
-    {"secure address at most 262 characters", {"secureurl%3D" + std::string(300, 'a') + "%26sigh%3D" + Sigh},
-     {true, "http://dl.reelharbor.example/videodownload?version=0&secureurl=" + std::string(262, 'a') + "&sigh=" + Sigh + "&"}},
+    {"secure address at most 262 characters",
+     {"secureurl%3D" + std::string(300, 'a') + "%26sigh%3D" + Sigh},
+     {true, "http://dl.reelharbor.example/videodownload?version=0&secureurl=" + std::string(262, 'a') +
+                "&sigh=" + Sigh + "&"}},
     // A blank or control character from the page would split the request line.
-    {"control characters are encoded", {"var swfArgs = video_id:'a\tb c\x7f" "defgh',t:'tok'"},
+    {"control characters are encoded",
+     {"var swfArgs = video_id:'a\tb c\x7f"
+      "defgh',t:'tok'"},
      {true, "http://clipcove.example/get_video?video_id=a%09b%20c%7Fdefgh&t=tok'"}},
 };
 

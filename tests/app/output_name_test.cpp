@@ -11,7 +11,8 @@ TEST(OutputName, TitlesBecomeOnePathComponent) {
     const char* title;
     const char* name;
   } cases[] = {
-      {"Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb", "Tom_Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb"},
+      {"Tom/Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb",
+       "Tom_Jerry \"Ep 1\" 'pilot' \xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb"},
       {"  tabs\tand\r\nbreaks  ", "tabs and breaks"},
       {"..", "_."},
       {".hidden", "_hidden"},

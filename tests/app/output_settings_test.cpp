@@ -16,14 +16,14 @@ struct FormatRow {
 };
 
 const FormatRow kRows[] = {
-    {0, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {1, "Mpeg File (*.mpg)|*.mpg", "mpg"},
-    {2, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {3, "Mpeg File (*.mpg)|*.mpg", "mpg"},
-    {4, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {5, "Mpeg File (*.mpg)|*.mpg", "mpg"},
-    {6, "Mpeg File (*.mpg)|*.mpg", "mpg"}, {7, "Mpeg File (*.mpg)|*.mpg", "mpg"},
-    {8, "Avi File (*.avi)|*.avi", "avi"},  {9, "WMV File (*.wmv)|*.wmv", "wmv"},
-    {10, "QT File (*.mov)|*.mov", "mov"},  {11, "RM File (*.rm)|*.rm", "rm"},
+    {0, "Mpeg File (*.mpg)|*.mpg", "mpg"},  {1, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {2, "Mpeg File (*.mpg)|*.mpg", "mpg"},  {3, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {4, "Mpeg File (*.mpg)|*.mpg", "mpg"},  {5, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {6, "Mpeg File (*.mpg)|*.mpg", "mpg"},  {7, "Mpeg File (*.mpg)|*.mpg", "mpg"},
+    {8, "Avi File (*.avi)|*.avi", "avi"},   {9, "WMV File (*.wmv)|*.wmv", "wmv"},
+    {10, "QT File (*.mov)|*.mov", "mov"},   {11, "RM File (*.rm)|*.rm", "rm"},
     {12, "iPod File (*.mp4)|*.mp4", "mp4"}, {13, "PSP File (*.mp4)|*.mp4", "mp4"},
-    {14, "FLV File (*.flv)|*.flv", "flv"}, {15, "Mobile File (*.3gp)|*.3gp", "3gp"},
+    {14, "FLV File (*.flv)|*.flv", "flv"},  {15, "Mobile File (*.3gp)|*.3gp", "3gp"},
 };
 
 // Settings that no format should touch unless it is its own branch.
@@ -73,8 +73,8 @@ TEST(OutputFormat, NewRowsAfterTheSixteen) {
       {17, "WebM", "WebM", "WebM File (*.webm)|*.webm", "webm"},
       {18, "MP3 (audio only)", "MP3", "MP3 File (*.mp3)|*.mp3", "mp3"},
       {19, "Opus (audio only)", "Opus", "Opus File (*.opus)|*.opus", "opus"},
-      {20, "Original (no re-encoding)", "Original",
-       "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv", ""},
+      {20, "Original (no re-encoding)", "Original", "Original File (*.mp4;*.webm;*.flv;*.mkv)|*.mp4;*.webm;*.flv;*.mkv",
+       ""},
   };
   ASSERT_EQ(OutputFormats.size(), 21u);
   for (const auto& row : rows) {
@@ -96,7 +96,8 @@ TEST(OutputFormat, NewRowsAfterTheSixteen) {
     EXPECT_EQ(edit.WMVCustomFileName, "kept");
   }
   // The old rows keep their captions and names.
-  for (int index = 0; index < 16; ++index) EXPECT_EQ(OutputTypeName(OutputFormats[index].Type), OutputFormats[index].Caption);
+  for (int index = 0; index < 16; ++index)
+    EXPECT_EQ(OutputTypeName(OutputFormats[index].Type), OutputFormats[index].Caption);
 }
 
 // The command line's names and the list's captions, in any letter case; the
@@ -115,7 +116,7 @@ TEST(OutputFormat, NamedInAnyCase) {
 // extension the previous job chose.
 TEST(OutputFormat, TypedFormatSelectsNothing) {
   TVideoEdit edit;
-    markUntouched(edit);
+  markUntouched(edit);
   edit.OutputType = otQT;
   TOutputChoices choices;
   choices.Format.reset();
@@ -129,7 +130,7 @@ TEST(OutputFormat, TypedFormatSelectsNothing) {
 
 TEST(OutputFormat, AviWritesCompressorsEvenWhenUnchecked) {
   TVideoEdit edit;
-    markUntouched(edit);
+  markUntouched(edit);
   TOutputChoices choices;
   choices.VideoCompressorIndex = 2;
   choices.AudioCompressorIndex = -1;

@@ -77,9 +77,12 @@ TEST(ProxyPolicy, NoProxyMatching) {
     const char* url;
     bool direct;
   } cases[] = {
-      {"http://clipcove.example/watch", true},       {"http://www.clipcove.example:80/", true},
-      {"http://xclipcove.example/", false},          {"http://user@LOCAL.test/", true},
-      {"http://127.0.0.1:8080/", true},              {"http://127.0.0.10/", false},
+      {"http://clipcove.example/watch", true},
+      {"http://www.clipcove.example:80/", true},
+      {"http://xclipcove.example/", false},
+      {"http://user@LOCAL.test/", true},
+      {"http://127.0.0.1:8080/", true},
+      {"http://127.0.0.10/", false},
       {"http://dl.reelharbor.example/video", false},
   };
   for (const auto& c : cases) {
@@ -93,15 +96,14 @@ TEST(ProxyPolicy, NoProxyMatching) {
 // The client asks with the target of each request, redirect hops included:
 // the same choice by host and scheme as for an address text.
 TEST(ProxyPolicy, ChoosesForEachTargetOfTheClient) {
-  const auto policy = policyFrom({{"http_proxy", "web:3128"}, {"https_proxy", "socks5://tls:1080"},
-                                  {"no_proxy", "inside.example"}});
+  const auto policy =
+      policyFrom({{"http_proxy", "web:3128"}, {"https_proxy", "socks5://tls:1080"}, {"no_proxy", "inside.example"}});
   EXPECT_EQ(policy->ChooseProxy(TIdURI("http://dl.INSIDE.example:8080/v")).Kind, TProxyKind::Direct);
-  EXPECT_EQ(policy->ChooseProxy(TIdURI("http://outside.example/v")), (TProxyAddress{TProxyKind::Http, "web", 3128, "", ""}));
+  EXPECT_EQ(policy->ChooseProxy(TIdURI("http://outside.example/v")),
+            (TProxyAddress{TProxyKind::Http, "web", 3128, "", ""}));
   EXPECT_EQ(policy->ChooseProxy(TIdURI("HTTPS://outside.example/v")).Host, "tls");
 }
 
-TEST(ProxyPolicy, MalformedVariableIsAnError) {
-  EXPECT_THROW(policyFrom({{"all_proxy", "gopher://h:70"}}), Exception);
-}
+TEST(ProxyPolicy, MalformedVariableIsAnError) { EXPECT_THROW(policyFrom({{"all_proxy", "gopher://h:70"}}), Exception); }
 
 }  // namespace

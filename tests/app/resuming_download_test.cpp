@@ -190,8 +190,8 @@ TEST_F(ResumingDownloadTest, ContinueAgainstNginx) {
     TStringStream head;
     probe.GetIntoStream(nginx.Url("/clip.mp4"), head);
     work.WriteFile("temp.flv", partial);
-    work.WriteFile("temp.resume", nginx.Url("/clip.mp4") + "\n" + probe.Response().HeaderLines.ValueOf("ETag") +
-                                      "\n" + std::to_string(head.GetSize()) + "\n");
+    work.WriteFile("temp.resume", nginx.Url("/clip.mp4") + "\n" + probe.Response().HeaderLines.ValueOf("ETag") + "\n" +
+                                      std::to_string(head.GetSize()) + "\n");
     download.ContinuePartial = true;
     download.Fetch(nginx.Url("/clip.mp4"), TFetchKind::PageOrMedia);
     return video();

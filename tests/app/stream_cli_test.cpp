@@ -23,11 +23,12 @@ std::string quoted(const std::string& text) {
 
 class StreamCliTest : public ::testing::Test {
 protected:
-  StreamCliTest() : nginx([] {
-      NginxSite site;
-      site.ServerConfig = StreamTypes;
-      return site;
-    }()) {}
+  StreamCliTest()
+      : nginx([] {
+          NginxSite site;
+          site.ServerConfig = StreamTypes;
+          return site;
+        }()) {}
 
   // The program's exit code; its standard error lands in err.
   int run(const std::vector<std::string>& arguments) {
@@ -39,8 +40,8 @@ protected:
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   std::string probe(const std::string& path) {
-    const std::string command = "ffprobe -v error -show_entries stream=codec_name,height -of csv=p=0 " +
-                                quoted(path) + " >" + quoted(work.File("probe")) + " 2>&1";
+    const std::string command = "ffprobe -v error -show_entries stream=codec_name,height -of csv=p=0 " + quoted(path) +
+                                " >" + quoted(work.File("probe")) + " 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return work.ReadFile("probe");
   }
@@ -56,8 +57,7 @@ protected:
 TEST_F(StreamCliTest, MaxHeightAndConnections) {
   WriteHlsStream(nginx.DocumentRoot(), "ts", false);
   const std::string output = work.File("clip.mp4");
-  ASSERT_EQ(run({"-N", "3", "--max-height", "200", "--format", "Original", "-o", output,
-                 nginx.Url("/ts/master.m3u8")}),
+  ASSERT_EQ(run({"-N", "3", "--max-height", "200", "--format", "Original", "-o", output, nginx.Url("/ts/master.m3u8")}),
             0)
       << err;
   EXPECT_EQ(probe(output), "h264,120\naac\n");

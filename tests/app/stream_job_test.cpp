@@ -91,9 +91,9 @@ TEST_F(StreamJobTest, StreamsEndAsCleanOutputs) {
     std::string address;
     TOutputType format;
     const char* height;
-    const char* quality;      // the status line's choice
-    const char* extension;    // of the saved file
-    const char* variant;      // whose pictures Original keeps, or none
+    const char* quality;    // the status line's choice
+    const char* extension;  // of the saved file
+    const char* variant;    // whose pictures Original keeps, or none
   } cases[] = {
       {"TS, Original", nginx.Url("/ts/master.m3u8"), otOriginal, "240", "Quality: 320x240", "mp4", "/ts/v0/index.m3u8"},
       {"fMP4, Original", nginx.Url("/fmp4/master.m3u8"), otOriginal, "240", "Quality: 320x240", "mp4",

@@ -44,8 +44,8 @@ void WriteHlsStream(const std::string& root, const std::string& folder, bool fmp
     std::ofstream(base + "/key.info") << keyAddress << "\n" << base << "/stream.key\n";
     command += "-hls_key_info_file '" + base + "/key.info' ";
   }
-  command += "-hls_segment_filename '" + base + "/v%v/seg%d." + (fmp4 ? "m4s" : "ts") + "' '" + base +
-             "/v%v/index.m3u8'";
+  command +=
+      "-hls_segment_filename '" + base + "/v%v/seg%d." + (fmp4 ? "m4s" : "ts") + "' '" + base + "/v%v/index.m3u8'";
   output(command);
 }
 

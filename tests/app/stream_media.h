@@ -16,8 +16,7 @@ extern const char* const StreamTypes;
 // and <folder>/v1/index.m3u8. fmp4 writes fMP4 segments with an init
 // section; keyAddress set encrypts every segment with AES-128 whose key
 // the playlists name at that address.
-void WriteHlsStream(const std::string& root, const std::string& folder, bool fmp4,
-                    const std::string& keyAddress = {});
+void WriteHlsStream(const std::string& root, const std::string& folder, bool fmp4, const std::string& keyAddress = {});
 
 // <folder>/manifest.mpd: 320x240 H.264 and AAC in separate adaptation sets.
 void WriteDashStream(const std::string& root, const std::string& folder);

@@ -4,6 +4,7 @@
 // window is saved into the build folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "app/proxy_settings.h"
 #include "app/window/desktop.h"

@@ -4,11 +4,11 @@
 // and the converter its type.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "app/output_formats.h"
 #include "app/window/desktop.h"
@@ -22,7 +22,6 @@
 namespace {
 
 using namespace app_test;
-
 
 std::string probe(const std::string& path) {
   const std::string command =

@@ -6,6 +6,7 @@
 // start-up.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,7 +22,6 @@
 #include <QStyleOption>
 #include <algorithm>
 #include <filesystem>
-#include <unistd.h>
 
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
@@ -207,10 +207,10 @@ protected:
     folders.Data = dataFolder;
     folders.Profiles = SourcePath("resources/profiles/");
     return std::make_unique<TForm1>(desktop, "quillfen", [&] {
-    TSessionOptions options;
-    options.Folders = folders;
-    return options;
-  }());
+      TSessionOptions options;
+      options.Folders = folders;
+      return options;
+    }());
   }
 
   TempFolder work;
@@ -334,14 +334,16 @@ QRect buttonInk(TmxCustomButton* button) {
   QRect caption = button->CaptionRect();
   if (!caption.isEmpty())
     caption.setSize(QSize(std::max({caption.width(), advance(button->Font()->ToQFont(), button->Caption()),
-                                    advance(button->HighlightFont()->ToQFont(), button->Caption())}) + 1,
+                                    advance(button->HighlightFont()->ToQFont(), button->Caption())}) +
+                              1,
                           caption.height() + 1));
   return inParent(button, button->PictureRect() | caption);
 }
 
 std::vector<Ink> inksOf(QWidget* control) {
   if (auto* button = qobject_cast<TmxCustomButton*>(control))
-    return {{control, button->Caption().isEmpty() ? QStringLiteral("its picture") : button->Caption(), buttonInk(button)}};
+    return {
+        {control, button->Caption().isEmpty() ? QStringLiteral("its picture") : button->Caption(), buttonInk(button)}};
   if (auto* title = qobject_cast<TmxCustomTaskPaneLabel*>(control); title && !title->Caption().isEmpty())
     return {{control, title->Caption(),
              QRect(title->pos(), QSize(advance(title->Font()->ToQFont(), title->Caption()), title->height()))}};
@@ -353,7 +355,8 @@ std::vector<Ink> inksOf(QWidget* control) {
     // The WMV 9 profile captions are wider than their panel in the machine's
     // fonts; the open list grows to show them whole.
     if (box->objectName() == "cbowmv9") return inks;
-    for (int i = 0; i < box->count(); ++i) inks.push_back({control, box->itemText(i), comboEntryInk(box, box->itemText(i))});
+    for (int i = 0; i < box->count(); ++i)
+      inks.push_back({control, box->itemText(i), comboEntryInk(box, box->itemText(i))});
     return inks;
   }
   return {};
@@ -363,7 +366,10 @@ std::string describe(const Ink& ink) {
   const QRect& a = ink.area;
   return QStringLiteral("%1: \"%2\" needs x %3..%4, y %5..%6")
       .arg(ink.control->objectName(), ink.what)
-      .arg(a.left()).arg(a.right()).arg(a.top()).arg(a.bottom())
+      .arg(a.left())
+      .arg(a.right())
+      .arg(a.top())
+      .arg(a.bottom())
       .toStdString();
 }
 

@@ -6,6 +6,7 @@
 // the build folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "app/queue/queue_scheduler.h"
 #include "app/window/desktop.h"
@@ -86,10 +86,12 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   auto* list = form.findChild<QTreeWidget*>("DownloadsList");
   int mostAtOnce = 0;
   const auto waitFor = [&](const std::function<bool()>& done) {
-    return QTest::qWaitFor([&] {
-      mostAtOnce = std::max(mostAtOnce, queue.RunningJobs());
-      return done();
-    }, 60000);
+    return QTest::qWaitFor(
+        [&] {
+          mostAtOnce = std::max(mostAtOnce, queue.RunningJobs());
+          return done();
+        },
+        60000);
   };
   ASSERT_TRUE(waitFor([&] { return itemOf(queue, slow)->State == Downloading && itemOf(queue, slow)->BytesDone > 0; }));
   selectRow(list, 0);

@@ -5,12 +5,12 @@
 // design puts them.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"

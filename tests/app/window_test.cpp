@@ -4,27 +4,27 @@
 // error handler.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "app/job_folder.h"
 #include "app/proxy_settings.h"
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
+#include "app/window/throttled_status.h"
 #include "tests/app/demo_site.h"
 #include "tests/app/recording_desktop.h"
-#include "app/window/throttled_status.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
@@ -65,11 +65,12 @@ protected:
 
 TEST_F(WindowTest, ControlsCarryTheDesignerNames) {
   auto form = makeForm();
-  for (const char* name : {"Edit1", "mxTPButton1", "mxTPButton3", "mxTPButton4", "ComboBox1", "txtWidth",
-                           "txtHeight", "txtFrameRate", "avipanel", "chkvideocomp", "cbovideocomp", "chkaudiocomp",
-                           "cboaudiocomp", "wmvpanel", "chkusewmv9", "cbowmv", "cbowmv9", "WebBrowser1", "status",
-                           "Label1", "ProgressBar1", "mxImageButton1", "mxImageButton2", "mxTaskPanePro2",
-                           "mxTaskPanePage2", "mxContainer43", "mxContainer2", "mxContainer1", "mxContainer4"})
+  for (const char* name :
+       {"Edit1",           "mxTPButton1",   "mxTPButton3",  "mxTPButton4",    "ComboBox1",      "txtWidth",
+        "txtHeight",       "txtFrameRate",  "avipanel",     "chkvideocomp",   "cbovideocomp",   "chkaudiocomp",
+        "cboaudiocomp",    "wmvpanel",      "chkusewmv9",   "cbowmv",         "cbowmv9",        "WebBrowser1",
+        "status",          "Label1",        "ProgressBar1", "mxImageButton1", "mxImageButton2", "mxTaskPanePro2",
+        "mxTaskPanePage2", "mxContainer43", "mxContainer2", "mxContainer1",   "mxContainer4"})
     EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;
   EXPECT_EQ(child<QComboBox>(*form, "ComboBox1")->currentText(), "AVI");
   EXPECT_EQ(child<QLineEdit>(*form, "txtFrameRate")->text(), "25");
@@ -166,8 +167,7 @@ TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(desktop.Requests.empty());
   EXPECT_TRUE(desktop.Errors.empty());
-  EXPECT_LT(std::filesystem::file_size(videoFile),
-            std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
+  EXPECT_LT(std::filesystem::file_size(videoFile), std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
 }
 
 TEST_F(WindowTest, LinksOpenTheAboutPageAndAMail) {
@@ -175,7 +175,8 @@ TEST_F(WindowTest, LinksOpenTheAboutPageAndAMail) {
   form->Label1Click();
   form->EMail1Click();
   ASSERT_EQ(desktop.Opened.size(), 2u);
-  EXPECT_EQ(desktop.Opened[0], QUrl::fromLocalFile(QString::fromStdString(folders.Data + "about.html")).toString().toStdString());
+  EXPECT_EQ(desktop.Opened[0],
+            QUrl::fromLocalFile(QString::fromStdString(folders.Data + "about.html")).toString().toStdString());
   EXPECT_EQ(desktop.Opened[1],
             "mailto:support@quillfen.example?subject=Quillfen%20support&body=Hi!%0dMy%20name%20is%20%0d%20Windows%20"
             "version%20:%20%0d");
@@ -188,11 +189,11 @@ TEST_F(WindowTest, BrowserPanelFollowsCompletedDocuments) {
   auto form = makeForm();
   ASSERT_TRUE(waitForEdit1(*form, Sample)) << child<QLineEdit>(*form, "Edit1")->text().toStdString();
 
-  const std::string target = QUrl::fromLocalFile(QString::fromStdString(work.WriteFile("target.html", "<p>t</p>")))
-                                 .toString()
-                                 .toStdString();
+  const std::string target =
+      QUrl::fromLocalFile(QString::fromStdString(work.WriteFile("target.html", "<p>t</p>"))).toString().toStdString();
   work.WriteFile("moved.html", "<meta http-equiv=\"refresh\" content=\"0; url=target.html\">");
-  const std::string moved = QUrl::fromLocalFile(QString::fromStdString(work.File("moved.html"))).toString().toStdString();
+  const std::string moved =
+      QUrl::fromLocalFile(QString::fromStdString(work.File("moved.html"))).toString().toStdString();
   auto* edit = child<QLineEdit>(*form, "Edit1");
   edit->setText(QString::fromStdString(moved));
   form->Edit1Enter();

@@ -31,8 +31,10 @@ const Recipe Recipes[] = {
     // audio (a test pattern and a tone), like the videos the sites served.
     {"source.flv",
      [](const std::string& path) {
-       run(std::string(TestPattern) + "-f lavfi -i sine=frequency=440:sample_rate=44100"
-           " -t 5 -c:v flv -b:v 400k -c:a libmp3lame -b:a 64k -ac 2 " + quoted(path));
+       run(std::string(TestPattern) +
+           "-f lavfi -i sine=frequency=440:sample_rate=44100"
+           " -t 5 -c:v flv -b:v 400k -c:a libmp3lame -b:a 64k -ac 2 " +
+           quoted(path));
      }},
     // The first two fifths of source.flv, as a stopped download leaves it.
     {"stopped.flv",
@@ -53,7 +55,8 @@ const Recipe Recipes[] = {
        run(std::string(TestPattern) + "-f lavfi -i sine=sample_rate=44100 -t 1 -c:v flv -c:a libmp3lame -ac 2 " +
            quoted(first));
        run("-f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=sample_rate=22050"
-           " -t 1 -c:v flv -c:a libmp3lame -ac 1 " + quoted(second));
+           " -t 1 -c:v flv -c:a libmp3lame -ac 1 " +
+           quoted(second));
        const std::string list = path + ".parts.txt";
        std::ofstream(list) << "file " << quoted(first) << "\nfile " << quoted(second) << "\n";
        run("-f concat -safe 0 -i " + quoted(list) + " -c copy " + quoted(path));
@@ -63,7 +66,8 @@ const Recipe Recipes[] = {
     {"low-rate.flv",
      [](const std::string& path) {
        run("-f lavfi -i testsrc=size=320x240:rate=15 -f lavfi -i sine=frequency=440:sample_rate=22050"
-           " -t 2 -c:v flv -c:a libmp3lame -b:a 32k -ac 1 " + quoted(path));
+           " -t 2 -c:v flv -c:a libmp3lame -b:a 32k -ac 1 " +
+           quoted(path));
      }},
     // A phone recording: stored 320x240 with a white square in its top-left
     // corner, to be shown turned a quarter to the left (the stored top-left
@@ -72,14 +76,17 @@ const Recipe Recipes[] = {
      [](const std::string& path) {
        const std::string stored = path + ".stored.mp4";
        run("-f lavfi -i color=black:size=320x240:rate=25,drawbox=x=0:y=0:w=48:h=48:color=white:t=fill"
-           " -f lavfi -i sine=sample_rate=44100 -t 1 -c:v libx264 -pix_fmt yuv420p -c:a aac " + quoted(stored));
+           " -f lavfi -i sine=sample_rate=44100 -t 1 -c:v libx264 -pix_fmt yuv420p -c:a aac " +
+           quoted(stored));
        run("-i " + quoted(stored) + " -c copy -metadata:s:v:0 rotate=90 " + quoted(path));
      }},
     // The later Flash videos: H.264 (with B-frames) and AAC.
     {"h264.flv",
      [](const std::string& path) {
-       run(std::string(TestPattern) + "-f lavfi -i sine=frequency=440:sample_rate=44100"
-           " -t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 96k " + quoted(path));
+       run(std::string(TestPattern) +
+           "-f lavfi -i sine=frequency=440:sample_rate=44100"
+           " -t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 96k " +
+           quoted(path));
      }},
     // The early Flash audio codec that no other container carries.
     {"nellymoser.flv",

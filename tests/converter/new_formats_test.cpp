@@ -182,10 +182,8 @@ TEST(ConverterNewTypes, MissingStreamFailsClearlyAndLeavesNoFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "output type " << c.type << " from " << c.source);
     TVideoEdit edit;
-    if (c.video)
-      ASSERT_TRUE(edit.AddVideoClip(medium(c.source), 0.0, 1.0, 0)) << edit.LastError();
-    else
-      ASSERT_TRUE(edit.AddAudioClip(medium(c.source), 0.0, 1.0)) << edit.LastError();
+    if (c.video) ASSERT_TRUE(edit.AddVideoClip(medium(c.source), 0.0, 1.0, 0)) << edit.LastError();
+    else ASSERT_TRUE(edit.AddAudioClip(medium(c.source), 0.0, 1.0)) << edit.LastError();
     edit.OutputType = c.type;
     const std::string output = pathInWorkFolder("missing-stream.out");
     EXPECT_FALSE(edit.SaveOutputFile(output));

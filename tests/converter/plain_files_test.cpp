@@ -23,7 +23,7 @@ namespace {
 // A loopback listener that never accepts: it only tells whether anybody
 // connected to it.
 class SilentListener {
- public:
+public:
   SilentListener() : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -46,7 +46,7 @@ class SilentListener {
     return true;
   }
 
- private:
+private:
   int socket_;
   int port_ = 0;
 };
@@ -54,11 +54,11 @@ class SilentListener {
 // Relative names are where a colon is read as a protocol, so these tests
 // work inside the work folder.
 class InWorkFolder {
- public:
+public:
   InWorkFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(workFolder()); }
   ~InWorkFolder() { std::filesystem::current_path(previous_); }
 
- private:
+private:
   std::filesystem::path previous_;
 };
 

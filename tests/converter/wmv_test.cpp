@@ -123,7 +123,8 @@ TEST(ConverterWmvProfileFiles, UnusableFileFailsWithoutWriting) {
   const std::string noStreams = pathInWorkFolder("empty-profile.prx");
   std::ofstream(noStreams) << "<profile version=\"589824\" name=\"empty\"></profile>";
   const std::string badStream = pathInWorkFolder("bad-stream.prx");
-  std::ofstream(badStream) << "<profile><streamconfig bitrate=\"0\"><waveformatex nChannels=\"2\"/></streamconfig></profile>";
+  std::ofstream(badStream)
+      << "<profile><streamconfig bitrate=\"0\"><waveformatex nChannels=\"2\"/></streamconfig></profile>";
   const struct {
     std::string file;
     std::string error;

@@ -27,9 +27,8 @@ struct DateCase {
 
 // Day 0 is 30 December 1899; dates before it count backwards.
 const DateCase kDates[] = {
-    {1899, 12, 30, 0},     {1899, 12, 31, 1},         {1900, 1, 1, 2},   {1900, 3, 1, 61},
-    {1994, 11, 6, 34644},  {2000, 2, 29, 36585},      {1, 1, 1, -693593}, {9999, 12, 31, 2958465},
-    {1899, 12, 29, -1},
+    {1899, 12, 30, 0},    {1899, 12, 31, 1},  {1900, 1, 1, 2},         {1900, 3, 1, 61},   {1994, 11, 6, 34644},
+    {2000, 2, 29, 36585}, {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {1899, 12, 29, -1},
 };
 
 TEST(DateTimeEncode, CountsDaysFromTheEpochAndDecodesBack) {
@@ -44,12 +43,14 @@ TEST(DateTimeEncode, CountsDaysFromTheEpochAndDecodesBack) {
 }
 
 TEST(DateTimeEncode, RejectsImpossibleDatesAndTimesWithTheToolkitMessages) {
-  for (auto bad : {+[] { EncodeDate(1900, 2, 29); }, +[] { EncodeDate(0, 1, 1); }, +[] { EncodeDate(10000, 1, 1); },
-                   +[] { EncodeDate(2001, 13, 1); }, +[] { EncodeDate(2001, 4, 31); }, +[] { EncodeDate(2001, 1, 0); }}) {
+  for (auto bad :
+       {+[] { EncodeDate(1900, 2, 29); }, +[] { EncodeDate(0, 1, 1); }, +[] { EncodeDate(10000, 1, 1); },
+        +[] { EncodeDate(2001, 13, 1); }, +[] { EncodeDate(2001, 4, 31); }, +[] { EncodeDate(2001, 1, 0); }}) {
     EXPECT_EQ(messageOf(bad), "Invalid argument to date encode");
   }
-  for (auto bad : {+[] { EncodeTime(24, 0, 0, 0); }, +[] { EncodeTime(0, 60, 0, 0); }, +[] { EncodeTime(0, 0, 60, 0); },
-                   +[] { EncodeTime(0, 0, 0, 1000); }, +[] { EncodeTime(-1, 0, 0, 0); }, +[] { EncodeTime(0, -1, 0, 0); }}) {
+  for (auto bad :
+       {+[] { EncodeTime(24, 0, 0, 0); }, +[] { EncodeTime(0, 60, 0, 0); }, +[] { EncodeTime(0, 0, 60, 0); },
+        +[] { EncodeTime(0, 0, 0, 1000); }, +[] { EncodeTime(-1, 0, 0, 0); }, +[] { EncodeTime(0, -1, 0, 0); }}) {
     EXPECT_EQ(messageOf(bad), "Invalid argument to time encode");
   }
 }
@@ -82,10 +83,10 @@ TEST(DateTimeDecode, ValuesBeyondAnyCalendarRaiseInsteadOfOverflowing) {
 }
 
 TEST(DateTimeDecode, DayOfWeekStartsWithSunday) {
-  EXPECT_EQ(DayOfWeek(0), 7);                         // Saturday 30 December 1899
-  EXPECT_EQ(DayOfWeek(EncodeDate(1994, 11, 6)), 1);   // Sunday
-  EXPECT_EQ(DayOfWeek(EncodeDate(2024, 2, 29)), 5);   // Thursday
-  EXPECT_EQ(DayOfWeek(EncodeDate(1, 1, 1)), 2);       // Monday
+  EXPECT_EQ(DayOfWeek(0), 7);                        // Saturday 30 December 1899
+  EXPECT_EQ(DayOfWeek(EncodeDate(1994, 11, 6)), 1);  // Sunday
+  EXPECT_EQ(DayOfWeek(EncodeDate(2024, 2, 29)), 5);  // Thursday
+  EXPECT_EQ(DayOfWeek(EncodeDate(1, 1, 1)), 2);      // Monday
 }
 
 TEST(DateTimeLocal, OffsetFollowsTheTimeZoneVariable) {

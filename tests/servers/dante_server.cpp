@@ -19,10 +19,9 @@ DanteServer::DanteServer() {
   for (int attempt = 0; attempt < StartAttempts; ++attempt) {
     const int port = FreeLoopbackPort();
     const std::string config = Folder.WriteFile("danted.conf", Config(port));
-    Process = std::make_unique<PeerProcess>(DantedProgram, DantedPackage,
-                                            std::vector<std::string>{"-f", config, "-N", "1", "-p",
-                                                                     Folder.File("danted.pid")},
-                                            Folder.File("danted.out"));
+    Process = std::make_unique<PeerProcess>(
+        DantedProgram, DantedPackage,
+        std::vector<std::string>{"-f", config, "-N", "1", "-p", Folder.File("danted.pid")}, Folder.File("danted.out"));
     if (Process->WaitUntilListening(port)) {
       ListenPort = port;
       return;

@@ -40,7 +40,8 @@ void bringLoopbackUp() {
 }
 
 void bindOver(const std::string& source, const char* target) {
-  if (::mount(source.c_str(), target, nullptr, MS_BIND, nullptr) != 0) failSetup(std::string("mounting over ") + target);
+  if (::mount(source.c_str(), target, nullptr, MS_BIND, nullptr) != 0)
+    failSetup(std::string("mounting over ") + target);
 }
 
 void writeProcFile(const char* path, const std::string& text) {
@@ -90,8 +91,8 @@ void writeRecord(int fd, const std::string& file, int line, const std::string& m
 [[noreturn]] void runChild(const TempFolder& files, const std::function<void()>& body, int reportFd) {
   testing::TestPartResultArray results;
   {
-    testing::ScopedFakeTestPartResultReporter reporter(
-        testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &results);
+    testing::ScopedFakeTestPartResultReporter reporter(testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS,
+                                                       &results);
     try {
       enterNamespace(files);
       body();

@@ -24,11 +24,12 @@ OpensslServer::OpensslServer(const std::string& certFile, const std::string& key
   for (int attempt = 0; attempt < StartAttempts; ++attempt) {
     const int port = FreeLoopbackPort();
     // s_server serves "-WWW" files from its working folder.
-    std::string command = "cd " + quoted(Folder.Path()) + " && exec " + OpensslProgram + " s_server -accept 127.0.0.1:" +
-                          std::to_string(port) + " -cert " + quoted(certFile) + " -key " + quoted(keyFile);
+    std::string command = "cd " + quoted(Folder.Path()) + " && exec " + OpensslProgram +
+                          " s_server -accept 127.0.0.1:" + std::to_string(port) + " -cert " + quoted(certFile) +
+                          " -key " + quoted(keyFile);
     for (const std::string& option : options) command += " " + quoted(option);
-    Process = std::make_unique<PeerProcess>(Shell, "dash", std::vector<std::string>{"-c", command},
-                                            Folder.File(OutputName));
+    Process =
+        std::make_unique<PeerProcess>(Shell, "dash", std::vector<std::string>{"-c", command}, Folder.File(OutputName));
     if (Process->WaitUntilListening(port)) {
       ListenPort = port;
       return;

@@ -3,8 +3,8 @@
 // with its output in a log file, waited for until it listens on its port, and
 // stopped with the whole group when the object goes, also when a test fails.
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 class PeerProcess {

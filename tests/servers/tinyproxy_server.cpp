@@ -20,8 +20,7 @@ TinyproxyServer::TinyproxyServer(TinyproxyAuth auth) {
     const int port = FreeLoopbackPort();
     const std::string config = Folder.WriteFile("tinyproxy.conf", Config(port, auth));
     Process = std::make_unique<PeerProcess>(TinyproxyProgram, TinyproxyPackage,
-                                            std::vector<std::string>{"-d", "-c", config},
-                                            Folder.File("tinyproxy.out"));
+                                            std::vector<std::string>{"-d", "-c", config}, Folder.File("tinyproxy.out"));
     if (Process->WaitUntilListening(port)) {
       ListenPort = port;
       return;

@@ -44,8 +44,12 @@ std::string TlsCertificates::NginxTlsServer(const std::string& certFile, const s
          "    listen 127.0.0.1:@PORT1@ ssl;\n"
          "    server_name localhost;\n"
          "    root @ROOT@;\n"
-         "    ssl_certificate " + certFile + ";\n"
-         "    ssl_certificate_key " + ServerKeyFile() + ";\n"
-         "    " + serverConfig +
-         "  }\n";
+         "    ssl_certificate " +
+         certFile +
+         ";\n"
+         "    ssl_certificate_key " +
+         ServerKeyFile() +
+         ";\n"
+         "    " +
+         serverConfig + "  }\n";
 }

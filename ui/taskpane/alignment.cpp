@@ -99,14 +99,11 @@ bool ChildAligner::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::ShowToParent:
-    case QEvent::HideToParent:
-      Realign();
-      break;
+    case QEvent::HideToParent: Realign(); break;
     case QEvent::DynamicPropertyChange:
       if (static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == AlignProperty) Realign();
       break;
-    default:
-      break;
+    default: break;
   }
   return false;
 }

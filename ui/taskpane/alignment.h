@@ -26,7 +26,7 @@ void AlignChildren(QWidget* parent, const QRect& area);
 // Watches a host widget and its children and asks for a re-alignment whenever
 // a child comes, goes, shows, hides, resizes or changes its docking.
 class ChildAligner : public QObject {
- public:
+public:
   ChildAligner(QWidget* host, std::function<void()> realign);
 
   // While suspended, nothing asks for an alignment.
@@ -35,10 +35,10 @@ class ChildAligner : public QObject {
   // Runs the re-alignment now, without re-entering it from the moves it makes.
   void Realign();
 
- protected:
+protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
- private:
+private:
   QWidget* host_;
   std::function<void()> realign_;
   bool suspended_ = false;

@@ -190,8 +190,8 @@ void TmxCustomBackground::Draw(QPainter& canvas, const QRect& R) {
   if (part.isEmpty()) return;
   // An opaque solid or gradient fill with nothing to blend, grey or hook
   // needs no composing: straight onto the canvas.
-  const bool direct = !OnBeforeDraw && !OnDraw && alphaBlend_ == 255 && !grayscale_ &&
-                      (style_ == btSolid || style_ == btGradient);
+  const bool direct =
+      !OnBeforeDraw && !OnDraw && alphaBlend_ == 255 && !grayscale_ && (style_ == btSolid || style_ == btGradient);
   if (direct) {
     canvas.fillRect(part.translated(R.topLeft()), QColor(ColorToRGB(color_)));
     if (style_ == btGradient) gradient_->Draw(&canvas, R);

@@ -15,7 +15,7 @@ class QPainter;
 
 class TmxCustomBackground : public QObject {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomBackground(QObject* parent = nullptr);
 
   int AlphaBlend() const { return alphaBlend_; }
@@ -52,7 +52,7 @@ class TmxCustomBackground : public QObject {
   DrawEvent OnDraw;
   DrawEvent OnAfterDraw;
 
- private:
+private:
   void changed();
   void putBitmap(const QRect& R, const QRect& part, bool tile);
   void blendWithUnderlay(const QRect& R);
@@ -80,6 +80,6 @@ class TmxBackground : public TmxCustomBackground {
   Q_PROPERTY(TmxGradient* Gradient READ Gradient CONSTANT)
   Q_PROPERTY(bool Grayscale READ Grayscale WRITE SetGrayscale)
   Q_PROPERTY(taskpane::TmxBackgroundStyle Style READ Style WRITE SetStyle)
- public:
+public:
   using TmxCustomBackground::TmxCustomBackground;
 };

@@ -11,7 +11,7 @@ class TmxBorder : public QObject {
   Q_PROPERTY(int Top READ Top WRITE SetTop)
   Q_PROPERTY(int Right READ Right WRITE SetRight)
   Q_PROPERTY(int Bottom READ Bottom WRITE SetBottom)
- public:
+public:
   using QObject::QObject;
 
   int Left() const { return left_; }
@@ -28,7 +28,7 @@ class TmxBorder : public QObject {
 
   std::function<void(QObject* Sender)> OnChange;
 
- private:
+private:
   void changed();
 
   quint16 left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;

@@ -108,14 +108,12 @@ void TmxCustomButton::LayoutContent() {
   if (!caption.isEmpty()) {
     QRect room = rect();
     const bool side = glyphPos_ == gpLeft || glyphPos_ == gpRight;
-    if (side)
-      room.setWidth(room.width() - (iw > 0 ? iw + distance_ : 0));
-    else
-      room.setHeight(room.height() - (ih > 0 ? ih + distance_ : 0));
+    if (side) room.setWidth(room.width() - (iw > 0 ? iw + distance_ : 0));
+    else room.setHeight(room.height() - (ih > 0 ? ih + distance_ : 0));
     const QFontMetrics metrics(currentFont());
     if (textStyle_ != tsStandard && !wordWrap_)
-      shown = metrics.elidedText(caption, textStyle_ == tsPathEllipsis ? Qt::ElideMiddle : Qt::ElideRight,
-                                 room.width(), Qt::TextShowMnemonic);
+      shown = metrics.elidedText(caption, textStyle_ == tsPathEllipsis ? Qt::ElideMiddle : Qt::ElideRight, room.width(),
+                                 Qt::TextShowMnemonic);
     const QRect measured = metrics.boundingRect(room, textFlags(), shown);
     tw = measured.width();
     th = measured.height();

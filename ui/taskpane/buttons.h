@@ -15,7 +15,7 @@
 
 class TmxCustomButton : public TmxGraphicControl {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomButton(QWidget* parent = nullptr);
 
   TmxImageList* Normal() const { return normal_; }
@@ -56,7 +56,7 @@ class TmxCustomButton : public TmxGraphicControl {
 
   std::function<void(QObject* Sender)> OnClick;
 
- protected:
+protected:
   // The lists that stand in for Normal, Hot and Disabled (the arrow button's own).
   virtual TmxImageList* NormalList() const { return normal_; }
   virtual TmxImageList* HotList() const { return hot_; }
@@ -71,7 +71,7 @@ class TmxCustomButton : public TmxGraphicControl {
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
- private:
+private:
   int textFlags() const;
   QFont currentFont() const;
 
@@ -113,16 +113,16 @@ class TmxTPButton : public TmxCustomButton {
   Q_PROPERTY(int Distance READ Distance WRITE SetDistance)
   Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
   Q_PROPERTY(taskpane::TmxGlyphPosition GlyphPos READ GlyphPos WRITE SetGlyphPos)
- public:
+public:
   explicit TmxTPButton(QWidget* parent = nullptr);
 };
 
 class TmxCustomImageButton : public TmxCustomButton {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomImageButton(QWidget* parent = nullptr);
 
- protected:
+protected:
   bool ShowsCaption() const override { return false; }
 };
 
@@ -134,7 +134,7 @@ class TmxImageButton : public TmxCustomImageButton {
   Q_PROPERTY(TmxImageList* Disabled READ Disabled WRITE SetDisabled)
   Q_PROPERTY(TmxImageList* Hot READ Hot WRITE SetHot)
   Q_PROPERTY(int ImageIndex READ ImageIndex WRITE SetImageIndex)
- public:
+public:
   using TmxCustomImageButton::TmxCustomImageButton;
 };
 
@@ -142,18 +142,18 @@ class TmxMSButton : public TmxCustomImageButton {
   Q_OBJECT
   Q_PROPERTY(taskpane::TmxMSButtonStyle Style READ Style WRITE SetStyle)
   Q_PROPERTY(taskpane::TAlignment Alignment READ Alignment WRITE SetAlignment)
- public:
+public:
   explicit TmxMSButton(QWidget* parent = nullptr);
 
   taskpane::TmxMSButtonStyle Style() const { return style_; }
   void SetStyle(taskpane::TmxMSButtonStyle value);
 
- protected:
+protected:
   TmxImageList* NormalList() const override { return normalArrows_.get(); }
   TmxImageList* HotList() const override { return hotArrows_.get(); }
   TmxImageList* DisabledList() const override { return disabledArrows_.get(); }
 
- private:
+private:
   taskpane::TmxMSButtonStyle style_ = taskpane::msRight;
   std::unique_ptr<TmxImageList> normalArrows_, hotArrows_, disabledArrows_;
 };

@@ -8,7 +8,7 @@
 
 class TmxClientArea : public QWidget {
   Q_OBJECT
- public:
+public:
   explicit TmxClientArea(QWidget* owner);
 
   QWidget* Owner() const { return parentWidget(); }
@@ -16,14 +16,14 @@ class TmxClientArea : public QWidget {
   std::function<void(QPainter& canvas)> OnPaint;
   std::function<void()> OnPointerEnter;
 
- protected:
+protected:
   void paintEvent(QPaintEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
 };
 
 // A control that keeps its children in an inner client area.
 class TmxControlHost {
- public:
+public:
   virtual ~TmxControlHost() = default;
   virtual QWidget* ClientWidget() const = 0;
 };

@@ -24,7 +24,9 @@ void TmxCustomContainer::SetLineColor(TColor value) {
   ItemChanged();
 }
 
-QRect TmxCustomContainer::AlignmentArea() const { return TmxCustomTaskPaneItem::AlignmentArea().adjusted(1, 1, -1, -1); }
+QRect TmxCustomContainer::AlignmentArea() const {
+  return TmxCustomTaskPaneItem::AlignmentArea().adjusted(1, 1, -1, -1);
+}
 
 void TmxCustomContainer::ItemChanged() {
   TmxCustomTaskPaneItem::ItemChanged();

@@ -7,7 +7,7 @@
 
 class TmxCustomContainer : public TmxCustomTaskPaneItem {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomContainer(QWidget* parent = nullptr);
 
   taskpane::TmxBorderLines Lines() const { return lines_; }
@@ -18,12 +18,12 @@ class TmxCustomContainer : public TmxCustomTaskPaneItem {
   // One pixel inside the margins.
   QRect AlignmentArea() const override;
 
- protected:
+protected:
   void ItemChanged() override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
- private:
+private:
   taskpane::TmxBorderLines lines_;
   TColor lineColor_ = RGB(255, 255, 255);
   taskpane::ChildAligner* aligner_;
@@ -33,6 +33,6 @@ class TmxContainer : public TmxCustomContainer {
   Q_OBJECT
   Q_PROPERTY(taskpane::TmxBorderLines Lines READ Lines WRITE SetLines)
   Q_PROPERTY(TColor LineColor READ LineColor WRITE SetLineColor)
- public:
+public:
   using TmxCustomContainer::TmxCustomContainer;
 };

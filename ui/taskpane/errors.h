@@ -9,7 +9,7 @@ class QObject;
 
 // An index outside the range of what it indexes.
 class ERangeError : public Exception {
- public:
+public:
   using Exception::Exception;
 };
 

@@ -14,7 +14,7 @@ class TmxFont : public QObject {
   Q_PROPERTY(int Size READ Size WRITE SetSize)
   Q_PROPERTY(taskpane::TFontStyles Style READ Style WRITE SetStyle)
   Q_PROPERTY(TColor Color READ Color WRITE SetColor)
- public:
+public:
   explicit TmxFont(QObject* parent = nullptr);
 
   QString Name() const { return name_; }
@@ -33,7 +33,7 @@ class TmxFont : public QObject {
 
   std::function<void(QObject* Sender)> OnChange;
 
- private:
+private:
   void changed();
 
   QString name_;
@@ -46,7 +46,7 @@ class TmxPen : public QObject {
   Q_OBJECT
   Q_PROPERTY(TColor Color READ Color WRITE SetColor)
   Q_PROPERTY(int Width READ Width WRITE SetWidth)
- public:
+public:
   using QObject::QObject;
 
   TColor Color() const { return color_; }
@@ -56,7 +56,7 @@ class TmxPen : public QObject {
 
   std::function<void(QObject* Sender)> OnChange;
 
- private:
+private:
   TColor color_ = RGB(0, 0, 0);
   int width_ = 1;
 };

@@ -107,16 +107,16 @@ void TmxCustomGradient::render(int W, int H) {
                   << QPoint(0, y + bh);
         } else if (drawStyle_ == gtCornerTopRight) {
           const int x = nearest(i * sx), y = nearest(j * sy);
-          hexagon << QPoint(x + bw, 0) << QPoint(x + bw, y) << QPoint(W, y) << QPoint(W, y + bh)
-                  << QPoint(x, y + bh) << QPoint(x, 0);
+          hexagon << QPoint(x + bw, 0) << QPoint(x + bw, y) << QPoint(W, y) << QPoint(W, y + bh) << QPoint(x, y + bh)
+                  << QPoint(x, 0);
         } else if (drawStyle_ == gtCornerBottomRight) {
           const int x = nearest(i * sx), y = nearest(i * sy);
-          hexagon << QPoint(W, y + bh) << QPoint(x + bw, y + bh) << QPoint(x + bw, H) << QPoint(x, H)
-                  << QPoint(x, y) << QPoint(W, y);
+          hexagon << QPoint(W, y + bh) << QPoint(x + bw, y + bh) << QPoint(x + bw, H) << QPoint(x, H) << QPoint(x, y)
+                  << QPoint(W, y);
         } else {
           const int x = nearest(j * sx), y = nearest(i * sy);
-          hexagon << QPoint(x, H) << QPoint(x, y + bh) << QPoint(0, y + bh) << QPoint(0, y)
-                  << QPoint(x + bw, y) << QPoint(x + bw, H);
+          hexagon << QPoint(x, H) << QPoint(x, y + bh) << QPoint(0, y + bh) << QPoint(0, y) << QPoint(x + bw, y)
+                  << QPoint(x + bw, H);
         }
         p.drawPolygon(hexagon);
       }

@@ -15,7 +15,7 @@ class QPainter;
 
 class TmxCustomGradient : public QObject {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomGradient(QObject* parent = nullptr);
 
   TColor BeginColor() const { return beginColor_; }
@@ -40,7 +40,7 @@ class TmxCustomGradient : public QObject {
 
   std::function<void(QObject* Sender)> OnChangeParameter;
 
- private:
+private:
   void changed(bool notify);
   void buildTable();
   void render(int width, int height);
@@ -60,6 +60,6 @@ class TmxGradient : public TmxCustomGradient {
   Q_PROPERTY(taskpane::TmxGradientStyle DrawStyle READ DrawStyle WRITE SetDrawStyle)
   Q_PROPERTY(taskpane::TmxGradientDirection Direction READ Direction WRITE SetDirection)
   Q_PROPERTY(TColor EndColor READ EndColor WRITE SetEndColor)
- public:
+public:
   using TmxCustomGradient::TmxCustomGradient;
 };

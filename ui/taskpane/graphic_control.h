@@ -9,7 +9,7 @@
 class TmxGraphicControl : public QWidget {
   Q_OBJECT
   Q_PROPERTY(QString Version READ Version WRITE SetVersion STORED false)
- public:
+public:
   explicit TmxGraphicControl(QWidget* parent = nullptr);
 
   QString Version() const { return QStringLiteral("3.16 "); }

@@ -4,8 +4,7 @@
 #include <QPolygon>
 #include <QTransform>
 
-TmxImageList::TmxImageList(int width, int height, QObject* parent)
-    : QObject(parent), width_(width), height_(height) {}
+TmxImageList::TmxImageList(int width, int height, QObject* parent) : QObject(parent), width_(width), height_(height) {}
 
 void TmxImageList::Add(const QImage& picture, QRgb seeThrough) {
   QImage keyed = picture.convertToFormat(QImage::Format_ARGB32).scaled(width_, height_);

@@ -10,7 +10,7 @@ class QPainter;
 
 class TmxImageList : public QObject {
   Q_OBJECT
- public:
+public:
   TmxImageList(int width, int height, QObject* parent = nullptr);
 
   int Width() const { return width_; }
@@ -22,7 +22,7 @@ class TmxImageList : public QObject {
   void Draw(QPainter& canvas, int x, int y, int index) const;
   void DrawSilhouette(QPainter& canvas, int x, int y, int index, QRgb color) const;
 
- private:
+private:
   int width_;
   int height_;
   std::vector<QImage> pictures_;

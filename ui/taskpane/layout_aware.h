@@ -3,7 +3,7 @@
 #pragma once
 
 class TmxLayoutAware {
- public:
+public:
   virtual ~TmxLayoutAware() = default;
   virtual void BeginLayoutRead() = 0;
   virtual void EndLayoutRead() = 0;

@@ -47,8 +47,8 @@ bool isSubObject(const QMetaProperty& property) { return isObjectPointer(propert
 // The properties a class publishes beyond those of its toolkit base.
 std::vector<QMetaProperty> publishedProperties(const QObject* object) {
   const QMetaObject* meta = object->metaObject();
-  const int first = object->isWidgetType() ? QWidget::staticMetaObject.propertyCount()
-                                           : QObject::staticMetaObject.propertyCount();
+  const int first =
+      object->isWidgetType() ? QWidget::staticMetaObject.propertyCount() : QObject::staticMetaObject.propertyCount();
   std::vector<QMetaProperty> properties;
   for (int i = first; i < meta->propertyCount(); ++i) {
     const QMetaProperty property = meta->property(i);
@@ -120,13 +120,14 @@ QJsonObject controlOf(QWidget* control) {
   properties.insert(QStringLiteral("Visible"), control->isWindow() ? control->isVisible() : !IsHiddenByChoice(control));
   properties.insert(QStringLiteral("Enabled"), !control->testAttribute(Qt::WA_ForceDisabled));
   if (control->property("Align").isValid())
-    properties.insert(QStringLiteral("Align"), QString::fromLatin1(QMetaEnum::fromType<TAlign>().valueToKey(AlignOf(control))));
+    properties.insert(QStringLiteral("Align"),
+                      QString::fromLatin1(QMetaEnum::fromType<TAlign>().valueToKey(AlignOf(control))));
   return properties;
 }
 
 // Applies one file's values to one control.
 class LayoutReader {
- public:
+public:
   LayoutReader(QWidget* root, QString fileName) : root_(root), fileName_(std::move(fileName)) {}
 
   void Apply(QWidget* control, const QJsonObject& values) {
@@ -136,7 +137,7 @@ class LayoutReader {
     }
   }
 
- private:
+private:
   [[noreturn]] void fail(const char* message, const QString& key) const {
     throw ELayoutError(QString::fromLatin1(message).arg(fileName_, control_, key).toStdString());
   }
@@ -158,10 +159,8 @@ class LayoutReader {
     }
     if (key == QLatin1String("Visible") || key == QLatin1String("Enabled")) {
       if (!value.isBool()) fail(messages::LayoutWrongKind, key);
-      if (key == QLatin1String("Visible"))
-        control->setVisible(value.toBool());
-      else
-        control->setEnabled(value.toBool());
+      if (key == QLatin1String("Visible")) control->setVisible(value.toBool());
+      else control->setEnabled(value.toBool());
       return true;
     }
     if (key == QLatin1String("Align")) {
@@ -249,8 +248,7 @@ class LayoutReader {
         if (!bytes.isEmpty() && !image.loadFromData(bytes, "PNG")) fail(messages::LayoutWrongKind, key);
         return image;
       }
-      default:
-        fail(messages::LayoutWrongKind, key);
+      default: fail(messages::LayoutWrongKind, key);
     }
   }
 
@@ -306,8 +304,7 @@ void ReadLayout(QWidget* root, const QString& fileName) {
   try {
     LayoutReader reader(root, fileName);
     for (QWidget* control : controls)
-      if (layout.contains(control->objectName()))
-        reader.Apply(control, layout.value(control->objectName()).toObject());
+      if (layout.contains(control->objectName())) reader.Apply(control, layout.value(control->objectName()).toObject());
   } catch (...) {
     endReading();
     throw;

@@ -15,7 +15,7 @@ class QWidget;
 // A layout that cannot be applied; the message names the file, the control
 // and the key.
 class ELayoutError : public Exception {
- public:
+public:
   using Exception::Exception;
 };
 

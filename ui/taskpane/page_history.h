@@ -8,7 +8,7 @@
 class TmxCustomTaskPanePage;
 
 class TmxTaskPageMRUList {
- public:
+public:
   int Count() const { return int(entries_.size()); }
   int Cursor() const { return cursor_; }
   bool CanStepBack() const { return cursor_ > 0; }
@@ -28,7 +28,7 @@ class TmxTaskPageMRUList {
   std::function<void()> OnChange;
   std::function<void()> OnNavigate;
 
- private:
+private:
   std::vector<TmxCustomTaskPanePage*> entries_;
   int cursor_ = -1;
 };

@@ -140,9 +140,7 @@ void TmxTaskPanePro::placeButtons() {
   const int B = frameWidth(), y0 = B + headerHeight_;
   const bool strip = options_.testFlag(to2003Menu);
   // A greyed picture cannot be clicked.
-  const auto stripFace = [&](int left, bool enabled) {
-    return strip && enabled ? QRect(left, y0, 20, 20) : QRect();
-  };
+  const auto stripFace = [&](int left, bool enabled) { return strip && enabled ? QRect(left, y0, 20, 20) : QRect(); };
   buttonRecords_[MenuBack].Rect = stripFace(B + 5, history_.CanStepBack());
   buttonRecords_[MenuNext].Rect = stripFace(B + 33, history_.CanStepForward());
   buttonRecords_[Home].Rect = stripFace(B + 61, bool(OnGoHome));
@@ -175,8 +173,16 @@ void TmxTaskPanePro::paintButtonRow(QPainter& canvas) {
     }
     if (enabled && state == TmxTaskPaneButton::Pressed) {
       canvas.setPen(colorOf(colors.PressedArrowColor()));
-      polyline(canvas, {{a, m}, {a + 4, m - 4}, {a + 5, m - 4}, {a + 5, m - 2}, {a + 8, m - 2}, {a + 8, m + 2},
-                        {a + 5, m + 2}, {a + 5, m + 4}, {a + 4, m + 4}, {a, m}});
+      polyline(canvas, {{a, m},
+                        {a + 4, m - 4},
+                        {a + 5, m - 4},
+                        {a + 5, m - 2},
+                        {a + 8, m - 2},
+                        {a + 8, m + 2},
+                        {a + 5, m + 2},
+                        {a + 5, m + 4},
+                        {a + 4, m + 4},
+                        {a, m}});
     }
   }
 
@@ -195,8 +201,16 @@ void TmxTaskPanePro::paintButtonRow(QPainter& canvas) {
     }
     if (enabled && state == TmxTaskPaneButton::Pressed) {
       canvas.setPen(colorOf(colors.PressedArrowColor()));
-      polyline(canvas, {{b + 8, m}, {b + 4, m - 4}, {b + 3, m - 4}, {b + 3, m - 2}, {b, m - 2}, {b, m + 2},
-                        {b + 3, m + 2}, {b + 3, m + 4}, {b + 4, m + 4}, {b + 8, m}});
+      polyline(canvas, {{b + 8, m},
+                        {b + 4, m - 4},
+                        {b + 3, m - 4},
+                        {b + 3, m - 2},
+                        {b, m - 2},
+                        {b, m + 2},
+                        {b + 3, m + 2},
+                        {b + 3, m + 4},
+                        {b + 4, m + 4},
+                        {b + 8, m}});
     }
   }
 

@@ -17,7 +17,7 @@ struct PaneScheme {
   TColor menuColor;
   TmxBackgroundStyle headerStyle;
   GradientColors headerGradient;  // the default scheme keeps the gradient
-  TColor focusedBackground;  // the default scheme keeps the button colours
+  TColor focusedBackground;       // the default scheme keeps the button colours
   TColor pressedBackground;
   TColor background;
   TmxBackgroundStyle pageStyle;
@@ -27,15 +27,36 @@ struct PaneScheme {
 };
 
 const PaneScheme Schemes[] = {
-    {RGB(128, 128, 128), btSolid, {}, {}, {}, RGB(246, 246, 246), btSolid, RGB(246, 246, 246), {},
+    {RGB(128, 128, 128), btSolid, {}, {}, {}, RGB(246, 246, 246), btSolid, RGB(246, 246, 246), {}, RGB(246, 246, 246)},
+    {RGB(166, 166, 166),
+     btGradient,
+     {RGB(234, 234, 234), RGB(192, 192, 192)},
+     RGB(173, 173, 209),
+     RGB(246, 246, 246),
+     RGB(224, 224, 224),
+     btGradient,
+     {},
+     {RGB(224, 224, 224), RGB(194, 194, 194)},
      RGB(246, 246, 246)},
-    {RGB(166, 166, 166), btGradient, {RGB(234, 234, 234), RGB(192, 192, 192)}, RGB(173, 173, 209),
-     RGB(246, 246, 246), RGB(224, 224, 224), btGradient, {}, {RGB(224, 224, 224), RGB(194, 194, 194)},
-     RGB(246, 246, 246)},
-    {RGB(98, 140, 214), btGradient, {RGB(166, 202, 241), RGB(126, 161, 219)}, RGB(253, 218, 164),
-     RGB(253, 210, 147), RGB(221, 236, 255), btSolid, RGB(221, 236, 255), {}, RGB(221, 236, 255)},
-    {RGB(98, 140, 214), btGradient, {RGB(209, 231, 244), RGB(123, 165, 213)}, RGB(253, 218, 164),
-     RGB(253, 210, 147), RGB(221, 236, 255), btGradient, {}, {RGB(221, 236, 255), RGB(98, 140, 214)},
+    {RGB(98, 140, 214),
+     btGradient,
+     {RGB(166, 202, 241), RGB(126, 161, 219)},
+     RGB(253, 218, 164),
+     RGB(253, 210, 147),
+     RGB(221, 236, 255),
+     btSolid,
+     RGB(221, 236, 255),
+     {},
+     RGB(221, 236, 255)},
+    {RGB(98, 140, 214),
+     btGradient,
+     {RGB(209, 231, 244), RGB(123, 165, 213)},
+     RGB(253, 218, 164),
+     RGB(253, 210, 147),
+     RGB(221, 236, 255),
+     btGradient,
+     {},
+     {RGB(221, 236, 255), RGB(98, 140, 214)},
      RGB(216, 233, 251)},
 };
 

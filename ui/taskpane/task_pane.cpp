@@ -29,8 +29,8 @@ TmxTaskPanePro::TmxTaskPanePro(QWidget* parent)
   setMouseTracking(true);
   // The pane gets no leave event when the pointer moves on into a page.
   client_->OnPointerEnter = [this] { clearButtonStates(); };
-  for (const char* name : {"IMG_LEFT", "IMG_LEFT_DISABLED", "IMG_RIGHT", "IMG_RIGHT_DISABLED", "IMG_HOME",
-                           "IMG_HOME_DISABLED"})
+  for (const char* name :
+       {"IMG_LEFT", "IMG_LEFT_DISABLED", "IMG_RIGHT", "IMG_RIGHT_DISABLED", "IMG_HOME", "IMG_HOME_DISABLED"})
     images_.Add(BuiltinPicture(QLatin1String(name)), Magenta);
 
   background_->SetColor(RGB(246, 246, 246));
@@ -164,10 +164,8 @@ void TmxTaskPanePro::SetActivePage(TmxCustomTaskPanePage* page) {
   if (page) {
     page->setGeometry(client_->rect());
     page->raise();
-    if (page->focusPolicy() != Qt::NoFocus)
-      page->setFocus();
-    else if (focusPolicy() != Qt::NoFocus)
-      setFocus();
+    if (page->focusPolicy() != Qt::NoFocus) page->setFocus();
+    else if (focusPolicy() != Qt::NoFocus) setFocus();
   }
   activePage_ = page;
   if (page) {
@@ -326,12 +324,12 @@ namespace {
 
 // Watches the application's events while a header button is held down.
 class PressTracker : public QObject {
- public:
+public:
   PressTracker(QWidget* pane, TmxTaskPaneButton& button, QEventLoop& loop)
       : pane_(pane), button_(button), loop_(loop) {}
   bool Click = false;
 
- protected:
+protected:
   bool eventFilter(QObject*, QEvent* event) override {
     if (QWidget::mouseGrabber() != pane_) {
       loop_.exit();
@@ -340,8 +338,7 @@ class PressTracker : public QObject {
     switch (event->type()) {
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
-        return true;
+      case QEvent::ShortcutOverride: return true;
       case QEvent::MouseMove: {
         button_.SetState(inside(event) ? TmxTaskPaneButton::Pressed : TmxTaskPaneButton::Hot);
         return true;
@@ -356,12 +353,11 @@ class PressTracker : public QObject {
           loop_.exit();
         }
         return true;
-      default:
-        return false;
+      default: return false;
     }
   }
 
- private:
+private:
   bool inside(QEvent* event) const {
     const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
     return button_.Rect.contains(pane_->mapFromGlobal(global));
@@ -391,21 +387,16 @@ bool TmxTaskPanePro::trackPress(ButtonIndex index, QPoint position) {
 void TmxTaskPanePro::runAction(ButtonIndex index) {
   switch (index) {
     case HeaderBack:
-    case MenuBack:
-      backAction();
-      break;
+    case MenuBack: backAction(); break;
     case HeaderNext:
-    case MenuNext:
-      nextAction();
-      break;
+    case MenuNext: nextAction(); break;
     case Close:
       if (OnClose) OnClose(this);
       break;
     case Home:
       if (OnGoHome) OnGoHome(this);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -23,7 +23,7 @@
 // One header or strip button: where it is (empty when not shown or not
 // clickable) and its state.
 class TmxTaskPaneButton {
- public:
+public:
   enum State { Normal = 0, Hot = 1, Pressed = 2 };
 
   QRect Rect;
@@ -33,7 +33,7 @@ class TmxTaskPaneButton {
 
   std::function<void()> OnChange;
 
- private:
+private:
   int state_ = Normal;
 };
 
@@ -56,7 +56,7 @@ class TmxTaskPanePro : public QWidget, public TmxControlHost, public TmxLayoutAw
   Q_PROPERTY(int ScrollSpeed READ ScrollSpeed WRITE SetScrollSpeed)
   Q_PROPERTY(taskpane::TmxTaskPaneOptions Options READ Options WRITE SetOptions)
   Q_PROPERTY(QString Version READ Version WRITE SetVersion STORED false)
- public:
+public:
   // The eight button records, in the order the pane keeps them.
   enum ButtonIndex { HeaderBack, HeaderNext, Panes, Close, Dots, MenuBack, MenuNext, Home, ButtonCount };
 
@@ -123,14 +123,14 @@ class TmxTaskPanePro : public QWidget, public TmxControlHost, public TmxLayoutAw
   NotifyEvent OnBack, OnNext, OnClose, OnPopupPanes, OnAfterChangePreset, OnGoHome, OnChange;
   std::function<void(QObject* Sender, taskpane::TmxPaneButton Button, bool& Enabled)> OnGetButtonState;
 
- protected:
+protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
- private:
+private:
   int frameWidth() const;
   int menuHeight() const;
   void placeClient();

@@ -14,7 +14,7 @@ class TmxCustomTaskPaneItem : public QWidget {
   Q_PROPERTY(taskpane::TmxTaskItemOptions Options READ Options WRITE SetOptions)
   Q_PROPERTY(TmxBorder* Border READ Border CONSTANT)
   Q_PROPERTY(TmxBackground* Background READ Background CONSTANT)
- public:
+public:
   // A pane or page as parent puts the item into its client area.
   explicit TmxCustomTaskPaneItem(QWidget* parent = nullptr);
 
@@ -27,7 +27,7 @@ class TmxCustomTaskPaneItem : public QWidget {
   // holds them: the client area less the margins.
   virtual QRect AlignmentArea() const;
 
- protected:
+protected:
   // Repaints the item and every child item.
   virtual void ItemChanged();
   // Paints the background over what lies beneath the item.
@@ -35,7 +35,7 @@ class TmxCustomTaskPaneItem : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
- private:
+private:
   taskpane::TmxTaskItemOptions options_ = taskpane::tiSetStyle;
   TmxBorder* border_;
   TmxBackground* background_;

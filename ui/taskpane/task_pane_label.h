@@ -8,7 +8,7 @@
 
 class TmxCustomTaskPaneLabel : public TmxCustomTaskPaneItem, public TmxLayoutAware {
   Q_OBJECT
- public:
+public:
   explicit TmxCustomTaskPaneLabel(QWidget* parent = nullptr);
 
   QString Caption() const { return caption_; }
@@ -34,12 +34,12 @@ class TmxCustomTaskPaneLabel : public TmxCustomTaskPaneItem, public TmxLayoutAwa
   void BeginLayoutRead() override { reading_ = true; }
   void EndLayoutRead() override;
 
- protected:
+protected:
   void ItemChanged() override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
- private:
+private:
   void labelChanged();
   void fitSize();
   int textFlags() const;
@@ -72,6 +72,6 @@ class TmxTaskPaneLabel : public TmxCustomTaskPaneLabel {
   Q_PROPERTY(bool ShowAccelChar READ ShowAccelChar WRITE SetShowAccelChar)
   Q_PROPERTY(int Distance READ Distance WRITE SetDistance)
   Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
- public:
+public:
   using TmxCustomTaskPaneLabel::TmxCustomTaskPaneLabel;
 };

@@ -55,9 +55,7 @@ TmxCustomTaskPanePage::~TmxCustomTaskPanePage() {
 int TmxCustomTaskPanePage::ButtonHeight() const { return pane_ ? pane_->ButtonHeight() : 12; }
 TmxPaneScrollType TmxCustomTaskPanePage::ScrollType() const { return pane_ ? pane_->ScrollType() : stAccelerated; }
 int TmxCustomTaskPanePage::ScrollSpeed() const { return pane_ ? pane_->ScrollSpeed() : 1; }
-const TmxCustomXPColors* TmxCustomTaskPanePage::XPColors() const {
-  return pane_ ? pane_->XPColors() : &defaultColors_;
-}
+const TmxCustomXPColors* TmxCustomTaskPanePage::XPColors() const { return pane_ ? pane_->XPColors() : &defaultColors_; }
 
 void TmxCustomTaskPanePage::SetCaption(const QString& value) {
   if (value == caption_) return;
@@ -156,8 +154,7 @@ void TmxCustomTaskPanePage::measure() {
         sum += child->minimumHeight();
         break;
       case alLeft:
-      case alRight:
-        break;
+      case alRight: break;
     }
   }
   aligner_->Suspend(suspended);
@@ -232,7 +229,8 @@ void TmxCustomTaskPanePage::alignNow() {
   if (bottom - top < contentHeight_) bottom = top + contentHeight_;
   const bool suspended = aligner_->Suspended();
   aligner_->Suspend(true);
-  AlignChildren(client_, QRect(Border()->Left(), top, clientWidth - Border()->Left() - Border()->Right(), bottom - top));
+  AlignChildren(client_,
+                QRect(Border()->Left(), top, clientWidth - Border()->Left() - Border()->Right(), bottom - top));
   aligner_->Suspend(suspended);
 }
 

@@ -16,7 +16,7 @@ class TmxTaskPanePro;
 
 class TmxCustomTaskPanePage : public TmxCustomTaskPaneItem, public TmxControlHost, public TmxLayoutAware {
   Q_OBJECT
- public:
+public:
   // With a pane as parent the page joins that pane.
   explicit TmxCustomTaskPanePage(QWidget* parent = nullptr);
   ~TmxCustomTaskPanePage() override;
@@ -56,7 +56,7 @@ class TmxCustomTaskPanePage : public TmxCustomTaskPaneItem, public TmxControlHos
   void Enter();
   void Exit();
 
- protected:
+protected:
   void ItemChanged() override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -65,7 +65,7 @@ class TmxCustomTaskPanePage : public TmxCustomTaskPaneItem, public TmxControlHos
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
- private:
+private:
   enum Strip { TopStrip = 1, BottomStrip = 2 };
   enum class HoverMode { Idle, Down, Up };
 
@@ -106,6 +106,6 @@ class TmxTaskPanePage : public TmxCustomTaskPanePage {
   Q_OBJECT
   Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
   Q_PROPERTY(int Position READ Position WRITE SetPosition)
- public:
+public:
   using TmxCustomTaskPanePage::TmxCustomTaskPanePage;
 };

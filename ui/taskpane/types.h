@@ -37,9 +37,18 @@ namespace taskpane {
 Q_NAMESPACE
 
 enum TmxGradientStyle {
-  gtCornerTopLeft, gtCornerTopRight, gtCornerBottomRight, gtCornerBottomLeft,
-  gtDiagonalRising, gtDiagonalFalling, gtEllipse, gtPyramid,
-  gtVerticalToCenter, gtHorizontalToCenter, gtLeftToRight, gtTopToBottom
+  gtCornerTopLeft,
+  gtCornerTopRight,
+  gtCornerBottomRight,
+  gtCornerBottomLeft,
+  gtDiagonalRising,
+  gtDiagonalFalling,
+  gtEllipse,
+  gtPyramid,
+  gtVerticalToCenter,
+  gtHorizontalToCenter,
+  gtLeftToRight,
+  gtTopToBottom
 };
 Q_ENUM_NS(TmxGradientStyle)
 enum TmxGradientDirection { gdNormal, gdInverse };

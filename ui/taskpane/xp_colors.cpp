@@ -3,10 +3,10 @@
 #include "ui/taskpane/errors.h"
 
 TmxCustomXPColors::TmxCustomXPColors(QObject* parent)
-    : QObject(parent),
-      slots_{RGB(0, 0, 128),     RGB(0, 0, 0),     RGB(128, 128, 128), RGB(176, 172, 216), RGB(128, 128, 192),
-             RGB(0, 0, 0),       RGB(0, 0, 128),   RGB(0, 0, 0),       RGB(173, 173, 209), RGB(0, 0, 128),
-             RGB(0, 0, 0),       RGB(255, 255, 255), RGB(255, 255, 255)} {}
+    : QObject(parent), slots_{RGB(0, 0, 128),     RGB(0, 0, 0),   RGB(128, 128, 128), RGB(176, 172, 216),
+                              RGB(128, 128, 192), RGB(0, 0, 0),   RGB(0, 0, 128),     RGB(0, 0, 0),
+                              RGB(173, 173, 209), RGB(0, 0, 128), RGB(0, 0, 0),       RGB(255, 255, 255),
+                              RGB(255, 255, 255)} {}
 
 TColor TmxCustomXPColors::Color(int slot) const {
   if (slot < 0 || slot >= SlotCount) throw ERangeError("Range check error");

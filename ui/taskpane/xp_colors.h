@@ -11,11 +11,22 @@
 
 class TmxCustomXPColors : public QObject {
   Q_OBJECT
- public:
+public:
   enum Slot {
-    BorderColorSlot, UnpublishedSlot, DisabledColorSlot, BackgroundSlot, PressedBackgroundSlot, ShadowColorSlot,
-    PressedBorderColorSlot, ArrowColorSlot, FocusedBackgroundSlot, FocusedBorderColorSlot, FocusedArrowColorSlot,
-    PressedArrowColorSlot, SeparatorColorSlot, SlotCount
+    BorderColorSlot,
+    UnpublishedSlot,
+    DisabledColorSlot,
+    BackgroundSlot,
+    PressedBackgroundSlot,
+    ShadowColorSlot,
+    PressedBorderColorSlot,
+    ArrowColorSlot,
+    FocusedBackgroundSlot,
+    FocusedBorderColorSlot,
+    FocusedArrowColorSlot,
+    PressedArrowColorSlot,
+    SeparatorColorSlot,
+    SlotCount
   };
 
   explicit TmxCustomXPColors(QObject* parent = nullptr);
@@ -55,7 +66,7 @@ class TmxCustomXPColors : public QObject {
 
   std::function<void(QObject* Sender)> OnChange;
 
- private:
+private:
   void changed();
 
   std::array<TColor, SlotCount> slots_;
@@ -70,7 +81,7 @@ class TmxXPColors : public TmxCustomXPColors {
   Q_PROPERTY(TColor PressedBackground READ PressedBackground WRITE SetPressedBackground)
   Q_PROPERTY(bool UseShadow READ UseShadow WRITE SetUseShadow)
   Q_PROPERTY(TColor ShadowColor READ ShadowColor WRITE SetShadowColor)
- public:
+public:
   using TmxCustomXPColors::TmxCustomXPColors;
 };
 
@@ -87,6 +98,6 @@ class TmxXPPaneColors : public TmxCustomXPColors {
   Q_PROPERTY(TColor PressedBackground READ PressedBackground WRITE SetPressedBackground)
   Q_PROPERTY(TColor PressedBorderColor READ PressedBorderColor WRITE SetPressedBorderColor)
   Q_PROPERTY(TColor SeparatorColor READ SeparatorColor WRITE SetSeparatorColor)
- public:
+public:
   using TmxCustomXPColors::TmxCustomXPColors;
 };

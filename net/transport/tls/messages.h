@@ -15,7 +15,8 @@ inline constexpr const char* ConnectError = "Error connecting with SSL.";
 inline constexpr const char* AcceptError = "Error accepting connection with SSL.";
 // The handshake failed because the server's certificate was not accepted;
 // the argument is the library's reason in words.
-inline constexpr const char* PeerNotVerified = "Error connecting with SSL. The server's certificate was not accepted: {}.";
+inline constexpr const char* PeerNotVerified =
+    "Error connecting with SSL. The server's certificate was not accepted: {}.";
 // A failure of an established link, with the library's reason in words.
 inline constexpr const char* ReadError = "Error reading with SSL: {}.";
 inline constexpr const char* WriteError = "Error writing with SSL: {}.";

@@ -17,7 +17,8 @@ std::string TIdSSLCipher::Name() const {
 
 std::string TIdSSLCipher::Description() const {
   char text[DescriptionSize] = {};
-  return textOrEmpty(OpenSSL.SSL_CIPHER_description(OpenSSL.SSL_get_current_cipher(Link.Handle), text, DescriptionSize));
+  return textOrEmpty(
+      OpenSSL.SSL_CIPHER_description(OpenSSL.SSL_get_current_cipher(Link.Handle), text, DescriptionSize));
 }
 
 int32_t TIdSSLCipher::Bits() const {

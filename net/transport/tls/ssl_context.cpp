@@ -57,10 +57,8 @@ void TIdSSLContext::BuildContext(bool serverMode) {
   // the export and RC4 ciphers of old lists.
   if (!Options.CipherList.empty() && OpenSSL.SSL_CTX_set_cipher_list(Context, Options.CipherList.c_str()) <= 0)
     throw EIdOSSLSettingCipherError(tls_messages::SettingCipherError);
-  if (!Options.VerifyMode().Empty())
-    ApplyVerifyMode();
-  else if (FVerifiesPeerByDefault)
-    OpenSSL.SSL_CTX_set_verify(Context, VerifyPeerFlag, nullptr);
+  if (!Options.VerifyMode().Empty()) ApplyVerifyMode();
+  else if (FVerifiesPeerByDefault) OpenSSL.SSL_CTX_set_verify(Context, VerifyPeerFlag, nullptr);
   if (serverMode)
     OpenSSL.SSL_CTX_set_session_id_context(Context, reinterpret_cast<const unsigned char*>(&ContextIdValue),
                                            sizeof ContextIdValue);

@@ -25,8 +25,7 @@ void TIdSSLIOHandlerSocket::SetPlainMode(bool value) {
 }
 
 void TIdSSLIOHandlerSocket::ConnectTo(const std::string& host, int32_t port, const std::string& boundIP,
-                                      int32_t boundPort, int32_t boundPortMin, int32_t boundPortMax,
-                                      int32_t timeout) {
+                                      int32_t boundPort, int32_t boundPortMin, int32_t boundPortMax, int32_t timeout) {
   HostName = host;
   // Like a SOCKS handshake, the TLS one waits for the peer's answers at most
   // ReadTimeout.

@@ -136,8 +136,7 @@ int32_t TIdSSLSocket::CheckTransfer(int32_t result, const char* failureFormat) {
   if (error == SslErrorZeroReturn) return 0;
   // On a blocking socket the library only wants more when the socket's
   // receive time-out ran out; the record stays buffered for a later read.
-  if (error == SslErrorWantRead || error == SslErrorWantWrite)
-    throw EIdReadTimeout(transport_messages::ReadTimeout);
+  if (error == SslErrorWantRead || error == SslErrorWantWrite) throw EIdReadTimeout(transport_messages::ReadTimeout);
   Broken = true;
   if (error == SslErrorSyscall) {
     // A socket that failed underneath: the same error the plain transport

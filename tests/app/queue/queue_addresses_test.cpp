@@ -13,7 +13,8 @@ struct AddressCase {
 
 const AddressCase kAddressCases[] = {
     {"http://a.example/v.flv", {"http://a.example/v.flv"}},
-    {"see <a href=\"https://b.example/watch?v=1\">this</a>, and http://c.example/x.", {"https://b.example/watch?v=1", "http://c.example/x"}},
+    {"see <a href=\"https://b.example/watch?v=1\">this</a>, and http://c.example/x.",
+     {"https://b.example/watch?v=1", "http://c.example/x"}},
     {"http://a.example/1\r\nhttp://a.example/2\nhttp://a.example/1", {"http://a.example/1", "http://a.example/2"}},
     {"(http://a.example/p) 'https://b.example/q'", {"http://a.example/p", "https://b.example/q"}},
     {"ftp://a.example/x http:// https://. nothing here", {}},

@@ -46,9 +46,8 @@ public:
     return std::make_unique<Handle>(job);
   }
   void DiscardPartial(const TQueueItem& item) override {
-    const bool running = std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) {
-      return job->Item.Address == item.Address && !job->Ended;
-    });
+    const bool running = std::any_of(jobs.begin(), jobs.end(),
+                                     [&](const auto& job) { return job->Item.Address == item.Address && !job->Ended; });
     Discarded.push_back(item.Address + (running ? " while its job runs" : ""));
   }
 

@@ -120,8 +120,8 @@ folder=/v/
   TQueueItemSettings savedSettings;
   savedSettings.Choices.Format = otSVCD_PAL;
   savedSettings.Folder = "/v/";
-  EXPECT_EQ(stored(items[1]),
-            "7|http://a/saved|Saved one|" + EncodeItemSettings(savedSettings) + "|saved||900|0||/v/Saved one.wmv|100|200|200");
+  EXPECT_EQ(stored(items[1]), "7|http://a/saved|Saved one|" + EncodeItemSettings(savedSettings) +
+                                  "|saved||900|0||/v/Saved one.wmv|100|200|200");
   EXPECT_EQ(store.LoadSettings().JobsAtOnce, 2);
   store.SaveSettings(TQueueSettings());
   TQueueItem added = someItem("http://a/new", Queued);
@@ -153,7 +153,8 @@ TEST_F(QueueStoreTest, DamagedFileIsKeptAside) {
   };
   const DamageCase cases[] = {
       {"garbage bytes", [](const std::string& p) { WriteWhole(p, std::string(8192, '\x5a')); }},
-      {"overwritten pages", [](const std::string& p) {
+      {"overwritten pages",
+       [](const std::string& p) {
          {
            TQueueStore store(p);
            for (int i = 0; i < 200; ++i) {

@@ -38,10 +38,8 @@ TEST(QueueTransitions, TableOfMoves) {
   for (const auto& c : kTransitionCases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(TransitionAllowed(c.from, c.to), c.allowed);
-    if (c.allowed)
-      EXPECT_NO_THROW(CheckTransition(c.from, c.to));
-    else
-      EXPECT_THROW(CheckTransition(c.from, c.to), EQueueTransition);
+    if (c.allowed) EXPECT_NO_THROW(CheckTransition(c.from, c.to));
+    else EXPECT_THROW(CheckTransition(c.from, c.to), EQueueTransition);
   }
 }
 

@@ -118,8 +118,8 @@ TEST_F(SessionRunnerTest, KilledMidDownloadContinuesAfterRestart) {
   const size_t partAnswer = log.find("\" 206 ");
   ASSERT_NE(partAnswer, std::string::npos) << "no range was asked for:\n" << log;
   EXPECT_EQ(std::stoull(log.substr(partAnswer + 6)), video.size() - kept.size()) << log;
-  const std::string probeCommand = "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
-                                   saved.OutputFile + "' >'" + temp.File("probe") + "' 2>&1";
+  const std::string probeCommand = "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + saved.OutputFile +
+                                   "' >'" + temp.File("probe") + "' 2>&1";
   EXPECT_EQ(std::system(probeCommand.c_str()), 0);
   EXPECT_EQ(temp.ReadFile("probe"), "mp3\nflv1\n");
   EXPECT_FALSE(std::filesystem::exists(partial)) << "a saved job leaves no work files";

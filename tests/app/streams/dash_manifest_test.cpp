@@ -52,7 +52,7 @@ TEST(XmlDocument, MalformedDocumentsAreRefused) {
       "<a>",
       "<a></b>",
       "<a b=c/>",
-      "<a b=\"&boom;\"/>",          // an entity of the document's own is never expanded
+      "<a b=\"&boom;\"/>",  // an entity of the document's own is never expanded
       "<a>&#0;</a>",
       "<a>&#x110000;</a>",
       "<a><!-- never closed</a>",
@@ -136,9 +136,9 @@ TEST(DashManifest, NumberTemplateOverThePresentationDuration) {
   ASSERT_TRUE(hi.Track.Init);
   EXPECT_EQ(hi.Track.Init->Address, "https://h.test/movie/hi/init.mp4");
   // 9 s in 4 s segments: three, the last one short.
-  EXPECT_EQ(addressesOf(hi.Track), (std::vector<std::string>{"https://h.test/movie/hi/007.m4s",
-                                                              "https://h.test/movie/hi/008.m4s",
-                                                              "https://h.test/movie/hi/009.m4s"}));
+  EXPECT_EQ(addressesOf(hi.Track),
+            (std::vector<std::string>{"https://h.test/movie/hi/007.m4s", "https://h.test/movie/hi/008.m4s",
+                                      "https://h.test/movie/hi/009.m4s"}));
   ASSERT_EQ(manifest.Audio.size(), 1u);
   EXPECT_EQ(addressesOf(manifest.Audio[0].Track),
             (std::vector<std::string>{"https://h.test/movie/a-1.m4s", "https://h.test/movie/a-2.m4s",
@@ -172,16 +172,16 @@ TEST(DashManifest, TimelineRepeatUpToTheNextEntry) {
 }
 
 TEST(DashManifest, BaseUrlsAtEveryLevelResolvedInOrder) {
-  const TDashManifest manifest = ReadDashManifest(
-      mpd("<BaseURL>http://cdn.test/root/</BaseURL><Period><BaseURL>p1/</BaseURL>"
-          "<AdaptationSet contentType=\"video\"><BaseURL>../video/</BaseURL>"
-          "<Representation id=\"v\"><BaseURL>file.mp4</BaseURL><SegmentBase indexRange=\"0-99\">"
-          "<Initialization range=\"0-50\"/></SegmentBase></Representation>"
-          "<Representation id=\"w\"><BaseURL>/abs/w.mp4</BaseURL></Representation>"
-          "</AdaptationSet></Period>"),
-      Base);
-  EXPECT_EQ(manifest.Video[0].Track, (TTrack{std::nullopt, {{"http://cdn.test/root/video/file.mp4", std::nullopt,
-                                                              std::nullopt, false}}}));
+  const TDashManifest manifest =
+      ReadDashManifest(mpd("<BaseURL>http://cdn.test/root/</BaseURL><Period><BaseURL>p1/</BaseURL>"
+                           "<AdaptationSet contentType=\"video\"><BaseURL>../video/</BaseURL>"
+                           "<Representation id=\"v\"><BaseURL>file.mp4</BaseURL><SegmentBase indexRange=\"0-99\">"
+                           "<Initialization range=\"0-50\"/></SegmentBase></Representation>"
+                           "<Representation id=\"w\"><BaseURL>/abs/w.mp4</BaseURL></Representation>"
+                           "</AdaptationSet></Period>"),
+                       Base);
+  EXPECT_EQ(manifest.Video[0].Track,
+            (TTrack{std::nullopt, {{"http://cdn.test/root/video/file.mp4", std::nullopt, std::nullopt, false}}}));
   EXPECT_EQ(addressesOf(manifest.Video[1].Track), (std::vector<std::string>{"http://cdn.test/abs/w.mp4"}));
 }
 
@@ -199,22 +199,23 @@ TEST(DashManifest, SegmentListWithRanges) {
 }
 
 TEST(DashManifest, PeriodsJoinedInOrderWithTheirInitSections) {
-  const std::string set = "<AdaptationSet contentType=\"video\"><SegmentTemplate duration=\"2\" "
-                          "initialization=\"$RepresentationID$/init.mp4\" media=\"$RepresentationID$/$Number$.m4s\"/>";
+  const std::string set =
+      "<AdaptationSet contentType=\"video\"><SegmentTemplate duration=\"2\" "
+      "initialization=\"$RepresentationID$/init.mp4\" media=\"$RepresentationID$/$Number$.m4s\"/>";
   const TDashManifest manifest = ReadDashManifest(
       mpd("<Period id=\"1\" duration=\"PT4S\"><BaseURL>one/</BaseURL>" + set +
-          "<Representation id=\"hi\" bandwidth=\"900\"/><Representation id=\"lo\" bandwidth=\"100\"/>"
-          "</AdaptationSet></Period><Period id=\"2\"><BaseURL>two/</BaseURL>" + set +
-          "<Representation id=\"other\" bandwidth=\"5\"/><Representation id=\"hi\" bandwidth=\"950\"/>"
-          "</AdaptationSet></Period>",
+              "<Representation id=\"hi\" bandwidth=\"900\"/><Representation id=\"lo\" bandwidth=\"100\"/>"
+              "</AdaptationSet></Period><Period id=\"2\"><BaseURL>two/</BaseURL>" +
+              set +
+              "<Representation id=\"other\" bandwidth=\"5\"/><Representation id=\"hi\" bandwidth=\"950\"/>"
+              "</AdaptationSet></Period>",
           "mediaPresentationDuration=\"PT6S\""),
       Base);
   ASSERT_EQ(manifest.Video.size(), 2u);
   const TTrack& hi = manifest.Video[0].Track;
-  EXPECT_EQ(addressesOf(hi), (std::vector<std::string>{"https://h.test/movie/one/hi/1.m4s",
-                                                        "https://h.test/movie/one/hi/2.m4s",
-                                                        "https://h.test/movie/two/hi/init.mp4",
-                                                        "https://h.test/movie/two/hi/1.m4s"}));
+  EXPECT_EQ(addressesOf(hi),
+            (std::vector<std::string>{"https://h.test/movie/one/hi/1.m4s", "https://h.test/movie/one/hi/2.m4s",
+                                      "https://h.test/movie/two/hi/init.mp4", "https://h.test/movie/two/hi/1.m4s"}));
   EXPECT_TRUE(hi.Segments[2].Discontinuity);
   EXPECT_FALSE(hi.Segments[3].Discontinuity);
   // "lo" has no namesake: it goes on with the second period's lowest.
@@ -233,17 +234,20 @@ const std::string VideoEnd = "</Representation></AdaptationSet>";
 const RefusalCase kRefusals[] = {
     {"live", "<MPD type=\"dynamic\"><Period>" + Video + VideoEnd + "</Period></MPD>",
      "The manifest is a live stream (type dynamic); only whole videos can be saved."},
-    {"protected set", mpd("<Period><AdaptationSet contentType=\"video\"><ContentProtection schemeIdUri=\"urn:x\"/>"
-                          "<Representation id=\"v\"/></AdaptationSet></Period>"),
+    {"protected set",
+     mpd("<Period><AdaptationSet contentType=\"video\"><ContentProtection schemeIdUri=\"urn:x\"/>"
+         "<Representation id=\"v\"/></AdaptationSet></Period>"),
      "The video is protected (ContentProtection); it cannot be saved."},
     {"protected representation", mpd("<Period>" + Video + "<ContentProtection/>" + VideoEnd + "</Period>"),
      "The video is protected (ContentProtection); it cannot be saved."},
     {"protected audio beside clear video",
      mpd("<Period>" + Video + VideoEnd +
-         "<AdaptationSet contentType=\"audio\"><ContentProtection/><Representation id=\"a\"/></AdaptationSet></Period>"),
+         "<AdaptationSet contentType=\"audio\"><ContentProtection/><Representation "
+         "id=\"a\"/></AdaptationSet></Period>"),
      "The video is protected (ContentProtection); it cannot be saved."},
     {"not an MPD", "<html><body/></html>", "The address gives no manifest: the document is no MPD."},
-    {"no video", mpd("<Period><AdaptationSet contentType=\"audio\"><Representation id=\"a\"/></AdaptationSet></Period>"),
+    {"no video",
+     mpd("<Period><AdaptationSet contentType=\"audio\"><Representation id=\"a\"/></AdaptationSet></Period>"),
      "The stream offers no video we can save."},
     {"segment over another scheme",
      mpd("<Period>" + Video + "<BaseURL>ftp://h/v.mp4</BaseURL>" + VideoEnd + "</Period>"),
@@ -263,11 +267,14 @@ const RefusalCase kRefusals[] = {
          "mediaPresentationDuration=\"PT100001S\""),
      "The stream has more than 100000 segments."},
     {"too many segments by repeat",
-     mpd("<Period>" + Video + "<SegmentTemplate media=\"$Time$\"><SegmentTimeline><S d=\"1\" r=\"999999999999\"/>"
-         "</SegmentTimeline></SegmentTemplate>" + VideoEnd + "</Period>"),
+     mpd("<Period>" + Video +
+         "<SegmentTemplate media=\"$Time$\"><SegmentTimeline><S d=\"1\" r=\"999999999999\"/>"
+         "</SegmentTimeline></SegmentTemplate>" +
+         VideoEnd + "</Period>"),
      "The stream has more than 100000 segments."},
-    {"bad range", mpd("<Period>" + Video + "<SegmentList><SegmentURL media=\"a\" mediaRange=\"9-1\"/></SegmentList>" +
-                      VideoEnd + "</Period>"),
+    {"bad range",
+     mpd("<Period>" + Video + "<SegmentList><SegmentURL media=\"a\" mediaRange=\"9-1\"/></SegmentList>" + VideoEnd +
+         "</Period>"),
      "The manifest has an invalid range value: 9-1"},
 };
 
@@ -281,7 +288,8 @@ TEST(DashRefusals, EachWithItsMessage) {
 TEST(DashRefusals, AClearSetIsTakenBesideAProtectedOne) {
   const TDashManifest manifest = ReadDashManifest(
       mpd("<Period><AdaptationSet contentType=\"video\"><ContentProtection/><Representation id=\"drm\"/>"
-          "</AdaptationSet>" + Video + VideoEnd + "</Period>"),
+          "</AdaptationSet>" +
+          Video + VideoEnd + "</Period>"),
       Base);
   ASSERT_EQ(manifest.Video.size(), 1u);
   EXPECT_EQ(manifest.Video[0].Id, "v");

@@ -136,8 +136,8 @@ TEST(HlsMedia, RangesKeysMapsAndDiscontinuities) {
 }
 
 TEST(HlsMedia, SegmentsWithoutAnyTagsButTheirDurations) {
-  const THlsPlaylist playlist =
-      ReadHlsPlaylist("#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\na.ts\n\n  #EXTINF:1.5,\nb.ts  \n#EXT-X-ENDLIST", Base);
+  const THlsPlaylist playlist = ReadHlsPlaylist(
+      "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\na.ts\n\n  #EXTINF:1.5,\nb.ts  \n#EXT-X-ENDLIST", Base);
   EXPECT_EQ(playlist.Media.Segments,
             (std::vector<TSegment>{plain("http://h.test/v/a.ts"), plain("http://h.test/v/b.ts")}));
   EXPECT_FALSE(playlist.Media.Init);
@@ -152,7 +152,8 @@ struct RefusalCase {
 const std::string Ended = "#EXTINF:2,\na.ts\n#EXT-X-ENDLIST\n";
 
 const RefusalCase kRefusals[] = {
-    {"no #EXTM3U", "<html>not a playlist</html>", "The address gives no playlist: its text does not start with #EXTM3U."},
+    {"no #EXTM3U", "<html>not a playlist</html>",
+     "The address gives no playlist: its text does not start with #EXTM3U."},
     {"empty", "", "The address gives no playlist: its text does not start with #EXTM3U."},
     {"live", "#EXTM3U\n#EXTINF:2,\na.ts\n#EXTINF:2,\nb.ts\n",
      "The playlist is a live stream (it has no end); only whole videos can be saved."},
@@ -174,7 +175,8 @@ const RefusalCase kRefusals[] = {
      "The stream names an address that is not http or https: ftp://h/v.m3u8"},
     {"key without address", "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128\n" + Ended,
      "The playlist has a key without an address."},
-    {"short IV", "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\",IV=0x\n" + Ended, "The playlist has an invalid IV value: 0x"},
+    {"short IV", "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\",IV=0x\n" + Ended,
+     "The playlist has an invalid IV value: 0x"},
     {"IV of 17 bytes", "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\",IV=0x" + std::string(34, 'f') + "\n" + Ended,
      "The playlist has an invalid IV value: 0x" /* followed by the digits */},
     {"bandwidth not a number", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=fast\nv.m3u8\n",

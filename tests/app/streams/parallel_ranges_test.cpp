@@ -113,7 +113,8 @@ TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
     ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
     FAIL() << "two versions mixed";
   } catch (const EVideoStreamFetchFailed& failed) {
-    EXPECT_EQ(failed.Message, "The file " + peer.Url("/video.mp4") + " changed on the server while it was being fetched.");
+    EXPECT_EQ(failed.Message,
+              "The file " + peer.Url("/video.mp4") + " changed on the server while it was being fetched.");
   }
 }
 

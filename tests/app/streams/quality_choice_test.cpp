@@ -18,7 +18,7 @@ TStreamVariant variant(const char* id, int32_t height, int64_t bandwidth) {
 
 // Out of order on purpose, with two variants of the same height.
 const std::vector<TStreamVariant> kLadder = {
-    variant("480", 480, 1200000), variant("1080", 1080, 5000000), variant("240", 240, 300000),
+    variant("480", 480, 1200000),   variant("1080", 1080, 5000000), variant("240", 240, 300000),
     variant("720lo", 720, 2000000), variant("720hi", 720, 2800000),
 };
 

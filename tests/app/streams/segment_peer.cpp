@@ -70,7 +70,8 @@ void SegmentPeer::Accept() {
     if (connection < 0) continue;
     ++accepted_;
     const int now = ++open_;
-    for (int most = most_; now > most && !most_.compare_exchange_weak(most, now);) {}
+    for (int most = most_; now > most && !most_.compare_exchange_weak(most, now);) {
+    }
     std::lock_guard guard(lock_);
     talkers_.emplace_back([this, connection] { Talk(connection); });
   }

@@ -31,14 +31,14 @@ protected:
     return {found->second, address};
   }
   TStreamPlan load(const TQualityRule& rule) {
-    return LoadStreamPlan(TStreamKind::Hls, {site.at("http://h/m.m3u8"), "http://h/m.m3u8"},
-                          [this](const std::string& a) { return fetch(a); }, rule);
+    return LoadStreamPlan(
+        TStreamKind::Hls, {site.at("http://h/m.m3u8"), "http://h/m.m3u8"},
+        [this](const std::string& a) { return fetch(a); }, rule);
   }
 
   std::map<std::string, std::string> site = {
-      {"http://h/m.m3u8", Master},          {"http://h/1080.m3u8", media("1080")},
-      {"http://h/720.m3u8", media("720")},  {"http://h/360.m3u8", media("360")},
-      {"http://h/audio.m3u8", media("aac")},
+      {"http://h/m.m3u8", Master},         {"http://h/1080.m3u8", media("1080")}, {"http://h/720.m3u8", media("720")},
+      {"http://h/360.m3u8", media("360")}, {"http://h/audio.m3u8", media("aac")},
   };
   std::vector<std::string> fetched;
 };
@@ -50,7 +50,8 @@ TEST_F(StreamLoaderTest, MasterLeadsToTheChosenVariantAndItsAudio) {
   EXPECT_EQ(highest.Audio->Track.Segments.at(0).Address, "http://h/aac.ts");
   EXPECT_EQ(highest.Description, "1920x1080, 5.0 Mbit/s");
 
-  EXPECT_EQ(load({.MaxHeight = 720, .OutputHeight = std::nullopt}).Video.Track.Segments.at(0).Address, "http://h/720.ts");
+  EXPECT_EQ(load({.MaxHeight = 720, .OutputHeight = std::nullopt}).Video.Track.Segments.at(0).Address,
+            "http://h/720.ts");
   EXPECT_EQ(load({.MaxHeight = 1080, .OutputHeight = 480}).Video.Track.Segments.at(0).Address, "http://h/720.ts");
   // Only the chosen playlists are fetched.
   EXPECT_EQ(fetched, (std::vector<std::string>{"http://h/audio.m3u8", "http://h/1080.m3u8", "http://h/audio.m3u8",

@@ -32,7 +32,8 @@ TEST(AuthRegistry, ANameRegisteredTwiceNamesTheClassAlreadyThere) {
     RegisterAuthScheme("bAsIc", &kOtherScheme);
     FAIL() << "registered twice";
   } catch (const EIdAlreadyRegisteredAuthenticationMethod& error) {
-    EXPECT_STREQ(error.what(), "This authentication method is already registered with class name TIdBasicAuthentication.");
+    EXPECT_STREQ(error.what(),
+                 "This authentication method is already registered with class name TIdBasicAuthentication.");
   }
   RegisterAuthScheme("Other", &kOtherScheme);
   EXPECT_EQ(FindAuthScheme("OTHER"), &kOtherScheme);

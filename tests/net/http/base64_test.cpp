@@ -87,8 +87,8 @@ TEST(Base64Decode, CharactersOutsideTheAlphabetCountAsZero) {
   EXPECT_EQ(decoded(std::string("\0\0\0\0", 4)), std::string("\0\0\0", 3));
   EXPECT_EQ(decoded("\x80\xff*~"), std::string("\0\0\0", 3));
   EXPECT_EQ(decoded("=AAA"), std::string("\0\0\0", 3));
-  EXPECT_EQ(decoded("YQ=x"), "a");  // the third character decides
-  EXPECT_EQ(decoded("YWI=YQ=="), "aba");              // fill inside the text ends only its group
+  EXPECT_EQ(decoded("YQ=x"), "a");        // the third character decides
+  EXPECT_EQ(decoded("YWI=YQ=="), "aba");  // fill inside the text ends only its group
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ TEST_F(ClientSurface, StopInOnWorkKeepsWhatArrived) {
 
 // A chunked body has no quiet end: the next line read fails.
 TEST_F(ClientSurface, StopInOnWorkFailsAChunkedBody) {
-  transport.Script({InPieces({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "800\r\n",
-                              std::string(2048, 'c'), "\r\n0\r\n\r\n"})});
+  transport.Script({InPieces(
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "800\r\n", std::string(2048, 'c'), "\r\n0\r\n\r\n"})});
   http.RecvBufferSize = 1024;
   http.OnWork = [&](TIdComponent*, TWorkMode, int64_t count) {
     if (count >= 1024) http.CloseConnection();
@@ -57,8 +57,7 @@ TEST_F(ClientSurface, StatusAndWorkEventsOfAFetchWithARedirect) {
   log.AttachStatus(http);
   EXPECT_EQ(http.GetAsText("http://site.example/"), "hello");
   EXPECT_EQ(log.Lines, (Lines{"Connected.", "read begin 5", "read 5", "read end", "Disconnecting.", "Disconnected.",
-                              "Connected.", "read begin 5", "read 5", "read end", "Disconnecting.",
-                              "Disconnected."}));
+                              "Connected.", "read begin 5", "read 5", "read end", "Disconnecting.", "Disconnected."}));
 }
 
 // A destination handed in at a position keeps what precedes it; a pass that

@@ -23,8 +23,7 @@ inline void ApplyMainWindowSettings(TIdHTTP& http) {
 
 // A response with a counted body and the given extra header lines.
 inline std::string Reply(const std::string& status, const std::string& body, const std::string& headers = "") {
-  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-         body;
+  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 inline std::string Redirect(const std::string& location, const std::string& status = "302 Found") {

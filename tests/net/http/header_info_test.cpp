@@ -116,8 +116,8 @@ TEST(RequestCompose, RangeOmitsAnEndOfZero) {
     uint32_t start, end;
     const char* range;
   };
-  for (const Case& c : {Case{500, 0, "bytes=500-"}, Case{0, 99, "bytes=0-99"}, Case{10, 20, "bytes=10-20"},
-                        Case{0, 0, ""}}) {
+  for (const Case& c :
+       {Case{500, 0, "bytes=500-"}, Case{0, 99, "bytes=0-99"}, Case{10, 20, "bytes=10-20"}, Case{0, 0, ""}}) {
     TIdRequestHeaderInfo request;
     request.ContentRangeStart = c.start;
     request.ContentRangeEnd = c.end;
@@ -240,11 +240,11 @@ struct LengthCase {
 };
 
 TEST(ResponseParse, ContentLengthForms) {
-  for (const LengthCase& c : {LengthCase{"Content-Length:  42 ", 42, true}, LengthCase{"Content-Length: 0", 0, true},
-                              LengthCase{"Content-Length: abc", -1, false}, LengthCase{"Content-Length: -5", -5, false},
-                              LengthCase{"Content-Length: 3000000000", 3000000000, true},
-                              LengthCase{"Content-Length: 7, 7", 7, true},
-                              LengthCase{"Content-Length: 99999999999999999999", -1, false}, LengthCase{"Server: x", -1, false}}) {
+  for (const LengthCase& c :
+       {LengthCase{"Content-Length:  42 ", 42, true}, LengthCase{"Content-Length: 0", 0, true},
+        LengthCase{"Content-Length: abc", -1, false}, LengthCase{"Content-Length: -5", -5, false},
+        LengthCase{"Content-Length: 3000000000", 3000000000, true}, LengthCase{"Content-Length: 7, 7", 7, true},
+        LengthCase{"Content-Length: 99999999999999999999", -1, false}, LengthCase{"Server: x", -1, false}}) {
     SCOPED_TRACE(c.line);
     const auto response = responseWith({c.line});
     EXPECT_EQ(response->ContentLength(), c.length);
@@ -330,8 +330,7 @@ TEST(ResponseParse, ContentRangeForms) {
 TEST(ResponseParse, ChallengesAreKeptInOrder) {
   const auto response = responseWith({"WWW-Authenticate: Digest realm=\"a\"", "Server: s",
                                       "www-authenticate: Basic realm=\"b\"", "Proxy-Authenticate: Basic realm=\"p\""});
-  EXPECT_EQ(linesOf(response->WWWAuthenticate),
-            (std::vector<std::string>{"Digest realm=\"a\"", "Basic realm=\"b\""}));
+  EXPECT_EQ(linesOf(response->WWWAuthenticate), (std::vector<std::string>{"Digest realm=\"a\"", "Basic realm=\"b\""}));
   EXPECT_EQ(linesOf(response->ProxyAuthenticate), (std::vector<std::string>{"Basic realm=\"p\""}));
 
   // A second parse replaces the challenges rather than adding to them.
@@ -340,8 +339,8 @@ TEST(ResponseParse, ChallengesAreKeptInOrder) {
 }
 
 TEST(ResponseReset, KeepsProxyConnectionCacheControlPragmaAndCustomLines) {
-  auto response = responseWith({"Location: x", "Proxy-Connection: close", "WWW-Authenticate: Basic", "Pragma: p",
-                                "Content-Length: 5"});
+  auto response = responseWith(
+      {"Location: x", "Proxy-Connection: close", "WWW-Authenticate: Basic", "Pragma: p", "Content-Length: 5"});
   response->CacheControl = "c";
   response->CustomHeaders.Add("X: 1");
   response->ResetFields();

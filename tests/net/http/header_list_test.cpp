@@ -208,8 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, HeaderListFoldAtWidth, ::testing::Values(78, 10
 TEST(HeaderListFold, TabsBreakAndAnExistingFoldIsKept) {
   TIdHeaderList list(20);
   list.PutValue("T", "aaaaaaaaaa\tbbbbbbbbbb\tcccccccccc\tdddddddddd ee");
-  EXPECT_EQ(linesOf(list),
-            (std::vector<std::string>{"T: aaaaaaaaaa", " bbbbbbbbbb", " cccccccccc", " dddddddddd ee"}));
+  EXPECT_EQ(linesOf(list), (std::vector<std::string>{"T: aaaaaaaaaa", " bbbbbbbbbb", " cccccccccc", " dddddddddd ee"}));
 
   TIdHeaderList folded;
   folded.PutValue("F", "one\r\n two");

@@ -75,7 +75,8 @@ public:
       static const char* const versions[] = {"", "socks4", "socks4a", "socks5"};
       const TIdSocksInfo& socks = *this->SocksInfo();
       if (socks.Version != svNoSocks)
-        Connections[Current].Socks = std::string(versions[socks.Version]) + " " + socks.Host + ":" + std::to_string(socks.Port);
+        Connections[Current].Socks =
+            std::string(versions[socks.Version]) + " " + socks.Host + ":" + std::to_string(socks.Port);
     }
     Open = true;
     RepliesReleased = 0;

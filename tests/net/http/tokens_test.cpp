@@ -17,12 +17,9 @@ struct TakeCase {
 };
 
 const TakeCase kTakeCases[] = {
-    {"a b c", " ", true, "a", "b c"},
-    {"abc", " ", true, "abc", ""},
-    {"", " ", true, "", ""},
-    {"s://h/x", "://", true, "s", "h/x"},
-    {"aXYb", "xy", true, "aXYb", ""},
-    {"aXYb", "xy", false, "a", "b"},
+    {"a b c", " ", true, "a", "b c"}, {"abc", " ", true, "abc", ""},
+    {"", " ", true, "", ""},          {"s://h/x", "://", true, "s", "h/x"},
+    {"aXYb", "xy", true, "aXYb", ""}, {"aXYb", "xy", false, "a", "b"},
     {"a", "", true, "a", ""},  // an empty delimiter is never found
 };
 
@@ -71,7 +68,7 @@ TEST(FindInMemory, FindsTheFirstOccurrenceInsideTheBlockOnly) {
   const char block[] = "xxabcabc\0abc";
   EXPECT_EQ(FindInMemory("abc", block, 8), 3);
   EXPECT_EQ(FindInMemory(std::string("\0abc", 4), block, 12), 9);
-  EXPECT_EQ(FindInMemory("abc", block, 4), 0);   // the block ends inside the match
+  EXPECT_EQ(FindInMemory("abc", block, 4), 0);  // the block ends inside the match
   EXPECT_EQ(FindInMemory("", block, 8), 0);
   EXPECT_EQ(FindInMemory("abcabcabc", block, 8), 0);
 }
@@ -92,10 +89,10 @@ struct HostCase {
 };
 
 const HostCase kHosts[] = {
-    {"1.2.3.4", true, false},     {" 127.0.0.255 ", true, false}, {"1.2.3.4.5", false, true},
-    {"1.2.3", false, true},       {"256.1.1.1", false, true},    {"1.2.3.-1", false, true},
-    {"1.2.3.x", false, true},     {"1..2.3", false, true},       {"www.site.example", false, true},
-    {".site.example", false, false}, {"localhost", false, true}, {"", false, true},
+    {"1.2.3.4", true, false},        {" 127.0.0.255 ", true, false}, {"1.2.3.4.5", false, true},
+    {"1.2.3", false, true},          {"256.1.1.1", false, true},     {"1.2.3.-1", false, true},
+    {"1.2.3.x", false, true},        {"1..2.3", false, true},        {"www.site.example", false, true},
+    {".site.example", false, false}, {"localhost", false, true},     {"", false, true},
 };
 
 TEST(Hosts, DottedQuadsAreAddressesAndNotHostNames) {

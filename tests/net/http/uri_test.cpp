@@ -43,8 +43,15 @@ const SplitCase kSplitCases[] = {
     // User information: a password only with a user name.
     {"s://u@h/", {.Protocol = "s", .Username = "u", .Host = "h", .Path = "/"}},
     {"s://u:pw@h:8080/a/b/doc.html?x=1#top",
-     {.Protocol = "s", .Username = "u", .Password = "pw", .Host = "h", .Port = "8080", .Path = "/a/b/",
-      .Document = "doc.html", .Params = "?x=1", .Fragment = "top"}},
+     {.Protocol = "s",
+      .Username = "u",
+      .Password = "pw",
+      .Host = "h",
+      .Port = "8080",
+      .Path = "/a/b/",
+      .Document = "doc.html",
+      .Params = "?x=1",
+      .Fragment = "top"}},
     {"s://:pw@h", {.Protocol = "s", .Host = "h", .Path = "/"}},
     {"s://u:p:w@h", {.Protocol = "s", .Username = "u", .Password = "p:w", .Host = "h", .Path = "/"}},
     // The fragment comes off first, so nothing of it is taken for path or
@@ -57,7 +64,13 @@ const SplitCase kSplitCases[] = {
     {"http://h?x=1", {.Protocol = "http", .Host = "h", .Path = "/", .Params = "?x=1"}},
     {"http://h:8080#f", {.Protocol = "http", .Host = "h", .Port = "8080", .Path = "/", .Fragment = "f"}},
     {"http://u:p@h?x=/y#z",
-     {.Protocol = "http", .Username = "u", .Password = "p", .Host = "h", .Path = "/", .Params = "?x=/y", .Fragment = "z"}},
+     {.Protocol = "http",
+      .Username = "u",
+      .Password = "p",
+      .Host = "h",
+      .Path = "/",
+      .Params = "?x=/y",
+      .Fragment = "z"}},
     // Backslashes are slashes.
     {"s:\\\\h\\a\\b", {.Protocol = "s", .Host = "h", .Path = "/a/", .Document = "b"}},
     // Relative: no leading "/" is added, and a fragment comes only off a query.
@@ -137,7 +150,8 @@ const RoundTrip kRoundTrips[] = {
     {"http://h/", "http://h/"},
     {"http://h/a/b/c.flv", "http://h/a/b/c.flv"},
     {"http://h/get_video?video_id=x&t=y", "http://h/get_video?video_id=x&t=y"},
-    {"http://h/videodownload?version=0&secureurl=a/b&sigh=c&", "http://h/videodownload?version=0&secureurl=a/b&sigh=c&"},
+    {"http://h/videodownload?version=0&secureurl=a/b&sigh=c&",
+     "http://h/videodownload?version=0&secureurl=a/b&sigh=c&"},
     {"http://u:p@h:8080/a?b#c", "http://h:8080/a?b"},
     {"http://h/a=b/c", "http://h/a=b/c"},
     {"http://h\\a\\b", "http://h/a/b"},
@@ -169,7 +183,7 @@ const MergeCase kMergeCases[] = {
     {"/a/b/", "c", "/a/b/c"},
     {"/a//b/", "c//", "/a/b/c/"},
     {"/a/b/", "../../../c", "/c"},  // ".." stops at the top
-    {"/", "..", ""},  // climbing past the top leaves nothing
+    {"/", "..", ""},                // climbing past the top leaves nothing
     {"/a/", "b/..", "/a"},
     {"/a/", "..x", "/x"},  // ".." counts even when a name follows it
     {"a", "..", ""},

@@ -91,10 +91,8 @@ TEST(ManagedBuffer, ReceivedBytesJoinOnlyAsFarAsDelivered) {
       if (c.raises) throw EIdNotEnoughDataInBuffer("raised");
       return c.result;
     };
-    if (c.raises)
-      EXPECT_THROW(buffer.AppendReceived(4, receive), EIdNotEnoughDataInBuffer);
-    else
-      EXPECT_EQ(buffer.AppendReceived(4, receive), c.result);
+    if (c.raises) EXPECT_THROW(buffer.AppendReceived(4, receive), EIdNotEnoughDataInBuffer);
+    else EXPECT_EQ(buffer.AppendReceived(4, receive), c.result);
     EXPECT_EQ(contentOf(buffer), c.expected);
   }
 }

@@ -104,7 +104,8 @@ const CloseCase kCases[] = {
     {"an intercept's OnReceive",
      [](Fixture& f) {
        f.Client.SetIntercept(&f.Intercept);
-       connectThen(f, [](Fixture& g) { g.Intercept.OnReceive = [&g](TIdConnectionIntercept*, TStream&) { g.Stop(); }; });
+       connectThen(f,
+                   [](Fixture& g) { g.Intercept.OnReceive = [&g](TIdConnectionIntercept*, TStream&) { g.Stop(); }; });
      },
      &Fixture::Read},
     {"an intercept's OnConnect",

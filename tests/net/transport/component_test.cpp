@@ -76,8 +76,8 @@ TEST(StatusReports, TextsAreFormattedWithTheArgumentOrAnEmptyText) {
   c.ReportStatus(hsDisconnected);
   c.ReportStatus(hsStatusText);
   c.ReportStatus(hsStatusText, "free text");
-  EXPECT_EQ(log.Lines, (Lines{"Resolving hostname example.test.", "Connecting to 127.0.0.1.",
-                              "Connected.", "Disconnected.", "", "free text"}));
+  EXPECT_EQ(log.Lines, (Lines{"Resolving hostname example.test.", "Connecting to 127.0.0.1.", "Connected.",
+                              "Disconnected.", "", "free text"}));
   EXPECT_EQ(statuses, (std::vector<TIdStatus>{hsResolving, hsConnecting, hsConnected, hsDisconnected, hsStatusText,
                                               hsStatusText}));
 }

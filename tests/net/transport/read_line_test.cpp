@@ -31,8 +31,8 @@ const LineCase kLineCases[] = {
     {"a line of exactly the maximum", "abcd\nz\n", "", 4, maException, "abcd", false, false, "z"},
     {"one byte over the maximum raises", "abcde\nz\n", "", 4, maException, "", true, false, "abcde"},
     {"one byte over the maximum splits", "abcde\nz\n", "", 4, maSplit, "abcd", false, true, "e"},
-    {"maximum 0 means no limit", std::string(20000, 'x') + "\nz\n", "", 0, maException, std::string(20000, 'x'),
-     false, false, "z"},
+    {"maximum 0 means no limit", std::string(20000, 'x') + "\nz\n", "", 0, maException, std::string(20000, 'x'), false,
+     false, "z"},
 };
 
 TEST(ReadLine, TableOfLineEndsAndLimits) {

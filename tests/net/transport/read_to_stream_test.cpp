@@ -70,7 +70,10 @@ struct ClosedBeforeReadCase {
 };
 
 const ClosedBeforeReadCase kClosedBeforeReadCases[] = {
-    {"a counted body the peer cut is not a finished body", 3000, false, true,
+    {"a counted body the peer cut is not a finished body",
+     3000,
+     false,
+     true,
      {"read begin 3000", "read 700", "read end"}},
     {"a body read until close ends normally at the close", -1, true, false, {"read begin 0", "read 700", "read end"}},
 };
@@ -85,10 +88,8 @@ TEST(ReadToStream, BodyAfterTheCloseWritesWhatIsBuffered) {
     EventLog log;
     log.Attach(*client);
     TStringStream stream;
-    if (c.raises)
-      EXPECT_THROW(client->ReadToStream(stream, c.count, c.untilClose), EIdConnClosedGracefully);
-    else
-      EXPECT_NO_THROW(client->ReadToStream(stream, c.count, c.untilClose));
+    if (c.raises) EXPECT_THROW(client->ReadToStream(stream, c.count, c.untilClose), EIdConnClosedGracefully);
+    else EXPECT_NO_THROW(client->ReadToStream(stream, c.count, c.untilClose));
     EXPECT_EQ(log.Lines, c.events);
     EXPECT_EQ(stream.DataString(), bytes);
   }
@@ -178,8 +179,8 @@ TEST(ReadToStream, CloseConnectionFromOnWorkEndsTheReadQuietly) {
   };
   TStringStream stream;
   EXPECT_NO_THROW(client->ReadToStream(stream, 3000));
-  EXPECT_EQ(log.Lines, (Lines{"read begin 3000", "read 1024", "Disconnecting.", "OnDisconnected", "Disconnected.",
-                              "read end"}));
+  EXPECT_EQ(log.Lines,
+            (Lines{"read begin 3000", "read 1024", "Disconnecting.", "OnDisconnected", "Disconnected.", "read end"}));
   EXPECT_EQ(stream.DataString(), bytes.substr(0, 1024));
   EXPECT_FALSE(client->OwnsIOHandler());
   try {
@@ -222,8 +223,9 @@ public:
     return count;
   }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    Position = origin == TSeekOrigin::soBeginning ? offset : origin == TSeekOrigin::soCurrent ? Position + offset
-                                                                                                : Size + offset;
+    Position = origin == TSeekOrigin::soBeginning ? offset
+               : origin == TSeekOrigin::soCurrent ? Position + offset
+                                                  : Size + offset;
     return Position;
   }
   void SetSize(int64_t newSize) override { Size = newSize; }

@@ -160,14 +160,26 @@ TEST(SocksScripted, Socks5NegotiationFailures) {
     const char* message;
   };
   const NegotiationCase cases[] = {
-      {"the proxy accepts no offered method", {script::Receive(3), script::Send(bytes({5, 255}))}, false,
-       isA<EIdSocksAuthMethodError>(), SocksAuthMethodError},
-      {"the proxy picks another method", {script::Receive(3), script::Send(bytes({5, 0}))}, true,
-       isA<EIdSocksAuthMethodError>(), SocksAuthMethodError},
-      {"the login is refused", {script::Receive(3), script::Send(bytes({5, 2})), script::Receive(13),
-                                script::Send(bytes({1, 1}))}, true, isA<EIdSocksAuthError>(), SocksAuthError},
-      {"the proxy closes instead of answering", {script::Receive(3), script::Close()}, false,
-       isA<EIdSocksServerRespondError>(), SocksServerRespondError},
+      {"the proxy accepts no offered method",
+       {script::Receive(3), script::Send(bytes({5, 255}))},
+       false,
+       isA<EIdSocksAuthMethodError>(),
+       SocksAuthMethodError},
+      {"the proxy picks another method",
+       {script::Receive(3), script::Send(bytes({5, 0}))},
+       true,
+       isA<EIdSocksAuthMethodError>(),
+       SocksAuthMethodError},
+      {"the login is refused",
+       {script::Receive(3), script::Send(bytes({5, 2})), script::Receive(13), script::Send(bytes({1, 1}))},
+       true,
+       isA<EIdSocksAuthError>(),
+       SocksAuthError},
+      {"the proxy closes instead of answering",
+       {script::Receive(3), script::Close()},
+       false,
+       isA<EIdSocksServerRespondError>(),
+       SocksServerRespondError},
   };
   for (const NegotiationCase& c : cases) {
     SCOPED_TRACE(c.protects);

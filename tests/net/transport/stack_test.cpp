@@ -23,10 +23,9 @@ struct DottedQuadCase {
 };
 
 const DottedQuadCase kDottedQuads[] = {
-    {"127.0.0.1", true},     {"0.0.0.0", true},     {"255.255.255.255", true},
-    {"1.2.3.256", false},    {"1.2.3", false},      {"1.2.3.4.5", false},
-    {"1..3.4", false},       {"a.b.c.d", false},    {"", false},
-    {"1.2.3.", false},       {"300.1.1.1", false},  {"video.example.test", false},
+    {"127.0.0.1", true}, {"0.0.0.0", true},    {"255.255.255.255", true}, {"1.2.3.256", false},
+    {"1.2.3", false},    {"1.2.3.4.5", false}, {"1..3.4", false},         {"a.b.c.d", false},
+    {"", false},         {"1.2.3.", false},    {"300.1.1.1", false},      {"video.example.test", false},
 };
 
 TEST_F(StackTest, DottedQuadsNeedFourFieldsFrom0To255) {

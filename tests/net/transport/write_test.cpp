@@ -158,8 +158,8 @@ TEST(Int32, RoundTripsThroughAnEchoingPeer) {
 // A multi-line reply runs until the line that starts with the code and a
 // blank; an unexpected code raises with the reply's text.
 TEST(NumericReply, MultiLineReplyAndUnexpectedCode) {
-  ScriptedPeer peer({script::Receive(6), script::Send("250-first\r\n250-second\r\n250 last\r\n"),
-                     script::Receive(6), script::Send("\r\n550 no such thing\r\n")});
+  ScriptedPeer peer({script::Receive(6), script::Send("250-first\r\n250-second\r\n250 last\r\n"), script::Receive(6),
+                     script::Send("\r\n550 no such thing\r\n")});
   auto client = ConnectedClient(peer.Port());
   EXPECT_EQ(client->SendCommand("NOOP", {250}), 250);
   EXPECT_EQ(client->LastReply->TextCode, "250");

@@ -53,8 +53,7 @@ const PlacementCase PlacementCases[] = {
     {"picture right of the caption, right-justified", gpRight, taRightJustify, 0, 2,
      [](int tw, int) { return QRect(105 - (48 + tw + 2) - 4 + tw + 2, 8, 48, 48); },
      [](int tw, int th) { return QRect(105 - (48 + tw + 2) - 4, (65 - th) / 2, tw, th); }},
-    {"no picture: caption only, no gap", gpLeft, taLeftJustify, -1, 4,
-     [](int, int) { return QRect(4, 32, 0, 0); },
+    {"no picture: caption only, no gap", gpLeft, taLeftJustify, -1, 4, [](int, int) { return QRect(4, 32, 0, 0); },
      [](int tw, int th) { return QRect(4, (65 - th) / 2, tw, th); }},
 };
 

@@ -35,28 +35,89 @@ const TColor Blue = RGB(0, 0, 255), White = RGB(255, 255, 255), Black = RGB(0, 0
 
 // Entry k of a 255-step ramp from blue to white is 0 + nearest(255 (k-1) / 255).
 const GradientCase GradientCases[] = {
-    {"left to right: two start bands, last band one step short", gtLeftToRight, gdNormal, Blue, White, 255, 10,
-     {{"left edge", 0, 5, Rgb(0, 0, 255)}, {"middle", 127, 5, Rgb(127, 127, 255)},
+    {"left to right: two start bands, last band one step short",
+     gtLeftToRight,
+     gdNormal,
+     Blue,
+     White,
+     255,
+     10,
+     {{"left edge", 0, 5, Rgb(0, 0, 255)},
+      {"middle", 127, 5, Rgb(127, 127, 255)},
       {"right edge", 254, 5, Rgb(254, 254, 255)}}},
-    {"left to right inverse starts at the end colour", gtLeftToRight, gdInverse, Blue, White, 255, 10,
+    {"left to right inverse starts at the end colour",
+     gtLeftToRight,
+     gdInverse,
+     Blue,
+     White,
+     255,
+     10,
      {{"left edge", 0, 5, Rgb(255, 255, 255)}, {"right edge", 254, 5, Rgb(1, 1, 255)}}},
-    {"top to bottom", gtTopToBottom, gdNormal, Blue, White, 10, 255,
+    {"top to bottom",
+     gtTopToBottom,
+     gdNormal,
+     Blue,
+     White,
+     10,
+     255,
      {{"top", 5, 0, Rgb(0, 0, 255)}, {"middle", 5, 127, Rgb(127, 127, 255)}, {"bottom", 5, 254, Rgb(254, 254, 255)}}},
-    {"vertical to centre: begin at both ends, end across the middle", gtVerticalToCenter, gdNormal, White, Black, 10,
-     255, {{"top", 5, 0, Rgb(255, 255, 255)}, {"middle", 5, 127, Rgb(0, 0, 0)}, {"bottom", 5, 254, Rgb(255, 255, 255)}}},
-    {"vertical to centre inverse swaps the mirrored ramp", gtVerticalToCenter, gdInverse, White, Black, 10, 255,
+    {"vertical to centre: begin at both ends, end across the middle",
+     gtVerticalToCenter,
+     gdNormal,
+     White,
+     Black,
+     10,
+     255,
+     {{"top", 5, 0, Rgb(255, 255, 255)}, {"middle", 5, 127, Rgb(0, 0, 0)}, {"bottom", 5, 254, Rgb(255, 255, 255)}}},
+    {"vertical to centre inverse swaps the mirrored ramp",
+     gtVerticalToCenter,
+     gdInverse,
+     White,
+     Black,
+     10,
+     255,
      {{"top", 5, 0, Rgb(0, 0, 0)}, {"middle", 5, 127, Rgb(255, 255, 255)}, {"bottom", 5, 254, Rgb(0, 0, 0)}}},
-    {"horizontal to centre", gtHorizontalToCenter, gdNormal, White, Black, 255, 10,
+    {"horizontal to centre",
+     gtHorizontalToCenter,
+     gdNormal,
+     White,
+     Black,
+     255,
+     10,
      {{"left", 0, 5, Rgb(255, 255, 255)}, {"middle", 127, 5, Rgb(0, 0, 0)}, {"right", 254, 5, Rgb(255, 255, 255)}}},
     // Bands overlap by a pixel, so a corner shows the band painted after the
     // one that starts there: entry 2 (1,1,255) near the first colour's corner.
-    {"corner top left: first colours bottom right, last top left", gtCornerTopLeft, gdNormal, Blue, White, 255, 255,
+    {"corner top left: first colours bottom right, last top left",
+     gtCornerTopLeft,
+     gdNormal,
+     Blue,
+     White,
+     255,
+     255,
      {{"bottom right", 254, 254, Rgb(1, 1, 255)}, {"top left", 0, 0, Rgb(254, 254, 255)}}},
-    {"corner bottom right: last colours bottom right", gtCornerBottomRight, gdNormal, Blue, White, 255, 255,
+    {"corner bottom right: last colours bottom right",
+     gtCornerBottomRight,
+     gdNormal,
+     Blue,
+     White,
+     255,
+     255,
      {{"top left", 0, 0, Rgb(0, 0, 255)}, {"bottom right", 254, 254, Rgb(253, 253, 255)}}},
-    {"diagonal falling: first top left, last bottom right", gtDiagonalFalling, gdNormal, Blue, White, 127, 127,
+    {"diagonal falling: first top left, last bottom right",
+     gtDiagonalFalling,
+     gdNormal,
+     Blue,
+     White,
+     127,
+     127,
      {{"top left", 0, 0, Rgb(0, 0, 255)}, {"bottom right", 126, 126, Rgb(252, 252, 255)}}},
-    {"diagonal rising: first bottom left, last top right", gtDiagonalRising, gdNormal, Blue, White, 127, 127,
+    {"diagonal rising: first bottom left, last top right",
+     gtDiagonalRising,
+     gdNormal,
+     Blue,
+     White,
+     127,
+     127,
      {{"bottom left", 0, 126, Rgb(1, 1, 255)}, {"top right", 126, 0, Rgb(253, 253, 255)}}},
 };
 
@@ -122,7 +183,10 @@ const BackgroundCase BackgroundCases[] = {
      [](TmxBackground& b) { b.SetStyle(btTransparent); },
      {{"inside", 10, 10, Rgb(0, 0, 200)}}},
     {"bitmap without a picture shows the colour",
-     [](TmxBackground& b) { b.SetStyle(btBitmap); b.SetColor(RGB(0, 255, 0)); },
+     [](TmxBackground& b) {
+       b.SetStyle(btBitmap);
+       b.SetColor(RGB(0, 255, 0));
+     },
      {{"inside", 20, 10, Rgb(0, 255, 0)}}},
     {"bitmap is put down once at the top-left",
      [](TmxBackground& b) {
@@ -137,37 +201,43 @@ const BackgroundCase BackgroundCases[] = {
        b.SetColor(RGB(0, 255, 0));
        b.SetBitmap(solidPicture(8, 8, qRgb(255, 255, 0)));
      },
-     {{"second tile", 14, 6, Rgb(255, 255, 0)}, {"below", 6, 14, Rgb(255, 255, 0)},
+     {{"second tile", 14, 6, Rgb(255, 255, 0)},
+      {"below", 6, 14, Rgb(255, 255, 0)},
       {"outside", 36, 10, Rgb(0, 0, 200)}}},
-    {"source or destination", [](TmxBackground& b) {
+    {"source or destination",
+     [](TmxBackground& b) {
        b.SetStyle(btBitmap);
        b.SetColor(RGB(255, 0, 0));
        b.SetBitmapCopy(bcSrcPaint);
        b.SetBitmap(solidPicture(8, 8, qRgb(0, 0, 255)));
      },
      {{"merged", 6, 6, Rgb(255, 0, 255)}}},
-    {"source and not destination", [](TmxBackground& b) {
+    {"source and not destination",
+     [](TmxBackground& b) {
        b.SetStyle(btBitmap);
        b.SetColor(RGB(255, 0, 0));
        b.SetBitmapCopy(bcSrcErase);
        b.SetBitmap(solidPicture(8, 8, qRgb(255, 255, 0)));
      },
      {{"erased", 6, 6, Rgb(0, 255, 0)}}},
-    {"source and brush", [](TmxBackground& b) {
+    {"source and brush",
+     [](TmxBackground& b) {
        b.SetStyle(btBitmap);
        b.SetColor(RGB(255, 0, 255));
        b.SetBitmapCopy(bcMergeCopy);
        b.SetBitmap(solidPicture(8, 8, qRgb(255, 255, 0)));
      },
      {{"merged", 6, 6, Rgb(255, 0, 0)}}},
-    {"not source or destination", [](TmxBackground& b) {
+    {"not source or destination",
+     [](TmxBackground& b) {
        b.SetStyle(btBitmap);
        b.SetColor(RGB(0, 0, 64));
        b.SetBitmapCopy(bcMergePaint);
        b.SetBitmap(solidPicture(8, 8, qRgb(255, 255, 0)));
      },
      {{"merged", 6, 6, Rgb(0, 0, 255)}}},
-    {"ellipse gradient keeps the colour fill in its corners", [](TmxBackground& b) {
+    {"ellipse gradient keeps the colour fill in its corners",
+     [](TmxBackground& b) {
        b.SetStyle(btGradient);
        b.SetColor(RGB(255, 0, 0));
        b.Gradient()->SetDrawStyle(gtEllipse);
@@ -175,12 +245,14 @@ const BackgroundCase BackgroundCases[] = {
        b.Gradient()->SetEndColor(RGB(0, 0, 0));
      },
      {{"top-left corner", 5, 5, Rgb(255, 0, 0)}, {"bottom-right corner", 34, 14, Rgb(255, 0, 0)}}},
-    {"grey scale sums the channels and divides by four", [](TmxBackground& b) {
+    {"grey scale sums the channels and divides by four",
+     [](TmxBackground& b) {
        b.SetColor(RGB(255, 255, 255));
        b.SetGrayscale(true);
      },
      {{"white", 10, 10, Rgb(191, 191, 191)}}},
-    {"grey scale of red", [](TmxBackground& b) {
+    {"grey scale of red",
+     [](TmxBackground& b) {
        b.SetColor(RGB(255, 0, 0));
        b.SetGrayscale(true);
      },
@@ -213,8 +285,7 @@ struct BlendCase {
 const BlendCase BlendCases[] = {
     {"half over black", 128, qRgb(255, 255, 255), qRgb(0, 0, 0), Rgb(127, 127, 127)},
     {"half over a colour", 128, qRgb(200, 100, 0), qRgb(0, 100, 200), Rgb(100, 99, 99)},
-    {"fully see-through shows the underlay exactly", 0, qRgb(255, 255, 255), qRgb(200, 150, 100),
-     Rgb(200, 150, 100)},
+    {"fully see-through shows the underlay exactly", 0, qRgb(255, 255, 255), qRgb(200, 150, 100), Rgb(200, 150, 100)},
     {"opaque", 255, qRgb(10, 20, 30), qRgb(200, 150, 100), Rgb(10, 20, 30)},
 };
 

@@ -22,7 +22,7 @@ const QRgb Navy = Rgb(0, 0, 128), White = Rgb(255, 255, 255), PageColor = Rgb(24
 
 // A page in a pane, shown, with a left-to-right gradient from black to white.
 class PageFixture : public ::testing::Test {
- protected:
+protected:
   PageFixture() {
     pane.resize(300, 300);
     page = new TmxTaskPanePage(&pane);
@@ -117,9 +117,11 @@ struct LineCase {
 };
 
 const LineCase LineCases[] = {
-    {"bottom line on the last row", blBottom,
+    {"bottom line on the last row",
+     blBottom,
      {{"last row", 20, 39, White}, {"row above", 20, 38, PageColor}, {"first row", 20, 0, PageColor}}},
-    {"left and top", blLeft | blTop,
+    {"left and top",
+     blLeft | blTop,
      {{"left column", 0, 20, White}, {"top row", 30, 0, White}, {"inside", 1, 1, PageColor}}},
     {"right", blRight, {{"right column", 59, 20, White}, {"left column", 0, 20, PageColor}}},
     {"none", {}, {{"last row", 20, 39, PageColor}}},
@@ -184,8 +186,8 @@ TEST_F(PageFixture, HalfTransparentContainerBlendsOverTheGradient) {
   const QImage image = pageSnapshot();
   for (int x : {20, 100, 190}) {
     const QRgb under = Pixel(bare, x, 30);
-    EXPECT_EQ(Pixel(image, x, 30), Rgb((255 * 128 + qRed(under) * 127) / 256, qGreen(under) * 127 / 256,
-                                       qBlue(under) * 127 / 256))
+    EXPECT_EQ(Pixel(image, x, 30),
+              Rgb((255 * 128 + qRed(under) * 127) / 256, qGreen(under) * 127 / 256, qBlue(under) * 127 / 256))
         << x;
   }
 }

@@ -73,7 +73,7 @@ void writeJson(const QString& fileName, const QJsonObject& layout) {
 }
 
 class LayoutTest : public ::testing::Test {
- protected:
+protected:
   QString path(const char* name) const { return folder.filePath(QLatin1String(name)); }
   QTemporaryDir folder;
 };
@@ -124,7 +124,8 @@ TEST_F(LayoutTest, RoundTripKeepsEveryPublishedProperty) {
   EXPECT_EQ(copy.title->Font()->Style(), fsBold | fsItalic);
   EXPECT_FALSE(copy.link->isEnabled());
   EXPECT_EQ(copy.group->Background()->Bitmap().pixel(1, 1), qRgb(200, 100, 0));
-  EXPECT_FALSE(readJson(path("first.json")).value(QStringLiteral("pane")).toObject().contains(QStringLiteral("Preset")));
+  EXPECT_FALSE(
+      readJson(path("first.json")).value(QStringLiteral("pane")).toObject().contains(QStringLiteral("Preset")));
 }
 
 // The layout settles the active page after reading: a page that changed here
@@ -147,7 +148,7 @@ TEST_F(LayoutTest, ActiveIndexSettlesThePageAndTheHistory) {
 
 struct ErrorCase {
   const char* name;
-  const char* text;  // the file's content
+  const char* text;     // the file's content
   const char* message;  // after "Layout file \"<path>\""
 };
 

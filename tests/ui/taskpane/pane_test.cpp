@@ -29,8 +29,7 @@ QImage headerOf(TmxTaskPanePro& pane) {
 // Presses the left button on a header button and lets a timer finish the
 // press inside the tracking loop: moves through `path`, then releases at
 // `release`.
-void pressHeader(TmxTaskPanePro& pane, TmxTaskPanePro::ButtonIndex index, std::vector<QPoint> path,
-                 QPoint release) {
+void pressHeader(TmxTaskPanePro& pane, TmxTaskPanePro::ButtonIndex index, std::vector<QPoint> path, QPoint release) {
   const QPoint press = pane.Button(index).Rect.center();
   QTimer::singleShot(0, &pane, [&pane, path, release] {
     for (const QPoint& point : path) QTest::mouseMove(&pane, point);
@@ -45,7 +44,7 @@ void clickHeader(TmxTaskPanePro& pane, TmxTaskPanePro::ButtonIndex index) {
 }
 
 class PaneTest : public ::testing::Test {
- protected:
+protected:
   PaneTest() {
     pane.resize(200, 150);
     pane.show();
@@ -103,22 +102,41 @@ const QRgb Band = Rgb(192, 192, 192), Navy = Rgb(0, 0, 128), Black = Rgb(0, 0, 0
            Grey = Rgb(128, 128, 128), Hot = Rgb(173, 173, 209), Pressed = Rgb(128, 128, 192);
 
 const HeaderLookCase HeaderLookCases[] = {
-    {"back normal", TmxTaskPanePro::HeaderBack, 0, true,
+    {"back normal",
+     TmxTaskPanePro::HeaderBack,
+     0,
+     true,
      {{"arrow tip", 8, 10, Black}, {"face", 6, 4, Band}, {"arrow tail", 16, 10, Black}}},
-    {"back hot", TmxTaskPanePro::HeaderBack, 1, true,
+    {"back hot",
+     TmxTaskPanePro::HeaderBack,
+     1,
+     true,
      {{"arrow tip", 8, 10, Black}, {"face", 6, 4, Hot}, {"outline", 5, 3, Navy}}},
-    {"back pressed", TmxTaskPanePro::HeaderBack, 2, true,
-     {{"outlined tip", 8, 10, White}, {"inside the outline", 14, 10, Black}, {"face", 6, 4, Pressed},
+    {"back pressed",
+     TmxTaskPanePro::HeaderBack,
+     2,
+     true,
+     {{"outlined tip", 8, 10, White},
+      {"inside the outline", 14, 10, Black},
+      {"face", 6, 4, Pressed},
       {"outline", 19, 17, Navy}}},
-    {"back disabled ignores its state", TmxTaskPanePro::HeaderBack, 1, false,
+    {"back disabled ignores its state",
+     TmxTaskPanePro::HeaderBack,
+     1,
+     false,
      {{"arrow tip", 8, 10, Grey}, {"face", 6, 4, Band}}},
-    {"next normal uses the focused arrow colour", TmxTaskPanePro::HeaderNext, 0, true,
+    {"next normal uses the focused arrow colour",
+     TmxTaskPanePro::HeaderNext,
+     0,
+     true,
      {{"arrow tip", 31, 10, Black}, {"face", 21, 4, Band}}},
-    {"next pressed", TmxTaskPanePro::HeaderNext, 2, true,
-     {{"outlined tip", 31, 10, White}, {"face", 21, 4, Pressed}}},
+    {"next pressed", TmxTaskPanePro::HeaderNext, 2, true, {{"outlined tip", 31, 10, White}, {"face", 21, 4, Pressed}}},
     {"close normal", TmxTaskPanePro::Close, 0, true, {{"cross", 191, 7, Black}, {"face", 181, 4, Band}}},
     {"close hot", TmxTaskPanePro::Close, 1, true, {{"cross", 191, 7, Black}, {"face", 181, 4, Hot}}},
-    {"close pressed draws the cross in the pressed arrow colour", TmxTaskPanePro::Close, 2, true,
+    {"close pressed draws the cross in the pressed arrow colour",
+     TmxTaskPanePro::Close,
+     2,
+     true,
      {{"cross", 191, 7, White}, {"face", 181, 4, Pressed}, {"outline", 180, 3, Navy}}},
     {"close disabled", TmxTaskPanePro::Close, 2, false, {{"cross", 191, 7, Grey}, {"face", 181, 4, Band}}},
     {"panes normal", TmxTaskPanePro::Panes, 0, true, {{"arrow", 174, 8, Black}, {"tip", 171, 11, Black}}},
@@ -144,8 +162,8 @@ TEST_F(PaneTest, FrameAndSeparatorAroundTheBand) {
   const QImage header = headerOf(pane);
   EXPECT_EQ(Pixel(header, 0, 60), Grey);
   EXPECT_EQ(Pixel(header, 1, 60), Grey);
-  EXPECT_EQ(Pixel(header, 2, 60), White);    // separator colour under everything
-  EXPECT_EQ(Pixel(header, 2, 2), Grey);      // rounded inner corners
+  EXPECT_EQ(Pixel(header, 2, 60), White);  // separator colour under everything
+  EXPECT_EQ(Pixel(header, 2, 2), Grey);    // rounded inner corners
   EXPECT_EQ(Pixel(header, 197, 2), Grey);
   EXPECT_EQ(Pixel(header, 100, 18), White);  // the row between band and client area
   EXPECT_EQ(Pixel(header, 100, 10), Band);
@@ -155,7 +173,7 @@ TEST_F(PaneTest, StripShowsHistoryAndHomePictures) {
   pane.SetOptions(toShowBorder | to2003Menu);
   EXPECT_EQ(pane.ClientRect().top(), 39);
   const QImage header = headerOf(pane);
-  EXPECT_EQ(Pixel(header, 3 + 31, 18 + 10), Rgb(166, 166, 166));  // the tab
+  EXPECT_EQ(Pixel(header, 3 + 31, 18 + 10), Rgb(166, 166, 166));   // the tab
   EXPECT_EQ(Pixel(header, 3 + 28, 18 + 10), White);                // separator
   EXPECT_EQ(Pixel(header, 3 + 120, 18 + 10), Rgb(246, 246, 246));  // beyond the tab
   // Nothing to go back to, no home handler: the pictures are greyed and cannot be clicked.

@@ -27,14 +27,14 @@ struct PresetCase {
 };
 
 const PresetCase PresetCases[] = {
-    {tpsDefault, RGB(128, 128, 128), btSolid, 15, RGB(246, 246, 246), btSolid, RGB(246, 246, 246),
-     RGB(246, 246, 246), btSolid, false},
+    {tpsDefault, RGB(128, 128, 128), btSolid, 15, RGB(246, 246, 246), btSolid, RGB(246, 246, 246), RGB(246, 246, 246),
+     btSolid, false},
     {tps2003, RGB(166, 166, 166), btGradient, 26, RGB(224, 224, 224), btGradient, RGB(224, 224, 224),
      RGB(246, 246, 246), btTransparent, true},
-    {tpsBlue, RGB(98, 140, 214), btGradient, 26, RGB(221, 236, 255), btSolid, RGB(221, 236, 255),
-     RGB(221, 236, 255), btSolid, true},
-    {tpsXP, RGB(98, 140, 214), btGradient, 26, RGB(221, 236, 255), btGradient, RGB(221, 236, 255),
-     RGB(216, 233, 251), btSolid, true},
+    {tpsBlue, RGB(98, 140, 214), btGradient, 26, RGB(221, 236, 255), btSolid, RGB(221, 236, 255), RGB(221, 236, 255),
+     btSolid, true},
+    {tpsXP, RGB(98, 140, 214), btGradient, 26, RGB(221, 236, 255), btGradient, RGB(221, 236, 255), RGB(216, 233, 251),
+     btSolid, true},
 };
 
 // page
@@ -42,7 +42,7 @@ const PresetCase PresetCases[] = {
 //   kept container (no tiSetStyle) -> innerLabel (tiSetStyle)
 //   pageLabel (tiSetStyle)
 class PresetFixture : public ::testing::Test {
- protected:
+protected:
   PresetFixture() {
     pane.resize(300, 300);
     pane.SetHeaderHeight(26);

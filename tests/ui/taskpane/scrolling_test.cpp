@@ -17,7 +17,7 @@ namespace {
 // A 200 x 200 pane (client 194 x 178) with a page of `groups` docked groups,
 // each 60 high: content ends at 5 + 60 n.
 class ScrollFixture : public ::testing::Test {
- protected:
+protected:
   void build(int groups, int paneHeight = 200) {
     pane.resize(200, paneHeight);
     page = new TmxTaskPanePage(&pane);
@@ -34,8 +34,8 @@ class ScrollFixture : public ::testing::Test {
   void pointerAt(QWidget* widget, int y) {
     QEnterEvent enter(QPointF(5, y), QPointF(5, y), widget->mapToGlobal(QPointF(5, y)));
     QApplication::sendEvent(widget, &enter);
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, y), widget->mapToGlobal(QPointF(5, y)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, y), widget->mapToGlobal(QPointF(5, y)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
   }
   int clientHeight() { return page->ClientWidget()->height(); }

@@ -73,8 +73,9 @@ TEST(TinyproxyClient, ProxyLinesStayOutOfTheTunnel) {
   const TlsCertificates& certs = TlsCertificates::Shared();
   NginxSite site;
   site.ExtraPorts = 1;
-  site.ExtraServers = certs.NginxTlsServer(
-      certs.ServerCertFile(), "location = /echo { return 200 \"$http_proxy_authorization|$http_proxy_connection\"; }\n");
+  site.ExtraServers =
+      certs.NginxTlsServer(certs.ServerCertFile(),
+                           "location = /echo { return 200 \"$http_proxy_authorization|$http_proxy_connection\"; }\n");
   NginxServer nginx(site);
   nginx.WriteDocument("page", "plain");
   TinyproxyServer proxy({"user", "pw"});

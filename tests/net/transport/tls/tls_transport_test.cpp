@@ -81,10 +81,16 @@ const VerifyCase kVerifyCases[] = {
     {"verification switched off by the caller", &TlsCertificates::WrongHostCertFile, "localhost", false,
      [](TIdSSLIOHandlerSocket& t) { t.SSLOptions().SetVerifyMode({}); }, ""},
     {"caller verifies the chain only", &TlsCertificates::WrongHostCertFile, "localhost", true,
-     [](TIdSSLIOHandlerSocket& t) { t.SSLOptions().SetVerifyMode({sslvrfPeer}); t.SSLOptions().VerifyDepth = 5; },
+     [](TIdSSLIOHandlerSocket& t) {
+       t.SSLOptions().SetVerifyMode({sslvrfPeer});
+       t.SSLOptions().VerifyDepth = 5;
+     },
      ""},
     {"caller verifies the chain, untrusted", &TlsCertificates::ServerCertFile, "localhost", false,
-     [](TIdSSLIOHandlerSocket& t) { t.SSLOptions().SetVerifyMode({sslvrfPeer}); t.SSLOptions().VerifyDepth = 5; },
+     [](TIdSSLIOHandlerSocket& t) {
+       t.SSLOptions().SetVerifyMode({sslvrfPeer});
+       t.SSLOptions().VerifyDepth = 5;
+     },
      NotAccepted + "unable to get local issuer certificate."},
 };
 
