@@ -331,6 +331,9 @@ void TDownloadJob::HTTP1Status(const std::string& AStatusText) { reporter_.Statu
 
 // A continued transfer counts from the bytes the file already holds.
 void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
+  // Only a part continues the file; a server that ignored the range sends
+  // the whole file again, counted from its start.
+  if (http_.Response().StatusCode() != 206) workOffset_ = 0;
   if (AWorkCountMax > 0) AWorkCountMax += workOffset_;
   setProgress(workOffset_, AWorkCountMax);
   if (AWorkCountMax > 0) reporter_.Status(app_messages::Transfering + std::to_string(AWorkCountMax));

@@ -76,4 +76,22 @@ TEST_F(CliProgressTest, FittedToTheTerminal) {
   }
 }
 
+// A server that ignores the Range of a continuation sends the whole file
+// again: the count starts over, and the total stays the file's size.
+TEST_F(CliProgressTest, WholeFileAgainKeepsTheTotal) {
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  const std::string size = std::to_string(video.size());
+  RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::IgnoringRange()});
+  const CliRun saved = RunCli(work, {"-o", work.File("w.avi"), peer.Url()});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  std::istringstream lines(saved.err);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t of = line.find(" bytes of ");
+    if (of != std::string::npos) {
+      EXPECT_EQ(line.substr(of + 10), size + " bytes.") << saved.err;
+    }
+  }
+  EXPECT_NE(saved.err.find("\n" + size + " bytes of " + size + " bytes.\n"), std::string::npos) << saved.err;
+}
+
 }  // namespace
