@@ -237,6 +237,8 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   if (aborted_) return TJobResult::Aborted;
   if (!fileName) return TJobResult::Cancelled;
   lastFileName_ = *fileName;
+  // The page's title, not the file's name, goes into a title tag.
+  videoEdit_.OutputTitle = outcome_.Title;
   const bool saved = videoEdit_.SaveOutputFile(*fileName);
   if (aborted_) return TJobResult::Aborted;
   if (!saved && stopped_) {

@@ -134,8 +134,8 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
   OutputContext output = allocateOutput(unfinished, plan.muxer);
 
   if (plan.titled) {
-    check(av_dict_set(&output->metadata, "title", std::filesystem::path(path).stem().c_str(), 0),
-          messages::CannotWriteOutput);
+    const std::string title = plan.title.empty() ? std::filesystem::path(path).stem().string() : plan.title;
+    check(av_dict_set(&output->metadata, "title", title.c_str(), 0), messages::CannotWriteOutput);
   }
 
   std::vector<std::unique_ptr<TrackEncoder>> encoders;

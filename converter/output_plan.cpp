@@ -117,6 +117,7 @@ OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSour
 
   OutputPlan plan;
   plan.titled = row->titled;
+  plan.title = settings.title;
   if (row->copiesStreams) {
     if (settings.copyContainer.muxer.empty()) fail(settings.copyContainer.misfit);
     plan.muxer = settings.copyContainer.muxer;

@@ -27,6 +27,7 @@ struct OutputSettings {
   const AudioFormatRow* audioCompressor = nullptr;
   std::optional<WmvSettings> wmv;  // for the WMV output type
   CopyContainer copyContainer;     // for a type that copies the streams, where they go
+  std::string title;               // the title tag; empty: the output file's name
 };
 
 struct VideoTarget {
@@ -55,7 +56,8 @@ struct OutputPlan {
   std::optional<AudioTarget> audio;
   bool silentAudio = false;  // the audio stream is silence the container needs
   bool copyStreams = false;  // packets go out as they came, so the targets hold nothing
-  bool titled = false;       // the file's name becomes its title tag
+  bool titled = false;       // the type carries a title tag
+  std::string title;         // its text; empty: the file's name
 };
 
 // videoSource / audioSource describe the first clip of each timeline track,

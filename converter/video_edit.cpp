@@ -138,6 +138,7 @@ void TVideoEdit::save(const std::string& fileName) {
 
   converter::OutputSettings settings;
   settings.outputType = OutputType;
+  settings.title = OutputTitle;
   if (OutputType == otOriginal) {
     settings.copyContainer = converter::containerForCopies(videoClips_, audioClips_);
     if (settings.copyContainer.muxer.empty() && RemuxOrConvert) settings.outputType = otMP4;

@@ -41,6 +41,8 @@ public:
   // For otOriginal: streams that cannot be kept as they are are re-encoded
   // to MP4 instead of failing the save.
   bool RemuxOrConvert = false;
+  // The title tag of a type that carries one; empty: the output file's name.
+  std::string OutputTitle;
 
   const converter::TWMVProfiles WMVProfiles{};
   const converter::TVideoCompressors VideoCompressors;

@@ -66,6 +66,10 @@ TEST(ConverterNewTypes, EachTypeWritesItsContainerAndCodecsFromEitherFlashVideo)
     }
     if (c.type == otMP3) {
       EXPECT_EQ(written.format["TAG:title"], "Song of the day");
+      // A title given wins over the file's name, colons and all.
+      edit.OutputTitle = "Interview: the page's own title";
+      ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+      EXPECT_EQ(probe(output).format["TAG:title"], edit.OutputTitle);
     }
     std::remove(output.c_str());
   }
