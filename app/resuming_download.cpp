@@ -10,6 +10,7 @@
 #include "app/job_folder.h"
 #include "app/messages.h"
 #include "app/streams/parallel_ranges.h"
+#include "app/streams/ranged_request.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
 #include "net/http/http_client.h"
@@ -76,13 +77,6 @@ std::optional<ContentRange> contentRangeOf(const TIdHTTPResponse& response) {
   range.Total = number(value.substr(slash + 1));
   range.First = number(value.substr(0, std::min(value.find('-'), slash)));
   return range;
-}
-
-// The validator If-Range can carry: a strong ETag, else the date as sent.
-std::string validatorOf(const TIdHTTPResponse& response) {
-  const std::string etag = response.HeaderLines.ValueOf("ETag");
-  if (!etag.empty() && etag.rfind("W/", 0) != 0) return etag;
-  return response.HeaderLines.ValueOf("Last-Modified");
 }
 
 // A part is of the file we have unless the answer names another version of
@@ -193,7 +187,7 @@ public:
     if (!file_) file_ = openFile_();
     file_->SetSize(0);
     file_->SetPosition(0);
-    record_ = {address_, validatorOf(response), response.ContentLength()};
+    record_ = {address_, streams::ValidatorOf(response), response.ContentLength()};
     // A later run can continue what this one leaves, even after a kill.
     if (!record_.Validator.empty()) writeRecord(recordFile_, record_);
   }
@@ -229,24 +223,6 @@ private:
   int64_t written_ = 0;
   bool decided_ = false;
   bool isPage_ = false;
-};
-
-// The Range and If-Range lines of one request, taken off again afterwards:
-// the client keeps its request's fields from call to call.
-class RangeLines {
-public:
-  RangeLines(TIdHTTP& http, int64_t offset, const std::string& validator) : headers_(http.Request().CustomHeaders) {
-    if (offset <= 0) return;
-    headers_.PutValue("Range", "bytes=" + std::to_string(offset) + "-");
-    if (!validator.empty()) headers_.PutValue("If-Range", validator);
-  }
-  ~RangeLines() {
-    for (const char* name : {"Range", "If-Range"})
-      for (int32_t i; (i = headers_.IndexOfHeader(name)) >= 0;) headers_.Delete(i);
-  }
-
-private:
-  TIdHeaderList& headers_;
 };
 
 }  // namespace
@@ -302,7 +278,7 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
     if (OnOffset) OnOffset(offset);
     std::optional<int64_t> retryFrom;
     try {
-      RangeLines range(http_, offset, record.Validator);
+      const streams::TRangeLines range(http_, offset, std::nullopt, record.Validator);
       http_.GetIntoStream(address, sink);
       sink.Decide();
       if (sink.IsPage()) return {true, sink.PageText(), sink.ContentType, sink.FinalAddress};
