@@ -7,16 +7,12 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-std::string lowered(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(), lower);
-  return result;
-}
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -32,25 +28,6 @@ size_t findNoCase(std::string_view text, std::string_view needle, size_t start) 
     if (j == needle.size()) return i;
   }
   return std::string_view::npos;
-}
-
-void appendUtf8(std::string& out, uint32_t code) {
-  if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-  if (code < 0x80) {
-    out += char(code);
-  } else if (code < 0x800) {
-    out += char(0xC0 | (code >> 6));
-    out += char(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += char(0xE0 | (code >> 12));
-    out += char(0x80 | ((code >> 6) & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  } else {
-    out += char(0xF0 | (code >> 18));
-    out += char(0x80 | ((code >> 12) & 0x3F));
-    out += char(0x80 | ((code >> 6) & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  }
 }
 
 // The code point of one reference's body ("amp", "#38", "#x26"), if known.
@@ -221,7 +198,7 @@ Rank propertyRank(const std::string& property, bool& known) {
 // Streaming playlists and manifests name other files; the converter wants
 // the media itself.
 Rank sourceRank(const std::string& type) {
-  const std::string t = lowered(trimmed(type.substr(0, type.find(';'))));
+  const std::string t = LowerCase(trimmed(type.substr(0, type.find(';'))));
   if (t.empty()) return UntypedSource;
   if (t.find("mpegurl") != std::string::npos || t.find("dash") != std::string::npos) return OtherSourceType;
   if (t.rfind("video/", 0) == 0 || t.rfind("audio/", 0) == 0 || t == "application/ogg") return ReadableSourceType;
@@ -244,7 +221,7 @@ std::string collapseBlanks(std::string_view text) {
 }
 
 bool isHttpAddress(const std::string& address) {
-  const std::string head = lowered(address.substr(0, 8));
+  const std::string head = LowerCase(address.substr(0, 8));
   return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
 }
 
@@ -311,7 +288,7 @@ std::string DecodeCharacterReferences(std::string_view text) {
       const size_t end = text.find(';', i + 1);
       if (end != std::string_view::npos && end - i <= 12) {
         if (const auto code = referenceCode(text.substr(i + 1, end - i - 1))) {
-          appendUtf8(result, *code);
+          AppendUtf8(result, *code);
           i = end;
           continue;
         }
@@ -381,13 +358,13 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
       result.Title = collapseBlanks(DecodeCharacterReferences(walker.TextUntilClose("title")));
     } else if (tag.Name == "meta") {
       bool known = false;
-      std::string property = lowered(trimmed(tag.Attribute("property")));
+      std::string property = LowerCase(trimmed(tag.Attribute("property")));
       Rank rank = propertyRank(property, known);
-      if (!known) rank = propertyRank(lowered(trimmed(tag.Attribute("name"))), known);
+      if (!known) rank = propertyRank(LowerCase(trimmed(tag.Attribute("name"))), known);
       if (known) add(rank, tag.Attribute("content"));
     } else if (tag.Name == "source" && videoDepth > 0) {
       add(sourceRank(tag.Attribute("type")), tag.Attribute("src"));
-    } else if (tag.Name == "link" && lowered(trimmed(tag.Attribute("rel"))) == "video_src") {
+    } else if (tag.Name == "link" && LowerCase(trimmed(tag.Attribute("rel"))) == "video_src") {
       add(VideoSrcLink, tag.Attribute("href"));
     }
   }

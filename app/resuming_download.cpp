@@ -18,21 +18,16 @@
 #include "net/transport/exceptions.h"
 #include "platform/exception.h"
 #include "platform/streams.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr auto FirstPause = std::chrono::milliseconds(100);
 constexpr auto PauseSlice = std::chrono::milliseconds(10);
 
-std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-  return text;
-}
-
 // "Video/MP4; codecs=x" -> "video/mp4".
 std::string mediaType(const std::string& contentType) {
-  std::string type = lowered(contentType.substr(0, contentType.find(';')));
+  std::string type = LowerCase(contentType.substr(0, contentType.find(';')));
   const size_t start = type.find_first_not_of(" \t");
   const size_t end = type.find_last_not_of(" \t");
   return start == std::string::npos ? std::string() : type.substr(start, end - start + 1);
@@ -45,7 +40,7 @@ std::string extensionOf(const std::string& address) {
   const std::string path = address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart);
   const std::string name = path.substr(path.rfind('/') + 1);
   const size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : lowered(name.substr(dot + 1));
+  return dot == std::string::npos ? std::string() : LowerCase(name.substr(dot + 1));
 }
 
 bool isPageType(const std::string& contentType) {
@@ -69,7 +64,7 @@ int64_t number(const std::string& text) {
 
 std::optional<ContentRange> contentRangeOf(const TIdHTTPResponse& response) {
   std::string value = response.HeaderLines.ValueOf("Content-Range");
-  if (lowered(value.substr(0, 6)) != "bytes ") return std::nullopt;
+  if (LowerCase(value.substr(0, 6)) != "bytes ") return std::nullopt;
   value = value.substr(6);
   const size_t slash = value.find('/');
   if (slash == std::string::npos) return std::nullopt;

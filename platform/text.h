@@ -3,6 +3,7 @@
 // control characters, ASCII case, and lines. Text is bytes; letters beyond
 // ASCII are left alone.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,10 @@ std::string TrimRight(std::string_view text);
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
+
+// Appends a code point as UTF-8; one that is no character (0, a surrogate,
+// past U+10FFFF) becomes U+FFFD.
+void AppendUtf8(std::string& out, uint32_t code);
 
 // The lines of a text ended by CR LF, LF or a lone CR; a last line without
 // an end counts, an end at the very end starts no empty line.

@@ -4,6 +4,7 @@
 
 #include "app/streams/messages.h"
 #include "app/streams/stream_errors.h"
+#include "platform/text.h"
 
 namespace streams {
 
@@ -172,24 +173,6 @@ private:
     }
   }
 
-  static void appendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-      out += char(code);
-    } else if (code < 0x800) {
-      out += char(0xC0 | (code >> 6));
-      out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += char(0xE0 | (code >> 12));
-      out += char(0x80 | ((code >> 6) & 0x3F));
-      out += char(0x80 | (code & 0x3F));
-    } else {
-      out += char(0xF0 | (code >> 18));
-      out += char(0x80 | ((code >> 12) & 0x3F));
-      out += char(0x80 | ((code >> 6) & 0x3F));
-      out += char(0x80 | (code & 0x3F));
-    }
-  }
-
   std::string decode(const std::string& raw) const {
     std::string out;
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -214,7 +197,7 @@ private:
         const unsigned long code = std::stoul(digits, nullptr, hex ? 16 : 10);
         if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
           fail("a character reference out of range");
-        appendUtf8(out, code);
+        AppendUtf8(out, code);
       } else {
         fail("an entity that is not one of XML's own");
       }
