@@ -31,12 +31,12 @@ std::optional<TContentRange> ContentRangeOf(TIdHTTPResponse& response) {
   const std::string value = response.HeaderLines.ValueOf("Content-Range");
   if (value.size() < 6 || (value.compare(0, 6, "bytes ") != 0 && value.compare(0, 6, "Bytes ") != 0))
     return std::nullopt;
-  const std::string spec = value.substr(6);
-  const size_t dash = spec.find('-');
-  const size_t slash = spec.find('/');
+  const std::string bounds = value.substr(6);
+  const size_t dash = bounds.find('-');
+  const size_t slash = bounds.find('/');
   if (dash == std::string::npos || slash == std::string::npos || dash > slash) return std::nullopt;
-  TContentRange range{number(spec.substr(0, dash)), number(spec.substr(dash + 1, slash - dash - 1)),
-                      spec.substr(slash + 1) == "*" ? -1 : number(spec.substr(slash + 1))};
+  TContentRange range{number(bounds.substr(0, dash)), number(bounds.substr(dash + 1, slash - dash - 1)),
+                      bounds.substr(slash + 1) == "*" ? -1 : number(bounds.substr(slash + 1))};
   if (range.First < 0 || range.Last < range.First) return std::nullopt;
   return range;
 }

@@ -138,9 +138,9 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
   std::string statusLine = "200 OK";
   std::string extra;
   if (!range.empty() && !fault.IgnoreRange && (ifRange.empty() || ifRange == file.ETag)) {
-    const std::string spec = range.substr(range.find('=') + 1);
-    first = std::stoul(spec.substr(0, spec.find('-')));
-    const std::string end = spec.substr(spec.find('-') + 1);
+    const std::string bounds = range.substr(range.find('=') + 1);
+    first = std::stoul(bounds.substr(0, bounds.find('-')));
+    const std::string end = bounds.substr(bounds.find('-') + 1);
     if (!end.empty()) last = std::min(last, size_t(std::stoul(end)));
     statusLine = "206 Partial Content";
     extra = "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(size) +
