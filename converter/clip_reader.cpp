@@ -9,7 +9,7 @@ namespace converter {
 ClipReader::ClipReader(const std::string& path, AVMediaType type, int streamNumber, double start, double end)
     : file_(openMediaFile(path)), start_(start), end_(end) {
   const int index = type == AVMEDIA_TYPE_VIDEO ? findVideoStream(*file_, streamNumber) : findAudioStream(*file_);
-  if (index < 0) fail(std::string(messages::NoSuchStream) + " '" + path + "'");
+  if (index < 0) fail(std::string(converter_messages::NoSuchStream) + " '" + path + "'");
   for (unsigned i = 0; i < file_->nb_streams; ++i)
     file_->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   stream_ = file_->streams[index];
@@ -17,11 +17,11 @@ ClipReader::ClipReader(const std::string& path, AVMediaType type, int streamNumb
 
   const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
   decoder_.reset(avcodec_alloc_context3(codec));
-  if (!decoder_) check(AVERROR(ENOMEM), messages::CannotOpenDecoder);
-  check(avcodec_parameters_to_context(decoder_.get(), stream_->codecpar), messages::CannotOpenDecoder);
+  if (!decoder_) check(AVERROR(ENOMEM), converter_messages::CannotOpenDecoder);
+  check(avcodec_parameters_to_context(decoder_.get(), stream_->codecpar), converter_messages::CannotOpenDecoder);
   decoder_->pkt_timebase = stream_->time_base;
   OptionList options("threads=auto");
-  check(avcodec_open2(decoder_.get(), codec, options.address()), messages::CannotOpenDecoder);
+  check(avcodec_open2(decoder_.get(), codec, options.address()), converter_messages::CannotOpenDecoder);
 
   if (start_ > 0.0) {
     const int64_t target = streamTimestamp(*file_, *stream_, start_);
@@ -67,7 +67,7 @@ bool ClipReader::receiveFrame(AVFrame* frame) {
   const int result = avcodec_receive_frame(decoder_.get(), frame);
   if (result == 0) return true;
   if (result == AVERROR_EOF) spanEnded_ = true;
-  else if (result == AVERROR(ENOMEM)) check(result, messages::CannotDecode);
+  else if (result == AVERROR(ENOMEM)) check(result, converter_messages::CannotDecode);
   // Any other failure spoils one frame of a damaged file; decoding goes on.
   return false;
 }
@@ -81,14 +81,14 @@ void ClipReader::feedDecoder() {
   if (result < 0) {
     // The end of the file, or the point where a cut-off file stops making
     // sense: either way, play out what the decoder holds.
-    if (result == AVERROR(ENOMEM)) check(result, messages::CannotDecode);
+    if (result == AVERROR(ENOMEM)) check(result, converter_messages::CannotDecode);
     inputEnded_ = true;
     avcodec_send_packet(decoder_.get(), nullptr);
     return;
   }
   if (packet_->stream_index == stream_->index) {
     const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-    if (sent == AVERROR(ENOMEM)) check(sent, messages::CannotDecode);
+    if (sent == AVERROR(ENOMEM)) check(sent, converter_messages::CannotDecode);
   }
   av_packet_unref(packet_.get());
 }

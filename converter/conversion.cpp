@@ -59,7 +59,8 @@ std::string createFileBeside(const std::string& target) {
       ::close(descriptor);
       return candidate;
     }
-    if (errno != EEXIST) check(AVERROR(errno), std::string(messages::CannotCreateOutput) + " '" + target + "'");
+    if (errno != EEXIST)
+      check(AVERROR(errno), std::string(converter_messages::CannotCreateOutput) + " '" + target + "'");
   }
 }
 
@@ -105,7 +106,7 @@ private:
 // The muxer may open its file again by name (MP4's fast start reads it back),
 // so that name and every file it opens are plain local files too.
 OutputContext allocateOutput(const std::string& path, const std::string& muxer) {
-  const std::string cannotCreate = std::string(messages::CannotCreateOutput) + " '" + path + "'";
+  const std::string cannotCreate = std::string(converter_messages::CannotCreateOutput) + " '" + path + "'";
   AVFormatContext* allocated = nullptr;
   check(avformat_alloc_output_context2(&allocated, nullptr, muxer.c_str(), plainFileUrl(path).c_str()), cannotCreate);
   OutputContext output(allocated);
@@ -135,7 +136,7 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
 
   if (plan.titled) {
     const std::string title = plan.title.empty() ? std::filesystem::path(path).stem().string() : plan.title;
-    check(av_dict_set(&output->metadata, "title", title.c_str(), 0), messages::CannotWriteOutput);
+    check(av_dict_set(&output->metadata, "title", title.c_str(), 0), converter_messages::CannotWriteOutput);
   }
 
   std::vector<std::unique_ptr<TrackEncoder>> encoders;
@@ -155,26 +156,27 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
     }
   }
 
-  output->pb = openPlainFile(unfinished, AVIO_FLAG_WRITE, std::string(messages::CannotCreateOutput) + " '" + path + "'")
+  output->pb = openPlainFile(unfinished, AVIO_FLAG_WRITE,
+                             std::string(converter_messages::CannotCreateOutput) + " '" + path + "'")
                    .release();
   OptionList muxerOptions(plan.muxerOptions.c_str());
-  check(avformat_write_header(output.get(), muxerOptions.address()), messages::CannotWriteOutput);
+  check(avformat_write_header(output.get(), muxerOptions.address()), converter_messages::CannotWriteOutput);
   if (const std::string unknown = muxerOptions.firstLeftOver(); !unknown.empty())
-    fail(std::string(messages::UnknownMuxerOption) + " '" + unknown + "' (" + plan.muxer + ")");
+    fail(std::string(converter_messages::UnknownMuxerOption) + " '" + unknown + "' (" + plan.muxer + ")");
 
   ProgressThrottle progress(report, duration);
   while (TimelineTrack* lagging = laggingTrack(tracks)) {
-    if (stopRequested) fail(messages::ConversionStopped);
+    if (stopRequested) fail(converter_messages::ConversionStopped);
     lagging->step();
     const TimelineTrack* behind = laggingTrack(tracks);
     progress.update(behind ? behind->position() : duration);
   }
   progress.finish();
-  if (stopRequested) fail(messages::ConversionStopped);
-  check(av_write_trailer(output.get()), messages::CannotWriteOutput);
-  check(avio_closep(&output->pb), messages::CannotWriteOutput);
+  if (stopRequested) fail(converter_messages::ConversionStopped);
+  check(av_write_trailer(output.get()), converter_messages::CannotWriteOutput);
+  check(avio_closep(&output->pb), converter_messages::CannotWriteOutput);
   if (std::rename(unfinished.c_str(), path.c_str()) != 0)
-    check(AVERROR(errno), std::string(messages::CannotWriteOutput) + " '" + path + "'");
+    check(AVERROR(errno), std::string(converter_messages::CannotWriteOutput) + " '" + path + "'");
   remover.keep();
 }
 

@@ -55,13 +55,13 @@ std::string misfitOf(const std::vector<TimelineClip>& clips, AVMediaType type, c
   const AVCodecID codec = codecOf(clips, type);
   if (avformat_query_codec(av_guess_format(container.muxer.c_str(), nullptr, nullptr), codec, FF_COMPLIANCE_NORMAL) !=
       1)
-    return fmt::format("{} {} does not fit a .{} file", messages::StreamDoesNotFit, streamName(clips.front(), type),
-                       container.extension);
+    return fmt::format("{} {} does not fit a .{} file", converter_messages::StreamDoesNotFit,
+                       streamName(clips.front(), type), container.extension);
   // One output stream takes only packets of one format.
   for (const TimelineClip& clip : clips)
     if (!alike(clip.source, clips.front().source, type))
-      return fmt::format("{} {} differs from {} before it", messages::StreamDoesNotFit, streamName(clip, type),
-                         streamName(clips.front(), type));
+      return fmt::format("{} {} differs from {} before it", converter_messages::StreamDoesNotFit,
+                         streamName(clip, type), streamName(clips.front(), type));
   return "";
 }
 

@@ -58,13 +58,14 @@ bool namesOtherFiles(const AVInputFormat& format) {
 }  // namespace
 
 InputContext openMediaFile(const std::string& path) {
-  const std::string cannotOpen = std::string(messages::CannotOpenInput) + " '" + path + "'";
+  const std::string cannotOpen = std::string(converter_messages::CannotOpenInput) + " '" + path + "'";
   const AVInputFormat* format = nullptr;
   {
     IOContext probed = openPlainFile(path, AVIO_FLAG_READ, cannotOpen);
     check(av_probe_input_buffer2(probed.get(), &format, plainFileUrl(path).c_str(), nullptr, 0, 0), cannotOpen);
   }
-  if (namesOtherFiles(*format)) fail(std::string(messages::PlaylistRefused) + " '" + path + "' (" + format->name + ")");
+  if (namesOtherFiles(*format))
+    fail(std::string(converter_messages::PlaylistRefused) + " '" + path + "' (" + format->name + ")");
   // Opened with the demuxer just checked; a demuxer it might start on its
   // own must be that one again, and read local files only.
   OptionList options;
@@ -73,7 +74,8 @@ InputContext openMediaFile(const std::string& path) {
   AVFormatContext* opened = nullptr;
   check(avformat_open_input(&opened, plainFileUrl(path).c_str(), format, options.address()), cannotOpen);
   InputContext file(opened);
-  check(avformat_find_stream_info(file.get(), nullptr), std::string(messages::CannotReadStreams) + " '" + path + "'");
+  check(avformat_find_stream_info(file.get(), nullptr),
+        std::string(converter_messages::CannotReadStreams) + " '" + path + "'");
   return file;
 }
 
@@ -130,9 +132,9 @@ MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {
     info.audioCodec = audio.codec_id;
     info.sampleFormat = AVSampleFormat(audio.format);
   }
-  if (!info.hasVideo && !info.hasAudio) fail(std::string(messages::NoMediaStreams) + " '" + path + "'");
+  if (!info.hasVideo && !info.hasAudio) fail(std::string(converter_messages::NoMediaStreams) + " '" + path + "'");
   info.duration = measureDuration(*file, videoIndex, audioIndex);
-  if (info.duration <= 0.0) fail(std::string(messages::NothingToPlay) + " '" + path + "'");
+  if (info.duration <= 0.0) fail(std::string(converter_messages::NothingToPlay) + " '" + path + "'");
   return info;
 }
 

@@ -1,7 +1,7 @@
 // Error texts of the converter, available to the program as LastError.
 #pragma once
 
-namespace converter::messages {
+namespace converter_messages {
 
 inline constexpr const char* CannotOpenInput = "Cannot open the media file";
 inline constexpr const char* PlaylistRefused = "A playlist that names other files is not read as a media file";
@@ -39,4 +39,4 @@ inline constexpr const char* CannotReadProfile = "Cannot read the profile file";
 inline constexpr const char* NotAProfile = "Not a Windows Media profile";
 inline constexpr const char* BadProfileStream = "The profile has no usable stream settings";
 
-}  // namespace converter::messages
+}  // namespace converter_messages

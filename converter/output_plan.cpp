@@ -13,7 +13,7 @@ const MediaInfo SilenceSource{.sampleRate = 44100};
 
 const AVCodec* encoderNamed(const char* name) {
   const AVCodec* encoder = avcodec_find_encoder_by_name(name);
-  if (!encoder) fail(std::string(messages::MissingEncoder) + " '" + name + "'");
+  if (!encoder) fail(std::string(converter_messages::MissingEncoder) + " '" + name + "'");
   return encoder;
 }
 
@@ -22,7 +22,7 @@ AVPixelFormat rawPixelFormat(int videoSampleSize) {
     case 16: return AV_PIX_FMT_RGB555LE;
     case 24: return AV_PIX_FMT_BGR24;
     case 32: return AV_PIX_FMT_BGRA;
-    default: fail(messages::BadVideoSampleSize);
+    default: fail(converter_messages::BadVideoSampleSize);
   }
 }
 
@@ -64,7 +64,7 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
   target.pixelFormat = row.pixelFormat != AV_PIX_FMT_NONE ? row.pixelFormat : rawPixelFormat(settings.videoSampleSize);
   const auto side = [&](int fixed, int chosen, int ofSource) {
     if (fixed) return fixed;
-    if (chosen < 0) fail(messages::BadOutputSize);
+    if (chosen < 0) fail(converter_messages::BadOutputSize);
     return roundedDown(chosen ? chosen : ofSource, row.sizeMultiple);
   };
   target.width = side(row.width, settings.width, source.width);
@@ -113,7 +113,7 @@ void applyProfile(const WmvSettings& profile, OutputPlan& plan) {
 
 OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSource, const MediaInfo* audioSource) {
   const OutputTypeRow* row = findOutputType(settings.outputType);
-  if (!row) fail(std::string(messages::UnknownOutputType) + " " + std::to_string(settings.outputType));
+  if (!row) fail(std::string(converter_messages::UnknownOutputType) + " " + std::to_string(settings.outputType));
 
   OutputPlan plan;
   plan.titled = row->titled;
@@ -130,8 +130,8 @@ OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSour
   plan.muxer = row->muxer;
   plan.muxerOptions = row->muxerOptions;
   const bool writesVideo = row->video.encoder || settings.videoCompressor;
-  if (!writesVideo && !audioSource) fail(messages::NeedsSound);
-  if (row->needsVideo && !videoSource) fail(messages::NeedsVideo);
+  if (!writesVideo && !audioSource) fail(converter_messages::NeedsSound);
+  if (row->needsVideo && !videoSource) fail(converter_messages::NeedsVideo);
   if (videoSource && writesVideo)
     plan.video = videoTarget(settings.videoCompressor ? *settings.videoCompressor : row->video, settings, *videoSource);
   const AudioFormatRow& audio = settings.audioCompressor ? *settings.audioCompressor : row->audio;
@@ -142,7 +142,7 @@ OutputPlan planOutput(const OutputSettings& settings, const MediaInfo* videoSour
     plan.silentAudio = true;
   }
   if (settings.wmv) applyProfile(*settings.wmv, plan);
-  if (!plan.video && !plan.audio) fail(messages::NothingToWrite);
+  if (!plan.video && !plan.audio) fail(converter_messages::NothingToWrite);
   return plan;
 }
 

@@ -136,11 +136,12 @@ std::string narrowed(const std::string& text) {
 
 WmvSettings parseProfile(const std::string& text, const std::string& source) {
   const std::vector<Tag> tags = openingTags(narrowed(text));
-  if (tags.empty() || tags.front().name != "profile") fail(std::string(messages::NotAProfile) + " '" + source + "'");
+  if (tags.empty() || tags.front().name != "profile")
+    fail(std::string(converter_messages::NotAProfile) + " '" + source + "'");
 
   WmvSettings settings;
   for (const StreamConfig& config : streamConfigs(tags)) {
-    if (!usable(config)) fail(std::string(messages::BadProfileStream) + " '" + source + "'");
+    if (!usable(config)) fail(std::string(converter_messages::BadProfileStream) + " '" + source + "'");
     if (config.audio && config.bitRate > settings.audioBitRate) {
       settings.hasAudio = true;
       settings.audioBitRate = int(config.bitRate);
@@ -155,14 +156,15 @@ WmvSettings parseProfile(const std::string& text, const std::string& source) {
       settings.keyFrameSeconds = int(config.keyFrameSpacing / HundredNanosecondsPerSecond);
     }
   }
-  if (!settings.hasVideo && !settings.hasAudio) fail(std::string(messages::BadProfileStream) + " '" + source + "'");
+  if (!settings.hasVideo && !settings.hasAudio)
+    fail(std::string(converter_messages::BadProfileStream) + " '" + source + "'");
   return settings;
 }
 
 WmvSettings readProfileFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
-  if (!file || !(text << file.rdbuf())) fail(std::string(messages::CannotReadProfile) + " '" + path + "'");
+  if (!file || !(text << file.rdbuf())) fail(std::string(converter_messages::CannotReadProfile) + " '" + path + "'");
   return parseProfile(text.str(), path);
 }
 

@@ -13,7 +13,7 @@ namespace converter {
 StreamCopy::StreamCopy(AVFormatContext& output, AVMediaType type, std::vector<TimelineClip> clips)
     : output_(output), type_(type), clips_(std::move(clips)) {
   openClip();
-  const std::string what = std::string(messages::CannotCopy) + " '" + clips_.front().path + "'";
+  const std::string what = std::string(converter_messages::CannotCopy) + " '" + clips_.front().path + "'";
   stream_ = avformat_new_stream(&output_, nullptr);
   if (!stream_) check(AVERROR(ENOMEM), what);
   check(avcodec_parameters_copy(stream_->codecpar, source_->codecpar), what);
@@ -34,7 +34,7 @@ void StreamCopy::openClip() {
   const TimelineClip& clip = clips_[nextClip_];
   file_ = openMediaFile(clip.path);
   const int index = type_ == AVMEDIA_TYPE_VIDEO ? findVideoStream(*file_, clip.streamNumber) : findAudioStream(*file_);
-  if (index < 0) fail(std::string(messages::NoSuchStream) + " '" + clip.path + "'");
+  if (index < 0) fail(std::string(converter_messages::NoSuchStream) + " '" + clip.path + "'");
   for (unsigned i = 0; i < file_->nb_streams; ++i)
     file_->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   source_ = file_->streams[index];
@@ -70,7 +70,7 @@ bool StreamCopy::copyPacket() {
   const TimelineClip& clip = clips_[nextClip_];
   while (true) {
     const int result = av_read_frame(file_.get(), packet_.get());
-    if (result == AVERROR(ENOMEM)) check(result, messages::CannotDecode);
+    if (result == AVERROR(ENOMEM)) check(result, converter_messages::CannotDecode);
     // The end of the file, or where a cut-off file stops making sense.
     if (result < 0) return false;
     const int64_t timestamp = packet_->dts != AV_NOPTS_VALUE ? packet_->dts : packet_->pts;
@@ -111,7 +111,7 @@ void StreamCopy::write() {
   }
   packet_->stream_index = stream_->index;
   packet_->pos = -1;
-  check(av_interleaved_write_frame(&output_, packet_.get()), messages::CannotWriteOutput);
+  check(av_interleaved_write_frame(&output_, packet_.get()), converter_messages::CannotWriteOutput);
 }
 
 }  // namespace converter

@@ -15,7 +15,7 @@ namespace converter {
 
 TrackEncoder::TrackEncoder(AVFormatContext& output, const VideoTarget& target) : output_(output) {
   encoder_.reset(avcodec_alloc_context3(target.encoder));
-  if (!encoder_) check(AVERROR(ENOMEM), messages::CannotOpenEncoder);
+  if (!encoder_) check(AVERROR(ENOMEM), converter_messages::CannotOpenEncoder);
   encoder_->width = target.width;
   encoder_->height = target.height;
   encoder_->pix_fmt = target.pixelFormat;
@@ -33,7 +33,7 @@ TrackEncoder::TrackEncoder(AVFormatContext& output, const VideoTarget& target) :
 
 TrackEncoder::TrackEncoder(AVFormatContext& output, const AudioTarget& target) : output_(output) {
   encoder_.reset(avcodec_alloc_context3(target.encoder));
-  if (!encoder_) check(AVERROR(ENOMEM), messages::CannotOpenEncoder);
+  if (!encoder_) check(AVERROR(ENOMEM), converter_messages::CannotOpenEncoder);
   encoder_->sample_rate = target.sampleRate;
   encoder_->sample_fmt = target.sampleFormat;
   av_channel_layout_default(&encoder_->ch_layout, target.channels);
@@ -41,18 +41,18 @@ TrackEncoder::TrackEncoder(AVFormatContext& output, const AudioTarget& target) :
   open(*target.encoder, target.options);
   if (encoder_->frame_size > 0 && !(target.encoder->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE)) {
     samples_.reset(av_audio_fifo_alloc(encoder_->sample_fmt, target.channels, encoder_->frame_size));
-    if (!samples_) check(AVERROR(ENOMEM), messages::CannotOpenEncoder);
+    if (!samples_) check(AVERROR(ENOMEM), converter_messages::CannotOpenEncoder);
   }
 }
 
 void TrackEncoder::open(const AVCodec& encoder, const std::string& options) {
-  const std::string what = std::string(messages::CannotOpenEncoder) + " '" + encoder.name + "'";
+  const std::string what = std::string(converter_messages::CannotOpenEncoder) + " '" + encoder.name + "'";
   if (output_.oformat->flags & AVFMT_GLOBALHEADER) encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   OptionList settings(options.c_str());
   settings.set("threads", "auto");
   check(avcodec_open2(encoder_.get(), &encoder, settings.address()), what);
   if (const std::string unknown = settings.firstLeftOver(); !unknown.empty())
-    fail(std::string(messages::UnknownEncoderOption) + " '" + unknown + "' (" + encoder.name + ")");
+    fail(std::string(converter_messages::UnknownEncoderOption) + " '" + unknown + "' (" + encoder.name + ")");
 
   stream_ = avformat_new_stream(&output_, nullptr);
   if (!stream_) check(AVERROR(ENOMEM), what);
@@ -89,8 +89,8 @@ void TrackEncoder::padAudioTo(double seconds) {
     silence->nb_samples = int(std::min(missing, SilenceFrameSamples));
     silence->format = encoder_->sample_fmt;
     silence->sample_rate = encoder_->sample_rate;
-    check(av_channel_layout_copy(&silence->ch_layout, &encoder_->ch_layout), messages::CannotEncode);
-    check(av_frame_get_buffer(silence.get(), 0), messages::CannotEncode);
+    check(av_channel_layout_copy(&silence->ch_layout, &encoder_->ch_layout), converter_messages::CannotEncode);
+    check(av_frame_get_buffer(silence.get(), 0), converter_messages::CannotEncode);
     av_samples_set_silence(silence->extended_data, 0, silence->nb_samples, encoder_->ch_layout.nb_channels,
                            encoder_->sample_fmt);
     missing -= silence->nb_samples;
@@ -110,7 +110,7 @@ void TrackEncoder::encodeAudio(AVFrame* frame) {
   const int written =
       av_audio_fifo_write(samples_.get(), reinterpret_cast<void**>(frame->extended_data), frame->nb_samples);
   av_frame_unref(frame);
-  check(written, messages::CannotEncode);
+  check(written, converter_messages::CannotEncode);
   while (av_audio_fifo_size(samples_.get()) >= encoder_->frame_size) sendAudioFrame(encoder_->frame_size);
 }
 
@@ -119,10 +119,10 @@ void TrackEncoder::sendAudioFrame(int samples) {
   chunk->nb_samples = encoder_->frame_size;
   chunk->format = encoder_->sample_fmt;
   chunk->sample_rate = encoder_->sample_rate;
-  check(av_channel_layout_copy(&chunk->ch_layout, &encoder_->ch_layout), messages::CannotEncode);
-  check(av_frame_get_buffer(chunk.get(), 0), messages::CannotEncode);
+  check(av_channel_layout_copy(&chunk->ch_layout, &encoder_->ch_layout), converter_messages::CannotEncode);
+  check(av_frame_get_buffer(chunk.get(), 0), converter_messages::CannotEncode);
   check(av_audio_fifo_read(samples_.get(), reinterpret_cast<void**>(chunk->extended_data), samples),
-        messages::CannotEncode);
+        converter_messages::CannotEncode);
   if (samples < encoder_->frame_size) {
     if (encoder_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME) {
       chunk->nb_samples = samples;
@@ -143,14 +143,14 @@ void TrackEncoder::finish() {
 
 void TrackEncoder::send(AVFrame* frame) {
   check(avcodec_send_frame(encoder_.get(), frame),
-        std::string(messages::CannotEncode) + " (" + encoder_->codec->name + ")");
+        std::string(converter_messages::CannotEncode) + " (" + encoder_->codec->name + ")");
   while (true) {
     const int result = avcodec_receive_packet(encoder_.get(), packet_.get());
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
-    check(result, std::string(messages::CannotEncode) + " (" + encoder_->codec->name + ")");
+    check(result, std::string(converter_messages::CannotEncode) + " (" + encoder_->codec->name + ")");
     av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
     packet_->stream_index = stream_->index;
-    check(av_interleaved_write_frame(&output_, packet_.get()), messages::CannotWriteOutput);
+    check(av_interleaved_write_frame(&output_, packet_.get()), converter_messages::CannotWriteOutput);
   }
 }
 

@@ -13,7 +13,6 @@
 
 using converter::ConversionError;
 using converter::TimelineClip;
-namespace messages = converter::messages;
 
 namespace {
 
@@ -55,12 +54,12 @@ bool TVideoEdit::addClip(std::vector<TimelineClip>& track, AVMediaType type, con
                          double end, int16_t streamNumber) {
   try {
     converter::forgetLibraryLog();
-    if (!(start >= 0.0 && end > start)) converter::fail(messages::BadClipSpan);
+    if (!(start >= 0.0 && end > start)) converter::fail(converter_messages::BadClipSpan);
     const converter::MediaInfo& source = media_.info(fileName, streamNumber);
     const bool present = type == AVMEDIA_TYPE_VIDEO ? source.hasVideo : source.hasAudio;
-    if (!present) converter::fail(std::string(messages::NoSuchStream) + " '" + fileName + "'");
+    if (!present) converter::fail(std::string(converter_messages::NoSuchStream) + " '" + fileName + "'");
     end = std::min(end, source.duration);
-    if (end <= start) converter::fail(messages::BadClipSpan);
+    if (end <= start) converter::fail(converter_messages::BadClipSpan);
     track.push_back(TimelineClip{fileName, streamNumber, start, end, source});
     lastError_.clear();
     return true;
@@ -88,7 +87,7 @@ void TVideoEdit::StopConversion() { stopRequested_ = true; }
 
 bool TVideoEdit::SaveOutputFile(const std::string& FileName) {
   if (saving_) {
-    lastError_ = messages::ConversionRunning;
+    lastError_ = converter_messages::ConversionRunning;
     return false;
   }
   {
@@ -109,7 +108,7 @@ bool TVideoEdit::SaveOutputFile(const std::string& FileName) {
 
 std::string TVideoEdit::OriginalFileExtension() {
   if (videoClips_.empty() && audioClips_.empty()) {
-    lastError_ = messages::TimelineEmpty;
+    lastError_ = converter_messages::TimelineEmpty;
     return "";
   }
   const converter::CopyContainer container = converter::containerForCopies(videoClips_, audioClips_);
@@ -126,13 +125,13 @@ std::string TVideoEdit::OriginalFileExtension() {
 }
 
 void TVideoEdit::save(const std::string& fileName) {
-  if (videoClips_.empty() && audioClips_.empty()) converter::fail(messages::TimelineEmpty);
+  if (videoClips_.empty() && audioClips_.empty()) converter::fail(converter_messages::TimelineEmpty);
   // Creating the output would empty a source before it is read.
   for (const auto* track : {&videoClips_, &audioClips_}) {
     for (const TimelineClip& clip : *track) {
       std::error_code unknown;
       if (std::filesystem::equivalent(fileName, clip.path, unknown))
-        converter::fail(std::string(messages::OutputIsASource) + " '" + fileName + "'");
+        converter::fail(std::string(converter_messages::OutputIsASource) + " '" + fileName + "'");
     }
   }
 
@@ -149,9 +148,9 @@ void TVideoEdit::save(const std::string& fileName) {
   settings.videoSampleSize = VideoSampleSize;
   if (OutputType == otAVI) {
     if (UseVideoCompressor && !(settings.videoCompressor = VideoCompressors.format(VideoCompressor)))
-      converter::fail(std::string(messages::UnknownCompressor) + " " + std::to_string(VideoCompressor));
+      converter::fail(std::string(converter_messages::UnknownCompressor) + " " + std::to_string(VideoCompressor));
     if (UseAudioCompressor && !(settings.audioCompressor = AudioCompressors.format(AudioCompressor)))
-      converter::fail(std::string(messages::UnknownCompressor) + " " + std::to_string(AudioCompressor));
+      converter::fail(std::string(converter_messages::UnknownCompressor) + " " + std::to_string(AudioCompressor));
   }
   if (OutputType == otWMV) {
     if (!WMVCustomFileName.empty()) {
@@ -159,7 +158,7 @@ void TVideoEdit::save(const std::string& fileName) {
     } else if (const converter::WmvSettings* profile = WMVProfiles.settings(WMVProfile)) {
       settings.wmv = *profile;
     } else {
-      converter::fail(std::string(messages::UnknownProfile) + " " + std::to_string(WMVProfile));
+      converter::fail(std::string(converter_messages::UnknownProfile) + " " + std::to_string(WMVProfile));
     }
   }
 

@@ -178,13 +178,9 @@ std::string usableAddress(const std::string& address) {
 
 std::vector<std::string> ParseAddressList(const std::string& text) {
   std::vector<std::string> addresses;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = Trim(text.substr(start, end - start));
-    if (!line.empty() && line[0] != '#') addresses.push_back(line);
-    start = end + 1;
+  for (const std::string& line : SplitLines(text)) {
+    std::string address = Trim(line);
+    if (!address.empty() && address[0] != '#') addresses.push_back(std::move(address));
   }
   return addresses;
 }

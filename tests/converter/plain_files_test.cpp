@@ -122,7 +122,7 @@ TEST(ConverterPlainFiles, PlaylistsInPlaceOfAVideoAreRefused) {
     TVideoEdit edit;
     EXPECT_EQ(edit.GetFileDuration(download), 0.0);
     EXPECT_EQ(edit.LastError(),
-              std::string(converter::messages::PlaylistRefused) + " '" + download + "' (" + c.kind + ")");
+              std::string(converter_messages::PlaylistRefused) + " '" + download + "' (" + c.kind + ")");
     EXPECT_FALSE(edit.AddVideoClip(download, 0.0, 1.0, 0));
     EXPECT_EQ(edit.GetTimelineDuration(), 0.0);
   }

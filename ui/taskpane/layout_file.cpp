@@ -147,7 +147,7 @@ private:
     static const QStringList numbers = {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"),
                                         QStringLiteral("Height")};
     if (numbers.contains(key)) {
-      if (!value.isDouble()) fail(messages::LayoutWrongKind, key);
+      if (!value.isDouble()) fail(taskpane_messages::LayoutWrongKind, key);
       const int number = value.toInt();
       QRect geometry = control->geometry();
       if (key == numbers[0]) geometry.moveLeft(number);
@@ -158,7 +158,7 @@ private:
       return true;
     }
     if (key == QLatin1String("Visible") || key == QLatin1String("Enabled")) {
-      if (!value.isBool()) fail(messages::LayoutWrongKind, key);
+      if (!value.isBool()) fail(taskpane_messages::LayoutWrongKind, key);
       if (key == QLatin1String("Visible")) control->setVisible(value.toBool());
       else control->setEnabled(value.toBool());
       return true;
@@ -166,7 +166,7 @@ private:
     if (key == QLatin1String("Align")) {
       bool ok = false;
       const int align = QMetaEnum::fromType<TAlign>().keyToValue(value.toString().toLatin1(), &ok);
-      if (!value.isString() || !ok) fail(messages::LayoutWrongKind, key);
+      if (!value.isString() || !ok) fail(taskpane_messages::LayoutWrongKind, key);
       SetAlign(control, TAlign(align));
       return true;
     }
@@ -180,25 +180,25 @@ private:
     bool published = false;
     for (const QMetaProperty& candidate : publishedProperties(object))
       if (index >= 0 && candidate.propertyIndex() == index) property = candidate, published = true;
-    if (!published) fail(messages::LayoutUnknownProperty, key);
+    if (!published) fail(taskpane_messages::LayoutUnknownProperty, key);
     if (isSubObject(property)) {
       QObject* target = property.read(object).value<QObject*>();
-      if (!value.isObject() || !target) fail(messages::LayoutWrongKind, key);
+      if (!value.isObject() || !target) fail(taskpane_messages::LayoutWrongKind, key);
       const QJsonObject values = value.toObject();
       for (auto it = values.begin(); it != values.end(); ++it)
         applyPublished(target, it.key(), it.value(), key + u'.' + it.key());
       return;
     }
-    if (!property.write(object, decode(property, value, key))) fail(messages::LayoutWrongKind, key);
+    if (!property.write(object, decode(property, value, key))) fail(taskpane_messages::LayoutWrongKind, key);
   }
 
   QVariant decode(const QMetaProperty& property, const QJsonValue& value, const QString& key) {
     if (isObjectPointer(property)) {
       if (value.isNull()) return QVariant(property.metaType(), nullptr);
-      if (!value.isString()) fail(messages::LayoutWrongKind, key);
+      if (!value.isString()) fail(taskpane_messages::LayoutWrongKind, key);
       QObject* target = root_->objectName() == value.toString() ? root_ : root_->findChild<QObject*>(value.toString());
       const QMetaObject* wanted = property.metaType().metaObject();
-      if (!target || (wanted && !target->inherits(wanted->className()))) fail(messages::LayoutWrongKind, key);
+      if (!target || (wanted && !target->inherits(wanted->className()))) fail(taskpane_messages::LayoutWrongKind, key);
       return QVariant(property.metaType(), &target);
     }
     if (property.isEnumType()) {
@@ -206,7 +206,7 @@ private:
       int raw = 0;
       bool ok = true;
       if (enumerator.isFlag()) {
-        if (!value.isArray()) fail(messages::LayoutWrongKind, key);
+        if (!value.isArray()) fail(taskpane_messages::LayoutWrongKind, key);
         for (const QJsonValue& member : value.toArray()) {
           bool known = false;
           raw |= enumerator.keyToValue(member.toString().toLatin1(), &known);
@@ -216,39 +216,39 @@ private:
         raw = enumerator.keyToValue(value.toString().toLatin1(), &ok);
         ok = ok && value.isString();
       }
-      if (!ok) fail(messages::LayoutWrongKind, key);
+      if (!ok) fail(taskpane_messages::LayoutWrongKind, key);
       return QVariant(property.metaType(), &raw);
     }
     if (property.metaType() == QMetaType::fromType<TColor>()) {
       const auto color = StringToColor(value.toString());
-      if (!value.isString() || !color) fail(messages::LayoutWrongKind, key);
+      if (!value.isString() || !color) fail(taskpane_messages::LayoutWrongKind, key);
       return QVariant::fromValue(*color);
     }
     switch (property.metaType().id()) {
       case QMetaType::Bool:
-        if (!value.isBool()) fail(messages::LayoutWrongKind, key);
+        if (!value.isBool()) fail(taskpane_messages::LayoutWrongKind, key);
         return value.toBool();
       case QMetaType::Int:
       case QMetaType::UInt:
       case QMetaType::Short:
       case QMetaType::UShort:
       case QMetaType::Double: {
-        if (!value.isDouble()) fail(messages::LayoutWrongKind, key);
+        if (!value.isDouble()) fail(taskpane_messages::LayoutWrongKind, key);
         QVariant number(value.toDouble());
-        if (!number.convert(property.metaType())) fail(messages::LayoutWrongKind, key);
+        if (!number.convert(property.metaType())) fail(taskpane_messages::LayoutWrongKind, key);
         return number;
       }
       case QMetaType::QString:
-        if (!value.isString()) fail(messages::LayoutWrongKind, key);
+        if (!value.isString()) fail(taskpane_messages::LayoutWrongKind, key);
         return value.toString();
       case QMetaType::QImage: {
-        if (!value.isString()) fail(messages::LayoutWrongKind, key);
+        if (!value.isString()) fail(taskpane_messages::LayoutWrongKind, key);
         QImage image;
         const QByteArray bytes = QByteArray::fromBase64(value.toString().toLatin1());
-        if (!bytes.isEmpty() && !image.loadFromData(bytes, "PNG")) fail(messages::LayoutWrongKind, key);
+        if (!bytes.isEmpty() && !image.loadFromData(bytes, "PNG")) fail(taskpane_messages::LayoutWrongKind, key);
         return image;
       }
-      default: fail(messages::LayoutWrongKind, key);
+      default: fail(taskpane_messages::LayoutWrongKind, key);
     }
   }
 
@@ -265,18 +265,18 @@ void WriteLayout(QWidget* root, const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       file.write(QJsonDocument(layout).toJson(QJsonDocument::Indented)) < 0)
-    throw ELayoutError(QString::fromLatin1(messages::LayoutNotWritten).arg(fileName).toStdString());
+    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutNotWritten).arg(fileName).toStdString());
 }
 
 void ReadLayout(QWidget* root, const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw ELayoutError(QString::fromLatin1(messages::LayoutMissing).arg(fileName).toStdString());
+    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutMissing).arg(fileName).toStdString());
   QJsonParseError error;
   const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
   if (document.isNull() || !document.isObject()) {
     const QString reason = document.isNull() ? error.errorString() : QStringLiteral("not an object");
-    throw ELayoutError(QString::fromLatin1(messages::LayoutNotJson).arg(fileName, reason).toStdString());
+    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutNotJson).arg(fileName, reason).toStdString());
   }
   const QJsonObject layout = document.object();
   const std::vector<QWidget*> controls = namedControls(root);
@@ -287,10 +287,11 @@ void ReadLayout(QWidget* root, const QString& fileName) {
   };
   for (auto it = layout.begin(); it != layout.end(); ++it) {
     if (!find(it.key()))
-      throw ELayoutError(QString::fromLatin1(messages::LayoutUnknownControl).arg(fileName, it.key()).toStdString());
+      throw ELayoutError(
+          QString::fromLatin1(taskpane_messages::LayoutUnknownControl).arg(fileName, it.key()).toStdString());
     if (!it.value().isObject())
       throw ELayoutError(
-          QString::fromLatin1(messages::LayoutWrongKind).arg(fileName, it.key(), it.key()).toStdString());
+          QString::fromLatin1(taskpane_messages::LayoutWrongKind).arg(fileName, it.key(), it.key()).toStdString());
   }
 
   std::vector<TmxLayoutAware*> aware;

@@ -1,7 +1,7 @@
 // The texts of the window-layout errors; %1 is the file, %2 the control, %3 the key.
 #pragma once
 
-namespace taskpane::messages {
+namespace taskpane_messages {
 inline constexpr const char* LayoutMissing = "Layout file \"%1\" cannot be read";
 inline constexpr const char* LayoutNotJson = "Layout file \"%1\" is not a layout: %2";
 inline constexpr const char* LayoutUnknownControl = "Layout file \"%1\": unknown control \"%2\"";
@@ -9,4 +9,4 @@ inline constexpr const char* LayoutUnknownProperty = "Layout file \"%1\": contro
 inline constexpr const char* LayoutWrongKind =
     "Layout file \"%1\": control \"%2\", property \"%3\" holds a value of the wrong kind";
 inline constexpr const char* LayoutNotWritten = "Cannot create file \"%1\"";
-}  // namespace taskpane::messages
+}  // namespace taskpane_messages
