@@ -120,7 +120,7 @@ void writeRecord(const std::string& path, const TResumeRecord& record) {
 // the end of an empty body) decides from the answer's head where the body
 // goes: the page's text, or the video file at the offset the request asked
 // for, or from its start when the server sends the whole file instead.
-class BodySink : public TStream {
+class BodySink : public TAnswerSink {
 public:
   BodySink(TIdHTTP& http, TFetchKind kind, const std::string& address, TFileStream* file, int64_t offset,
            TResumeRecord& record, const std::string& recordFile, std::function<TFileStream*()> openFile,
@@ -136,7 +136,6 @@ public:
         mayGoInParts_(mayGoInParts),
         page_(client_limits::MaxTextBody) {}
 
-  int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void* buffer, int64_t count) override {
     if (count <= 0) return 0;
     Decide();
@@ -144,15 +143,6 @@ public:
     else file_->WriteBuffer(buffer, count);
     written_ += count;
     return count;
-  }
-  // The exchange only ever returns to where it started: the body of an
-  // answer it does not keep (a challenge it then answers) is forgotten.
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    if (origin == TSeekOrigin::soBeginning && offset == 0) forget();
-    return written_;
-  }
-  void SetSize(int64_t newSize) override {
-    if (newSize == 0) forget();
   }
   int64_t GetSize() override { return written_; }
 
@@ -197,7 +187,7 @@ public:
   std::string ContentType;
 
 private:
-  void forget() {
+  void Forget() override {
     if (!decided_) return;
     if (isPage_) page_.Clear();
     else file_->SetSize(offset_);

@@ -11,6 +11,7 @@
 #include "app/streams/messages.h"
 #include "app/streams/ranged_request.h"
 #include "app/streams/stream_errors.h"
+#include "net/http/body_streams.h"
 #include "net/http/http_client.h"
 #include "platform/streams.h"
 
@@ -56,13 +57,12 @@ struct FileVersion {
 
 // One answer's body written at its offset. The first byte (or the end of an
 // empty body) checks the answer's head: check may raise FileChanged.
-class PartSink : public TStream {
+class PartSink : public TAnswerSink {
 public:
   PartSink(SharedFile& file, int64_t offset, std::atomic<int64_t>& received, const std::atomic<bool>& stopped,
            std::function<void()> check)
       : file_(file), offset_(offset), received_(received), stopped_(stopped), check_(std::move(check)) {}
 
-  int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void* buffer, int64_t count) override {
     if (stopped_) throw StopRequested{};
     if (count <= 0) return 0;
@@ -71,13 +71,6 @@ public:
     written_ += count;
     received_ += count;
     return count;
-  }
-  int64_t Seek(int64_t, TSeekOrigin origin) override {
-    if (origin == TSeekOrigin::soBeginning) forget();
-    return written_;
-  }
-  void SetSize(int64_t newSize) override {
-    if (newSize == 0) forget();
   }
   int64_t GetSize() override { return written_; }
   void Decide() {
@@ -89,7 +82,7 @@ public:
 
 private:
   // A redirect's or challenge's body: its bytes will be written over.
-  void forget() {
+  void Forget() override {
     received_ -= written_;
     written_ = 0;
     decided_ = false;

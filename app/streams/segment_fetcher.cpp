@@ -15,6 +15,7 @@
 #include "app/streams/ranged_request.h"
 #include "app/streams/segment_state.h"
 #include "app/streams/stream_errors.h"
+#include "net/http/body_streams.h"
 #include "net/http/http_client.h"
 #include "platform/streams.h"
 
@@ -37,7 +38,7 @@ struct UnusableAnswer {
 // a dropped transfer left when the server answers the range asked for; an
 // answer with the whole resource starts the segment again and keeps only
 // the segment's own range of it.
-class SegmentBody : public TStream {
+class SegmentBody : public TAnswerSink {
 public:
   SegmentBody(TIdHTTP& http, std::string& data, std::optional<TByteRange> range, std::atomic<int64_t>& received,
               const std::atomic<bool>& stopped)
@@ -46,7 +47,6 @@ public:
   // The first byte asked for, relative to the whole resource.
   int64_t RequestedFirst() const { return (range_ ? range_->Offset : 0) + int64_t(start_); }
 
-  int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void* buffer, int64_t count) override {
     if (stopped_) throw StopRequested{};
     if (count <= 0) return 0;
@@ -66,15 +66,6 @@ public:
     }
     written_ += count;
     return count;
-  }
-  // The exchange only ever returns to where it started: the body of an
-  // answer it does not keep (a redirect, a challenge) is forgotten.
-  int64_t Seek(int64_t, TSeekOrigin origin) override {
-    if (origin == TSeekOrigin::soBeginning) forget();
-    return written_;
-  }
-  void SetSize(int64_t newSize) override {
-    if (newSize == 0) forget();
   }
   int64_t GetSize() override { return written_; }
 
@@ -111,7 +102,7 @@ private:
     if (data_.size() > keep) received_ -= int64_t(data_.size() - keep);
     data_.resize(keep);
   }
-  void forget() {
+  void Forget() override {
     if (!decided_) return;
     discard(start_);
     decided_ = false;

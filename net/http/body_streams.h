@@ -22,6 +22,24 @@ private:
   int64_t Limit;
 };
 
+// The base of a stream a caller gives for one answer's body and only writes
+// to. The exchange goes back to the body's start only to drop the body of an
+// answer it does not keep (a redirect, a challenge): that is Forget.
+class TAnswerSink : public TStream {
+public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    if (origin == TSeekOrigin::soBeginning && offset == 0) Forget();
+    return GetSize();
+  }
+  void SetSize(int64_t newSize) override {
+    if (newSize == 0) Forget();
+  }
+
+protected:
+  virtual void Forget() = 0;
+};
+
 class TDiscardStream : public TStream {
 public:
   int64_t Read(void*, int64_t) override { return 0; }
