@@ -17,21 +17,10 @@
 namespace {
 
 using namespace streams;
+using streams_test::PatternBytes;
 using streams_test::PeerFault;
+using streams_test::ReadFileBytes;
 using streams_test::SegmentPeer;
-
-std::string readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::string pattern(size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = char((i * (seed * 2 + 1) + i / 253 + seed) % 251);
-  return bytes;
-}
 
 class ParallelRangesTest : public ::testing::Test {
 protected:
@@ -39,12 +28,12 @@ protected:
     ranges.FirstPause = std::chrono::milliseconds(1);
     ranges.PartSize = 64 * 1024;
   }
-  std::string output() { return readFile(work.File("video.mp4")); }
+  std::string output() { return ReadFileBytes(work.File("video.mp4")); }
 
   SegmentPeer peer;
   TempFolder work;
   TParallelRanges ranges{[] { return std::make_unique<TIdHTTP>(); }};
-  const std::string file = pattern(1000000, 5);
+  const std::string file = PatternBytes(1000000, 5);
 };
 
 TEST_F(ParallelRangesTest, FourConnectionsMakeTheFileByteForByte) {
@@ -77,7 +66,7 @@ TEST_F(ParallelRangesTest, CutPartsContinueWhereTheyStopped) {
 // A server that answers the first range with the whole file gives it over
 // the one connection.
 TEST_F(ParallelRangesTest, ServerWithoutRangesGivesTheWholeFileOverOneConnection) {
-  const std::string small = pattern(200000, 2);
+  const std::string small = PatternBytes(200000, 2);
   peer.Serve("/video.mp4", small);
   peer.Plan("/video.mp4", {PeerFault::WholeFile()});
   const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
@@ -91,7 +80,7 @@ TEST_F(ParallelRangesTest, ServerWithoutRangesGivesTheWholeFileOverOneConnection
 // the whole new file, which must not be mixed in; the fetch starts over and
 // the result is the new version whole.
 TEST_F(ParallelRangesTest, FileThatChangesOnTheServerStartsOver) {
-  const std::string second = pattern(900000, 11);
+  const std::string second = PatternBytes(900000, 11);
   peer.Serve("/video.mp4", file);
   peer.Plan("/video.mp4", {{}, PeerFault::Replace(second)});
   const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
@@ -104,7 +93,7 @@ TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
   std::vector<PeerFault> faults;
   for (unsigned i = 0; i < 12; ++i) {
     faults.push_back({});
-    faults.push_back(PeerFault::Replace(pattern(300000 + i, i)));
+    faults.push_back(PeerFault::Replace(PatternBytes(300000 + i, i)));
   }
   peer.Plan("/video.mp4", faults);
   ranges.Retries = 2;

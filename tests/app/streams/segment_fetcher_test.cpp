@@ -18,22 +18,10 @@
 namespace {
 
 using namespace streams;
+using streams_test::PatternBytes;
 using streams_test::PeerFault;
+using streams_test::ReadFileBytes;
 using streams_test::SegmentPeer;
-
-std::string readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// Bytes unlike each other at every position and in every segment.
-std::string pattern(size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = char((i * (seed * 2 + 1) + i / 253 + seed) % 251);
-  return bytes;
-}
 
 class SegmentFetcherTest : public ::testing::Test {
 protected:
@@ -46,7 +34,7 @@ protected:
   std::string serveSegments(size_t count, size_t size = 40000) {
     std::string all;
     for (size_t i = 0; i < count; ++i) {
-      const std::string content = pattern(size + i * 97, unsigned(i));
+      const std::string content = PatternBytes(size + i * 97, unsigned(i));
       peer.Serve("/s" + std::to_string(i) + ".ts", content);
       all += content;
       track.Segments.push_back({peer.Url("/s" + std::to_string(i) + ".ts"), std::nullopt, std::nullopt, false});
@@ -54,7 +42,7 @@ protected:
     return all;
   }
 
-  std::string output() { return readFile(work.File("out.ts")); }
+  std::string output() { return ReadFileBytes(work.File("out.ts")); }
 
   SegmentPeer peer;
   TempFolder work;
@@ -81,7 +69,7 @@ TEST_F(SegmentFetcherTest, FourKeptAliveConnectionsWriteTheSegmentsInOrder) {
 }
 
 TEST_F(SegmentFetcherTest, InitSectionFirstThenFragmentsAndByteRanges) {
-  const std::string whole = pattern(50000, 3);
+  const std::string whole = PatternBytes(50000, 3);
   peer.Serve("/all.mp4", whole);
   track.Init = TSegment{peer.Url("/all.mp4"), TByteRange{0, 1000}, std::nullopt, false};
   track.Segments = {{peer.Url("/all.mp4"), TByteRange{1000, 20000}, std::nullopt, false},
@@ -166,14 +154,14 @@ TEST_F(SegmentFetcherTest, DecryptsAes128SegmentsWithTheirIVs) {
   const std::array<std::string, 2> ivHex = {"000102030405060708090a0b0c0d0e0f", "0000000000000000000000000000002a"};
   std::string plain;
   for (size_t i = 0; i < 6; ++i) {
-    const std::string content = pattern(30000 + i * 7, unsigned(i));
+    const std::string content = PatternBytes(30000 + i * 7, unsigned(i));
     plain += content;
     const std::string in = work.WriteFile("plain" + std::to_string(i), content);
     const std::string out = work.File("cipher" + std::to_string(i));
     const std::string& iv = ivHex[i % 2];
     const std::string command = "openssl enc -aes-128-cbc -K " + keyHex + " -iv " + iv + " -in " + in + " -out " + out;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    peer.Serve("/c" + std::to_string(i) + ".ts", readFile(out));
+    peer.Serve("/c" + std::to_string(i) + ".ts", ReadFileBytes(out));
     TSegmentKey segmentKey{peer.Url("/key"), {}};
     for (size_t b = 0; b < 16; ++b) segmentKey.IV[b] = uint8_t(std::stoi(iv.substr(2 * b, 2), nullptr, 16));
     track.Segments.push_back({peer.Url("/c" + std::to_string(i) + ".ts"), std::nullopt, segmentKey, false});
@@ -217,7 +205,7 @@ TEST_F(SegmentFetcherTest, StopLeavesAWholePrefixThatALaterRunContinues) {
   ASSERT_GE(stopped.SegmentsWritten, 5);
   ASSERT_LT(stopped.SegmentsWritten, 30);
   std::string prefix;
-  for (int i = 0; i < stopped.SegmentsWritten; ++i) prefix += pattern(40000 + size_t(i) * 97, unsigned(i));
+  for (int i = 0; i < stopped.SegmentsWritten; ++i) prefix += PatternBytes(40000 + size_t(i) * 97, unsigned(i));
   EXPECT_TRUE(output() == prefix);
   EXPECT_EQ(stopped.Bytes, int64_t(prefix.size()));
 

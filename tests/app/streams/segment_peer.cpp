@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 
 namespace streams_test {
 
@@ -155,6 +157,19 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
     return false;
   }
   return SendAll(connection, answer + body, stop_);
+}
+
+std::string PatternBytes(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = char((i * (seed * 2 + 1) + i / 253 + seed) % 251);
+  return bytes;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 }  // namespace streams_test

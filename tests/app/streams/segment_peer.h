@@ -84,4 +84,8 @@ private:
   std::thread acceptor_;
 };
 
+// Bytes unlike each other at every position and for every seed.
+std::string PatternBytes(size_t size, unsigned seed);
+std::string ReadFileBytes(const std::string& path);
+
 }  // namespace streams_test
