@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "net/http/uri.h"
 #include "platform/text.h"
 
 namespace {
@@ -220,47 +221,6 @@ std::string collapseBlanks(std::string_view text) {
   return result;
 }
 
-bool isHttpAddress(const std::string& address) {
-  const std::string head = LowerCase(address.substr(0, 8));
-  return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
-}
-
-// The scheme of an absolute reference ("http" of "http://..."); empty for a
-// relative one.
-std::string_view schemeOf(std::string_view ref) {
-  for (size_t i = 0; i < ref.size(); ++i) {
-    const char c = ref[i];
-    if (c == ':') return i == 0 ? std::string_view{} : ref.substr(0, i);
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) return {};
-  }
-  return {};
-}
-
-// "/a/b/../c/./d" -> "/a/c/d".
-std::string withoutDotSegments(std::string_view path) {
-  std::vector<std::string_view> kept;
-  size_t start = 1;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view segment = path.substr(start, end - start);
-    const bool last = end == path.size();
-    if (segment == "..") {
-      if (!kept.empty()) kept.pop_back();
-      if (last) kept.emplace_back();
-    } else if (segment == ".") {
-      if (last) kept.emplace_back();
-    } else {
-      kept.push_back(segment);
-    }
-    start = end + 1;
-  }
-  std::string result;
-  for (const std::string_view segment : kept) result += "/" + std::string(segment);
-  return result.empty() ? "/" : result;
-}
-
 std::string percentEncoded(std::string_view address) {
   static constexpr char hex[] = "0123456789ABCDEF";
   std::string result;
@@ -305,33 +265,8 @@ std::string ResolveAddress(const std::string& base, std::string_view ref) {
   for (const char c : trimmed(ref))
     if (c != '\t' && c != '\n' && c != '\r') cleaned += c;
   if (cleaned.empty()) return {};
-  std::string resolved;
-  const std::string_view scheme = schemeOf(cleaned);
-  const size_t baseSchemeEnd = base.find("://");
-  if (!scheme.empty() || baseSchemeEnd == std::string::npos) {
-    resolved = cleaned;
-  } else {
-    const size_t authorityEnd = std::min(base.find_first_of("/?#", baseSchemeEnd + 3), base.size());
-    const std::string origin = base.substr(0, authorityEnd);
-    const size_t pathEnd = std::min(base.find_first_of("?#", authorityEnd), base.size());
-    std::string basePath = base.substr(authorityEnd, pathEnd - authorityEnd);
-    if (basePath.empty()) basePath = "/";
-    if (cleaned.rfind("//", 0) == 0) resolved = base.substr(0, baseSchemeEnd + 1) + cleaned;
-    else if (cleaned[0] == '/') resolved = origin + cleaned;
-    else if (cleaned[0] == '?') resolved = origin + basePath + cleaned;
-    else if (cleaned[0] == '#') resolved = base.substr(0, pathEnd);
-    else resolved = origin + basePath.substr(0, basePath.rfind('/') + 1) + cleaned;
-  }
+  std::string resolved = ResolveReference(base, cleaned);
   resolved = resolved.substr(0, resolved.find('#'));
-  // The path's dot segments go, as a browser removes them.
-  const size_t schemeEnd = resolved.find("://");
-  if (schemeEnd != std::string::npos) {
-    const size_t pathStart = std::min(resolved.find_first_of("/?", schemeEnd + 3), resolved.size());
-    const size_t pathEnd = std::min(resolved.find('?', pathStart), resolved.size());
-    if (pathStart < pathEnd && resolved[pathStart] == '/')
-      resolved = resolved.substr(0, pathStart) + withoutDotSegments(resolved.substr(pathStart, pathEnd - pathStart)) +
-                 resolved.substr(pathEnd);
-  }
   return percentEncoded(resolved);
 }
 
@@ -344,7 +279,7 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
   Tag tag;
   const auto add = [&](Rank rank, const std::string& ref) {
     std::string address = ResolveAddress(pageAddress, ref);
-    if (isHttpAddress(address)) found.emplace_back(rank, std::move(address));
+    if (IsHttpAddress(address)) found.emplace_back(rank, std::move(address));
   };
   while (walker.Next(tag)) {
     if (tag.Name == "video") {

@@ -17,6 +17,7 @@
 #include "app/streams/stream_errors.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
+#include "net/http/uri.h"
 #include "net/transport/tls/ssl_io_handler.h"
 #include "platform/exception.h"
 #include "platform/streams.h"
@@ -38,20 +39,16 @@ int64_t roundHalfEven(double value) { return int64_t(std::nearbyint(value)); }
 // The file name an address ends in, without its extension, percent-decoded:
 // the title of a video that came without a page.
 std::string fileTitle(const std::string& address) {
-  const size_t schemeEnd = address.find("://");
-  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
-  if (pathStart == std::string::npos) return {};
-  const std::string path = address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart);
-  std::string name = path.substr(path.rfind('/') + 1);
-  name = name.substr(0, name.rfind('.'));
+  const std::string name = TIdURI(address).Document;
+  const std::string stem = name.substr(0, name.rfind('.'));
   std::string decoded;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (name[i] == '%' && i + 2 < name.size() && std::isxdigit(static_cast<unsigned char>(name[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(name[i + 2]))) {
-      decoded += char(std::stoi(name.substr(i + 1, 2), nullptr, 16));
+  for (size_t i = 0; i < stem.size(); ++i) {
+    if (stem[i] == '%' && i + 2 < stem.size() && std::isxdigit(static_cast<unsigned char>(stem[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(stem[i + 2]))) {
+      decoded += char(std::stoi(stem.substr(i + 1, 2), nullptr, 16));
       i += 2;
     } else {
-      decoded += name[i];
+      decoded += stem[i];
     }
   }
   return decoded;

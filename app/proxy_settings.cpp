@@ -6,19 +6,11 @@
 
 #include "app/messages.h"
 #include "net/http/text_helpers.h"
+#include "net/http/uri.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
 
 namespace {
-
-// The host of an address, lower case, without user, port or path.
-std::string hostOf(const std::string& url) {
-  size_t start = url.find("://");
-  start = start == std::string::npos ? 0 : start + 3;
-  std::string authority = url.substr(start, url.find_first_of("/?#", start) - start);
-  if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
-  return LowerCase(authority.substr(0, authority.find(':')));
-}
 
 const char* firstSet(const TProxyPolicy::TGetEnv& getEnv, std::initializer_list<const char*> names,
                      const char*& chosen) {
@@ -134,9 +126,7 @@ TProxyAddress TProxyPolicy::choose(const std::string& host, bool secure) const {
   return AllProxy.value_or(TProxyAddress{});
 }
 
-TProxyAddress TProxyPolicy::Choose(const std::string& url) const {
-  return choose(hostOf(url), LowerCase(url.substr(0, 8)) == "https://");
-}
+TProxyAddress TProxyPolicy::Choose(const std::string& url) const { return ChooseProxy(TIdURI(url)); }
 
 TProxyAddress TProxyPolicy::ChooseProxy(const TIdURI& target) const {
   return choose(LowerCase(target.Host), SameText(target.Protocol, "https"));

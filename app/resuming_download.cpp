@@ -15,6 +15,7 @@
 #include "net/http/client_limits.h"
 #include "net/http/http_client.h"
 #include "net/http/http_client_exceptions.h"
+#include "net/http/uri.h"
 #include "net/transport/exceptions.h"
 #include "platform/exception.h"
 #include "platform/streams.h"
@@ -34,11 +35,7 @@ std::string mediaType(const std::string& contentType) {
 }
 
 std::string extensionOf(const std::string& address) {
-  const size_t schemeEnd = address.find("://");
-  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
-  if (pathStart == std::string::npos) return {};
-  const std::string path = address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart);
-  const std::string name = path.substr(path.rfind('/') + 1);
+  const std::string name = TIdURI(address).Document;
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : LowerCase(name.substr(dot + 1));
 }

@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto* qualities : {&manifest.Video, &manifest.Audio})
     for (const auto& variant : *qualities) {
       fuzzCheck(variant.Track.Segments.size() <= streams::MaxSegments, "the segment limit holds", text);
-      fuzzCheck(!variant.Track.Init || streams::IsHttpAddress(variant.Track.Init->Address), "init is http(s)", text);
+      fuzzCheck(!variant.Track.Init || IsHttpAddress(variant.Track.Init->Address), "init is http(s)", text);
       for (const auto& segment : variant.Track.Segments)
-        fuzzCheck(streams::IsHttpAddress(segment.Address), "segments are http(s)", text);
+        fuzzCheck(IsHttpAddress(segment.Address), "segments are http(s)", text);
     }
   return 0;
 }

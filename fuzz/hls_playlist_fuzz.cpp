@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(!playlist.IsMaster || !playlist.Variants.empty(), "a master has variants", text);
   fuzzCheck(playlist.Media.Segments.size() <= streams::MaxSegments, "the segment limit holds", text);
   for (const auto& variant : playlist.Variants)
-    fuzzCheck(streams::IsHttpAddress(variant.PlaylistAddress), "variants are http(s)", text);
+    fuzzCheck(IsHttpAddress(variant.PlaylistAddress), "variants are http(s)", text);
   for (const auto& segment : playlist.Media.Segments) {
-    fuzzCheck(streams::IsHttpAddress(segment.Address), "segments are http(s)", text);
-    fuzzCheck(!segment.Key || streams::IsHttpAddress(segment.Key->Address), "keys are http(s)", text);
+    fuzzCheck(IsHttpAddress(segment.Address), "segments are http(s)", text);
+    fuzzCheck(!segment.Key || IsHttpAddress(segment.Key->Address), "keys are http(s)", text);
     fuzzCheck(!segment.Range || (segment.Range->Offset >= 0 && segment.Range->Length >= 0), "ranges are whole", text);
   }
   return 0;

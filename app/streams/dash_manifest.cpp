@@ -12,6 +12,7 @@
 #include "app/streams/stream_address.h"
 #include "app/streams/stream_errors.h"
 #include "app/streams/xml_document.h"
+#include "net/http/uri.h"
 
 namespace streams {
 
@@ -50,7 +51,7 @@ std::string trimmed(const std::string& text) {
 // The element's first BaseURL resolved against the level above.
 std::string baseOf(const TXmlElement& element, const std::string& above) {
   const TXmlElement* base = element.Child("BaseURL");
-  return base ? ResolveAddress(above, trimmed(base->Text)) : above;
+  return base ? ResolveReference(above, trimmed(base->Text)) : above;
 }
 
 // "a-b" -> offset a, length b - a + 1.

@@ -1,13 +1,47 @@
 #include "net/http/uri.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "net/http/http_exceptions.h"
 #include "net/http/messages.h"
 #include "net/http/text_helpers.h"
 #include "net/http/tokens.h"
+#include "platform/text.h"
 
 namespace {
+bool startsWithScheme(const std::string& reference) {
+  const size_t colon = reference.find(':');
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(reference[0]))) return false;
+  for (size_t i = 1; i < colon; ++i) {
+    const auto c = static_cast<unsigned char>(reference[i]);
+    if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
+// RFC 3986 5.2.4.
+std::string removeDotSegments(std::string input) {
+  std::string output;
+  while (!input.empty()) {
+    if (input.starts_with("../")) input.erase(0, 3);
+    else if (input.starts_with("./")) input.erase(0, 2);
+    else if (input.starts_with("/./")) input.erase(0, 2);
+    else if (input == "/.") input = "/";
+    else if (input.starts_with("/../") || input == "/..") {
+      input = input.size() == 3 ? "/" : input.substr(3);
+      const size_t slash = output.rfind('/');
+      output.erase(slash == std::string::npos ? 0 : slash);
+    } else if (input == "." || input == "..") input.clear();
+    else {
+      const size_t next = input.find('/', 1);
+      output += input.substr(0, next);
+      input.erase(0, next == std::string::npos ? input.size() : next);
+    }
+  }
+  return output;
+}
+
 // Moves the text after the first "#" of from into fragment.
 void splitFragment(std::string& from, std::string& fragment) {
   const size_t hash = from.find('#');
@@ -129,6 +163,52 @@ std::string MergePath(const std::string& basePath, const std::string& path, char
   }
   if (!keepTrailingDelimiter && result.size() > 1 && result.back() == delimiter) result.pop_back();
   return result;
+}
+
+std::string ResolveReference(const std::string& base, const std::string& reference) {
+  if (startsWithScheme(reference)) {
+    // An absolute reference keeps all but its dot segments.
+    const size_t colon = reference.find(':');
+    const std::string rest = reference.substr(colon + 1);
+    if (!rest.starts_with("//")) return reference;
+    const size_t pathStart = rest.find_first_of("/?#", 2);
+    if (pathStart == std::string::npos || rest[pathStart] != '/') return reference;
+    const size_t queryStart = rest.find_first_of("?#", pathStart);
+    const std::string path = rest.substr(pathStart, queryStart - pathStart);
+    return reference.substr(0, colon + 1) + rest.substr(0, pathStart) + removeDotSegments(path) +
+           (queryStart == std::string::npos ? "" : rest.substr(queryStart));
+  }
+  // The record's own path split takes "=" for a query start, so only the
+  // scheme comes from it; authority, path and query are read from the text.
+  const size_t authorityStart = base.find("://");
+  if (authorityStart == std::string::npos) return reference;
+  const std::string scheme = TIdURI(base).Protocol;
+  if (reference.starts_with("//")) return ResolveReference(base, scheme + ":" + reference);
+  const size_t pathStart = base.find_first_of("/?#", authorityStart + 3);
+  const std::string authority = base.substr(authorityStart + 3, pathStart - (authorityStart + 3));
+  std::string basePathAndQuery = pathStart == std::string::npos ? "" : base.substr(pathStart);
+  basePathAndQuery = basePathAndQuery.substr(0, basePathAndQuery.find('#'));
+  const std::string basePath = basePathAndQuery.substr(0, basePathAndQuery.find('?'));
+  const std::string baseQuery = basePathAndQuery.substr(basePath.size());
+  const std::string origin = scheme + "://" + authority;
+
+  std::string refPath = reference.substr(0, reference.find_first_of("?#"));
+  const std::string refRest = reference.substr(refPath.size());
+  if (refPath.empty()) {
+    if (refRest.empty() || refRest[0] == '#') return origin + (basePath.empty() ? "/" : basePath) + baseQuery + refRest;
+    return origin + (basePath.empty() ? "/" : basePath) + refRest;
+  }
+  if (refPath[0] != '/') {
+    // Everything of the base path up to its last "/".
+    const size_t lastSlash = basePath.rfind('/');
+    refPath = (lastSlash == std::string::npos ? "/" : basePath.substr(0, lastSlash + 1)) + refPath;
+  }
+  return origin + removeDotSegments(refPath) + refRest;
+}
+
+bool IsHttpAddress(const std::string& address) {
+  const std::string scheme = TIdURI(address).Protocol;
+  return SameText(scheme, "http") || SameText(scheme, "https");
 }
 
 std::string EncodeRequestTarget(std::string_view target) {

@@ -50,6 +50,17 @@ private:
 // segments; a single "." segment is kept as it stands.
 std::string MergePath(const std::string& basePath, const std::string& path, char delimiter = '/');
 
+// RFC 3986 reference resolution: the reference as an absolute address,
+// resolved against the absolute base. "." and ".." segments go; everything
+// else, empty segments and the reference's query included, stays as written
+// (signed addresses depend on it). A base without a scheme gives the
+// reference unchanged.
+std::string ResolveReference(const std::string& base, const std::string& reference);
+
+// Whether the address is one the HTTP client fetches: http or https, in any
+// letter case.
+bool IsHttpAddress(const std::string& address);
+
 // Percent-encodes blanks, control bytes and bytes above 0x7E, so that the
 // text cannot end or split a request line; "%" and every other byte stay, so
 // encoding twice changes nothing.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/streams/stream_address.h"
 #include "app/streams/stream_errors.h"
 
 namespace {
@@ -23,44 +22,6 @@ std::array<uint8_t, 16> ivOf(uint64_t low, uint64_t high = 0) {
     iv[size_t(7 - i)] = uint8_t(high >> (8 * i));
   }
   return iv;
-}
-
-struct ResolveCase {
-  const char* reference;
-  const char* expected;
-};
-
-// RFC 3986 5.4's examples against its base, plus what playlists do.
-const ResolveCase kResolveCases[] = {
-    {"g", "http://a/b/c/g"},
-    {"./g", "http://a/b/c/g"},
-    {"g/", "http://a/b/c/g/"},
-    {"/g", "http://a/g"},
-    {"//g/x", "http://g/x"},
-    {"?y", "http://a/b/c/d;p?y"},
-    {"g?y", "http://a/b/c/g?y"},
-    {"", "http://a/b/c/d;p?q"},
-    {"..", "http://a/b/"},
-    {"../g", "http://a/b/g"},
-    {"../../../g", "http://a/g"},
-    {"/./g", "http://a/g"},
-    {"g/../h", "http://a/b/c/h"},
-    {"g;x=1/../y", "http://a/b/c/y"},
-    {"https://other:8443/s/a.ts", "https://other:8443/s/a.ts"},
-    {"http://x/a/../b.ts", "http://x/b.ts"},
-    // Empty segments stay: signed addresses depend on them.
-    {"a//b.ts", "http://a/b/c/a//b.ts"},
-    {"seg=1/x.ts", "http://a/b/c/seg=1/x.ts"},
-};
-
-TEST(StreamAddress, ResolvesReferencesAgainstTheBase) {
-  for (const auto& c : kResolveCases) {
-    SCOPED_TRACE(c.reference);
-    EXPECT_EQ(ResolveAddress("http://a/b/c/d;p?q", c.reference), c.expected);
-  }
-  // A base whose path holds "=" keeps it: the query begins only at "?".
-  EXPECT_EQ(ResolveAddress("http://h/p=1/list.m3u8", "a.ts"), "http://h/p=1/a.ts");
-  EXPECT_EQ(ResolveAddress("http://u:pw@h:81", "a.ts"), "http://u:pw@h:81/a.ts");
 }
 
 TEST(HlsMaster, VariantsWithTheirAttributesAndAudioGroups) {
