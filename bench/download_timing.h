@@ -14,15 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/rates.h"
 #include "net/http/http_client.h"
 #include "platform/streams.h"
 
 namespace bench {
-inline constexpr int64_t MiB = 1024 * 1024;
-using Clock = std::chrono::steady_clock;
-
-inline double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 [[noreturn]] inline void fail(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
   std::exit(1);
@@ -48,7 +44,7 @@ inline double timeGetIntoStream(TIdHTTP& http, const std::string& url, const std
     TFileStream file(output, fmCreate);
     http.GetIntoStream(url, file);
   }
-  const double elapsed = seconds(start);
+  const double elapsed = secondsSince(start);
   checkSize(output, size, "GetIntoStream");
   return elapsed;
 }
@@ -71,7 +67,7 @@ inline double timeCurl(const std::vector<std::string>& options, const std::strin
   int status = 0;
   ::waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail("curl failed");
-  const double elapsed = seconds(start);
+  const double elapsed = secondsSince(start);
   checkSize(output, size, "curl");
   return elapsed;
 }

@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,6 +24,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "bench/rates.h"
 #include "converter/video_edit.h"
 
 namespace {
@@ -139,7 +139,7 @@ Measurement runProgram(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
-  const auto started = std::chrono::steady_clock::now();
+  const auto started = bench::Clock::now();
   const pid_t child = fork();
   if (child == 0) {
     execvp(argv[0], argv.data());
@@ -152,7 +152,7 @@ Measurement runProgram(const std::vector<std::string>& arguments) {
     std::exit(1);
   }
   Measurement measured;
-  measured.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  measured.wallSeconds = bench::secondsSince(started);
   measured.cpuSeconds =
       usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
   measured.peakKilobytes = usage.ru_maxrss;

@@ -40,7 +40,6 @@ int main(int argc, char** argv) {
   const std::string url = nginx.Url("/video.flv");
   const std::string output = folder + "/download.flv";
 
-  const double mb = static_cast<double>(size) / 1e6;
   // The downloads take turns and each round starts with another one, so a
   // busy moment of the machine hits every side alike. Each download writes a
   // new file: dropping the previous one (and its page cache) is not timed.
@@ -60,9 +59,10 @@ int main(int argc, char** argv) {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   fmt::print("HTTP download of {} MiB from nginx on loopback into a file (best of {}):\n", size / MiB, Rounds);
-  fmt::print("  curl -o                       {:8.1f} MB/s\n", mb / curlSeconds);
-  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", mb / large, curlSeconds / large);
+  fmt::print("  curl -o                       {:8.1f} MB/s\n", megabytesPerSecond(size, curlSeconds));
+  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", megabytesPerSecond(size, large),
+             curlSeconds / large);
   fmt::print("  GetIntoStream, 1024 bytes     {:8.1f} MB/s   ratio to curl {:.2f}   {:.2f} us per receive\n",
-             mb / small, curlSeconds / small, small * 1e6 / (static_cast<double>(size) / 1024));
+             megabytesPerSecond(size, small), curlSeconds / small, small * 1e6 / (static_cast<double>(size) / 1024));
   fmt::print("  peak resident memory          {:8.1f} MiB\n", static_cast<double>(usage.ru_maxrss) / 1024);
 }

@@ -3,7 +3,6 @@
 // page takes twice as long for twice the sources; the ratio of each doubling
 // is the figure to read.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +10,7 @@
 #include <fmt/core.h>
 
 #include "app/declared_video.h"
+#include "bench/rates.h"
 
 namespace {
 
@@ -24,14 +24,14 @@ std::string pageWithSources(int sources) {
 double bestScanSeconds(const std::string& page, int sources, int repeats) {
   double best = 1e30;
   for (int run = 0; run < repeats; ++run) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
     const TPageDeclarations found = ScanPageDeclarations(page, "https://pages.example/watch.html");
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const double took = bench::secondsSince(start);
     if (int(found.Videos.size()) != sources) {
       std::fprintf(stderr, "page_scan_bench: %zu addresses found of %d\n", found.Videos.size(), sources);
       std::exit(1);
     }
-    best = std::min(best, took.count());
+    best = std::min(best, took);
   }
   return best;
 }

@@ -7,13 +7,12 @@
 //   taskpane_bench [SECONDS_PER_CASE]
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPainter>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
+#include "bench/rates.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/container.h"
 #include "ui/taskpane/task_pane.h"
@@ -66,19 +65,6 @@ struct Pane {
   }
 };
 
-// Repaints per second of `paint`, run for about `seconds`.
-double perSecond(double seconds, const std::function<void()>& paint) {
-  paint();  // warm caches and renderings once
-  QElapsedTimer timer;
-  timer.start();
-  long count = 0;
-  while (timer.nsecsElapsed() < seconds * 1e9) {
-    paint();
-    ++count;
-  }
-  return count / (timer.nsecsElapsed() / 1e9);
-}
-
 void report(const char* name, double ours, double reference) {
   std::printf("%-34s %10.1f /s %8.3f ms | %10.1f /s %8.3f ms | %7.2f\n", name, ours, 1000 / ours, reference,
               1000 / reference, reference / ours);
@@ -92,20 +78,20 @@ void windowCase(const char* name, QSize size, int groups, double seconds) {
   reference.resize(size);
   reference.show();
   QImage image(size, QImage::Format_RGB32);
-  const double ours = perSecond(seconds, [&] { subject.pane.render(&image); });
-  const double theirs = perSecond(seconds, [&] { reference.render(&image); });
+  const double ours = bench::runsPerSecond(seconds, [&] { subject.pane.render(&image); });
+  const double theirs = bench::runsPerSecond(seconds, [&] { reference.render(&image); });
   report(name, ours, theirs);
 
   // Where a repaint goes: the header composition, the page background, and
   // each group with its children.
   QImage header(size, QImage::Format_RGB32);
-  const double headerRate = perSecond(seconds / 4, [&] {
+  const double headerRate = bench::runsPerSecond(seconds / 4, [&] {
     QPainter painter(&header);
     subject.pane.PaintHeader(painter);
   });
   QWidget* client = subject.page->ClientWidget();
   const double backgroundRate =
-      perSecond(seconds / 4, [&] { client->render(&image, QPoint(), QRegion(client->rect()), {}); });
+      bench::runsPerSecond(seconds / 4, [&] { client->render(&image, QPoint(), QRegion(client->rect()), {}); });
   std::printf("  %-32s %8.3f ms\n  %-32s %8.3f ms\n  %-32s %8.3f ms\n", "header band and frame", 1000 / headerRate,
               "page background", 1000 / backgroundRate, "groups, titles, fields, buttons",
               std::max(0.0, 1000 / ours - 1000 / headerRate - 1000 / backgroundRate));
@@ -122,13 +108,13 @@ void scrollCase(double seconds) {
   reference.show();
   QImage image(page->size(), QImage::Format_RGB32);
   int direction = 7;
-  const double ours = perSecond(seconds, [&] {
+  const double ours = bench::runsPerSecond(seconds, [&] {
     if (page->Position() + direction < 0 || page->Position() + direction > page->ContentHeight())
       direction = -direction;
     page->SetPosition(page->Position() + direction);
     page->render(&image);
   });
-  const double theirs = perSecond(seconds, [&] { reference.render(&image); });
+  const double theirs = bench::runsPerSecond(seconds, [&] { reference.render(&image); });
   report("page while it scrolls (834x722)", ours, theirs);
 }
 

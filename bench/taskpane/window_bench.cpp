@@ -10,15 +10,14 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
+#include "bench/rates.h"
 #include "ui/taskpane/task_pane.h"
 
 namespace {
@@ -42,18 +41,6 @@ protected:
   }
 };
 
-double perSecond(double seconds, const std::function<void()>& paint) {
-  paint();  // warm caches and renderings once
-  QElapsedTimer timer;
-  timer.start();
-  long count = 0;
-  while (timer.nsecsElapsed() < seconds * 1e9) {
-    paint();
-    ++count;
-  }
-  return count / (timer.nsecsElapsed() / 1e9);
-}
-
 void windowCase(TForm1& form, const char* name, QSize size, double seconds) {
   form.resize(size);
   QApplication::processEvents();
@@ -61,8 +48,8 @@ void windowCase(TForm1& form, const char* name, QSize size, double seconds) {
   reference.resize(size);
   reference.show();
   QImage image(size, QImage::Format_RGB32);
-  const double ours = perSecond(seconds, [&] { form.render(&image); });
-  const double theirs = perSecond(seconds, [&] { reference.render(&image); });
+  const double ours = bench::runsPerSecond(seconds, [&] { form.render(&image); });
+  const double theirs = bench::runsPerSecond(seconds, [&] { reference.render(&image); });
   std::printf("%-30s %9.1f /s %8.3f ms | %9.1f /s %8.3f ms | %7.2f\n", name, ours, 1000 / ours, theirs, 1000 / theirs,
               theirs / ours);
 
@@ -73,14 +60,14 @@ void windowCase(TForm1& form, const char* name, QSize size, double seconds) {
   auto* page = form.findChild<TmxTaskPanePage*>("mxTaskPanePage2");
   auto* browser = form.findChild<QWidget*>("WebBrowser1");
   QImage header(pane->size(), QImage::Format_RGB32);
-  const double headerMs = 1000 / perSecond(seconds / 4, [&] {
+  const double headerMs = 1000 / bench::runsPerSecond(seconds / 4, [&] {
                             QPainter painter(&header);
                             pane->PaintHeader(painter);
                           });
   QWidget* client = page->ClientWidget();
   const double backgroundMs =
-      1000 / perSecond(seconds / 4, [&] { client->render(&image, QPoint(), QRegion(client->rect()), {}); });
-  const double browserMs = 1000 / perSecond(seconds / 4, [&] { browser->render(&image); });
+      1000 / bench::runsPerSecond(seconds / 4, [&] { client->render(&image, QPoint(), QRegion(client->rect()), {}); });
+  const double browserMs = 1000 / bench::runsPerSecond(seconds / 4, [&] { browser->render(&image); });
   std::printf("  %-28s %8.3f ms\n  %-28s %8.3f ms\n  %-28s %8.3f ms\n  %-28s %8.3f ms\n", "header band and frame",
               headerMs, "page background", backgroundMs, "browser view", browserMs, "everything else",
               std::max(0.0, 1000 / ours - headerMs - backgroundMs - browserMs));

@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
   const std::string url = fmt::format("https://localhost:{}/video.flv", nginx.ExtraPort(1));
   const std::string output = folder + "/download.flv";
 
-  const double mb = static_cast<double>(size) / 1e6;
   // The two alternate, so that both meet the same state of the page cache
   // and of the disk's write-back.
   double curlSeconds = 1e300;
@@ -59,7 +58,7 @@ int main(int argc, char** argv) {
   }
 
   fmt::print("https download of {} MiB from nginx on loopback into a file (best of {}):\n", size / MiB, Rounds);
-  fmt::print("  curl --cacert                 {:8.1f} MB/s\n", mb / curlSeconds);
-  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n", mb / oursSeconds,
-             curlSeconds / oursSeconds);
+  fmt::print("  curl --cacert                 {:8.1f} MB/s\n", megabytesPerSecond(size, curlSeconds));
+  fmt::print("  GetIntoStream, 32768 bytes    {:8.1f} MB/s   ratio to curl {:.2f}\n",
+             megabytesPerSecond(size, oursSeconds), curlSeconds / oursSeconds);
 }

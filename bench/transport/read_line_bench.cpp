@@ -10,7 +10,6 @@
 // would hit every block.
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include <fmt/core.h>
 
+#include "bench/rates.h"
 #include "net/transport/tcp_connection.h"
 
 namespace {
@@ -35,9 +35,9 @@ double linesPerSecond(int count, ReadLine readLine) {
   std::vector<double> blockSeconds;
   size_t checksum = 0;
   for (int done = 0; done < count; done += BlockLines) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
     for (int i = 0; i < BlockLines; ++i) checksum += readLine();
-    blockSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    blockSeconds.push_back(bench::secondsSince(start));
   }
   if (checksum == 0) std::exit(1);
   std::nth_element(blockSeconds.begin(), blockSeconds.begin() + blockSeconds.size() / 2, blockSeconds.end());

@@ -26,11 +26,13 @@
 
 #include <fmt/core.h>
 
+#include "bench/rates.h"
 #include "net/transport/tcp_client.h"
 #include "platform/streams.h"
 
 namespace {
-constexpr int64_t MiB = 1024 * 1024;
+
+using namespace bench;
 constexpr int Rounds = 4;
 
 // Sends the same body to every connection, one connection at a time, then
@@ -83,19 +85,13 @@ private:
   std::thread Thread;
 };
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double megabytesPerSecond(int64_t bytes, double seconds) { return static_cast<double>(bytes) / MiB / seconds; }
-
 // ReadToStream of a counted body into a file; returns MB/s.
 double readWithClient(int port, int64_t size, int32_t recvBufferSize, const std::string& file) {
   TIdTCPClient client;
   client.SetHost("127.0.0.1");
   client.SetPort(port);
   client.RecvBufferSize = recvBufferSize;
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = bench::Clock::now();
   client.OpenConnection();
   {
     TFileStream stream(file, fmCreate);
@@ -111,7 +107,7 @@ double readWithClient(int port, int64_t size, int32_t recvBufferSize, const std:
 
 // Runs a reference tool through the shell and checks the file it wrote.
 double readWithTool(const std::string& command, int64_t size, const std::string& file) {
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = bench::Clock::now();
   const int status = std::system(command.c_str());
   const double seconds = secondsSince(start);
   FILE* written = std::fopen(file.c_str(), "rb");
