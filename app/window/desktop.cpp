@@ -10,27 +10,28 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QSpacerItem>
 #include <QUrl>
 
 namespace {
 // Room the window frame takes beside a title: its icon and its buttons.
 constexpr int TitleBarExtras = 120;
+}  // namespace
 
-void showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, const std::string& text) {
-  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, owner);
-  // A box sized for a short text alone would cut its own title; its size is
-  // fixed once shown, so the layout gets a spacer as wide as the title needs.
-  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    const int need =
-        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle()) + TitleBarExtras;
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption,
+                                            const std::string& text, QMessageBox::StandardButtons buttons) {
+  auto box = std::make_unique<QMessageBox>(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons,
+                                           owner);
+  // The box's size is fixed once shown, so its layout gets a spacer as wide
+  // as the title needs.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    const int need = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box->windowTitle()) +
+                     TitleBarExtras;
     grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
   }
-  box.exec();
+  return box;
 }
-}  // namespace
 
 std::string NameFilterOf(const std::string& filter) {
   const size_t bar = filter.find('|');
@@ -42,11 +43,11 @@ std::string NameFilterOf(const std::string& filter) {
 }
 
 void TQtDesktop::ShowMessage(QWidget* owner, const std::string& caption, const std::string& text) {
-  showBox(owner, QMessageBox::NoIcon, caption, text);
+  MakeMessageBox(owner, QMessageBox::NoIcon, caption, text, QMessageBox::Ok)->exec();
 }
 
 void TQtDesktop::ShowError(QWidget* owner, const std::string& caption, const std::string& text) {
-  showBox(owner, QMessageBox::Critical, caption, text);
+  MakeMessageBox(owner, QMessageBox::Critical, caption, text, QMessageBox::Ok)->exec();
 }
 
 // The dialog asks before it replaces an existing file: replacing it silently
@@ -69,8 +70,9 @@ void TQtDesktop::OpenAddress(const std::string& address) {
 }
 
 bool TQtDesktop::Question(QWidget* owner, const std::string& caption, const std::string& text) {
-  return QMessageBox::question(owner, QString::fromStdString(caption), QString::fromStdString(text),
-                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+  const auto box = MakeMessageBox(owner, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
+  box->setDefaultButton(QMessageBox::No);
+  return box->exec() == QMessageBox::Yes;
 }
 
 void TQtDesktop::Notify(const std::string& summary, const std::string& body) {

@@ -3,6 +3,8 @@
 // interface so that tests answer them without a person.
 #pragma once
 
+#include <QMessageBox>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -40,6 +42,11 @@ public:
   // Through the freedesktop notification service on the session bus.
   void Notify(const std::string& summary, const std::string& body) override;
 };
+
+// A message box at least as wide as its title needs in the window frame: a
+// box sized for a short text alone would cut its own title.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption,
+                                            const std::string& text, QMessageBox::StandardButtons buttons);
 
 // "description|pattern" as the file dialog's name filter.
 std::string NameFilterOf(const std::string& filter);

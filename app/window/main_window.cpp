@@ -30,6 +30,7 @@
 #include "app/sites.h"
 #include "app/window/desktop.h"
 #include "app/window/downloads_page.h"
+#include "app/window/eliding_combo_box.h"
 #include "app/window/messages.h"
 #include "app/window/pictures.h"
 #include "app/window/throttled_status.h"
@@ -202,9 +203,9 @@ void TForm1::createControls() {
   wmvpanel = named(new QWidget(outputGroup), "wmvpanel");
   chkusewmv9 = named(new QCheckBox(wmvpanel), "chkusewmv9");
   QLabel* wmv8Label = named(new QLabel(wmvpanel), "Label6");
-  cbowmv = named(new QComboBox(wmvpanel), "cbowmv");
+  cbowmv = named(new TElidingComboBox(wmvpanel), "cbowmv");
   named(new QLabel(wmvpanel), "Label7");
-  cbowmv9 = named(new QComboBox(wmvpanel), "cbowmv9");
+  cbowmv9 = named(new TElidingComboBox(wmvpanel), "cbowmv9");
 
   named(new TmxTaskPaneLabel(page), "mxTaskPaneLabel1");
   auto* browserGroup = named(new TmxContainer(page), "mxContainer1");
