@@ -4,7 +4,7 @@
 #include <vector>
 
 #include <fmt/args.h>
-#include <fmt/core.h>
+#include <fmt/format.h>
 
 namespace {
 
