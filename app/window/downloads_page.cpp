@@ -35,7 +35,7 @@ enum Column { TitleColumn, FormatColumn, StateColumn, SpeedColumn, TimeLeftColum
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 // A text of the window's table in the user's language.
-QString shown(const char* text) { return QCoreApplication::translate("main_window", text); }
+QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -84,7 +84,7 @@ TDownloadsPage::~TDownloadsPage() { scheduler_.reset(); }
 
 void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   page_ = named(new TmxTaskPanePage(pane), "DownloadsPage");
-  page_->SetCaption(shown(window_messages::Downloads));
+  page_->SetCaption(windowText(window_messages::Downloads));
   body_ = named(new QWidget(page_->ClientWidget()), "DownloadsBody");
   auto* column = new QVBoxLayout(body_);
   list_ = named(new QTreeWidget(body_), "DownloadsList");
@@ -103,7 +103,7 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   const auto buttonRow = [&](std::initializer_list<std::pair<QPushButton**, const char*>> buttons) {
     auto* row = new QHBoxLayout();
     for (const auto& [button, caption] : buttons) {
-      *button = new QPushButton(shown(caption), body_);
+      *button = new QPushButton(windowText(caption), body_);
       (*button)->setObjectName(QString(caption).remove(' '));
       row->addWidget(*button);
     }
@@ -206,7 +206,7 @@ void TDownloadsPage::showItem(const TQueueItem& item) {
   shownStates_[item.Id] = item.State;
   if (newlySaved && !page_->window()->isActiveWindow())
     desktop_.Notify(item.Title.empty() ? item.Address : item.Title,
-                    fmt::format(fmt::runtime(shown(window_messages::SavedNotice).toStdString()), item.OutputFile));
+                    fmt::format(fmt::runtime(windowText(window_messages::SavedNotice).toStdString()), item.OutputFile));
   updateButtons();
 }
 
@@ -245,7 +245,7 @@ void TDownloadsPage::remove(const TQueueItem& item) {
   const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
   const bool deletePartial =
       partial && desktop_.Question(page_->window(), caption_,
-                                   fmt::format(fmt::runtime(shown(window_messages::DeletePartial).toStdString()),
+                                   fmt::format(fmt::runtime(windowText(window_messages::DeletePartial).toStdString()),
                                                item.Title.empty() ? item.Address : item.Title));
   scheduler_->Remove(item.Id, deletePartial);
 }

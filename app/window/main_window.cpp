@@ -46,7 +46,7 @@ namespace {
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 // A text of the window's table in the user's language.
-QString shown(const char* text) { return QCoreApplication::translate("main_window", text); }
+QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -110,29 +110,30 @@ void TForm1::OpenQueue(std::string storePath) {
     if (storePath.empty()) storePath = TQueueStore::DefaultPath();
     downloads_ = std::make_unique<TDownloadsPage>(mxTaskPanePro2, desktop_, title_, options_, storePath);
   } catch (const EQueueStoreError& error) {
-    ShowException(fmt::format(fmt::runtime(shown(window_messages::QueueUnavailable).toStdString()), error.Message));
+    ShowException(
+        fmt::format(fmt::runtime(windowText(window_messages::QueueUnavailable).toStdString()), error.Message));
     return;
   }
   // Where the queue is reached and fed: a link beside Download, the menu,
   // Ctrl+Enter in the address field and links dropped onto the window.
   QWidget* urlGroup = Edit1->parentWidget();
   auto* addButton = named(new TmxTPButton(urlGroup), "AddToQueue");
-  addButton->SetCaption(shown(window_messages::AddToQueue));
+  addButton->SetCaption(windowText(window_messages::AddToQueue));
   addButton->setGeometry(Edit1->x(), Edit1->geometry().bottom() + 3, 100, 18);
   addButton->setCursor(Qt::PointingHandCursor);
   onClick(addButton, [this] { AddToQueue({Edit1->text().toStdString()}); });
   addButton->show();
   auto* showButton = named(new TmxTPButton(urlGroup), "ShowDownloads");
-  showButton->SetCaption(shown(window_messages::Downloads));
+  showButton->SetCaption(windowText(window_messages::Downloads));
   showButton->setGeometry(addButton->geometry().right() + 8, addButton->y(), 80, 18);
   showButton->setCursor(Qt::PointingHandCursor);
   onClick(showButton, [this] { downloads_->Show(); });
   showButton->show();
   QMenu* file = findChild<QMenu*>("File1");
   QAction* exit = findChild<QAction*>("Exit1");
-  QAction* add = named(new QAction(shown(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
+  QAction* add = named(new QAction(windowText(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
   connect(add, &QAction::triggered, this, [this] { AddToQueue({Edit1->text().toStdString()}); });
-  QAction* show = named(new QAction(shown(window_messages::Downloads), file), "Downloads1");
+  QAction* show = named(new QAction(windowText(window_messages::Downloads), file), "Downloads1");
   connect(show, &QAction::triggered, this, [this] { downloads_->Show(); });
   file->insertActions(exit, {add, show});
   setAcceptDrops(true);

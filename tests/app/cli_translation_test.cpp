@@ -19,14 +19,14 @@ TEST(CliTranslation, TestLanguageTranslatesStatusFailureAndComposedLines) {
   const CliRun refused = RunCli(work, {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"}, {"LANGUAGE=xx"});
   EXPECT_EQ(refused.exitCode, 5) << refused.err;
   EXPECT_TRUE(refused.err.starts_with("[xx] Downloading html\n")) << refused.err;
-  EXPECT_TRUE(refused.err.ends_with("\nquillfen-cli: [xx] Cannot fetch http://" + deadPort + "/watch: [xx] " + deadPort +
-                                    " refused the connection.\n"))
+  EXPECT_TRUE(refused.err.ends_with("\nquillfen-cli: [xx] Cannot fetch http://" + deadPort + "/watch: [xx] " +
+                                    deadPort + " refused the connection.\n"))
       << refused.err;
 
   // The proxy setting's message is composed by the job; its translation
   // names the two values the other way round.
-  const CliRun badProxy = RunCli(work, {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"},
-                                 {"LC_ALL=xx", "http_proxy=h:abc"});
+  const CliRun badProxy =
+      RunCli(work, {"-o", work.File("a.avi"), "http://" + deadPort + "/watch"}, {"LC_ALL=xx", "http_proxy=h:abc"});
   EXPECT_EQ(badProxy.exitCode, 2) << badProxy.err;
   EXPECT_EQ(badProxy.err,
             "quillfen-cli: [xx] h:abc in http_proxy is no proxy address.\n[xx] Try 'quillfen-cli --help'.\n");

@@ -10,9 +10,12 @@
 
 namespace {
 
-const char* const Patterns[] = {"{} bytes.", "{} bytes of {} bytes.", "Cannot fetch {}: {}",
+const char* const Patterns[] = {"{} bytes.",
+                                "{} bytes of {} bytes.",
+                                "Cannot fetch {}: {}",
                                 "'{}' is not a valid {}: it must be a whole number",
-                                "Connection lost; continuing from byte {2} (retry {0} of {1})", "Untranslated {}"};
+                                "Connection lost; continuing from byte {2} (retry {0} of {1})",
+                                "Untranslated {}"};
 
 const std::map<std::string, std::string> Translations = {
     {"Done", "Fertig"},

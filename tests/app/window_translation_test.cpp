@@ -5,6 +5,7 @@
 // translation files (the update_translations target) fails here.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -41,8 +42,8 @@ std::set<TEntry> entriesOf(const std::string& tsFile) {
   QXmlStreamReader xml(&file);
   std::set<TEntry> entries;
   std::string context;
-  while (xml.readNextStartElement() || !xml.atEnd()) {
-    if (!xml.isStartElement()) continue;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     if (xml.name() == u"name") context = xml.readElementText().toStdString();
     else if (xml.name() == u"source") entries.emplace(context, xml.readElementText().toStdString());
   }
@@ -85,7 +86,9 @@ TEST_F(WindowTranslationTest, EveryTextLookedUpIsInTheTranslationFile) {
   const std::set<TEntry> entries = entriesOf(SourcePath("resources/translations/quillfen_en.ts"));
   size_t captions = 0;
   for (const TEntry& asked : recorder.asked) {
-    if (asked.second.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string::npos)
+    // The toolkit asks for its own texts too; those are not ours.
+    if ((asked.first != "main_window" && asked.first != "quillfen") ||
+        asked.second.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string::npos)
       continue;
     captions += asked.first == "main_window";
     EXPECT_TRUE(entries.count(asked)) << asked.first << ": " << asked.second;
