@@ -34,19 +34,19 @@ std::string workFolder() {
   return folder + "/";
 }
 
+}  // namespace
+
 // Installed: <prefix>/bin/program and <prefix>/share/quillfen. In the build
 // tree the programs sit in <build>/app and the data in <build>/share/quillfen.
-std::string dataFolder(const std::string& programPath) {
+std::string LocateDataFolder(const std::string& programPath) {
   const std::filesystem::path programFolder = std::filesystem::path(programPath).parent_path();
   return (programFolder.parent_path() / "share" / "quillfen").string() + "/";
 }
 
-}  // namespace
-
 TAppFolders LocateAppFolders(const std::string& programPath) {
   TAppFolders folders;
   folders.Work = workFolder();
-  folders.Data = dataFolder(programPath);
+  folders.Data = LocateDataFolder(programPath);
   folders.Profiles = folders.Data + "profiles/";
   return folders;
 }

@@ -17,6 +17,9 @@ struct TAppFolders {
 // The data folder is found from programPath.
 TAppFolders LocateAppFolders(const std::string& programPath);
 
+// The data folder alone, found from programPath; ends with "/".
+std::string LocateDataFolder(const std::string& programPath);
+
 // Raises an Exception naming folder unless it is a real folder (not a
 // symbolic link), owned by the user, and not writable by group or others:
 // in a folder another user can write, links planted for the work files would

@@ -335,17 +335,16 @@ void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
   if (http_.Response().StatusCode() != 206) workOffset_ = 0;
   if (AWorkCountMax > 0) AWorkCountMax += workOffset_;
   setProgress(workOffset_, AWorkCountMax);
-  if (AWorkCountMax > 0) reporter_.Status(app_messages::Transfering + std::to_string(AWorkCountMax));
+  if (AWorkCountMax > 0) reporter_.Status(fmt::format(app_messages::Transfering, AWorkCountMax));
 }
 
 void TDownloadJob::HTTP1Work(int64_t AWorkCount) {
   AWorkCount += workOffset_;
   reporter_.ProcessMessages();
   if (progressMaximum_ <= 0) {
-    reporter_.Status(std::to_string(AWorkCount) + app_messages::Bytes);
+    reporter_.Status(fmt::format(app_messages::Bytes, AWorkCount));
   } else {
-    reporter_.Status(std::to_string(AWorkCount) + app_messages::BytesOf + std::to_string(progressMaximum_) +
-                     app_messages::Bytes);
+    reporter_.Status(fmt::format(app_messages::BytesOf, AWorkCount, progressMaximum_));
     setProgress(AWorkCount, progressMaximum_);
   }
 }

@@ -6,6 +6,7 @@
 
 #include <fmt/core.h>
 
+#include "app/cli/cli_text.h"
 #include "app/messages.h"
 #include "app/option_lists.h"
 #include "app/output_name.h"
@@ -15,7 +16,7 @@
 #include "quillfen_version.h"
 
 namespace {
-const char* const UsageText = R"(Usage: quillfen-cli [options] URL...
+const char* const UsageText = QT_TRANSLATE_NOOP("quillfen-cli", R"(Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
 video in the chosen format. An address without http:// or https:// is taken
 as http://.
@@ -73,7 +74,7 @@ Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
 failed, 5 network or HTTP error, 1 any other error. With several addresses
 the rest go on after a failure, a summary lists each, and the exit code is
 that of the first failure.
-)";
+)");
 
 // The format names as the usage text lists them, wrapped under the option.
 std::string formatList() {
@@ -93,8 +94,9 @@ std::string formatList() {
 }  // namespace
 
 std::string CliUsage() {
-  std::string usage = UsageText;
-  usage.replace(usage.find("{formats}"), 9, formatList());
+  std::string usage = CliText(UsageText);
+  // A translation that leaves out the list goes without it.
+  if (const size_t list = usage.find("{formats}"); list != std::string::npos) usage.replace(list, 9, formatList());
   return usage;
 }
 
@@ -107,7 +109,8 @@ int indexIn(const std::vector<std::string>& items, const std::string& name, cons
     if (SameText(items[i], name)) return int(i);
   std::string known;
   for (const std::string& item : items) known += (known.empty() ? "" : ", ") + item;
-  throw EBadArguments(fmt::format("Unknown {} '{}'; known are: {}", what, name, known));
+  throw EBadArguments(
+      CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Unknown {} '{}'; known are: {}"), CliText(what), name, known));
 }
 
 int wmv9Index(const std::string& name) {
@@ -117,7 +120,7 @@ int wmv9Index(const std::string& name) {
   }
   std::vector<std::string> captions;
   for (const TWMV9Profile& profile : WMV9Profiles) captions.emplace_back(profile.Caption);
-  return indexIn(captions, name, "Windows Media 9 profile");
+  return indexIn(captions, name, QT_TRANSLATE_NOOP("quillfen-cli", "Windows Media 9 profile"));
 }
 
 // The option's scheme is the default: an address that names one keeps it.
@@ -131,7 +134,8 @@ TProxyAddress proxyOption(const std::string& option, const std::string& value, c
 
 TOutputType outputFormat(const std::string& name) {
   if (const std::optional<TOutputType> format = OutputFormatNamed(name)) return *format;
-  throw EBadArguments(fmt::format("Unknown format '{}'; known are: {}", name, OutputFormatNames(", ")));
+  throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Unknown format '{}'; known are: {}"), name,
+                                OutputFormatNames(", ")));
 }
 
 // The names --list gives, one a line, for shell completion; the option is
@@ -144,7 +148,8 @@ std::string listing(const std::string& what, const TOptionLists& lists) {
   const std::vector<std::string>* names[] = {&formats, &lists.VideoCompressors.Items, &lists.AudioCompressors.Items,
                                              &lists.WMV8Profiles.Items, &lists.WMV9Profiles.Items};
   std::string text;
-  for (const std::string& name : *names[indexIn(kinds, what, "list")]) text += name + "\n";
+  for (const std::string& name : *names[indexIn(kinds, what, QT_TRANSLATE_NOOP("quillfen-cli", "list"))])
+    text += name + "\n";
   return text;
 }
 
@@ -155,7 +160,8 @@ int wholeNumber(const std::string& option, const std::string& text, int least, i
     if (value >= least && value <= most) return value;
   } catch (const EConvertError&) {
   }
-  throw EBadArguments(fmt::format("{} takes a whole number from {} to {}, not '{}'", option, least, most, text));
+  throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} takes a whole number from {} to {}, not '{}'"),
+                                option, least, most, text));
 }
 
 // An address without a scheme is taken as http, as curl takes it; any other
@@ -171,7 +177,7 @@ std::string usableAddress(const std::string& address) {
     return "http://" + address.substr(address.starts_with("//") ? 2 : 0);
   const std::string scheme = LowerCase(address.substr(0, schemeEnd));
   if (scheme == "http" || scheme == "https") return address;
-  throw EBadArguments(fmt::format(app_messages::UnusableAddress, address));
+  throw EBadArguments(MessageFormat(app_messages::UnusableAddress, address));
 }
 
 }  // namespace
@@ -198,7 +204,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const auto value = [&]() -> const std::string& {
-      if (i + 1 >= arguments.size()) throw EBadArguments("The option " + argument + " needs a value");
+      if (i + 1 >= arguments.size())
+        throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "The option {} needs a value"), argument));
       return arguments[++i];
     };
     if (argument == "-h" || argument == "--help") options.Reply = CliUsage();
@@ -214,7 +221,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       try {
         text = readFile(path);
       } catch (const std::exception& error) {
-        throw EBadArguments("Cannot read the address list '" + path + "': " + error.what());
+        throw EBadArguments(
+            CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Cannot read the address list '{}': {}"), path, error.what()));
       }
       for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
     } else if (argument == "--retries") options.Retries = wholeNumber(argument, value(), 0, 100);
@@ -230,13 +238,17 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
     else if (argument == "--height") choices.Height = value();
     else if (argument == "--rate") choices.FrameRate = std::to_string(wholeNumber(argument, value(), 1, 120));
     else if (argument == "--video-compressor")
-      choices.VideoCompressorIndex = indexIn(lists.VideoCompressors.Items, value(), "video compressor");
+      choices.VideoCompressorIndex =
+          indexIn(lists.VideoCompressors.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "video compressor"));
     else if (argument == "--audio-compressor")
-      choices.AudioCompressorIndex = indexIn(lists.AudioCompressors.Items, value(), "audio compressor");
+      choices.AudioCompressorIndex =
+          indexIn(lists.AudioCompressors.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "audio compressor"));
     else if (argument == "--no-video-compressor") choices.UseVideoCompressor = false;
     else if (argument == "--no-audio-compressor") choices.UseAudioCompressor = false;
     else if (argument == "--wmv8-profile") {
-      choices.WMV8ProfileName = lists.WMV8Profiles.Items[indexIn(lists.WMV8Profiles.Items, value(), "WMV 8 profile")];
+      choices.WMV8ProfileName =
+          lists.WMV8Profiles
+              .Items[indexIn(lists.WMV8Profiles.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "WMV 8 profile"))];
       choices.UseWMV9 = false;
     } else if (argument == "--wmv9-profile") {
       choices.WMV9Index = wmv9Index(value());
@@ -246,14 +258,16 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
     else if (argument == "--socks4a") options.Proxy = proxyOption(argument, value(), "socks4a://");
     else if (argument == "--socks5") options.Proxy = proxyOption(argument, value(), "socks5://");
     else if (argument == "--site-host") options.SiteHost = value();
-    else if (argument.starts_with("-") && argument.size() > 1) throw EBadArguments("Unknown option " + argument);
+    else if (argument.starts_with("-") && argument.size() > 1)
+      throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Unknown option {}"), argument));
     else options.Addresses.push_back(argument);
   }
   if (options.Reply) return options;
   options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
-  if (options.Addresses.empty()) throw EBadArguments("No WATCH-URL given");
+  if (options.Addresses.empty()) throw EBadArguments(CliText(QT_TRANSLATE_NOOP("quillfen-cli", "No WATCH-URL given")));
   for (std::string& address : options.Addresses) address = usableAddress(address);
-  if (options.OutputFile.empty()) throw EBadArguments("No output file given (-o FILE)");
+  if (options.OutputFile.empty())
+    throw EBadArguments(CliText(QT_TRANSLATE_NOOP("quillfen-cli", "No output file given (-o FILE)")));
   // Fail before any download rather than after the first.
   if (IsNameTemplate(options.OutputFile)) {
     try {
@@ -262,7 +276,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       throw EBadArguments(error.what());
     }
   } else if (options.Addresses.size() > 1) {
-    throw EBadArguments("With several addresses -o must be a name template, such as '%(title)s.%(ext)s'");
+    throw EBadArguments(CliText(QT_TRANSLATE_NOOP(
+        "quillfen-cli", "With several addresses -o must be a name template, such as '%(title)s.%(ext)s'")));
   }
   return options;
 }

@@ -8,6 +8,7 @@
 
 #include <fmt/core.h>
 
+#include "app/cli/cli_text.h"
 #include "app/error_text.h"
 #include "app/messages.h"
 #include "net/http/text_helpers.h"
@@ -42,7 +43,7 @@ std::string addressOf(const TIdURI& request) {
 // Who did not answer: the proxy when the request went through one.
 std::string peerOf(const TSessionResult& result) {
   if (result.FailedRoute.Kind == TProxyKind::Direct) return hostAndPort(result.FailedRequest);
-  return fmt::format(app_messages::TheProxy, result.FailedRoute.Host, result.FailedRoute.Port);
+  return MessageFormat(app_messages::TheProxy, result.FailedRoute.Host, result.FailedRoute.Port);
 }
 
 bool diskFull(const std::string& path) {
@@ -59,14 +60,15 @@ bool diskFull(const std::string& path) {
 std::string networkReason(const TSessionResult& result, const TFailureContext& context) {
   const std::string& message = result.Message;
   if (message.starts_with(fmt::format(transport_messages::SocketError, 10061, "")))
-    return fmt::format(app_messages::Refused, peerOf(result));
+    return MessageFormat(app_messages::Refused, peerOf(result));
   if (message == transport_messages::ConnectTimeout)
-    return fmt::format(app_messages::NoAnswer, peerOf(result), context.TimeoutSeconds);
+    return MessageFormat(app_messages::NoAnswer, peerOf(result), context.TimeoutSeconds);
   if (message == transport_messages::ReadTimeout)
-    return fmt::format(app_messages::WentSilent, peerOf(result), context.TimeoutSeconds);
-  if (startsLike(message, tls_messages::PeerNotVerified)) return message + app_messages::CertificateHelp;
+    return MessageFormat(app_messages::WentSilent, peerOf(result), context.TimeoutSeconds);
+  if (startsLike(message, tls_messages::PeerNotVerified))
+    return TranslatedMessage(message) + TranslatedMessage(app_messages::CertificateHelp);
   // A socket error's code and text stand on two lines.
-  std::string reason = message;
+  std::string reason = TranslatedMessage(message);
   for (char& c : reason)
     if (c == '\r' || c == '\n') c = ' ';
   return reason;
@@ -78,23 +80,24 @@ std::string FailureLine(const TSessionResult& result, const TFailureContext& con
   const bool transfer = context.Step == TJobStep::Page || context.Step == TJobStep::Video;
   std::string line;
   if (result.Failure == TFailureKind::Network && result.Raised) {
-    line = fmt::format(
-        fmt::runtime(context.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed),
-        addressOf(result.FailedRequest), networkReason(result, context));
+    line = MessageFormat(context.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed,
+                         addressOf(result.FailedRequest), networkReason(result, context));
   } else if (transfer && result.Raised && diskFull(context.WorkFolder)) {
-    line = fmt::format(app_messages::DiskFull, result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
+    line =
+        MessageFormat(app_messages::DiskFull, result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
   } else if (result.Result == TJobResult::SaveFailed && diskFull(context.OutputFile)) {
-    line = fmt::format(app_messages::DiskFull, context.OutputFile);
+    line = MessageFormat(app_messages::DiskFull, context.OutputFile);
   } else {
     // The job's own outcomes ("No video", ...) read as the window shows them.
-    return result.Raised || result.Result == TJobResult::SaveFailed ? ErrorBoxText(result.Message) : result.Message;
+    const std::string shown = TranslatedMessage(result.Message);
+    return result.Raised || result.Result == TJobResult::SaveFailed ? ErrorBoxText(shown) : shown;
   }
   if (!result.PartialVideo.empty()) {
     std::error_code noSize;
     const auto kept = std::filesystem::file_size(result.PartialVideo, noSize);
     if (!noSize) {
       if (line.ends_with('.')) line.pop_back();
-      line += fmt::format(app_messages::PartialKept, kept);
+      line += MessageFormat(app_messages::PartialKept, kept);
     }
   }
   return ErrorBoxText(line);

@@ -16,6 +16,7 @@
 
 #include "app/app_folders.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_text.h"
 #include "app/cli/failure_text.h"
 #include "app/cli/terminal_reporter.h"
 #include "app/download_archive.h"
@@ -23,6 +24,7 @@
 #include "app/job_session.h"
 #include "app/messages.h"
 #include "app/output_name.h"
+#include "app/translation/translations.h"
 #include "net/transport/anti_freeze.h"
 #include "platform/exception.h"
 
@@ -86,7 +88,13 @@ private:
   TTerminalReporter& reporter_;
 };
 
-void printError(const std::string& message) { fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(message)); }
+void printError(const std::string& message) {
+  fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(TranslatedMessage(message)));
+}
+
+void printHelpHint() {
+  fmt::print(stderr, "{}\n", CliText(QT_TRANSLATE_NOOP("quillfen-cli", "Try 'quillfen-cli --help'.")));
+}
 
 std::string readListFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -105,9 +113,9 @@ void makeOutputFolder(const std::string& output) {
   if (folder.empty()) return;
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) throw EBadArguments(fmt::format(app_messages::CannotMakeOutputFolder, folder.string(), error.message()));
+  if (error) throw EBadArguments(MessageFormat(app_messages::CannotMakeOutputFolder, folder.string(), error.message()));
   if (::access(folder.c_str(), W_OK | X_OK) != 0)
-    throw EBadArguments(fmt::format(app_messages::CannotWriteOutputFolder, folder.string(), std::strerror(errno)));
+    throw EBadArguments(MessageFormat(app_messages::CannotWriteOutputFolder, folder.string(), std::strerror(errno)));
 }
 
 int run(const std::vector<std::string>& arguments) {
@@ -120,10 +128,10 @@ int run(const std::vector<std::string>& arguments) {
     }
     makeOutputFolder(options.OutputFile);
     if (options.NoOverwrite && !IsNameTemplate(options.OutputFile) && std::filesystem::exists(options.OutputFile))
-      throw EBadArguments(fmt::format(app_messages::OutputExists, options.OutputFile));
+      throw EBadArguments(MessageFormat(app_messages::OutputExists, options.OutputFile));
   } catch (const Exception& error) {
     printError(error.Message);
-    fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
+    printHelpHint();
     return BadArguments;
   }
 
@@ -145,11 +153,13 @@ int run(const std::vector<std::string>& arguments) {
   catchInterruptions();
   if (!session.ProxyError().empty()) {
     printError(session.ProxyError());
-    fmt::print(stderr, "Try 'quillfen-cli --help'.\n");
+    printHelpHint();
     return BadArguments;
   }
   if (options.Insecure)
-    fmt::print(stderr, "quillfen-cli: warning: --insecure: servers' certificates are not checked\n");
+    fmt::print(
+        stderr, "quillfen-cli: {}\n",
+        CliText(QT_TRANSLATE_NOOP("quillfen-cli", "warning: --insecure: servers' certificates are not checked")));
 
   int exitCode = Saved;
   std::vector<std::string> summary;
@@ -163,15 +173,16 @@ int run(const std::vector<std::string>& arguments) {
     const std::string archiveKey = DownloadArchiveKey(address, "", sites);
     if (archive && archive->Contains(archiveKey)) {
       ++skipped;
-      fmt::print(stderr, "quillfen-cli: {}: already in the download archive\n", address);
-      summary.push_back(fmt::format("  skipped {}", address));
+      fmt::print(stderr, "quillfen-cli: {}\n",
+                 CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}: already in the download archive"), address));
+      summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  skipped {}"), address));
       continue;
     }
     const TSessionResult result = session.Run(address, options.Choices);
     const std::string keptExisting = reporter.KeptExisting();
     reporter.FinishJob(result.Saved());
     if (interruption != 0) {
-      printError(fmt::format(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
+      printError(MessageFormat(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
       return 128 + interruption;
     }
     if (result.Saved()) {
@@ -179,19 +190,21 @@ int run(const std::vector<std::string>& arguments) {
       if (archive) archive->Record(archiveKey);
       fmt::print("{}\n", result.OutputFile);
       std::fflush(stdout);
-      summary.push_back(fmt::format("  saved   {} -> {}", address, result.OutputFile));
+      summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  saved   {} -> {}"), address, result.OutputFile));
       continue;
     }
-    const std::string line = keptExisting.empty() ? FailureLine(result, {reporter.Step(), reporter.ChosenFileName(),
-                                                                         settings.Folders.Work, options.TimeoutSeconds})
-                                                  : ErrorBoxText(fmt::format(app_messages::OutputExists, keptExisting));
+    const std::string line = keptExisting.empty()
+                                 ? FailureLine(result, {reporter.Step(), reporter.ChosenFileName(),
+                                                        settings.Folders.Work, options.TimeoutSeconds})
+                                 : ErrorBoxText(MessageFormat(app_messages::OutputExists, keptExisting));
     fmt::print(stderr, "quillfen-cli: {}\n", line);
     if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure) : BadArguments;
-    summary.push_back(fmt::format("  failed  {}: {}", address, line));
+    summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  failed  {}: {}"), address, line));
   }
   if (options.Addresses.size() > 1) {
-    fmt::print(stderr, "quillfen-cli: {} of {} saved{}\n", saved, options.Addresses.size(),
-               skipped ? fmt::format(", {} skipped", skipped) : "");
+    fmt::print(stderr, "quillfen-cli: {}\n",
+               CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {} saved{}"), saved, options.Addresses.size(),
+                         skipped ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", ", {} skipped"), skipped) : ""));
     for (const std::string& line : summary) fmt::print(stderr, "{}\n", line);
   }
   return exitCode;
@@ -201,6 +214,7 @@ int run(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
   try {
+    LoadTranslations(LocateDataFolder(RunningProgramPath()));
     return run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& error) {
     printError(error.what());

@@ -14,6 +14,7 @@
 
 #include "app/messages.h"
 #include "app/output_name.h"
+#include "app/translation/translations.h"
 
 namespace {
 // Byte counts change with every received chunk; a line per chunk would flood
@@ -106,7 +107,8 @@ void TTerminalReporter::draw(bool force) {
   lastDraw_ = now;
   if (!isTerminal_) {
     // A log gets a line per change, conversion progress included.
-    const std::string line = showsProgress() && !isCount(status_) ? fmt::format("{} {}%", status_, percent()) : status_;
+    const std::string shown = TranslatedMessage(status_);
+    const std::string line = showsProgress() && !isCount(status_) ? fmt::format("{} {}%", shown, percent()) : shown;
     if (line == lastPrinted_) return;
     fmt::print(out_, "{}\n", line);
     lastPrinted_ = line;
@@ -124,8 +126,13 @@ void TTerminalReporter::draw(bool force) {
     line = fmt::format("[{}{}] {:3}% ", std::string(size_t(filled), '#'), std::string(size_t(barWidth - filled), ' '),
                        percent());
   }
-  line += status_;
-  if (line.size() > room) line.resize(room);
+  line += TranslatedMessage(status_);
+  if (line.size() > room) {
+    line.resize(room);
+    // A translated status may hold characters of several bytes: none is cut.
+    while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) line.pop_back();
+    if (!line.empty() && static_cast<unsigned char>(line.back()) >= 0xC0) line.pop_back();
+  }
   fmt::print(out_, "\r\033[K{}", line);
   std::fflush(out_);
   lineOpen_ = true;

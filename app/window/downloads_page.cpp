@@ -1,5 +1,6 @@
 #include "app/window/downloads_page.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "app/queue/queue_store.h"
 #include "app/queue/queue_transitions.h"
 #include "app/queue/session_runner.h"
+#include "app/translation/translations.h"
 #include "app/window/desktop.h"
 #include "app/window/messages.h"
 #include "ui/taskpane/task_pane.h"
@@ -31,6 +33,9 @@ namespace {
 enum Column { TitleColumn, FormatColumn, StateColumn, SpeedColumn, TimeLeftColumn, ColumnCount };
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+// A text of the window's table in the user's language.
+QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -79,12 +84,15 @@ TDownloadsPage::~TDownloadsPage() { scheduler_.reset(); }
 
 void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   page_ = named(new TmxTaskPanePage(pane), "DownloadsPage");
-  page_->SetCaption(window_messages::Downloads);
+  page_->SetCaption(windowText(window_messages::Downloads));
   body_ = named(new QWidget(page_->ClientWidget()), "DownloadsBody");
   auto* column = new QVBoxLayout(body_);
   list_ = named(new QTreeWidget(body_), "DownloadsList");
   list_->setColumnCount(ColumnCount);
-  list_->setHeaderLabels({"Title", "Format", "State", "Speed", "Time left"});
+  list_->setHeaderLabels(
+      {QCoreApplication::translate("main_window", "Title"), QCoreApplication::translate("main_window", "Format"),
+       QCoreApplication::translate("main_window", "State"), QCoreApplication::translate("main_window", "Speed"),
+       QCoreApplication::translate("main_window", "Time left")});
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
@@ -95,24 +103,25 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   const auto buttonRow = [&](std::initializer_list<std::pair<QPushButton**, const char*>> buttons) {
     auto* row = new QHBoxLayout();
     for (const auto& [button, caption] : buttons) {
-      *button = new QPushButton(caption, body_);
+      *button = new QPushButton(windowText(caption), body_);
       (*button)->setObjectName(QString(caption).remove(' '));
       row->addWidget(*button);
     }
     column->addLayout(row);
     return row;
   };
-  buttonRow({{&pause_, "Pause"},
-             {&resume_, "Resume"},
-             {&retry_, "Retry"},
-             {&remove_, "Remove"},
-             {&openFolder_, "Open folder"},
-             {&moveUp_, "Move up"},
-             {&moveDown_, "Move down"}});
-  QHBoxLayout* whole =
-      buttonRow({{&pauseAll_, "Pause all"}, {&resumeAll_, "Resume all"}, {&clearFinished_, "Clear finished"}});
+  buttonRow({{&pause_, QT_TRANSLATE_NOOP("main_window", "Pause")},
+             {&resume_, QT_TRANSLATE_NOOP("main_window", "Resume")},
+             {&retry_, QT_TRANSLATE_NOOP("main_window", "Retry")},
+             {&remove_, QT_TRANSLATE_NOOP("main_window", "Remove")},
+             {&openFolder_, QT_TRANSLATE_NOOP("main_window", "Open folder")},
+             {&moveUp_, QT_TRANSLATE_NOOP("main_window", "Move up")},
+             {&moveDown_, QT_TRANSLATE_NOOP("main_window", "Move down")}});
+  QHBoxLayout* whole = buttonRow({{&pauseAll_, QT_TRANSLATE_NOOP("main_window", "Pause all")},
+                                  {&resumeAll_, QT_TRANSLATE_NOOP("main_window", "Resume all")},
+                                  {&clearFinished_, QT_TRANSLATE_NOOP("main_window", "Clear finished")}});
   whole->addStretch();
-  whole->addWidget(new QLabel("Jobs at once:", body_));
+  whole->addWidget(new QLabel(QCoreApplication::translate("main_window", "Jobs at once:"), body_));
   jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
   jobsAtOnce_->setRange(1, TQueueScheduler::MostJobsAtOnce);
   whole->addWidget(jobsAtOnce_);
@@ -151,7 +160,7 @@ void TDownloadsPage::guarded(Command command) {
   try {
     command();
   } catch (const std::exception& error) {
-    desktop_.ShowError(page_->window(), caption_, ErrorBoxText(error.what()));
+    desktop_.ShowError(page_->window(), caption_, ErrorBoxText(TranslatedMessage(error.what())));
   }
   updateButtons();
 }
@@ -197,7 +206,7 @@ void TDownloadsPage::showItem(const TQueueItem& item) {
   shownStates_[item.Id] = item.State;
   if (newlySaved && !page_->window()->isActiveWindow())
     desktop_.Notify(item.Title.empty() ? item.Address : item.Title,
-                    fmt::format(window_messages::SavedNotice, item.OutputFile));
+                    fmt::format(fmt::runtime(windowText(window_messages::SavedNotice).toStdString()), item.OutputFile));
   updateButtons();
 }
 
@@ -234,9 +243,10 @@ void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem
 // What an unfinished item has downloaded so far goes only when the user says so.
 void TDownloadsPage::remove(const TQueueItem& item) {
   const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
-  const bool deletePartial = partial && desktop_.Question(page_->window(), caption_,
-                                                          fmt::format(window_messages::DeletePartial,
-                                                                      item.Title.empty() ? item.Address : item.Title));
+  const bool deletePartial =
+      partial && desktop_.Question(page_->window(), caption_,
+                                   fmt::format(fmt::runtime(windowText(window_messages::DeletePartial).toStdString()),
+                                               item.Title.empty() ? item.Address : item.Title));
   scheduler_->Remove(item.Id, deletePartial);
 }
 

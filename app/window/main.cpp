@@ -11,6 +11,7 @@
 #include "app/app_folders.h"
 #include "app/error_text.h"
 #include "app/proxy_settings.h"
+#include "app/translation/translations.h"
 #include "app/window/desktop.h"
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
@@ -42,12 +43,13 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   application.setApplicationName(QString::fromStdString(title));
+  LoadTranslations(LocateDataFolder(programPath));
   TQtDesktop desktop;
   TAppFolders folders;
   try {
     folders = LocateAppFolders(programPath);
   } catch (const Exception& error) {
-    desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
+    desktop.ShowError(nullptr, title, ErrorBoxText(TranslatedMessage(error.Message)));
     return 1;
   }
   // A layout file that is missing or does not fit the window stops start-up.
@@ -58,7 +60,7 @@ int main(int argc, char** argv) {
     options.Environment = [](const char* name) { return std::getenv(name); };
     created = std::make_unique<TForm1>(desktop, title, std::move(options));
   } catch (const Exception& error) {
-    desktop.ShowError(nullptr, title, ErrorBoxText(error.Message));
+    desktop.ShowError(nullptr, title, ErrorBoxText(TranslatedMessage(error.Message)));
     return 1;
   }
   TForm1& form = *created;

@@ -28,6 +28,7 @@
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_store.h"
 #include "app/sites.h"
+#include "app/translation/translations.h"
 #include "app/window/desktop.h"
 #include "app/window/downloads_page.h"
 #include "app/window/eliding_combo_box.h"
@@ -44,6 +45,9 @@
 namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+// A text of the window's table in the user's language.
+QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -91,7 +95,7 @@ TForm1::TForm1(TDesktop& desktop, const std::string& title, TSessionOptions opti
   session_ = std::make_unique<TJobSession>(*this, std::move(options));
 
   createControls();
-  taskpane::ReadLayout(this, qt(folders_.Data + LayoutFile));
+  taskpane::ReadLayout(this, qt(folders_.Data + LayoutFile), "main_window");
   connectControls();
   mxTaskPanePage2->setFocusPolicy(Qt::StrongFocus);
   mxTaskPanePage2->setFocus();
@@ -107,29 +111,30 @@ void TForm1::OpenQueue(std::string storePath) {
     if (storePath.empty()) storePath = TQueueStore::DefaultPath();
     downloads_ = std::make_unique<TDownloadsPage>(mxTaskPanePro2, desktop_, title_, options_, storePath);
   } catch (const EQueueStoreError& error) {
-    ShowException(fmt::format(window_messages::QueueUnavailable, error.Message));
+    ShowException(
+        fmt::format(fmt::runtime(windowText(window_messages::QueueUnavailable).toStdString()), error.Message));
     return;
   }
   // Where the queue is reached and fed: a link beside Download, the menu,
   // Ctrl+Enter in the address field and links dropped onto the window.
   QWidget* urlGroup = Edit1->parentWidget();
   auto* addButton = named(new TmxTPButton(urlGroup), "AddToQueue");
-  addButton->SetCaption(window_messages::AddToQueue);
+  addButton->SetCaption(windowText(window_messages::AddToQueue));
   addButton->setGeometry(Edit1->x(), Edit1->geometry().bottom() + 3, 100, 18);
   addButton->setCursor(Qt::PointingHandCursor);
   onClick(addButton, [this] { AddToQueue({Edit1->text().toStdString()}); });
   addButton->show();
   auto* showButton = named(new TmxTPButton(urlGroup), "ShowDownloads");
-  showButton->SetCaption(window_messages::Downloads);
+  showButton->SetCaption(windowText(window_messages::Downloads));
   showButton->setGeometry(addButton->geometry().right() + 8, addButton->y(), 80, 18);
   showButton->setCursor(Qt::PointingHandCursor);
   onClick(showButton, [this] { downloads_->Show(); });
   showButton->show();
   QMenu* file = findChild<QMenu*>("File1");
   QAction* exit = findChild<QAction*>("Exit1");
-  QAction* add = named(new QAction(QString(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
+  QAction* add = named(new QAction(windowText(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
   connect(add, &QAction::triggered, this, [this] { AddToQueue({Edit1->text().toStdString()}); });
-  QAction* show = named(new QAction(window_messages::Downloads, file), "Downloads1");
+  QAction* show = named(new QAction(windowText(window_messages::Downloads), file), "Downloads1");
   connect(show, &QAction::triggered, this, [this] { downloads_->Show(); });
   file->insertActions(exit, {add, show});
   setAcceptDrops(true);
@@ -158,14 +163,18 @@ void TForm1::dropEvent(QDropEvent* event) {
 // layout file read afterwards.
 void TForm1::createControls() {
   QMenu* file = named(menuBar()->addMenu(QString()), "File1");
-  connect(named(file->addAction("Exit"), "Exit1"), &QAction::triggered, this, &QWidget::close);
+  connect(named(file->addAction(QCoreApplication::translate("main_window", "Exit")), "Exit1"), &QAction::triggered,
+          this, &QWidget::close);
   QMenu* help = named(menuBar()->addMenu(QString()), "Help1");
-  connect(named(help->addAction("WWW"), "WWW1"), &QAction::triggered, this, [this] { Label1Click(); });
-  connect(named(help->addAction("E-Mail"), "EMail1"), &QAction::triggered, this, [this] { EMail1Click(); });
+  connect(named(help->addAction(QCoreApplication::translate("main_window", "WWW")), "WWW1"), &QAction::triggered, this,
+          [this] { Label1Click(); });
+  connect(named(help->addAction(QCoreApplication::translate("main_window", "E-Mail")), "EMail1"), &QAction::triggered,
+          this, [this] { EMail1Click(); });
   PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   connect(named(PopupMenu1->addAction(sites::VendorAddressCaption), "www2"), &QAction::triggered, this,
           [this] { Label1Click(); });
-  connect(named(PopupMenu1->addAction("Exit"), "Exit2"), &QAction::triggered, this, &QWidget::close);
+  connect(named(PopupMenu1->addAction(QCoreApplication::translate("main_window", "Exit")), "Exit2"),
+          &QAction::triggered, this, &QWidget::close);
 
   // The buttons find their pictures by the lists' names.
   imageList(this, "ImageList1", 16, 16, {pictures::Download(), pictures::Stop(), pictures::Icon(), pictures::Browse()});
@@ -381,9 +390,11 @@ void TForm1::WebBrowser1DocumentComplete(const std::string& address) {
   Edit1->setText(qt(address == startPage_ ? std::string(sites::SampleWatchAddress) : address));
 }
 
-void TForm1::ShowException(const std::string& message) { desktop_.ShowError(this, title_, ErrorBoxText(message)); }
+void TForm1::ShowException(const std::string& message) {
+  desktop_.ShowError(this, title_, ErrorBoxText(TranslatedMessage(message)));
+}
 
-void TForm1::Status(const std::string& text) { shown_->SetText(qt(text)); }
+void TForm1::Status(const std::string& text) { shown_->SetText(qt(TranslatedMessage(text))); }
 
 void TForm1::Progress(int64_t position, int64_t maximum) { shown_->SetProgress(position, maximum); }
 
@@ -403,4 +414,4 @@ std::optional<std::string> TForm1::AskSaveFileName(const TSaveRequest& request) 
   return desktop_.AskSaveFileName(this, request);
 }
 
-void TForm1::ShowMessage(const std::string& text) { desktop_.ShowMessage(this, title_, text); }
+void TForm1::ShowMessage(const std::string& text) { desktop_.ShowMessage(this, title_, TranslatedMessage(text)); }

@@ -24,9 +24,10 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/quillfen bin/quillfen-cli share/quillfen/start.html share/quillfen/about.html share/quillfen/main_window.json \
          "share/quillfen/profiles/Pocket PC (225kbps).prx" share/applications/io.github.quillfen.Quillfen.desktop \
-         share/icons/hicolor/scalable/apps/quillfen.svg; do
+         share/icons/hicolor/scalable/apps/quillfen.svg share/quillfen/translations/quillfen_en.qm; do
   [ -e "$prefix/$f" ] || fail "missing $f"
 done
+[ ! -e "$prefix/share/quillfen/translations/quillfen_xx.qm" ] || fail "the test language is installed"
 desktop-file-validate "$prefix/share/applications/io.github.quillfen.Quillfen.desktop" || fail "desktop entry rejected"
 
 mkdir -p "$work/site" "$work/home"

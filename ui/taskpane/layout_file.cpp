@@ -1,6 +1,7 @@
 #include "ui/taskpane/layout_file.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -19,6 +20,9 @@
 namespace taskpane {
 
 namespace {
+
+// A message of the table in the user's language.
+QString shownText(const char* message) { return QCoreApplication::translate("quillfen", message); }
 
 // The controls a layout covers: the root and its named descendants, parents
 // before children. Toolkit-internal children ("qt_" names) are not ours.
@@ -128,7 +132,8 @@ QJsonObject controlOf(QWidget* control) {
 // Applies one file's values to one control.
 class LayoutReader {
 public:
-  LayoutReader(QWidget* root, QString fileName) : root_(root), fileName_(std::move(fileName)) {}
+  LayoutReader(QWidget* root, QString fileName, const char* captionContext)
+      : root_(root), fileName_(std::move(fileName)), captionContext_(captionContext) {}
 
   void Apply(QWidget* control, const QJsonObject& values) {
     control_ = control->objectName();
@@ -139,7 +144,7 @@ public:
 
 private:
   [[noreturn]] void fail(const char* message, const QString& key) const {
-    throw ELayoutError(QString::fromLatin1(message).arg(fileName_, control_, key).toStdString());
+    throw ELayoutError(shownText(message).arg(fileName_, control_, key).toStdString());
   }
 
   // The values every control has; false when the key is none of them.
@@ -189,7 +194,15 @@ private:
         applyPublished(target, it.key(), it.value(), key + u'.' + it.key());
       return;
     }
-    if (!property.write(object, decode(property, value, key))) fail(taskpane_messages::LayoutWrongKind, key);
+    QVariant decoded = decode(property, value, key);
+    if (isCaption(object, key))
+      decoded = QCoreApplication::translate(captionContext_, decoded.toString().toUtf8().constData());
+    if (!property.write(object, decoded)) fail(taskpane_messages::LayoutWrongKind, key);
+  }
+
+  bool isCaption(const QObject* object, const QString& key) const {
+    static const QStringList captions = {QStringLiteral("Caption"), QStringLiteral("text"), QStringLiteral("title")};
+    return captionContext_ && captions.contains(key) && object->metaObject()->indexOfProperty("placeholderText") < 0;
   }
 
   QVariant decode(const QMetaProperty& property, const QJsonValue& value, const QString& key) {
@@ -254,6 +267,7 @@ private:
 
   QWidget* root_;
   QString fileName_;
+  const char* captionContext_;
   QString control_;
 };
 
@@ -265,18 +279,18 @@ void WriteLayout(QWidget* root, const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       file.write(QJsonDocument(layout).toJson(QJsonDocument::Indented)) < 0)
-    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutNotWritten).arg(fileName).toStdString());
+    throw ELayoutError(shownText(taskpane_messages::LayoutNotWritten).arg(fileName).toStdString());
 }
 
-void ReadLayout(QWidget* root, const QString& fileName) {
+void ReadLayout(QWidget* root, const QString& fileName, const char* captionContext) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutMissing).arg(fileName).toStdString());
+    throw ELayoutError(shownText(taskpane_messages::LayoutMissing).arg(fileName).toStdString());
   QJsonParseError error;
   const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
   if (document.isNull() || !document.isObject()) {
     const QString reason = document.isNull() ? error.errorString() : QStringLiteral("not an object");
-    throw ELayoutError(QString::fromLatin1(taskpane_messages::LayoutNotJson).arg(fileName, reason).toStdString());
+    throw ELayoutError(shownText(taskpane_messages::LayoutNotJson).arg(fileName, reason).toStdString());
   }
   const QJsonObject layout = document.object();
   const std::vector<QWidget*> controls = namedControls(root);
@@ -287,11 +301,9 @@ void ReadLayout(QWidget* root, const QString& fileName) {
   };
   for (auto it = layout.begin(); it != layout.end(); ++it) {
     if (!find(it.key()))
-      throw ELayoutError(
-          QString::fromLatin1(taskpane_messages::LayoutUnknownControl).arg(fileName, it.key()).toStdString());
+      throw ELayoutError(shownText(taskpane_messages::LayoutUnknownControl).arg(fileName, it.key()).toStdString());
     if (!it.value().isObject())
-      throw ELayoutError(
-          QString::fromLatin1(taskpane_messages::LayoutWrongKind).arg(fileName, it.key(), it.key()).toStdString());
+      throw ELayoutError(shownText(taskpane_messages::LayoutWrongKind).arg(fileName, it.key(), it.key()).toStdString());
   }
 
   std::vector<TmxLayoutAware*> aware;
@@ -303,7 +315,7 @@ void ReadLayout(QWidget* root, const QString& fileName) {
     for (auto it = aware.rbegin(); it != aware.rend(); ++it) (*it)->EndLayoutRead();
   };
   try {
-    LayoutReader reader(root, fileName);
+    LayoutReader reader(root, fileName, captionContext);
     for (QWidget* control : controls)
       if (layout.contains(control->objectName())) reader.Apply(control, layout.value(control->objectName()).toObject());
   } catch (...) {

@@ -22,6 +22,9 @@ public:
 namespace taskpane {
 
 void WriteLayout(QWidget* root, const QString& fileName);
-void ReadLayout(QWidget* root, const QString& fileName);
+// With a captionContext the captions ("Caption", "text", "title") are shown
+// translated in that context, except on controls that take typed text (those
+// with a placeholder), whose text is an entry.
+void ReadLayout(QWidget* root, const QString& fileName, const char* captionContext = nullptr);
 
 }  // namespace taskpane

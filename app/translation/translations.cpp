@@ -1,0 +1,66 @@
+#include "app/translation/translations.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+#include <memory>
+
+#include "app/messages.h"
+#include "app/translation/composed_message.h"
+
+namespace {
+
+constexpr const char* MessagesContext = "quillfen";
+
+// The messages the job composes from a pattern before a front end sees them.
+const char* const ComposedMessages[] = {
+    app_messages::Transfering,
+    app_messages::Bytes,
+    app_messages::BytesOf,
+    app_messages::Retrying,
+    app_messages::FrameSizeOutOfRange,
+    app_messages::NotAVideo,
+    app_messages::BadProxyVariable,
+    app_messages::CannotMakeWorkFolder,
+    app_messages::WorkFolderIsLink,
+    app_messages::CannotCheckWorkFolder,
+    app_messages::WorkFolderNotAFolder,
+    app_messages::WorkFolderNotOwned,
+    app_messages::WorkFolderOpenToOthers,
+    app_messages::WorkFileNotPlain,
+    app_messages::CannotUseWorkFile,
+    app_messages::AlreadyDownloading,
+};
+
+std::unique_ptr<QTranslator>& programTranslator() {
+  static std::unique_ptr<QTranslator> translator;
+  return translator;
+}
+
+}  // namespace
+
+void LoadTranslations(const std::string& dataFolder, const QStringList& languages) {
+  std::unique_ptr<QTranslator>& translator = programTranslator();
+  if (translator && QCoreApplication::instance()) QCoreApplication::removeTranslator(translator.get());
+  translator = std::make_unique<QTranslator>();
+  const QString folder = QString::fromStdString(dataFolder) + QStringLiteral("translations");
+  for (QString language : languages) {
+    // "de-DE" looks for quillfen_de_DE.qm, then quillfen_de.qm.
+    if (!translator->load(QStringLiteral("quillfen_") + language.replace(u'-', u'_'), folder)) continue;
+    if (QCoreApplication::instance()) QCoreApplication::installTranslator(translator.get());
+    return;
+  }
+  translator.reset();
+}
+
+std::string TranslatedText(const char* context, const char* text) {
+  // The command line runs without an application object, which the toolkit's
+  // lookup needs; it asks its translation directly.
+  if (QCoreApplication::instance()) return QCoreApplication::translate(context, text).toStdString();
+  const QString found = programTranslator() ? programTranslator()->translate(context, text) : QString();
+  return found.isEmpty() ? text : found.toStdString();
+}
+
+std::string TranslatedMessage(const std::string& message) {
+  return TranslateComposed(message, ComposedMessages,
+                           [](const std::string& text) { return TranslatedText(MessagesContext, text.c_str()); });
+}

@@ -1,0 +1,544 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1">
+<context>
+    <name>main_window</name>
+    <message>
+        <source>Title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear finished</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Jobs at once:</source>
+        <translation>[xx] Jobs at once:</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WWW</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E-Mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The download queue cannot be used: {}
+Single downloads work as before.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete what was downloaded of &apos;{}&apos; so far?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saved: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloads</source>
+        <translation>[xx] Downloads</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Quillfen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frame Rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WMV 8 Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WMV 9 Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video converter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use Audio Compressor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use WMV9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use Video Compressor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>[xx] Download</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Web Browser:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Page URL:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output File:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillfen</name>
+    <message>
+        <source>No video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Timeline empty,cannot process</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to save file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped; nothing was saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading html</source>
+        <translation>[xx] Downloading html</translation>
+    </message>
+    <message>
+        <source>Downloading video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transfering: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} bytes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} bytes of {} bytes.</source>
+        <translation>[xx] {1} bytes in all, {0} so far.</translation>
+    </message>
+    <message>
+        <source>Converting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;{}&apos; is not a valid {}: it must be a whole number from 1 to 32767</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>frame width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>frame height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} was served as a video ({}), but what arrived is not a video or sound the converter can read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Original File (*.{0})|*.{0}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection ended before the whole file had arrived</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server kept answering with parts of a different file; the download cannot continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection lost; continuing from byte {2} (retry {0} of {1})</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The proxy setting {} holds &apos;{}&apos;, which is not a proxy address of the form [http|socks4|socks4a|socks5]://HOST:PORT</source>
+        <translation>[xx] {1} in {0} is no proxy address</translation>
+    </message>
+    <message>
+        <source>Neither XDG_CACHE_HOME nor HOME is set: there is no folder for the work files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create the work folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder &apos;{}&apos; is a symbolic link; work files are written only into a real folder of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot check the work folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder &apos;{}&apos; is not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder &apos;{}&apos; belongs to another user; work files are written only into a folder of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work folder &apos;{}&apos; can be written by other users; work files are written only into a folder closed to them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The work file &apos;{}&apos; is a symbolic link or not a plain file; it is not written through</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot use the work file &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another Quillfen is already downloading {}; this run leaves it alone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped by {}; nothing was saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot fetch &apos;{}&apos;: only http:// and https:// addresses are supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create the output folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write into the output folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot fetch {}: {}</source>
+        <translation>[xx] Cannot fetch {}: {}</translation>
+    </message>
+    <message>
+        <source>Cannot fetch the video {} that the page names: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the proxy {}:{}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} refused the connection</source>
+        <translation>[xx] {} refused the connection</translation>
+    </message>
+    <message>
+        <source>{} did not answer the connect within {} seconds (--timeout)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} sent nothing for {} seconds (--timeout)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Name a file of trusted certificates with SSL_CERT_FILE, or skip the check with --insecure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>; {} bytes of the video are kept, and the same command with --continue goes on from there</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write &apos;{}&apos;: the disk is full</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;{}&apos; exists, and --no-overwrite keeps it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout file &quot;%1&quot; cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout file &quot;%1&quot; is not a layout: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout file &quot;%1&quot;: unknown control &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout file &quot;%1&quot;: control &quot;%2&quot; has no property &quot;%3&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout file &quot;%1&quot;: control &quot;%2&quot;, property &quot;%3&quot; holds a value of the wrong kind</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quillfen-cli</name>
+    <message>
+        <source>Usage: quillfen-cli [options] URL...
+Saves the video of each watch page, video address or page that declares a
+video in the chosen format. An address without http:// or https:// is taken
+as http://.
+
+  -o, --output FILE          the output file (required); with several
+                             addresses a template such as &apos;%(title)s.%(ext)s&apos;
+                             (%(title)s the page&apos;s title or the file&apos;s name,
+                             %(ext)s the format&apos;s extension, %% a %); missing
+                             folders are made; an existing file is replaced
+      --no-overwrite         keep an existing output file: the address is
+                             refused (exit 2) instead
+  -a, --batch-file FILE      also the addresses in FILE, one a line (blank
+                             lines and lines starting with # are skipped)
+      --format NAME          the output format, AVI by default; Original keeps
+                             the streams as they are; names in any letter case:
+{formats}
+  -x, --extract-audio        the sound alone as MP3 (--format MP3)
+      --remux-or-convert     Original: re-encode to MP4 when the streams do
+                             not fit a container as they are
+      --width N              frame width (default 320)
+      --height N             frame height (default 240)
+      --rate N               frame rate for AVI, 1 to 120 (default 25)
+      --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
+      --audio-compressor NAME   AVI audio compressor (default PCM)
+      --no-video-compressor  AVI with uncompressed video
+      --no-audio-compressor  AVI with uncompressed audio
+      --wmv8-profile NAME    a built-in Windows Media 8 profile
+      --wmv9-profile NAME    a Windows Media 9 profile file, by its caption or
+                             file name (default the first)
+      --proxy HOST:PORT      an HTTP proxy
+      --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
+                             a SOCKS proxy
+      --site-host HOST:PORT  send the video requests to a local copy of the sites
+      --retries N            continue a video after a dropped connection up to
+                             N times (default 3)
+      --timeout SECONDS      give up a connect, TLS handshake or read that
+                             waits longer (default 30, 0 waits for ever); it
+                             counts as a dropped connection for --retries
+      --continue             continue the partial video an earlier run left
+      --download-archive FILE   skip the videos recorded in FILE, and record
+                             each one saved there
+  -N, --connections N        fetch a stream&apos;s segments, or a large file&apos;s
+                             parts, over N connections at once (1 to 16,
+                             default 4)
+      --max-height N         a stream&apos;s tallest quality at most N pixels high
+                             (default: the highest bandwidth)
+      --insecure             do not check the servers&apos; certificates
+  -h, --help                 this text
+      --version              the program&apos;s version
+
+Without a proxy option the variables http_proxy, https_proxy, all_proxy and
+no_proxy apply, as for curl. Certificates are checked against the system&apos;s
+trust store (SSL_CERT_FILE names another).
+Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
+failed, 5 network or HTTP error, 1 any other error. With several addresses
+the rest go on after a failure, a summary lists each, and the exit code is
+that of the first failure.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown {} &apos;{}&apos;; known are: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Windows Media 9 profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown format &apos;{}&apos;; known are: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} takes a whole number from {} to {}, not &apos;{}&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The option {} needs a value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot read the address list &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>video compressor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>audio compressor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WMV 8 profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown option {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No WATCH-URL given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No output file given (-o FILE)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With several addresses -o must be a name template, such as &apos;%(title)s.%(ext)s&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try &apos;quillfen-cli --help&apos;.</source>
+        <translation>[xx] Try 'quillfen-cli --help'.</translation>
+    </message>
+    <message>
+        <source>warning: --insecure: servers&apos; certificates are not checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{}: already in the download archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  skipped {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  saved   {} -&gt; {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  failed  {}: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} of {} saved{}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, {} skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
