@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
   const std::string resources = argv[1], work = argv[2], address = argv[4], output = argv[5];
   const auto port = uint16_t(std::atoi(argv[3]));
   const char* existing = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  setenv("QTWEBENGINE_CHROMIUM_FLAGS", BrowserEngineFlags(nullptr, geteuid() == 0, existing ? existing : "").c_str(),
-         1);
+  // The browser engine starts as the program starts it.
+  const std::string flags = BrowserEngineFlags(nullptr, geteuid() == 0, ChooseBrowserDrawing(existing ? existing : ""));
+  setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
   QApplication application(argc, argv);
 
   AnsweringDesktop desktop(output);
