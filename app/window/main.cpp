@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   if (root)
     std::fprintf(stderr, "%s: running as root, so the browser engine runs without its sandbox\n", title.c_str());
   const char* existing = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  const std::string flags = BrowserEngineFlags(proxies.get(), root, existing ? existing : "");
+  const std::string flags = BrowserEngineFlags(proxies.get(), root, ChooseBrowserDrawing(existing ? existing : ""));
   setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
 
   QApplication application(argc, argv);

@@ -220,6 +220,28 @@ TEST(EngineFlags, SandboxProxyAndOwnFlags) {
   EXPECT_TRUE(flags.ends_with(" --user-flag"));
 }
 
+// The browser view is composed in software only where OpenGL is drawn by
+// the processor: forced by LIBGL_ALWAYS_SOFTWARE (but not by its "0"), or
+// with no GPU render node; a card without a render node is no GPU to draw on.
+TEST(EngineFlags, SoftwareDrawingOnlyWithoutAGpu) {
+  const struct {
+    const char* alwaysSoftware;
+    bool renderNode;
+    bool software;
+  } cases[] = {{nullptr, true, false}, {"", true, false},    {"0", true, false},
+               {"1", true, true},      {"true", true, true}, {nullptr, false, true}, {"0", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.alwaysSoftware ? c.alwaysSoftware : "unset") + (c.renderNode ? ", GPU" : ", no GPU"));
+    EXPECT_EQ(OpenGLInSoftware(c.alwaysSoftware, c.renderNode), c.software);
+  }
+  TempFolder dri;
+  EXPECT_FALSE(HasRenderNode(dri.Path() + "/missing"));
+  dri.WriteFile("card0", "");
+  EXPECT_FALSE(HasRenderNode(dri.Path()));
+  dri.WriteFile("renderD128", "");
+  EXPECT_TRUE(HasRenderNode(dri.Path()));
+}
+
 // A block every few microseconds must not repaint the status each time: the
 // line and the bar change at most once an interval, and the last count
 // arrives all the same.
