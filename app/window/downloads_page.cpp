@@ -114,7 +114,7 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   whole->addStretch();
   whole->addWidget(new QLabel("Jobs at once:", body_));
   jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
-  jobsAtOnce_->setRange(1, TQueueScheduler::MostJobsAtOnce);
+  jobsAtOnce_->setRange(1, TQueueSettings::MostJobsAtOnce);
   whole->addWidget(jobsAtOnce_);
   // The page places its children itself; the body fills its client area.
   page_->ClientWidget()->installEventFilter(this);
