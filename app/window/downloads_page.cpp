@@ -312,8 +312,11 @@ void TDownloadsPage::takeConnections(int connections) {
 // show what the queue holds already.
 void TDownloadsPage::showSettings() {
   const TQueueSettings& settings = scheduler_->Settings();
+  // Both fields show their beginning, which says the most.
   folder_->setText(qt(saveFolder()));
+  folder_->setCursorPosition(0);
   nameTemplate_->setText(qt(settings.NameTemplate));
+  nameTemplate_->setCursorPosition(0);
   connections_->setValue(settings.Connections);
   jobsAtOnce_->setValue(settings.JobsAtOnce);
   resumeAtStart_->setChecked(settings.ResumeAtStart);
