@@ -108,5 +108,6 @@ TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices
 void TJobSession::Stop() { job_->Stop(); }
 void TJobSession::Abort() { job_->Abort(); }
 bool TJobSession::Running() const { return job_->Running(); }
+void TJobSession::SetConnections(int32_t connections) { job_->Streams.Connections = connections; }
 
 TOptionLists TJobSession::OptionLists() const { return FillOptionLists(*videoEdit_); }

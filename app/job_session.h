@@ -77,6 +77,8 @@ public:
   // Stop, and end the job before it asks or saves anything more.
   void Abort();
   bool Running() const;
+  // The connections of the video transfers that start from now on.
+  void SetConnections(int32_t connections);
 
   TOptionLists OptionLists() const;
   // A proxy variable that could not be read. The user asked for a proxy, so

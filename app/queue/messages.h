@@ -30,5 +30,7 @@ inline constexpr const char* UnknownState = "The queue file '{}' holds an item i
 inline constexpr const char* IllegalTransition = "A queue item cannot go from {} to {}";
 inline constexpr const char* NoSuchItem = "The queue has no item {}";
 inline constexpr const char* BadJobLimit = "The number of jobs at once must be from 1 to {}, not {}";
+inline constexpr const char* BadConnections = "The number of connections per download must be from 1 to {}, not {}";
+inline constexpr const char* TemplateNamesNoFile = "The output template '{}' names no file";
 
 }  // namespace queue_messages

@@ -25,7 +25,6 @@ TQueueScheduler::TQueueScheduler(TQueueStore& store, TQueueJobRunner& runner, st
       clock_(clock ? std::move(clock) : systemSeconds),
       self_(std::make_shared<TQueueScheduler*>(this)) {
   settings_ = store_.LoadSettings();
-  settings_.JobsAtOnce = std::clamp(settings_.JobsAtOnce, 1, MostJobsAtOnce);
   items_ = store_.Load();
   for (TQueueItem& restored : items_) {
     const TQueueState was = restored.State;
@@ -254,8 +253,8 @@ void TQueueScheduler::ClearFinished() {
 }
 
 void TQueueScheduler::SetJobsAtOnce(int jobs) {
-  if (jobs < 1 || jobs > MostJobsAtOnce)
-    throw EQueueError(fmt::format(queue_messages::BadJobLimit, MostJobsAtOnce, jobs));
+  if (jobs < 1 || jobs > TQueueSettings::MostJobsAtOnce)
+    throw EQueueError(fmt::format(queue_messages::BadJobLimit, TQueueSettings::MostJobsAtOnce, jobs));
   settings_.JobsAtOnce = jobs;
   store_.SaveSettings(settings_);
   startWaiting();
@@ -267,8 +266,16 @@ void TQueueScheduler::SetResumeAtStart(bool resume) {
 }
 
 void TQueueScheduler::SetSaveTarget(const std::string& folder, const std::string& nameTemplate) {
-  settings_.Folder = folder;
+  CheckNameTemplate(nameTemplate);
+  settings_.Folder = folder.empty() || folder.ends_with('/') ? folder : folder + "/";
   settings_.NameTemplate = nameTemplate;
+  store_.SaveSettings(settings_);
+}
+
+void TQueueScheduler::SetConnections(int connections) {
+  if (connections < 1 || connections > TQueueSettings::MostConnections)
+    throw EQueueError(fmt::format(queue_messages::BadConnections, TQueueSettings::MostConnections, connections));
+  settings_.Connections = connections;
   store_.SaveSettings(settings_);
 }
 

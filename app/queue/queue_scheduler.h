@@ -18,8 +18,6 @@
 
 class TQueueScheduler {
 public:
-  static constexpr int MostJobsAtOnce = 16;
-
   // Reads the queue back from store: saved and failed items stay as they
   // were; interrupted items (a cut conversion starts over) and waiting ones
   // come back paused, or waiting again when the settings say to resume at
@@ -58,7 +56,12 @@ public:
   // Running jobs beyond a lower limit finish; a higher one starts more.
   void SetJobsAtOnce(int jobs);
   void SetResumeAtStart(bool resume);
+  // Where and under which name items added from now on are saved; a
+  // template that cannot name a file raises EBadNameTemplate and changes
+  // nothing.
   void SetSaveTarget(const std::string& folder, const std::string& nameTemplate);
+  // For jobs that start from now on.
+  void SetConnections(int connections);
 
   // An item was added or changed.
   std::function<void(const TQueueItem& item)> OnItemChanged;

@@ -13,6 +13,7 @@
 
 #include <fmt/core.h>
 
+#include "app/output_name.h"
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/sqlite_database.h"
@@ -107,6 +108,23 @@ TQueueItem readItem(const TSqliteStatement& row, const std::string& path) {
   return item;
 }
 
+std::optional<int> inRange(const std::string& text, int most) {
+  const int64_t value = StrToInt64Def(text, 0);
+  if (value < 1 || value > most) return std::nullopt;
+  return int(value);
+}
+
+bool isNameTemplate(const std::string& text) {
+  try {
+    CheckNameTemplate(text);
+    return true;
+  } catch (const EBadNameTemplate&) {
+    return false;
+  }
+}
+
+// Each value in its own row, so that a program of either age skips the
+// names it does not know and a missing one keeps its default.
 struct StoredSetting {
   const char* Name;
   std::string (*Write)(const TQueueSettings&);
@@ -114,16 +132,32 @@ struct StoredSetting {
 };
 const StoredSetting StoredSettings[] = {
     {"jobs_at_once", [](const TQueueSettings& s) { return std::to_string(s.JobsAtOnce); },
-     [](TQueueSettings& s, const std::string& v) { s.JobsAtOnce = StrToIntDef(v, s.JobsAtOnce); }},
+     [](TQueueSettings& s, const std::string& v) {
+       s.JobsAtOnce = inRange(v, TQueueSettings::MostJobsAtOnce).value_or(s.JobsAtOnce);
+     }},
     {"resume_at_start", [](const TQueueSettings& s) { return std::string(s.ResumeAtStart ? "1" : "0"); },
      [](TQueueSettings& s, const std::string& v) { s.ResumeAtStart = v == "1"; }},
     {"folder", [](const TQueueSettings& s) { return s.Folder; },
-     [](TQueueSettings& s, const std::string& v) { s.Folder = v; }},
+     [](TQueueSettings& s, const std::string& v) {
+       if (v.ends_with('/')) s.Folder = v;
+     }},
     {"name_template", [](const TQueueSettings& s) { return s.NameTemplate; },
-     [](TQueueSettings& s, const std::string& v) { s.NameTemplate = v; }},
+     [](TQueueSettings& s, const std::string& v) {
+       if (isNameTemplate(v)) s.NameTemplate = v;
+     }},
+    {"connections", [](const TQueueSettings& s) { return std::to_string(s.Connections); },
+     [](TQueueSettings& s, const std::string& v) {
+       s.Connections = inRange(v, TQueueSettings::MostConnections).value_or(s.Connections);
+     }},
 };
 
 }  // namespace
+
+void CheckNameTemplate(const std::string& nameTemplate) {
+  const std::string name = ExpandNameTemplate(nameTemplate, "title", "ext");
+  if (name.empty() || name.ends_with('/'))
+    throw EBadNameTemplate(fmt::format(queue_messages::TemplateNamesNoFile, nameTemplate));
+}
 
 std::string TQueueStore::DefaultPath() {
   std::string base;

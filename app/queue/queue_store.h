@@ -16,15 +16,24 @@ class TSqliteDatabase;
 
 // What holds for the whole queue.
 struct TQueueSettings {
+  static constexpr int MostJobsAtOnce = 16;
+  static constexpr int MostConnections = 16;
+
   int JobsAtOnce = 2;
   // At start, items that were waiting or running go on by themselves
   // instead of coming back paused.
   bool ResumeAtStart = false;
-  // Where queued items are saved; empty until the user chooses (the window
-  // then offers the user's Videos folder).
+  // Where queued items are saved, ending with "/"; empty until the user
+  // chooses (the window then offers the user's Videos folder).
   std::string Folder;
   std::string NameTemplate = "%(title)s.%(ext)s";
+  // Connections of each job's video transfer, the window's Download's too.
+  int Connections = 4;
 };
+
+// Raises EBadNameTemplate for a template with a field the names cannot
+// have, or one that names a folder instead of a file.
+void CheckNameTemplate(const std::string& nameTemplate);
 
 class TQueueStore {
 public:
@@ -57,6 +66,8 @@ public:
   // Two items change places (move up, move down).
   void SwapPositions(int64_t first, int64_t second);
 
+  // A stored value that does not read, or lies outside its range, keeps its
+  // default: a file edited by hand never stops the queue from opening.
   TQueueSettings LoadSettings();
   void SaveSettings(const TQueueSettings& settings);
 

@@ -34,6 +34,8 @@ public:
 
   std::unique_ptr<TQueueJobHandle> Start(const TQueueItem& item, TQueueJobEvents events) override;
   void DiscardPartial(const TQueueItem& item) override;
+  // For jobs that start from now on; running ones keep theirs.
+  void SetConnections(int connections) { options_.Streams.Connections = connections; }
 
   // The video file a job for item writes while it downloads.
   std::string PartialFileOf(const TQueueItem& item) const;

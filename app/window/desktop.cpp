@@ -85,3 +85,11 @@ void TQtDesktop::Notify(const std::string& summary, const std::string& body) {
   // Nobody waits for the answer: a notice is not worth a stalled window.
   bus.call(call, QDBus::NoBlock);
 }
+
+std::optional<std::string> TQtDesktop::AskFolder(QWidget* owner, const std::string& caption,
+                                                 const std::string& folder) {
+  const QString chosen =
+      QFileDialog::getExistingDirectory(owner, QString::fromStdString(caption), QString::fromStdString(folder));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}

@@ -29,6 +29,9 @@ public:
   // A notice outside the window; nothing where the desktop has no way to
   // give one.
   virtual void Notify(const std::string&, const std::string&) {}
+  // A folder chosen by the user, starting at folder; none when cancelled,
+  // and none from a desktop that cannot ask, which changes nothing.
+  virtual std::optional<std::string> AskFolder(QWidget*, const std::string&, const std::string&) { return {}; }
 };
 
 class TQtDesktop : public TDesktop {
@@ -41,6 +44,7 @@ public:
   bool Question(QWidget* owner, const std::string& caption, const std::string& text) override;
   // Through the freedesktop notification service on the session bus.
   void Notify(const std::string& summary, const std::string& body) override;
+  std::optional<std::string> AskFolder(QWidget* owner, const std::string& caption, const std::string& folder) override;
 };
 
 // A message box at least as wide as its title needs in the window frame: a

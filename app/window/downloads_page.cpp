@@ -1,5 +1,6 @@
 #include "app/window/downloads_page.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QSpinBox>
@@ -67,6 +69,8 @@ TDownloadsPage::TDownloadsPage(TmxTaskPanePro* pane, TDesktop& desktop, std::str
     : QObject(pane), desktop_(desktop), caption_(std::move(caption)) {
   store_ = std::make_unique<TQueueStore>(storePath);
   if (options.SaveFolder.empty()) options.SaveFolder = videosFolder();
+  // The scheduler may start jobs as it reads the queue back.
+  options.Streams.Connections = store_->LoadSettings().Connections;
   runner_ = std::make_unique<TSessionJobRunner>(std::move(options), [this](std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
   });
@@ -75,7 +79,7 @@ TDownloadsPage::TDownloadsPage(TmxTaskPanePro* pane, TDesktop& desktop, std::str
   scheduler_->OnItemChanged = [this](const TQueueItem& item) { showItem(item); };
   scheduler_->OnListChanged = [this] { fillRows(); };
   fillRows();
-  jobsAtOnce_->setValue(scheduler_->Settings().JobsAtOnce);
+  showSettings();
   connectControls();
 }
 
@@ -117,14 +121,42 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
              {&openFolder_, QT_TRANSLATE_NOOP("main_window", "Open folder")},
              {&moveUp_, QT_TRANSLATE_NOOP("main_window", "Move up")},
              {&moveDown_, QT_TRANSLATE_NOOP("main_window", "Move down")}});
-  QHBoxLayout* whole = buttonRow({{&pauseAll_, QT_TRANSLATE_NOOP("main_window", "Pause all")},
-                                  {&resumeAll_, QT_TRANSLATE_NOOP("main_window", "Resume all")},
-                                  {&clearFinished_, QT_TRANSLATE_NOOP("main_window", "Clear finished")}});
-  whole->addStretch();
-  whole->addWidget(new QLabel(QCoreApplication::translate("main_window", "Jobs at once:"), body_));
+  buttonRow({{&pauseAll_, QT_TRANSLATE_NOOP("main_window", "Pause all")},
+             {&resumeAll_, QT_TRANSLATE_NOOP("main_window", "Resume all")},
+             {&clearFinished_, QT_TRANSLATE_NOOP("main_window", "Clear finished")}})
+      ->addStretch();
+
+  auto* target = new QHBoxLayout();
+  target->addWidget(new QLabel(QCoreApplication::translate("main_window", "Save queued videos in:"), body_));
+  // Changed through Browse only, so that it always names a folder that was there.
+  folder_ = named(new QLineEdit(body_), "QueueFolder");
+  folder_->setReadOnly(true);
+  target->addWidget(folder_, 1);
+  browseFolder_ =
+      named(new QPushButton(QCoreApplication::translate("main_window", "Browse..."), body_), "BrowseQueueFolder");
+  target->addWidget(browseFolder_);
+  target->addWidget(new QLabel(QCoreApplication::translate("main_window", "Name template:"), body_));
+  nameTemplate_ = named(new QLineEdit(body_), "NameTemplate");
+  nameTemplate_->setMinimumWidth(160);
+  target->addWidget(nameTemplate_);
+  column->addLayout(target);
+
+  auto* numbers = new QHBoxLayout();
+  resumeAtStart_ =
+      named(new QCheckBox(QCoreApplication::translate("main_window", "Resume unfinished downloads at start"), body_),
+            "ResumeAtStart");
+  numbers->addWidget(resumeAtStart_);
+  numbers->addStretch();
+  numbers->addWidget(new QLabel(QCoreApplication::translate("main_window", "Connections per download:"), body_));
+  connections_ = named(new QSpinBox(body_), "Connections");
+  connections_->setRange(1, TQueueSettings::MostConnections);
+  numbers->addWidget(connections_);
+  numbers->addSpacing(12);
+  numbers->addWidget(new QLabel(QCoreApplication::translate("main_window", "Jobs at once:"), body_));
   jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
-  jobsAtOnce_->setRange(1, TQueueScheduler::MostJobsAtOnce);
-  whole->addWidget(jobsAtOnce_);
+  jobsAtOnce_->setRange(1, TQueueSettings::MostJobsAtOnce);
+  numbers->addWidget(jobsAtOnce_);
+  column->addLayout(numbers);
   // The page places its children itself; the body fills its client area.
   page_->ClientWidget()->installEventFilter(this);
   body_->setGeometry(page_->ClientWidget()->rect());
@@ -152,6 +184,12 @@ void TDownloadsPage::connectControls() {
   onClick(clearFinished_, [this] { scheduler_->ClearFinished(); });
   connect(jobsAtOnce_, &QSpinBox::valueChanged, this,
           [this](int jobs) { guarded([this, jobs] { scheduler_->SetJobsAtOnce(jobs); }); });
+  connect(connections_, &QSpinBox::valueChanged, this,
+          [this](int connections) { guarded([this, connections] { takeConnections(connections); }); });
+  connect(resumeAtStart_, &QCheckBox::toggled, this,
+          [this](bool resume) { guarded([this, resume] { scheduler_->SetResumeAtStart(resume); }); });
+  onClick(browseFolder_, [this] { chooseFolder(); });
+  connect(nameTemplate_, &QLineEdit::editingFinished, this, [this] { takeNameTemplate(); });
   updateButtons();
 }
 
@@ -174,7 +212,7 @@ bool TDownloadsPage::eventFilter(QObject* watched, QEvent* event) {
 void TDownloadsPage::Add(const std::vector<std::string>& addresses, const TOutputChoices& choices) {
   TQueueItemSettings settings;
   settings.Choices = choices;
-  settings.Folder = scheduler_->Settings().Folder.empty() ? videosFolder() : scheduler_->Settings().Folder;
+  settings.Folder = saveFolder();
   settings.NameTemplate = scheduler_->Settings().NameTemplate;
   for (const std::string& address : addresses) scheduler_->Add(address, settings);
 }
@@ -254,6 +292,48 @@ void TDownloadsPage::openFolder(const TQueueItem& item) {
   const std::string folder =
       item.OutputFile.empty() ? item.Settings.Folder : QFileInfo(qt(item.OutputFile)).absolutePath().toStdString();
   desktop_.OpenAddress(QUrl::fromLocalFile(qt(folder)).toString().toStdString());
+}
+
+std::string TDownloadsPage::saveFolder() const {
+  return scheduler_->Settings().Folder.empty() ? videosFolder() : scheduler_->Settings().Folder;
+}
+
+void TDownloadsPage::chooseFolder() {
+  const std::optional<std::string> chosen = desktop_.AskFolder(page_->window(), caption_, saveFolder());
+  if (!chosen) return;
+  scheduler_->SetSaveTarget(*chosen, scheduler_->Settings().NameTemplate);
+  showSettings();
+}
+
+// The field shows the template in use again before an error box can take
+// the focus, so that leaving the field for the box does not try the same
+// text twice.
+void TDownloadsPage::takeNameTemplate() {
+  const std::string wanted = nameTemplate_->text().toStdString();
+  if (wanted == scheduler_->Settings().NameTemplate) return;
+  nameTemplate_->setText(qt(scheduler_->Settings().NameTemplate));
+  guarded([&] { scheduler_->SetSaveTarget(scheduler_->Settings().Folder, wanted); });
+  showSettings();
+}
+
+void TDownloadsPage::takeConnections(int connections) {
+  scheduler_->SetConnections(connections);
+  runner_->SetConnections(connections);
+  if (OnConnections) OnConnections(connections);
+}
+
+// Setting the controls runs no command: they are connected afterwards, or
+// show what the queue holds already.
+void TDownloadsPage::showSettings() {
+  const TQueueSettings& settings = scheduler_->Settings();
+  // Both fields show their beginning, which says the most.
+  folder_->setText(qt(saveFolder()));
+  folder_->setCursorPosition(0);
+  nameTemplate_->setText(qt(settings.NameTemplate));
+  nameTemplate_->setCursorPosition(0);
+  connections_->setValue(settings.Connections);
+  jobsAtOnce_->setValue(settings.JobsAtOnce);
+  resumeAtStart_->setChecked(settings.ResumeAtStart);
 }
 
 void TDownloadsPage::updateButtons() {

@@ -1,5 +1,7 @@
 // The Downloads page: the queue as a second page of the task pane, one row
-// per item, the commands for one item and for the whole queue, and a notice
+// per item, the commands for one item and for the whole queue, the queue's
+// settings (where and under which name items are saved, connections, jobs
+// at once, resuming at start), and a notice
 // on the desktop when an item is saved while the window is in the
 // background. The queue's jobs run on worker threads; their events come
 // back to this object's thread as queued calls, so only this thread touches
@@ -7,6 +9,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,6 +18,8 @@
 #include "app/job_session.h"
 #include "app/queue/queue_item.h"
 
+class QCheckBox;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTreeWidget;
@@ -44,6 +49,10 @@ public:
   TQueueScheduler& Scheduler() { return *scheduler_; }
   TmxTaskPanePage* Page() const { return page_; }
 
+  // The user chose another number of connections per download; the
+  // queue's jobs have it already, the window's own Download takes it here.
+  std::function<void(int connections)> OnConnections;
+
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -59,6 +68,12 @@ private:
   void onSelected(void (TDownloadsPage::*command)(const TQueueItem&));
   void remove(const TQueueItem& item);
   void openFolder(const TQueueItem& item);
+  // Where queued items go: the chosen folder, or the Videos folder.
+  std::string saveFolder() const;
+  void chooseFolder();
+  void takeNameTemplate();
+  void takeConnections(int connections);
+  void showSettings();
   void updateButtons();
   template <class Command>
   void guarded(Command command);
@@ -86,4 +101,9 @@ private:
   QPushButton* resumeAll_ = nullptr;
   QPushButton* clearFinished_ = nullptr;
   QSpinBox* jobsAtOnce_ = nullptr;
+  QLineEdit* folder_ = nullptr;
+  QPushButton* browseFolder_ = nullptr;
+  QLineEdit* nameTemplate_ = nullptr;
+  QSpinBox* connections_ = nullptr;
+  QCheckBox* resumeAtStart_ = nullptr;
 };

@@ -26,6 +26,7 @@
 #include "app/option_lists.h"
 #include "app/queue/queue_addresses.h"
 #include "app/queue/queue_errors.h"
+#include "app/queue/queue_scheduler.h"
 #include "app/queue/queue_store.h"
 #include "app/sites.h"
 #include "app/translation/translations.h"
@@ -115,6 +116,9 @@ void TForm1::OpenQueue(std::string storePath) {
         fmt::format(fmt::runtime(windowText(window_messages::QueueUnavailable).toStdString()), error.Message));
     return;
   }
+  // The connections per download are one setting, kept with the queue's.
+  session_->SetConnections(downloads_->Scheduler().Settings().Connections);
+  downloads_->OnConnections = [this](int connections) { session_->SetConnections(connections); };
   // Where the queue is reached and fed: a link beside Download, the menu,
   // Ctrl+Enter in the address field and links dropped onto the window.
   QWidget* urlGroup = Edit1->parentWidget();

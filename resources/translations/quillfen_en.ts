@@ -176,6 +176,26 @@ Single downloads work as before.</source>
         <source>Output File:</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Save queued videos in:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name template:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume unfinished downloads at start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connections per download:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillfen</name>

@@ -1,20 +1,28 @@
 // The Downloads page of the real window in an X server (run under
-// xvfb-run): three addresses of the local demo site queued the three ways a
-// user adds them, one of them sent slowly; never more than two jobs at once;
-// the slow one paused and resumed, continuing with a range request; all
-// three saved and read by ffprobe; a screenshot of the page mid-run kept in
-// the build folder.
+// xvfb-run): the queue's folder and name template chosen on the page; three
+// addresses of the local demo site queued the three ways a user adds them,
+// one of them sent slowly; never more than two jobs at once; the slow one
+// paused and resumed, continuing with a range request; all three saved
+// where the page said and read by ffprobe; a screenshot of the page mid-run
+// kept in the build folder, with every control of the page on the screen.
+// And the page's connections per download reach the queue's jobs and the
+// window's own Download.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <sstream>
 
 #include "app/queue/queue_scheduler.h"
 #include "app/window/desktop.h"
@@ -22,9 +30,11 @@
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/recording_desktop.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
+#include "ui/taskpane/task_pane_page.h"
 
 namespace {
 
@@ -34,8 +44,61 @@ using enum TQueueState;
 NginxSite siteWithASlowVideo() {
   NginxSite site = DemoSiteConfig();
   site.ServerConfig +=
-      "location = /slow.flv { default_type video/x-flv; limit_rate 40k; try_files /video.flv =404; }\n";
+      "location = /slow.flv { default_type video/x-flv; limit_rate 40k; try_files /video.flv =404; }\n"
+      "location = /large.flv { default_type video/x-flv; }\n";
   return site;
+}
+
+// The window's desktop, which also answers the folder dialog.
+class QueueDesktop : public RecordingDesktop {
+public:
+  std::optional<std::string> AskFolder(QWidget*, const std::string&, const std::string& folder) override {
+    FolderAskedAt.push_back(folder);
+    return FolderAnswer;
+  }
+  std::vector<std::string> FolderAskedAt;
+  std::optional<std::string> FolderAnswer;
+};
+
+TSessionOptions optionsFor(const NginxServer& site, const TempFolder& work) {
+  TSessionOptions options;
+  options.SiteHost = "127.0.0.1:" + std::to_string(site.Port());
+  options.Folders = {work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
+  return options;
+}
+
+// Maximised, as the window starts; without a window manager in the X
+// server the test gives the window the screen's free area as one would.
+void showMaximised(TForm1& form) {
+  form.showMaximized();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  if (!QTest::qWaitFor([&] { return form.isMaximized() && form.width() > 834; }, 2000))
+    form.setGeometry(form.screen()->availableGeometry());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.width() > 834; }, 5000));
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
+std::string nameOf(const QWidget* control) {
+  if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text().toStdString();
+  return control->objectName().toStdString();
+}
+
+// Every control of the page lies inside the page's client area, and that
+// area's part on the screen: nothing is cut at the pane's edge.
+void expectEveryControlShown(TDownloadsPage& downloads) {
+  QWidget* client = downloads.Page()->ClientWidget();
+  const QRect shown = QRect(client->mapToGlobal(QPoint()), client->size()) & client->screen()->geometry();
+  int controls = 0;
+  for (const QWidget* control :
+       client->findChild<QWidget*>("DownloadsBody")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!control->isVisible()) continue;
+    ++controls;
+    const QRect bounds(control->mapToGlobal(QPoint()), control->size());
+    EXPECT_TRUE(shown.contains(bounds)) << nameOf(control) << " at " << bounds.x() << ".." << bounds.right()
+                                        << " beyond " << shown.x() << ".." << shown.right();
+  }
+  EXPECT_GT(controls, 20);
 }
 
 const TQueueItem* itemOf(TQueueScheduler& queue, const std::string& address) {
@@ -55,21 +118,31 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   setenv("XDG_STATE_HOME", work.File("state").c_str(), 1);
   NginxServer site(siteWithASlowVideo());
   MakeDemoSite(site, 4, "320x240");
-  TSessionOptions options;
-  options.SiteHost = "127.0.0.1:" + std::to_string(site.Port());
-  options.Folders = {work.Path() + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
-  TQtDesktop desktop;
-  TForm1 form(desktop, "quillfen", options);
+  QueueDesktop desktop;
+  TForm1 form(desktop, "quillfen", optionsFor(site, work));
   form.OpenQueue();
   ASSERT_NE(form.Downloads(), nullptr);
   TQueueScheduler& queue = form.Downloads()->Scheduler();
-  queue.SetSaveTarget(work.File("out") + "/", "%(title)s.%(ext)s");
-  form.resize(1000, 700);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  showMaximised(form);
   form.findChild<QComboBox*>("ComboBox1")->setCurrentText("FLV");
+
+  // The folder through the desktop's dialog, then a template the names
+  // cannot have, which leaves the one in use, then a good one.
+  form.Downloads()->Show();
+  std::filesystem::create_directories(work.File("out"));
+  desktop.FolderAnswer = work.File("out");
+  QTest::mouseClick(form.findChild<QPushButton*>("BrowseQueueFolder"), Qt::LeftButton);
+  ASSERT_EQ(form.findChild<QLineEdit*>("QueueFolder")->text().toStdString(), work.File("out") + "/");
+  auto* nameTemplate = form.findChild<QLineEdit*>("NameTemplate");
+  for (const char* typed : {"%(id)s.%(ext)s", "%(title)s - queued.%(ext)s"}) {
+    nameTemplate->setFocus();
+    nameTemplate->setText(typed);
+    QTest::keyClick(nameTemplate, Qt::Key_Return);
+  }
+  EXPECT_EQ(desktop.Errors, (std::vector<std::string>{"quillfen: The output template '%(id)s.%(ext)s' has a field "
+                                                      "other than %(title)s, %(ext)s and %%"}));
+  EXPECT_EQ(nameTemplate->text(), "%(title)s - queued.%(ext)s");
+  ASSERT_EQ(queue.Settings().Folder, work.File("out") + "/");
 
   const std::string slow = site.Url("/slow.flv"), watch = site.Url("/watch?v=Kq3fZ8wLp2A"),
                     second = site.Url("/videoplay?docid=4242");
@@ -81,7 +154,6 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   form.AddToQueue({second});
   ASSERT_EQ(queue.Items().size(), 3u);
   EXPECT_EQ(queue.Settings().JobsAtOnce, 2);
-  form.Downloads()->Show();
 
   auto* list = form.findChild<QTreeWidget*>("DownloadsList");
   int mostAtOnce = 0;
@@ -102,6 +174,7 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   QTest::qWait(300);  // let the page repaint before the picture
   const QPixmap shot = form.screen()->grabWindow(form.winId());
   EXPECT_TRUE(shot.save(QUILLFEN_SCREENSHOT));
+  expectEveryControlShown(*form.Downloads());
 
   selectRow(list, 0);
   QTest::mouseClick(form.findChild<QPushButton*>("Resume"), Qt::LeftButton);
@@ -120,7 +193,58 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
     EXPECT_EQ(std::system(probe.c_str()), 0);
     EXPECT_EQ(work.ReadFile("probe"), "mp3\nflv1\n");
   }
-  EXPECT_EQ(itemOf(queue, watch)->OutputFile, work.File("out/Demo clip - Clipcove.flv"));
+  EXPECT_EQ(itemOf(queue, watch)->OutputFile, work.File("out/Demo clip - Clipcove - queued.flv"));
+}
+
+// A file over 8 MiB comes as ranged parts side by side unless the page
+// says one connection: for a queued job and for the window's Download alike.
+TEST(WindowQueue, ConnectionsReachTheQueuesJobsAndTheWindowsDownload) {
+  ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
+  TempFolder work;
+  setenv("XDG_STATE_HOME", work.File("state").c_str(), 1);
+  NginxServer site(siteWithASlowVideo());
+  MakeDemoSite(site, 1, "160x120");
+  std::string large(size_t(9) << 20, '\0');
+  std::mt19937 random(11);
+  for (char& c : large) c = char(random());
+  site.WriteDocument("large.flv", large);
+  const std::string address = site.Url("/large.flv");
+
+  QueueDesktop desktop;
+  desktop.Answer = work.File("window.flv");
+  TForm1 form(desktop, "quillfen", optionsFor(site, work));
+  form.OpenQueue();
+  ASSERT_NE(form.Downloads(), nullptr);
+  TQueueScheduler& queue = form.Downloads()->Scheduler();
+  queue.SetSaveTarget(work.File("out"), "%(title)s.%(ext)s");
+  showMaximised(form);
+  form.findChild<QComboBox*>("ComboBox1")->setCurrentText("FLV");
+
+  const auto rangedParts = [&](size_t from) {
+    std::istringstream log(site.Files().ReadFile("access.log").substr(from));
+    size_t parts = 0;
+    for (std::string line; std::getline(log, line);)
+      parts += line.find("/large.flv ") != std::string::npos && line.find("\" 206 ") != std::string::npos;
+    return parts;
+  };
+  for (const int connections : {1, 3}) {
+    SCOPED_TRACE(std::to_string(connections) + " connections");
+    form.findChild<QSpinBox*>("Connections")->setValue(connections);
+    // The browser may have put its page's address there meanwhile.
+    form.findChild<QLineEdit*>("Edit1")->setText(QString::fromStdString(address));
+    size_t before = site.Files().ReadFile("access.log").size();
+    form.Button1Click();
+    EXPECT_EQ(rangedParts(before) > 1, connections > 1) << "the window's Download";
+
+    before = site.Files().ReadFile("access.log").size();
+    if (!queue.Items().empty()) queue.Remove(queue.Items().front().Id, true);
+    form.AddToQueue({address});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return queue.Items().front().State == TQueueState::Failed || queue.Items().front().State == Saved; },
+        60000));
+    EXPECT_EQ(rangedParts(before) > 1, connections > 1) << "the queued job";
+  }
+  EXPECT_EQ(queue.Settings().Connections, 3);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "app/queue/queue_errors.h"
@@ -135,6 +136,45 @@ TEST_F(QueueSchedulerTest, RunsNoMoreJobsThanTheLimitInOrder) {
   EXPECT_EQ(scheduler->Item(b).Error, "");
   EXPECT_EQ(stateOf(d), Saved);
   EXPECT_THROW(scheduler->SetJobsAtOnce(0), EQueueError);
+}
+
+// The queue's settings refuse what no job could work with, with the word
+// the user reads, and keep the value they had; good ones are stored.
+TEST_F(QueueSchedulerTest, SettingsRefuseWhatNoJobCanUse) {
+  open();
+  scheduler->SetSaveTarget("/v", "%(title)s [q].%(ext)s");
+  struct Refused {
+    const char* what;
+    std::function<void()> command;
+    const char* message;
+  };
+  const Refused cases[] = {
+      {"17 jobs", [&] { scheduler->SetJobsAtOnce(17); }, "The number of jobs at once must be from 1 to 16, not 17"},
+      {"no connection", [&] { scheduler->SetConnections(0); },
+       "The number of connections per download must be from 1 to 16, not 0"},
+      {"17 connections", [&] { scheduler->SetConnections(17); },
+       "The number of connections per download must be from 1 to 16, not 17"},
+      {"unknown field", [&] { scheduler->SetSaveTarget("/w/", "%(id)s.%(ext)s"); },
+       "The output template '%(id)s.%(ext)s' has a field other than %(title)s, %(ext)s and %%"},
+      {"a folder for a name", [&] { scheduler->SetSaveTarget("/w/", "%(title)s/"); },
+       "The output template '%(title)s/' names no file"},
+  };
+  for (const Refused& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      c.command();
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message, c.message);
+    }
+  }
+  scheduler->SetConnections(16);
+  reopen();
+  const TQueueSettings& settings = scheduler->Settings();
+  EXPECT_EQ(settings.JobsAtOnce, 2);
+  EXPECT_EQ(settings.Folder, "/v/");
+  EXPECT_EQ(settings.NameTemplate, "%(title)s [q].%(ext)s");
+  EXPECT_EQ(settings.Connections, 16);
 }
 
 // A running job pauses when it confirms; until then it holds its slot. The

@@ -43,6 +43,11 @@ std::string stored(const TQueueItem& item) {
                      item.BytesTotal, item.Error, item.OutputFile, item.AddedAt, item.ChangedAt, item.FinishedAt);
 }
 
+std::string settingsText(const TQueueSettings& s) {
+  return fmt::format("jobs={} resume={} folder={} template={} connections={}", s.JobsAtOnce, s.ResumeAtStart,
+                     s.Folder, s.NameTemplate, s.Connections);
+}
+
 std::vector<std::string> storedAll(const std::vector<TQueueItem>& items) {
   std::vector<std::string> all;
   for (const TQueueItem& item : items) all.push_back(stored(item));
@@ -53,6 +58,17 @@ mode_t modeOf(const std::string& path) {
   struct stat status {};
   ::stat(path.c_str(), &status);
   return status.st_mode & 07777;
+}
+
+int layoutOf(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+  const int layout = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return layout;
 }
 
 class QueueStoreTest : public ::testing::Test {
@@ -83,17 +99,15 @@ TEST_F(QueueStoreTest, ComesBackAfterReopening) {
     store.Save(written[1]);
     store.SwapPositions(written[0].Id, written[2].Id);
     store.Remove({written[3].Id});
-    store.SaveSettings({.JobsAtOnce = 4, .ResumeAtStart = true, .Folder = "/v/", .NameTemplate = "%(title)s"});
+    store.SaveSettings(
+        {.JobsAtOnce = 4, .ResumeAtStart = true, .Folder = "/v/", .NameTemplate = "%(title)s", .Connections = 16});
   }
   EXPECT_EQ(modeOf(path), 0600u);
   EXPECT_EQ(modeOf(folder), 0700u);
   TQueueStore store(path);
   EXPECT_EQ(storedAll(store.Load()), storedAll({written[2], written[1], written[0]}));
-  const TQueueSettings settings = store.LoadSettings();
-  EXPECT_EQ(settings.JobsAtOnce, 4);
-  EXPECT_TRUE(settings.ResumeAtStart);
-  EXPECT_EQ(settings.Folder, "/v/");
-  EXPECT_EQ(settings.NameTemplate, "%(title)s");
+  EXPECT_EQ(settingsText(store.LoadSettings()),
+            "jobs=4 resume=true folder=/v/ template=%(title)s connections=16");
 }
 
 // A file of the first layout, made here as that program made it, is
@@ -127,6 +141,70 @@ folder=/v/
   TQueueItem added = someItem("http://a/new", Queued);
   store.Add(added);
   EXPECT_EQ(store.Load().back().Address, "http://a/new");
+}
+
+// A file of the second layout keeps its items and the queue's settings it
+// knew; the connections, which it did not store, start at their default,
+// and once stored they come back. The layout stays one that program reads.
+TEST_F(QueueStoreTest, SecondLayoutGainsTheConnections) {
+  std::filesystem::create_directories(folder);
+  {
+    TQueueStore store(path);
+    TQueueItem item = someItem("http://a/1", Paused);
+    store.Add(item);
+  }
+  RunSql(path, R"sql(
+    DELETE FROM queue_settings;
+    INSERT INTO queue_settings VALUES('jobs_at_once', '3'), ('resume_at_start', '1'), ('folder', '/v/'),
+      ('name_template', '%(title)s [x].%(ext)s');)sql");
+  {
+    TQueueStore store(path);
+    EXPECT_EQ(store.Load().size(), 1u);
+    TQueueSettings settings = store.LoadSettings();
+    EXPECT_EQ(settingsText(settings), "jobs=3 resume=true folder=/v/ template=%(title)s [x].%(ext)s connections=4");
+    settings.Connections = 1;
+    store.SaveSettings(settings);
+  }
+  EXPECT_EQ(TQueueStore(path).LoadSettings().Connections, 1);
+  EXPECT_EQ(layoutOf(path), 2);
+}
+
+// A value edited by hand or written by another program that this one
+// cannot use is read as its default, never as something a job would trip
+// over later; the bounds themselves are good values.
+TEST_F(QueueStoreTest, SettingsThatCannotBeUsedKeepTheirDefaults) {
+  struct ValueCase {
+    const char* name;
+    const char* value;
+    const char* expected;
+  };
+  const std::string defaults = settingsText({});
+  const ValueCase cases[] = {
+      {"jobs_at_once", "0", nullptr},
+      {"jobs_at_once", "17", nullptr},
+      {"jobs_at_once", "99999999999", nullptr},
+      {"jobs_at_once", "3 jobs", nullptr},
+      {"jobs_at_once", "16", "jobs=16 resume=false folder= template=%(title)s.%(ext)s connections=4"},
+      {"connections", "0", nullptr},
+      {"connections", "-4", nullptr},
+      {"connections", "17", nullptr},
+      {"connections", "", nullptr},
+      {"connections", "1", "jobs=2 resume=false folder= template=%(title)s.%(ext)s connections=1"},
+      {"folder", "/videos", nullptr},
+      {"folder", "/videos/", "jobs=2 resume=false folder=/videos/ template=%(title)s.%(ext)s connections=4"},
+      {"name_template", "%(id)s.%(ext)s", nullptr},
+      {"name_template", "", nullptr},
+      {"name_template", "%(title)s/", nullptr},
+      {"name_template", "%%(title)s", "jobs=2 resume=false folder= template=%%(title)s connections=4"},
+      {"resume_at_start", "yes", nullptr},
+  };
+  TQueueStore{path};
+  for (const ValueCase& c : cases) {
+    SCOPED_TRACE(fmt::format("{}={}", c.name, c.value));
+    RunSql(path, fmt::format("DELETE FROM queue_settings; INSERT INTO queue_settings VALUES('{}', '{}')", c.name,
+                             c.value));
+    EXPECT_EQ(settingsText(TQueueStore(path).LoadSettings()), c.expected ? c.expected : defaults);
+  }
 }
 
 // A file from a newer program is neither read nor moved.
