@@ -55,6 +55,8 @@ protected:
     WriteHlsStream(media->Path(), "fmp4", true);
     WriteHlsStream(media->Path(), "aes", false, "/aes/stream.key");
     WriteDashStream(media->Path(), "dash");
+    WriteJoinedHls(media->Path(), "joined-ts", false);
+    WriteJoinedHls(media->Path(), "joined-fmp4", true);
   }
   static void TearDownTestSuite() {
     delete media;
@@ -124,6 +126,34 @@ TEST_F(StreamJobTest, StreamsEndAsCleanOutputs) {
       EXPECT_EQ(PictureChecksums(output), PictureChecksums(served(c.variant)));
     }
     EXPECT_FALSE(std::filesystem::exists(job.VideoFile()));
+    std::filesystem::remove(output);
+  }
+}
+
+// Two parts whose timestamps each start at 0, joined at a discontinuity:
+// the saved file runs on without going back in time, copied or re-encoded,
+// in TS and in fMP4, and lasts as long as both parts together.
+TEST_F(StreamJobTest, DiscontinuityKeepsTimestampsRising) {
+  const struct {
+    const char* name;
+    const char* path;
+    TOutputType format;
+  } cases[] = {
+      {"TS, Original", "/joined-ts/index.m3u8", otOriginal},
+      {"TS, to MP4", "/joined-ts/index.m3u8", otMP4},
+      {"fMP4, Original", "/joined-fmp4/index.m3u8", otOriginal},
+      {"fMP4, to MP4", "/joined-fmp4/index.m3u8", otMP4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    choices.Format = reporter.Format = c.format;
+    choices.Width = "320";
+    choices.Height = "240";
+    const std::string output = work.File("joined.mp4");
+    reporter.Answer = output;
+    ASSERT_EQ(job.Run(nginx.Url(c.path), choices), TJobResult::Done);
+    EXPECT_EQ(DecodingErrors(output), "");
+    EXPECT_NEAR(MediaSeconds(output), 4.0, 0.25);
     std::filesystem::remove(output);
   }
 }
