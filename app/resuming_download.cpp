@@ -11,6 +11,7 @@
 #include "app/messages.h"
 #include "app/streams/parallel_ranges.h"
 #include "app/streams/ranged_request.h"
+#include "app/streams/ranges_state.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
 #include "net/http/http_client.h"
@@ -240,6 +241,12 @@ TResumingDownload::TResumingDownload(TIdHTTP& http, std::string videoFile, std::
 
 TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kind) {
   const auto stopped = [this] { return Stopped && Stopped(); };
+  // A large file an earlier run fetched in part as parallel ranges goes on
+  // the same way; the ranged fetch checks that it is still the same file.
+  if (ContinuePartial && Connections > 1 && ClientFactory) {
+    const std::optional<streams::TRangesState> parts = streams::ReadRangesState(partsRecord());
+    if (parts && parts->Address == address) return fetchInParts(address, parts->ContentType);
+  }
   std::unique_ptr<TFileStream> file;
   const auto openFile = [&] {
     file = CreateWorkFile(videoFile_);
@@ -337,10 +344,12 @@ TFetchResult TResumingDownload::fetchInParts(const std::string& address, const s
     if (ProcessMessages) ProcessMessages();
     if (Stopped && Stopped()) ranges.Stop();
   };
-  const streams::TRangesResult result = ranges.Fetch(address, videoFile_);
-  // A file stopped part-way has gaps: none of it is of use, and it cannot
-  // be continued.
-  if (!result.Complete) std::filesystem::remove(videoFile_);
+  // The parts gather beside the video file: one with gaps is never taken
+  // for the video, yet stays with its record for a later run to complete.
+  const std::string partsFile = videoFile_ + ".parts";
+  const streams::TRangesResult result = ranges.Fetch(address, partsFile, partsRecord(), ContinuePartial);
   std::filesystem::remove(recordFile_);
+  if (result.Complete) std::filesystem::rename(partsFile, videoFile_);
+  else std::filesystem::remove(videoFile_);
   return {false, {}, result.ContentType.empty() ? contentType : result.ContentType, address};
 }

@@ -3,7 +3,8 @@
 // connection is closed or reset part-way is continued from the byte the file
 // holds with a Range request, guarded by If-Range on the validator the first
 // answer gave, so bytes of a different file are never appended. A large
-// video may instead be fetched as several ranges at once.
+// video may instead be fetched as several ranges at once, and a later run
+// continues those ranges where they stopped.
 #pragma once
 
 #include <cstdint>
@@ -69,6 +70,8 @@ public:
 
 private:
   TFetchResult fetchInParts(const std::string& address, const std::string& contentType);
+  // Beside the record: how far each parallel part is.
+  std::string partsRecord() const { return recordFile_ + "-parts"; }
 
   TIdHTTP& http_;
   const std::string videoFile_;

@@ -5,7 +5,9 @@
 // Last-Modified) that every later part names in If-Range; a 200 is the whole
 // file over the one connection. A part answered with 200, another range,
 // another size or another validator means the file changed on the server:
-// the fetch starts over, never mixing two versions in one file.
+// the fetch starts over, never mixing two versions in one file. A record
+// beside the file says how far each part is written, so that a stopped fetch
+// is continued later with only the missing bytes, still under If-Range.
 
 #include <atomic>
 #include <chrono>
@@ -42,9 +44,13 @@ public:
 
   void Stop() { stopped_ = true; }
 
-  // Raises EVideoStreamFetchFailed naming the address and the offset of a
-  // part that failed after its retries, or saying the file kept changing.
-  TRangesResult Fetch(const std::string& address, const std::string& outputFile);
+  // With stateFile the record is kept there while the file has gaps, and
+  // with continuePartial a file that such a record describes for this
+  // address is continued. Raises EVideoStreamFetchFailed naming the address
+  // and the offset of a part that failed after its retries, or saying the
+  // file kept changing.
+  TRangesResult Fetch(const std::string& address, const std::string& outputFile, const std::string& stateFile = {},
+                      bool continuePartial = false);
 
 private:
   THttpClientFactory factory_;

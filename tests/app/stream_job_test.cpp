@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <sstream>
 
 #include "app/download_job.h"
 #include "app/http_settings.h"
@@ -235,6 +236,50 @@ TEST_F(StreamJobTest, LargeFileArrivesAsParallelRanges) {
       EXPECT_EQ(parts, 0u) << log;
     }
   }
+}
+
+// A large file stopped while its parts arrive leaves no video file, only its
+// parts and their record; continuing fetches the missing bytes alone and
+// the video is the server's byte for byte.
+TEST_F(StreamJobTest, StoppedParallelFileContinuesWithTheMissingBytes) {
+  std::string large(size_t(12) << 20, '\0');
+  std::mt19937 random(3);
+  for (char& c : large) c = char(random());
+  nginx.WriteDocument("large.mp4", large);
+  const auto fetch = [&](bool continuing, bool stop) {
+    TResumingDownload download(http, work.File("video"), work.File("record"));
+    download.Connections = 4;
+    download.ContinuePartial = continuing;
+    download.ClientFactory = [] {
+      auto client = std::make_unique<TIdHTTP>();
+      ApplyMainWindowSettings(*client);
+      return client;
+    };
+    download.Stopped = [stop] { return stop; };
+    download.Fetch(nginx.Url("/large.mp4"), TFetchKind::AnyBytes);
+  };
+  // The bytes nginx sent since the log was this long.
+  const auto bytesSentAfter = [&](size_t logSize) {
+    std::istringstream lines(nginx.Files().ReadFile("access.log").substr(logSize));
+    int64_t sent = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // After the request line: the status and the body's bytes.
+      std::istringstream fields(line.substr(line.find("\" ", line.find('"') + 1) + 2));
+      int status = 0;
+      int64_t bytes = 0;
+      fields >> status >> bytes;
+      sent += bytes;
+    }
+    return sent;
+  };
+  fetch(false, true);
+  EXPECT_FALSE(std::filesystem::exists(work.File("video")));
+  const size_t logSize = nginx.Files().ReadFile("access.log").size();
+  fetch(true, false);
+  EXPECT_TRUE(ReadWholeFile(work.File("video")) == large);
+  const int64_t sent = bytesSentAfter(logSize);
+  EXPECT_GT(sent, 0);
+  EXPECT_LE(sent, int64_t(large.size()) - (int64_t{4} << 20));
 }
 
 }  // namespace
