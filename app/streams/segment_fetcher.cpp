@@ -367,6 +367,11 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
     progress(written);
   };
 
+  // Recorded from the start, so that even a stop before the first segment
+  // tells a later run which track this file is.
+  state.Timestamps = run.TimestampsWritten();
+  if (!stateFile.empty()) WriteSegmentState(stateFile, state);
+
   std::vector<std::thread> threads;
   for (auto& client : clients) threads.emplace_back([&run, http = client.get()] { run.Work(*http); });
   try {

@@ -182,6 +182,28 @@ TEST_F(StreamJobTest, StopKeepsTheSegmentsForContinue) {
   EXPECT_EQ(PictureChecksums(work.File("out.mp4")), PictureChecksums(served("/ts/v0/index.m3u8")));
 }
 
+// DASH fetches the sound after the pictures: Stop during the sound, and the
+// next run continues the sound without asking for a picture again.
+TEST_F(StreamJobTest, StopDuringTheSoundKeepsThePicturesWhole) {
+  choices.Format = reporter.Format = otOriginal;
+  reporter.Answer = work.File("out.mp4");
+  job.Streams.Connections = 1;
+  reporter.OnMessages = [&] {
+    if (reporter.Saw("segment 6 of")) job.Stop();
+  };
+  EXPECT_EQ(job.Run(nginx.Url("/dash/manifest.mpd"), choices), TJobResult::Stopped);
+  ASSERT_TRUE(std::filesystem::exists(job.AudioSegmentsFile()));
+
+  reporter.OnMessages = nullptr;
+  job.ContinuePartial = true;
+  const size_t logSize = nginx.Files().ReadFile("access.log").size();
+  ASSERT_EQ(job.Run(nginx.Url("/dash/manifest.mpd"), choices), TJobResult::Done);
+  const std::string log = nginx.Files().ReadFile("access.log").substr(logSize);
+  EXPECT_EQ(log.find("stream0"), std::string::npos) << log;
+  EXPECT_NE(log.find("stream1"), std::string::npos) << log;
+  EXPECT_EQ(DecodingErrors(work.File("out.mp4")), "");
+}
+
 // A segment the server no longer has ends the job with an error naming it,
 // and nothing is saved.
 TEST_F(StreamJobTest, MissingSegmentEndsTheJobNamingIt) {
