@@ -97,7 +97,7 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
   const struct {
     const char* source;
     const char* extension;
-  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}};
+  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}, {"raw.mkv", "mkv"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
     TVideoEdit edit;
