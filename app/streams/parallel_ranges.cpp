@@ -280,7 +280,7 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
         }
       });
       try {
-        TRangeLines lines(first, 0, PartSize - 1);
+        TRangeLines lines(first, 0, std::min(PartSize, FirstPartSize) - 1);
         first.GetIntoStream(address, sink);
         sink.Decide();
       } catch (const StopRequested&) {

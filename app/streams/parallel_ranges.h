@@ -37,8 +37,11 @@ public:
   // and further starts after the file changed.
   int32_t Retries = 3;
   std::chrono::milliseconds FirstPause{250};
-  // The size of each ranged request; the first asks for this much.
+  // The size of each ranged request.
   int64_t PartSize = int64_t{4} << 20;
+  // The first request asks for at most this much: the others cannot start
+  // before its answer, so it is kept short.
+  int64_t FirstPartSize = int64_t{256} << 10;
   // On the thread that runs Fetch, every fifth of a second while bytes arrive.
   std::function<void(int64_t bytes, int64_t total)> OnProgress;
 

@@ -353,7 +353,7 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
 
   const size_t workers =
       std::min<size_t>(size_t(std::max(Connections, 1)), run.ItemCount() - size_t(state.SegmentsDone));
-  run.SetWindow(size_t(std::max(Connections, 1)));
+  run.SetWindow(2 * size_t(std::max(Connections, 1)));
   std::vector<std::unique_ptr<TIdHTTP>> clients;
   for (size_t i = 0; i < workers; ++i) clients.push_back(factory_());
 
