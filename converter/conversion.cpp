@@ -165,8 +165,8 @@ TimelineTrack* laggingTrack(const std::vector<std::unique_ptr<TimelineTrack>>& t
 }  // namespace
 
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
-                   const std::vector<TimelineClip>& audioClips, double duration, const std::atomic<bool>& stopRequested,
-                   const ProgressReport& report) {
+                   const std::vector<TimelineClip>& audioClips, double duration, bool spendSource,
+                   const std::atomic<bool>& stopRequested, const ProgressReport& report) {
   // The output is written beside the target and replaces it only when it is
   // complete: a failed or stopped conversion leaves the old file as it was.
   PartialOutputRemover remover;  // declared first: it acts after the file is closed
@@ -179,6 +179,11 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
   };
   if (const std::optional<std::string> source =
           plan.copyStreams ? wholeSourceFile(plan.muxer, videoClips, audioClips) : std::nullopt) {
+    // Another file system refuses the rename; the bytes are copied then.
+    if (spendSource && std::rename(source->c_str(), path.c_str()) == 0) {
+      if (report) report(duration, duration);
+      return;
+    }
     copyBytes(*source, unfinished, duration, stopRequested, report);
     putInPlace();
     return;

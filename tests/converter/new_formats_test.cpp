@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <vector>
@@ -141,6 +142,20 @@ TEST(ConverterOriginal, WholeFileInItsOwnContainerIsItsBytes) {
       EXPECT_LT(packetsOf(output).at("0").size(), packetsOf(medium(c.source)).at("0").size());
     }
   }
+}
+
+// A source the caller may lose becomes the output itself.
+TEST(ConverterOriginal, SpentSourceBecomesTheOutput) {
+  const std::string source = pathInWorkFolder("spent.mkv");
+  std::filesystem::copy_file(medium("raw.mkv"), source, std::filesystem::copy_options::overwrite_existing);
+  TVideoEdit edit;
+  loadWholeFile(edit, source);
+  edit.OutputType = otOriginal;
+  edit.MaySpendSources = true;
+  const std::string output = pathInWorkFolder("spent-output.mkv");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  EXPECT_TRUE(contentOf(output) == contentOf(medium("raw.mkv")));
+  EXPECT_FALSE(fileExists(source));
 }
 
 // The phone's display rotation is part of what is kept.
