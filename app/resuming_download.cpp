@@ -94,8 +94,11 @@ bool isDroppedConnection(const EIdException& error) {
 struct StartOver {};
 
 // Raised at the first byte of a large whole file that is better fetched in
-// parallel ranges.
-struct InParts {};
+// parallel ranges; what its answer said goes with it.
+struct InParts {
+  int64_t Total = -1;
+  std::string Validator;
+};
 
 TResumeRecord readRecord(const std::string& path) {
   TResumeRecord record;
@@ -166,7 +169,8 @@ public:
       isPage_ = true;
       return;
     }
-    if (mayGoInParts_ && offset_ == 0 && response.ContentLength() > TResumingDownload::LargeFile) throw InParts{};
+    if (mayGoInParts_ && offset_ == 0 && response.ContentLength() > TResumingDownload::LargeFile)
+      throw InParts{response.ContentLength(), streams::ValidatorOf(response)};
     // The whole file: a first answer, or a server that ignored the range or
     // holds another file now.
     offset_ = 0;
@@ -245,7 +249,7 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   // the same way; the ranged fetch checks that it is still the same file.
   if (ContinuePartial && Connections > 1 && ClientFactory) {
     const std::optional<streams::TRangesState> parts = streams::ReadRangesState(partsRecord());
-    if (parts && parts->Address == address) return fetchInParts(address, parts->ContentType);
+    if (parts && parts->Address == address) return fetchInParts(address, parts->ContentType, -1, {});
   }
   std::unique_ptr<TFileStream> file;
   const auto openFile = [&] {
@@ -281,9 +285,9 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       if (record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
       std::filesystem::remove(recordFile_);
       return {false, {}, sink.ContentType, sink.FinalAddress};
-    } catch (const InParts&) {
+    } catch (const InParts& large) {
       http_.CloseConnection();
-      return fetchInParts(sink.FinalAddress, sink.ContentType);
+      return fetchInParts(sink.FinalAddress, sink.ContentType, large.Total, large.Validator);
     } catch (const StartOver&) {
       http_.CloseConnection();
       retryFrom = 0;
@@ -335,8 +339,10 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   }
 }
 
-TFetchResult TResumingDownload::fetchInParts(const std::string& address, const std::string& contentType) {
+TFetchResult TResumingDownload::fetchInParts(const std::string& address, const std::string& contentType, int64_t total,
+                                             const std::string& validator) {
   streams::TParallelRanges ranges(ClientFactory);
+  ranges.Known = streams::TParallelRanges::TKnownFile{total, validator, contentType};
   ranges.Connections = Connections;
   ranges.Retries = Retries;
   ranges.OnProgress = [&](int64_t bytes, int64_t total) {

@@ -69,7 +69,10 @@ public:
   TFetchResult Fetch(const std::string& address, TFetchKind kind);
 
 private:
-  TFetchResult fetchInParts(const std::string& address, const std::string& contentType);
+  // total and validator as the whole file's answer gave them; -1 and empty
+  // when no such answer came.
+  TFetchResult fetchInParts(const std::string& address, const std::string& contentType, int64_t total,
+                            const std::string& validator);
   // Beside the record: how far each parallel part is.
   std::string partsRecord() const { return recordFile_ + "-parts"; }
 

@@ -248,6 +248,14 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
       earlier.reset();
   }
   SharedFile file(outputFile, earlier.has_value());
+  if (!earlier && Known && Known->Total > 0 && !Known->Validator.empty()) {
+    // Every part can start at once, each under If-Range on the version
+    // already seen; the file is as large as the server said.
+    earlier = TRangesState{address, Known->Validator, Known->ContentType, Known->Total, {}};
+    for (int64_t first = 0; first < Known->Total; first += PartSize)
+      earlier->Parts.push_back({first, std::min(first + PartSize, Known->Total) - 1, 0});
+    file.SetSize(Known->Total);
+  }
   std::vector<std::unique_ptr<TIdHTTP>> clients;
   clients.push_back(factory_());
   TIdHTTP& first = *clients.front();

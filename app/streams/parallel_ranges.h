@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/streams/segment_fetcher.h"
@@ -42,6 +43,14 @@ public:
   // The first request asks for at most this much: the others cannot start
   // before its answer, so it is kept short.
   int64_t FirstPartSize = int64_t{256} << 10;
+  // What an earlier answer of the whole file said of it: with a validator
+  // the parts need no first ranged answer before they start.
+  struct TKnownFile {
+    int64_t Total = -1;
+    std::string Validator;
+    std::string ContentType;
+  };
+  std::optional<TKnownFile> Known;
   // On the thread that runs Fetch, every fifth of a second while bytes arrive.
   std::function<void(int64_t bytes, int64_t total)> OnProgress;
 

@@ -45,7 +45,8 @@ public:
 
 NginxSite streamSite() {
   NginxSite site;
-  site.ServerConfig = StreamTypes;
+  // A slow place, so that a transfer can be stopped part-way.
+  site.ServerConfig = std::string(StreamTypes) + "location /slow/ { limit_rate 4m; }\n";
   return site;
 }
 
@@ -270,7 +271,7 @@ TEST_F(StreamJobTest, StoppedParallelFileContinuesWithTheMissingBytes) {
   std::string large(size_t(12) << 20, '\0');
   std::mt19937 random(3);
   for (char& c : large) c = char(random());
-  nginx.WriteDocument("large.mp4", large);
+  nginx.WriteDocument("slow/large.mp4", large);
   const auto fetch = [&](bool continuing, bool stop) {
     TResumingDownload download(http, work.File("video"), work.File("record"));
     download.Connections = 4;
@@ -280,8 +281,10 @@ TEST_F(StreamJobTest, StoppedParallelFileContinuesWithTheMissingBytes) {
       ApplyMainWindowSettings(*client);
       return client;
     };
-    download.Stopped = [stop] { return stop; };
-    download.Fetch(nginx.Url("/large.mp4"), TFetchKind::AnyBytes);
+    int64_t received = 0;
+    download.OnParts = [&](int64_t bytes, int64_t) { received = bytes; };
+    download.Stopped = [&] { return stop && received > 0; };
+    download.Fetch(nginx.Url("/slow/large.mp4"), TFetchKind::AnyBytes);
   };
   // The bytes nginx sent since the log was this long.
   const auto bytesSentAfter = [&](size_t logSize) {

@@ -91,6 +91,16 @@ TEST_F(ParallelRangesTest, FileThatChangesOnTheServerStartsOver) {
   EXPECT_TRUE(output() == second);
 }
 
+// Parts that start at once under the version an earlier whole answer named
+// get the whole file instead when that version is gone: the fetch starts over.
+TEST_F(ParallelRangesTest, KnownVersionThatIsGoneStartsOver) {
+  peer.Serve("/video.mp4", file);
+  ranges.Known = TParallelRanges::TKnownFile{int64_t(file.size()), "\"gone\"", "video/mp4"};
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == file);
+}
+
 TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
   peer.Serve("/video.mp4", file);
   std::vector<PeerFault> faults;
