@@ -2,8 +2,6 @@
 
 #include <sstream>
 
-#include "converter/media_file.h"
-
 namespace converter {
 
 std::optional<std::string> wholeSourceFile(const std::string& muxer, const std::vector<TimelineClip>& videoClips,
@@ -21,9 +19,8 @@ std::optional<std::string> wholeSourceFile(const std::string& muxer, const std::
     if (clip->path != path || clip->streamNumber != 0 || clip->start > 0.0 || clip->end < clip->source.duration)
       return std::nullopt;
   // Every stream of the file is on the timeline, nothing else is.
-  const InputContext file = openMediaFile(path);
-  if (file->nb_streams != clips.size()) return std::nullopt;
-  std::istringstream names(file->iformat->name);
+  if (clips.front()->source.streamCount != clips.size()) return std::nullopt;
+  std::istringstream names(clips.front()->source.container);
   for (std::string name; std::getline(names, name, ',');)
     if (name == muxer) return path;
   return std::nullopt;
