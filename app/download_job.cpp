@@ -236,6 +236,9 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   lastFileName_ = *fileName;
   // The page's title, not the file's name, goes into a title tag.
   videoEdit_.OutputTitle = outcome_.Title;
+  // The work files go once the output is saved: a video kept as it is may
+  // simply become the output.
+  videoEdit_.MaySpendSources = true;
   const bool saved = videoEdit_.SaveOutputFile(*fileName);
   if (aborted_) return TJobResult::Aborted;
   if (!saved && stopped_) {

@@ -11,6 +11,7 @@
 #include "app/messages.h"
 #include "app/streams/parallel_ranges.h"
 #include "app/streams/ranged_request.h"
+#include "app/streams/ranges_state.h"
 #include "net/http/body_streams.h"
 #include "net/http/client_limits.h"
 #include "net/http/http_client.h"
@@ -90,8 +91,11 @@ bool isDroppedConnection(const EIdException& error) {
 struct StartOver {};
 
 // Raised at the first byte of a large whole file that is better fetched in
-// parallel ranges.
-struct InParts {};
+// parallel ranges; what its answer said goes with it.
+struct InParts {
+  int64_t Total = -1;
+  std::string Validator;
+};
 
 TResumeRecord readRecord(const std::string& path) {
   TResumeRecord record;
@@ -162,7 +166,8 @@ public:
       isPage_ = true;
       return;
     }
-    if (mayGoInParts_ && offset_ == 0 && response.ContentLength() > TResumingDownload::LargeFile) throw InParts{};
+    if (mayGoInParts_ && offset_ == 0 && response.ContentLength() > TResumingDownload::LargeFile)
+      throw InParts{response.ContentLength(), streams::ValidatorOf(response)};
     // The whole file: a first answer, or a server that ignored the range or
     // holds another file now.
     offset_ = 0;
@@ -237,6 +242,12 @@ TResumingDownload::TResumingDownload(TIdHTTP& http, std::string videoFile, std::
 
 TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kind) {
   const auto stopped = [this] { return Stopped && Stopped(); };
+  // A large file an earlier run fetched in part as parallel ranges goes on
+  // the same way; the ranged fetch checks that it is still the same file.
+  if (ContinuePartial && Connections > 1 && ClientFactory) {
+    const std::optional<streams::TRangesState> parts = streams::ReadRangesState(partsRecord());
+    if (parts && parts->Address == address) return fetchInParts(address, parts->ContentType, -1, {});
+  }
   std::unique_ptr<TFileStream> file;
   const auto openFile = [&] {
     file = CreateWorkFile(videoFile_);
@@ -271,9 +282,9 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
       if (record.Size >= 0 && have < record.Size) throw EIdConnClosedGracefully(app_messages::CutShort);
       std::filesystem::remove(recordFile_);
       return {false, {}, sink.ContentType, sink.FinalAddress};
-    } catch (const InParts&) {
+    } catch (const InParts& large) {
       http_.CloseConnection();
-      return fetchInParts(sink.FinalAddress, sink.ContentType);
+      return fetchInParts(sink.FinalAddress, sink.ContentType, large.Total, large.Validator);
     } catch (const StartOver&) {
       http_.CloseConnection();
       retryFrom = 0;
@@ -325,8 +336,10 @@ TFetchResult TResumingDownload::Fetch(const std::string& address, TFetchKind kin
   }
 }
 
-TFetchResult TResumingDownload::fetchInParts(const std::string& address, const std::string& contentType) {
+TFetchResult TResumingDownload::fetchInParts(const std::string& address, const std::string& contentType, int64_t total,
+                                             const std::string& validator) {
   streams::TParallelRanges ranges(ClientFactory);
+  ranges.Known = streams::TParallelRanges::TKnownFile{total, validator, contentType};
   ranges.Connections = Connections;
   ranges.Retries = Retries;
   ranges.OnProgress = [&](int64_t bytes, int64_t total) {
@@ -334,10 +347,12 @@ TFetchResult TResumingDownload::fetchInParts(const std::string& address, const s
     if (ProcessMessages) ProcessMessages();
     if (Stopped && Stopped()) ranges.Stop();
   };
-  const streams::TRangesResult result = ranges.Fetch(address, videoFile_);
-  // A file stopped part-way has gaps: none of it is of use, and it cannot
-  // be continued.
-  if (!result.Complete) std::filesystem::remove(videoFile_);
+  // The parts gather beside the video file: one with gaps is never taken
+  // for the video, yet stays with its record for a later run to complete.
+  const std::string partsFile = videoFile_ + ".parts";
+  const streams::TRangesResult result = ranges.Fetch(address, partsFile, partsRecord(), ContinuePartial);
   std::filesystem::remove(recordFile_);
+  if (result.Complete) std::filesystem::rename(partsFile, videoFile_);
+  else std::filesystem::remove(videoFile_);
   return {false, {}, result.ContentType.empty() ? contentType : result.ContentType, address};
 }

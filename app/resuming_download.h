@@ -3,7 +3,8 @@
 // connection is closed or reset part-way is continued from the byte the file
 // holds with a Range request, guarded by If-Range on the validator the first
 // answer gave, so bytes of a different file are never appended. A large
-// video may instead be fetched as several ranges at once.
+// video may instead be fetched as several ranges at once, and a later run
+// continues those ranges where they stopped.
 #pragma once
 
 #include <cstdint>
@@ -68,7 +69,12 @@ public:
   TFetchResult Fetch(const std::string& address, TFetchKind kind);
 
 private:
-  TFetchResult fetchInParts(const std::string& address, const std::string& contentType);
+  // total and validator as the whole file's answer gave them; -1 and empty
+  // when no such answer came.
+  TFetchResult fetchInParts(const std::string& address, const std::string& contentType, int64_t total,
+                            const std::string& validator);
+  // Beside the record: how far each parallel part is.
+  std::string partsRecord() const { return recordFile_ + "-parts"; }
 
   TIdHTTP& http_;
   const std::string videoFile_;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -24,6 +25,7 @@ extern "C" {
 #include "converter/stream_copy.h"
 #include "converter/track.h"
 #include "converter/track_encoder.h"
+#include "converter/whole_file_copy.h"
 
 namespace converter {
 namespace {
@@ -115,6 +117,44 @@ OutputContext allocateOutput(const std::string& path, const std::string& muxer) 
   return output;
 }
 
+// The source's bytes into the unfinished output, a block at a time so that
+// a stop request and the progress bar keep up.
+void copyBytes(const std::string& source, const std::string& unfinished, double duration,
+               const std::atomic<bool>& stopRequested, const ProgressReport& report) {
+  constexpr size_t Block = size_t{4} << 20;
+  struct Descriptor {
+    Descriptor(const std::string& path, int flags, const char* message) : fd(::open(path.c_str(), flags | O_CLOEXEC)) {
+      if (fd < 0) check(AVERROR(errno), std::string(message) + " '" + path + "'");
+    }
+    ~Descriptor() { ::close(fd); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    const int fd;
+  };
+  const Descriptor in(source, O_RDONLY, converter_messages::CannotOpenInput);
+  const Descriptor out(unfinished, O_WRONLY | O_TRUNC, converter_messages::CannotWriteOutput);
+  const double size = double(std::max<std::uintmax_t>(std::filesystem::file_size(source), 1));
+  std::unique_ptr<char[]> block(new char[Block]);
+  ProgressThrottle progress(report, duration);
+  double copied = 0.0;
+  for (;;) {
+    if (stopRequested) fail(converter_messages::ConversionStopped);
+    const ssize_t got = ::read(in.fd, block.get(), Block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) check(AVERROR(errno), std::string(converter_messages::CannotOpenInput) + " '" + source + "'");
+    if (got == 0) break;
+    for (ssize_t put = 0; put < got;) {
+      const ssize_t written = ::write(out.fd, block.get() + put, size_t(got - put));
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) check(AVERROR(errno), converter_messages::CannotWriteOutput);
+      put += written;
+    }
+    copied += double(got);
+    progress.update(copied / size * duration);
+  }
+  progress.finish();
+}
+
 TimelineTrack* laggingTrack(const std::vector<std::unique_ptr<TimelineTrack>>& tracks) {
   TimelineTrack* lagging = nullptr;
   for (const auto& track : tracks)
@@ -125,13 +165,29 @@ TimelineTrack* laggingTrack(const std::vector<std::unique_ptr<TimelineTrack>>& t
 }  // namespace
 
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
-                   const std::vector<TimelineClip>& audioClips, double duration, const std::atomic<bool>& stopRequested,
-                   const ProgressReport& report) {
+                   const std::vector<TimelineClip>& audioClips, double duration, bool spendSource,
+                   const std::atomic<bool>& stopRequested, const ProgressReport& report) {
   // The output is written beside the target and replaces it only when it is
   // complete: a failed or stopped conversion leaves the old file as it was.
   PartialOutputRemover remover;  // declared first: it acts after the file is closed
   const std::string unfinished = createFileBeside(path);
   remover.watch(unfinished);
+  const auto putInPlace = [&] {
+    if (std::rename(unfinished.c_str(), path.c_str()) != 0)
+      check(AVERROR(errno), std::string(converter_messages::CannotWriteOutput) + " '" + path + "'");
+    remover.keep();
+  };
+  if (const std::optional<std::string> source =
+          plan.copyStreams ? wholeSourceFile(plan.muxer, videoClips, audioClips) : std::nullopt) {
+    // Another file system refuses the rename; the bytes are copied then.
+    if (spendSource && std::rename(source->c_str(), path.c_str()) == 0) {
+      if (report) report(duration, duration);
+      return;
+    }
+    copyBytes(*source, unfinished, duration, stopRequested, report);
+    putInPlace();
+    return;
+  }
   OutputContext output = allocateOutput(unfinished, plan.muxer);
 
   if (plan.titled) {
@@ -175,9 +231,7 @@ void writeTimeline(const std::string& path, const OutputPlan& plan, const std::v
   if (stopRequested) fail(converter_messages::ConversionStopped);
   check(av_write_trailer(output.get()), converter_messages::CannotWriteOutput);
   check(avio_closep(&output->pb), converter_messages::CannotWriteOutput);
-  if (std::rename(unfinished.c_str(), path.c_str()) != 0)
-    check(AVERROR(errno), std::string(converter_messages::CannotWriteOutput) + " '" + path + "'");
-  remover.keep();
+  putInPlace();
 }
 
 }  // namespace converter

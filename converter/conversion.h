@@ -17,9 +17,10 @@ namespace converter {
 
 using ProgressReport = std::function<void(double position, double duration)>;
 
-// Throws ConversionError on failure and when stopped.
+// Throws ConversionError on failure and when stopped. With spendSource an
+// output that is one whole source file may be that file, renamed.
 void writeTimeline(const std::string& path, const OutputPlan& plan, const std::vector<TimelineClip>& videoClips,
-                   const std::vector<TimelineClip>& audioClips, double duration, const std::atomic<bool>& stopRequested,
-                   const ProgressReport& report);
+                   const std::vector<TimelineClip>& audioClips, double duration, bool spendSource,
+                   const std::atomic<bool>& stopRequested, const ProgressReport& report);
 
 }  // namespace converter

@@ -133,6 +133,8 @@ MediaInfo probeMedia(const std::string& path, int videoStreamNumber) {
     info.sampleFormat = AVSampleFormat(audio.format);
   }
   if (!info.hasVideo && !info.hasAudio) fail(std::string(converter_messages::NoMediaStreams) + " '" + path + "'");
+  info.streamCount = file->nb_streams;
+  info.container = file->iformat->name;
   info.duration = measureDuration(*file, videoIndex, audioIndex);
   if (info.duration <= 0.0) fail(std::string(converter_messages::NothingToPlay) + " '" + path + "'");
   return info;

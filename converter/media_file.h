@@ -24,6 +24,8 @@ struct MediaInfo {
   AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;
   AVCodecID videoCodec = AV_CODEC_ID_NONE;
   AVCodecID audioCodec = AV_CODEC_ID_NONE;
+  unsigned streamCount = 0;  // of every kind, those not used included
+  std::string container{};   // the demuxer's names, comma-separated
 };
 
 // Opens the file as a plain local file and reads its stream parameters;

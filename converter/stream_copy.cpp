@@ -17,7 +17,9 @@ StreamCopy::StreamCopy(AVFormatContext& output, AVMediaType type, std::vector<Ti
   stream_ = avformat_new_stream(&output_, nullptr);
   if (!stream_) check(AVERROR(ENOMEM), what);
   check(avcodec_parameters_copy(stream_->codecpar, source_->codecpar), what);
-  stream_->codecpar->codec_tag = 0;  // the container names the codec its own way
+  // The container names the codec its own way; raw pictures alone are
+  // named by their pixel layout, which only the source's tag tells.
+  if (stream_->codecpar->codec_id != AV_CODEC_ID_RAWVIDEO) stream_->codecpar->codec_tag = 0;
   stream_->time_base = source_->time_base;
   stream_->sample_aspect_ratio = source_->sample_aspect_ratio;
   stream_->avg_frame_rate = source_->avg_frame_rate;

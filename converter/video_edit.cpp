@@ -167,7 +167,7 @@ void TVideoEdit::save(const std::string& fileName) {
                             audioClips_.empty() ? nullptr : &audioClips_.front().source);
   const double duration =
       std::max(plan.video ? trackLength(videoClips_) : 0.0, plan.audio ? trackLength(audioClips_) : 0.0);
-  converter::writeTimeline(fileName, plan, videoClips_, audioClips_, duration, stopRequested_,
+  converter::writeTimeline(fileName, plan, videoClips_, audioClips_, duration, MaySpendSources, stopRequested_,
                            [this](double position, double total) {
                              if (OnProcessing) OnProcessing(this, position, total);
                            });

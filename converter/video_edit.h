@@ -43,6 +43,10 @@ public:
   bool RemuxOrConvert = false;
   // The title tag of a type that carries one; empty: the output file's name.
   std::string OutputTitle;
+  // The timeline's files are the caller's to lose: an otOriginal output that
+  // is one whole source file takes the file's place (when both are on one
+  // file system) instead of copying its bytes.
+  bool MaySpendSources = false;
 
   const converter::TWMVProfiles WMVProfiles{};
   const converter::TVideoCompressors VideoCompressors;

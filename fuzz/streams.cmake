@@ -4,3 +4,4 @@ target_compile_options(streams PRIVATE -fsanitize=fuzzer-no-link ${fuzz_sanitize
 target_link_options(streams INTERFACE -fsanitize=address,undefined)
 quillfen_fuzz(hls_playlist_fuzz LIBS streams)
 quillfen_fuzz(dash_manifest_fuzz LIBS streams)
+quillfen_fuzz(timestamp_rebase_fuzz LIBS streams)

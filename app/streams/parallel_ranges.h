@@ -5,12 +5,15 @@
 // Last-Modified) that every later part names in If-Range; a 200 is the whole
 // file over the one connection. A part answered with 200, another range,
 // another size or another validator means the file changed on the server:
-// the fetch starts over, never mixing two versions in one file.
+// the fetch starts over, never mixing two versions in one file. A record
+// beside the file says how far each part is written, so that a stopped fetch
+// is continued later with only the missing bytes, still under If-Range.
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/streams/segment_fetcher.h"
@@ -35,16 +38,31 @@ public:
   // and further starts after the file changed.
   int32_t Retries = 3;
   std::chrono::milliseconds FirstPause{250};
-  // The size of each ranged request; the first asks for this much.
+  // The size of each ranged request.
   int64_t PartSize = int64_t{4} << 20;
+  // The first request asks for at most this much: the others cannot start
+  // before its answer, so it is kept short.
+  int64_t FirstPartSize = int64_t{256} << 10;
+  // What an earlier answer of the whole file said of it: with a validator
+  // the parts need no first ranged answer before they start.
+  struct TKnownFile {
+    int64_t Total = -1;
+    std::string Validator;
+    std::string ContentType;
+  };
+  std::optional<TKnownFile> Known;
   // On the thread that runs Fetch, every fifth of a second while bytes arrive.
   std::function<void(int64_t bytes, int64_t total)> OnProgress;
 
   void Stop() { stopped_ = true; }
 
-  // Raises EVideoStreamFetchFailed naming the address and the offset of a
-  // part that failed after its retries, or saying the file kept changing.
-  TRangesResult Fetch(const std::string& address, const std::string& outputFile);
+  // With stateFile the record is kept there while the file has gaps, and
+  // with continuePartial a file that such a record describes for this
+  // address is continued. Raises EVideoStreamFetchFailed naming the address
+  // and the offset of a part that failed after its retries, or saying the
+  // file kept changing.
+  TRangesResult Fetch(const std::string& address, const std::string& outputFile, const std::string& stateFile = {},
+                      bool continuePartial = false);
 
 private:
   THttpClientFactory factory_;

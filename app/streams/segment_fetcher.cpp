@@ -15,6 +15,7 @@
 #include "app/streams/ranged_request.h"
 #include "app/streams/segment_state.h"
 #include "app/streams/stream_errors.h"
+#include "app/streams/timestamp_rebase.h"
 #include "net/http/body_streams.h"
 #include "net/http/http_client.h"
 #include "platform/streams.h"
@@ -135,10 +136,12 @@ public:
   size_t ItemCount() const { return items_.size(); }
   int32_t SegmentsOf(size_t items) const { return int32_t(items) - (hasInit_ && items > 0 ? 1 : 0); }
 
-  void StartAt(size_t item, int64_t bytes) {
+  void StartAt(size_t item, int64_t bytes, TTimestampRebase rebase) {
     next_ = written_ = item;
     received_ = bytes;
+    rebase_ = std::move(rebase);
   }
+  std::string TimestampsWritten() const { return rebase_.Save(); }
 
   void Work(TIdHTTP& http) {
     for (;;) {
@@ -215,9 +218,11 @@ private:
                     const std::function<void(size_t)>& onWritten) {
     const auto found = ready_.find(written_);
     if (found == ready_.end()) return false;
-    const std::string data = std::move(found->second);
+    std::string data = std::move(found->second);
     ready_.erase(found);
+    const TSegment& item = *items_[written_];
     lock.unlock();
+    rebase_.Pass(data, item.Discontinuity);
     file.WriteBuffer(data.data(), int64_t(data.size()));
     bytes += int64_t(data.size());
     lock.lock();
@@ -309,6 +314,8 @@ private:
   std::optional<std::string> failure_;
   bool abort_ = false;
   std::atomic<int64_t> received_{0};
+  // Only the writing thread touches it.
+  TTimestampRebase rebase_;
 
   std::mutex keyLock_;
   std::map<std::string, TAesBlock> keys_;
@@ -325,11 +332,15 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   const std::string identity = TrackIdentity(track);
 
   std::unique_ptr<TFileStream> file;
-  TSegmentState state{identity, 0, 0};
+  TSegmentState state{identity, 0, 0, {}};
+  TTimestampRebase rebase;
   if (continuePartial && !stateFile.empty() && std::filesystem::exists(outputFile)) {
     const std::optional<TSegmentState> earlier = ReadSegmentState(stateFile);
-    if (earlier && earlier->Track == identity && size_t(earlier->SegmentsDone) <= run.ItemCount() &&
+    const std::optional<TTimestampRebase> shifts =
+        earlier ? TTimestampRebase::Restore(earlier->Timestamps) : std::nullopt;
+    if (earlier && shifts && earlier->Track == identity && size_t(earlier->SegmentsDone) <= run.ItemCount() &&
         int64_t(std::filesystem::file_size(outputFile)) >= earlier->Bytes) {
+      rebase = *shifts;
       file = std::make_unique<TFileStream>(outputFile, fmOpenReadWrite);
       // Whatever followed the last whole segment is of no use.
       file->SetSize(earlier->Bytes);
@@ -338,11 +349,11 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
     }
   }
   if (!file) file = std::make_unique<TFileStream>(outputFile, fmCreate);
-  run.StartAt(size_t(state.SegmentsDone), state.Bytes);
+  run.StartAt(size_t(state.SegmentsDone), state.Bytes, std::move(rebase));
 
   const size_t workers =
       std::min<size_t>(size_t(std::max(Connections, 1)), run.ItemCount() - size_t(state.SegmentsDone));
-  run.SetWindow(size_t(std::max(Connections, 1)));
+  run.SetWindow(2 * size_t(std::max(Connections, 1)));
   std::vector<std::unique_ptr<TIdHTTP>> clients;
   for (size_t i = 0; i < workers; ++i) clients.push_back(factory_());
 
@@ -351,9 +362,15 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   };
   const auto onWritten = [&](size_t written) {
     state.SegmentsDone = int32_t(written);
+    state.Timestamps = run.TimestampsWritten();
     if (!stateFile.empty()) WriteSegmentState(stateFile, state);
     progress(written);
   };
+
+  // Recorded from the start, so that even a stop before the first segment
+  // tells a later run which track this file is.
+  state.Timestamps = run.TimestampsWritten();
+  if (!stateFile.empty()) WriteSegmentState(stateFile, state);
 
   std::vector<std::thread> threads;
   for (auto& client : clients) threads.emplace_back([&run, http = client.get()] { run.Work(*http); });

@@ -3,8 +3,9 @@
 // writes it in order into one file: the init section, then every segment,
 // AES-128 segments decrypted. Each client runs on its own thread over its own
 // kept-alive connection. A segment finished early waits in memory only within
-// a window of as many segments as there are clients, so memory stays bounded
-// however long the stream. A segment that still fails after its retries ends
+// a window of twice as many segments as there are clients, so memory stays
+// bounded however long the stream, while a client never idles behind one
+// slow segment of another. A segment that still fails after its retries ends
 // the fetch naming it: a stream with a hole is never written as complete.
 
 #include <atomic>

@@ -8,7 +8,7 @@
 namespace streams {
 
 namespace {
-constexpr const char* Heading = "quillfen segments 1";
+constexpr const char* Heading = "quillfen segments 2";
 
 std::string oneLine(std::string text) {
   for (char& c : text)
@@ -28,7 +28,7 @@ std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
   std::string heading, done, bytes;
   TSegmentState state;
   if (!std::getline(file, heading) || heading != Heading || !std::getline(file, state.Track) ||
-      !std::getline(file, done) || !std::getline(file, bytes))
+      !std::getline(file, done) || !std::getline(file, bytes) || !std::getline(file, state.Timestamps))
     return std::nullopt;
   if (done.empty() || done.size() > 9 || done.find_first_not_of("0123456789") != std::string::npos || bytes.empty() ||
       bytes.size() > 18 || bytes.find_first_not_of("0123456789") != std::string::npos)
@@ -40,7 +40,8 @@ std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
 
 void WriteSegmentState(const std::string& path, const TSegmentState& state) {
   const std::string text = std::string(Heading) + "\n" + oneLine(state.Track) + "\n" +
-                           std::to_string(state.SegmentsDone) + "\n" + std::to_string(state.Bytes) + "\n";
+                           std::to_string(state.SegmentsDone) + "\n" + std::to_string(state.Bytes) + "\n" +
+                           oneLine(state.Timestamps) + "\n";
   const std::string fresh = path + ".new";
   {
     TFileStream file(fresh, fmCreate);

@@ -1,7 +1,8 @@
 #pragma once
 // The small record kept beside a partly written stream file: which track it
-// is and how many of its segments (and bytes) the file already holds whole,
-// so that a later run continues after them instead of starting again.
+// is, how many of its segments (and bytes) the file already holds whole and
+// how their timestamps were shifted, so that a later run continues after
+// them instead of starting again.
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,8 @@ struct TSegmentState {
   std::string Track;
   int32_t SegmentsDone = 0;
   int64_t Bytes = 0;
+  // TTimestampRebase::Save of the segments written.
+  std::string Timestamps;
   bool operator==(const TSegmentState&) const = default;
 };
 

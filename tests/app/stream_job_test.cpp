@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <sstream>
 
 #include "app/download_job.h"
 #include "app/http_settings.h"
 #include "app/resuming_download.h"
+#include "app/streams/ranges_state.h"
 #include "app/streams/stream_errors.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
@@ -43,7 +45,8 @@ public:
 
 NginxSite streamSite() {
   NginxSite site;
-  site.ServerConfig = StreamTypes;
+  // A slow place, so that a transfer can be stopped part-way.
+  site.ServerConfig = std::string(StreamTypes) + "location /slow/ { limit_rate 4m; }\n";
   return site;
 }
 
@@ -55,6 +58,8 @@ protected:
     WriteHlsStream(media->Path(), "fmp4", true);
     WriteHlsStream(media->Path(), "aes", false, "/aes/stream.key");
     WriteDashStream(media->Path(), "dash");
+    WriteJoinedHls(media->Path(), "joined-ts", false);
+    WriteJoinedHls(media->Path(), "joined-fmp4", true);
   }
   static void TearDownTestSuite() {
     delete media;
@@ -128,6 +133,34 @@ TEST_F(StreamJobTest, StreamsEndAsCleanOutputs) {
   }
 }
 
+// Two parts whose timestamps each start at 0, joined at a discontinuity:
+// the saved file runs on without going back in time, copied or re-encoded,
+// in TS and in fMP4, and lasts as long as both parts together.
+TEST_F(StreamJobTest, DiscontinuityKeepsTimestampsRising) {
+  const struct {
+    const char* name;
+    const char* path;
+    TOutputType format;
+  } cases[] = {
+      {"TS, Original", "/joined-ts/index.m3u8", otOriginal},
+      {"TS, to MP4", "/joined-ts/index.m3u8", otMP4},
+      {"fMP4, Original", "/joined-fmp4/index.m3u8", otOriginal},
+      {"fMP4, to MP4", "/joined-fmp4/index.m3u8", otMP4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    choices.Format = reporter.Format = c.format;
+    choices.Width = "320";
+    choices.Height = "240";
+    const std::string output = work.File("joined.mp4");
+    reporter.Answer = output;
+    ASSERT_EQ(job.Run(nginx.Url(c.path), choices), TJobResult::Done);
+    EXPECT_EQ(DecodingErrors(output), "");
+    EXPECT_NEAR(MediaSeconds(output), 4.0, 0.25);
+    std::filesystem::remove(output);
+  }
+}
+
 // Stop in the middle of a stream saves nothing (a stream with a hole is
 // never saved as if whole) and keeps the segments; the next run with
 // ContinuePartial fetches only the rest and saves it all.
@@ -135,8 +168,10 @@ TEST_F(StreamJobTest, StopKeepsTheSegmentsForContinue) {
   choices.Format = reporter.Format = otOriginal;
   reporter.Answer = work.File("out.mp4");
   job.Streams.Connections = 1;
+  // Segments already in memory still go into the file; a client runs at most
+  // two ahead, so a stop after the first leaves the last one missing.
   reporter.OnMessages = [&] {
-    if (reporter.Saw("segment 2 of")) job.Stop();
+    if (reporter.Saw("segment 1 of")) job.Stop();
   };
   EXPECT_EQ(job.Run(nginx.Url("/ts/master.m3u8"), choices), TJobResult::Stopped);
   EXPECT_EQ(reporter.Messages, std::vector<std::string>{"Stopped; nothing was saved"});
@@ -149,6 +184,28 @@ TEST_F(StreamJobTest, StopKeepsTheSegmentsForContinue) {
   ASSERT_EQ(job.Run(nginx.Url("/ts/master.m3u8"), choices), TJobResult::Done);
   EXPECT_FALSE(reporter.Saw("segment 1 of"));
   EXPECT_EQ(PictureChecksums(work.File("out.mp4")), PictureChecksums(served("/ts/v0/index.m3u8")));
+}
+
+// DASH fetches the sound after the pictures: Stop during the sound, and the
+// next run continues the sound without asking for a picture again.
+TEST_F(StreamJobTest, StopDuringTheSoundKeepsThePicturesWhole) {
+  choices.Format = reporter.Format = otOriginal;
+  reporter.Answer = work.File("out.mp4");
+  job.Streams.Connections = 1;
+  reporter.OnMessages = [&] {
+    if (reporter.Saw("segment 5 of")) job.Stop();
+  };
+  EXPECT_EQ(job.Run(nginx.Url("/dash/manifest.mpd"), choices), TJobResult::Stopped);
+  ASSERT_TRUE(std::filesystem::exists(job.AudioSegmentsFile()));
+
+  reporter.OnMessages = nullptr;
+  job.ContinuePartial = true;
+  const size_t logSize = nginx.Files().ReadFile("access.log").size();
+  ASSERT_EQ(job.Run(nginx.Url("/dash/manifest.mpd"), choices), TJobResult::Done);
+  const std::string log = nginx.Files().ReadFile("access.log").substr(logSize);
+  EXPECT_EQ(log.find("stream0"), std::string::npos) << log;
+  EXPECT_NE(log.find("stream1"), std::string::npos) << log;
+  EXPECT_EQ(DecodingErrors(work.File("out.mp4")), "");
 }
 
 // A segment the server no longer has ends the job with an error naming it,
@@ -205,6 +262,56 @@ TEST_F(StreamJobTest, LargeFileArrivesAsParallelRanges) {
       EXPECT_EQ(parts, 0u) << log;
     }
   }
+}
+
+// A large file stopped while its parts arrive leaves no video file, only its
+// parts and their record; continuing fetches the missing bytes alone and
+// the video is the server's byte for byte.
+TEST_F(StreamJobTest, StoppedParallelFileContinuesWithTheMissingBytes) {
+  std::string large(size_t(12) << 20, '\0');
+  std::mt19937 random(3);
+  for (char& c : large) c = char(random());
+  nginx.WriteDocument("slow/large.mp4", large);
+  const auto fetch = [&](bool continuing, bool stop) {
+    TResumingDownload download(http, work.File("video"), work.File("record"));
+    download.Connections = 4;
+    download.ContinuePartial = continuing;
+    download.ClientFactory = [] {
+      auto client = std::make_unique<TIdHTTP>();
+      ApplyMainWindowSettings(*client);
+      return client;
+    };
+    int64_t received = 0;
+    download.OnParts = [&](int64_t bytes, int64_t) { received = bytes; };
+    download.Stopped = [&] { return stop && received > 0; };
+    download.Fetch(nginx.Url("/slow/large.mp4"), TFetchKind::AnyBytes);
+  };
+  // The bytes nginx sent since the log was this long.
+  const auto bytesSentAfter = [&](size_t logSize) {
+    std::istringstream lines(nginx.Files().ReadFile("access.log").substr(logSize));
+    int64_t sent = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // After the request line: the status and the body's bytes.
+      std::istringstream fields(line.substr(line.find("\" ", line.find('"') + 1) + 2));
+      int status = 0;
+      int64_t bytes = 0;
+      fields >> status >> bytes;
+      sent += bytes;
+    }
+    return sent;
+  };
+  fetch(false, true);
+  EXPECT_FALSE(std::filesystem::exists(work.File("video")));
+  const std::optional<streams::TRangesState> parts = streams::ReadRangesState(work.File("record-parts"));
+  ASSERT_TRUE(parts);
+  int64_t missing = 0;
+  for (const streams::TRangePart& part : parts->Parts) missing += part.Last - part.First + 1 - part.Done;
+  EXPECT_GT(missing, 0);
+  EXPECT_LT(missing, int64_t(large.size()));
+  const size_t logSize = nginx.Files().ReadFile("access.log").size();
+  fetch(true, false);
+  EXPECT_TRUE(ReadWholeFile(work.File("video")) == large);
+  EXPECT_EQ(bytesSentAfter(logSize), missing);
 }
 
 }  // namespace

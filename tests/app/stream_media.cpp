@@ -49,6 +49,41 @@ void WriteHlsStream(const std::string& root, const std::string& folder, bool fmp
   output(command);
 }
 
+void WriteJoinedHls(const std::string& root, const std::string& folder, bool fmp4) {
+  const std::string base = root + "/" + folder;
+  std::string joined = std::string("#EXTM3U\n#EXT-X-VERSION:7\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n");
+  // Unlike pictures and sounds, so a part out of place would show.
+  const struct {
+    const char* name;
+    const char* pictures;
+    const char* frequency;
+  } parts[] = {{"a", "testsrc2", "440"}, {"b", "smptebars", "880"}};
+  for (const auto& part : parts) {
+    const std::string folderOfPart = base + "/" + part.name;
+    std::filesystem::create_directories(folderOfPart);
+    std::string command = std::string("ffmpeg -nostdin -v error -y -f lavfi -i ") + part.pictures +
+                          "=size=320x240:rate=25:duration=2 -f lavfi -i sine=frequency=" + part.frequency +
+                          ":duration=2:sample_rate=44100 -c:v libx264 -preset ultrafast -g 25 -c:a aac "
+                          "-hls_time 1 -hls_playlist_type vod -f hls ";
+    if (fmp4) command += "-hls_segment_type fmp4 -hls_fmp4_init_filename init.mp4 ";
+    output(command + "-hls_segment_filename '" + folderOfPart + "/seg%d." + (fmp4 ? "m4s" : "ts") + "' '" +
+           folderOfPart + "/index.m3u8'");
+    if (part.name != parts[0].name) joined += "#EXT-X-DISCONTINUITY\n";
+    if (fmp4) joined += "#EXT-X-MAP:URI=\"" + std::string(part.name) + "/init.mp4\"\n";
+    std::ifstream playlist(folderOfPart + "/index.m3u8");
+    for (std::string line; std::getline(playlist, line);) {
+      if (line.rfind("#EXTINF", 0) == 0) joined += line + "\n";
+      else if (!line.empty() && line[0] != '#') joined += std::string(part.name) + "/" + line + "\n";
+    }
+  }
+  std::ofstream(base + "/index.m3u8") << joined << "#EXT-X-ENDLIST\n";
+}
+
+double MediaSeconds(const std::string& path) {
+  return std::stod(
+      output("ffprobe -v error -show_entries format=duration -of default=noprint_wrappers=1:nokey=1 '" + path + "'"));
+}
+
 void WriteDashStream(const std::string& root, const std::string& folder) {
   const std::string base = root + "/" + folder;
   std::filesystem::create_directories(base);

@@ -18,6 +18,15 @@ extern const char* const StreamTypes;
 // the playlists name at that address.
 void WriteHlsStream(const std::string& root, const std::string& folder, bool fmp4, const std::string& keyAddress = {});
 
+// <folder>/index.m3u8: two parts of two seconds each, made one after the
+// other by separate ffmpeg runs so that each starts its timestamps at 0,
+// joined by a hand-written media playlist with a discontinuity between them.
+// fmp4 writes fMP4 segments, each part with its own init section.
+void WriteJoinedHls(const std::string& root, const std::string& folder, bool fmp4);
+
+// The file's length in seconds, as ffprobe reads it.
+double MediaSeconds(const std::string& path);
+
 // <folder>/manifest.mpd: 320x240 H.264 and AAC in separate adaptation sets.
 void WriteDashStream(const std::string& root, const std::string& folder);
 

@@ -88,6 +88,12 @@ const Recipe Recipes[] = {
            " -t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 96k " +
            quoted(path));
      }},
+    // Uncompressed pictures, which Matroska names by their pixel layout.
+    {"raw.mkv",
+     [](const std::string& path) {
+       run(std::string(TestPattern) +
+           "-f lavfi -i sine=sample_rate=44100 -t 3 -c:v rawvideo -pix_fmt yuv420p -c:a pcm_s16le " + quoted(path));
+     }},
     // The early Flash audio codec that no other container carries.
     {"nellymoser.flv",
      [](const std::string& path) {

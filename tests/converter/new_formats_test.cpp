@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <vector>
@@ -97,7 +98,7 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
   const struct {
     const char* source;
     const char* extension;
-  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}};
+  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}, {"raw.mkv", "mkv"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
     TVideoEdit edit;
@@ -113,6 +114,48 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
     EXPECT_GT(source.at("0").size(), 50u);
     EXPECT_EQ(packetsOf(output), source);
   }
+}
+
+// A whole Matroska or FLV file kept as it is comes out as its own bytes; a
+// part of it is remuxed, holding fewer of the source's packets.
+TEST(ConverterOriginal, WholeFileInItsOwnContainerIsItsBytes) {
+  const struct {
+    const char* source;
+    const char* extension;
+    double end;  // of the clip; 0 for the whole file
+    bool sameBytes;
+  } cases[] = {{"raw.mkv", "mkv", 0.0, true}, {"source.flv", "flv", 0.0, true}, {"raw.mkv", "mkv", 1.0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.source << " to " << c.end);
+    TVideoEdit edit;
+    if (c.end > 0.0) {
+      ASSERT_TRUE(edit.AddVideoClip(medium(c.source), 0.0, c.end, 0)) << edit.LastError();
+      ASSERT_TRUE(edit.AddAudioClip(medium(c.source), 0.0, c.end)) << edit.LastError();
+    } else {
+      loadWholeFile(edit, medium(c.source));
+    }
+    edit.OutputType = otOriginal;
+    const std::string output = pathInWorkFolder(std::string("kept.") + c.extension);
+    ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+    EXPECT_EQ(contentOf(output) == contentOf(medium(c.source)), c.sameBytes);
+    if (!c.sameBytes) {
+      EXPECT_LT(packetsOf(output).at("0").size(), packetsOf(medium(c.source)).at("0").size());
+    }
+  }
+}
+
+// A source the caller may lose becomes the output itself.
+TEST(ConverterOriginal, SpentSourceBecomesTheOutput) {
+  const std::string source = pathInWorkFolder("spent.mkv");
+  std::filesystem::copy_file(medium("raw.mkv"), source, std::filesystem::copy_options::overwrite_existing);
+  TVideoEdit edit;
+  loadWholeFile(edit, source);
+  edit.OutputType = otOriginal;
+  edit.MaySpendSources = true;
+  const std::string output = pathInWorkFolder("spent-output.mkv");
+  ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+  EXPECT_TRUE(contentOf(output) == contentOf(medium("raw.mkv")));
+  EXPECT_FALSE(fileExists(source));
 }
 
 // The phone's display rotation is part of what is kept.

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "app/streams/ranges_state.h"
 #include "app/streams/stream_errors.h"
 #include "net/http/http_client.h"
 #include "tests/app/streams/segment_peer.h"
@@ -88,6 +91,16 @@ TEST_F(ParallelRangesTest, FileThatChangesOnTheServerStartsOver) {
   EXPECT_TRUE(output() == second);
 }
 
+// Parts that start at once under the version an earlier whole answer named
+// get the whole file instead when that version is gone: the fetch starts over.
+TEST_F(ParallelRangesTest, KnownVersionThatIsGoneStartsOver) {
+  peer.Serve("/video.mp4", file);
+  ranges.Known = TParallelRanges::TKnownFile{int64_t(file.size()), "\"gone\"", "video/mp4"};
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == file);
+}
+
 TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
   peer.Serve("/video.mp4", file);
   std::vector<PeerFault> faults;
@@ -122,3 +135,56 @@ TEST_F(ParallelRangesTest, PartThatKeepsFailingNamesItsOffset) {
 }
 
 }  // namespace
+
+// A run that failed half-way leaves a record; the next run with continuing
+// asks only for the bytes its parts still miss and makes the file whole. A
+// file that changed on the server meanwhile is fetched again from its start.
+class ContinuedRangesTest : public ParallelRangesTest {
+protected:
+  // Connections one at a time: the third part is cut after 1000 bytes and
+  // then refused, so the run fails with parts whole, one begun, the rest missing.
+  void failHalfway() {
+    peer.Serve("/video.mp4", file);
+    peer.Plan("/video.mp4", {{}, {}, PeerFault::Cut(1000), PeerFault::Answer(503)});
+    ranges.Retries = 1;
+    ranges.Connections = 1;
+    EXPECT_THROW(ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"), work.File("state")),
+                 EVideoStreamFetchFailed);
+    ranges.Connections = 4;
+  }
+  std::vector<std::string> rangesAskedAfter(size_t before) {
+    std::vector<std::string> asked;
+    const std::vector<std::string> requests = peer.Requests();
+    for (size_t i = before; i < requests.size(); ++i) asked.push_back(requests[i].substr(requests[i].rfind(' ') + 1));
+    std::sort(asked.begin(), asked.end());
+    return asked;
+  }
+};
+
+TEST_F(ContinuedRangesTest, OnlyTheMissingBytesAreAskedFor) {
+  failHalfway();
+  const std::optional<TRangesState> state = ReadRangesState(work.File("state"));
+  ASSERT_TRUE(state);
+  std::vector<std::string> missing;
+  for (const TRangePart& part : state->Parts)
+    if (part.First + part.Done <= part.Last)
+      missing.push_back("bytes=" + std::to_string(part.First + part.Done) + "-" + std::to_string(part.Last));
+  std::sort(missing.begin(), missing.end());
+  EXPECT_EQ(missing.front(), "bytes=132072-196607");
+
+  const size_t before = peer.Requests().size();
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"), work.File("state"), true);
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == file);
+  EXPECT_EQ(rangesAskedAfter(before), missing);
+  EXPECT_FALSE(std::filesystem::exists(work.File("state")));
+}
+
+TEST_F(ContinuedRangesTest, ChangedFileStartsOver) {
+  failHalfway();
+  const std::string second = PatternBytes(700000, 3);
+  peer.Serve("/video.mp4", second);
+  const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"), work.File("state"), true);
+  EXPECT_TRUE(result.Complete);
+  EXPECT_TRUE(output() == second);
+}
