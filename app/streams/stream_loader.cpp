@@ -10,6 +10,8 @@
 #include "app/streams/messages.h"
 #include "app/streams/quality_choice.h"
 #include "app/streams/stream_errors.h"
+#include "net/http/uri.h"
+#include "platform/text.h"
 
 namespace streams {
 
@@ -17,11 +19,6 @@ namespace {
 
 // A master may lead to another master; no real stream goes deeper.
 constexpr int MaxPlaylistDepth = 3;
-
-std::string lowered(std::string text) {
-  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 const TStreamVariant& choose(const std::vector<TStreamVariant>& variants, const TQualityRule& rule) {
   if (rule.OutputHeight) return ChooseForOutputHeight(variants, *rule.OutputHeight);
@@ -91,23 +88,14 @@ TStreamPlan dashPlan(const TFetchedText& first, const TQualityRule& rule) {
 }  // namespace
 
 std::optional<TStreamKind> StreamKindOf(const std::string& address, const std::string& contentType) {
-  std::string type = lowered(contentType.substr(0, contentType.find(';')));
-  type.erase(0, type.find_first_not_of(" \t"));
-  type.erase(type.find_last_not_of(" \t") + 1);
+  const std::string type = LowerCase(Trim(contentType.substr(0, contentType.find(';'))));
   if (type == "application/vnd.apple.mpegurl" || type == "application/x-mpegurl" || type == "audio/mpegurl" ||
       type == "audio/x-mpegurl")
     return TStreamKind::Hls;
   if (type == "application/dash+xml") return TStreamKind::Dash;
-  const size_t schemeEnd = address.find("://");
-  const size_t pathStart = address.find('/', schemeEnd == std::string::npos ? 0 : schemeEnd + 3);
-  if (pathStart == std::string::npos) return std::nullopt;
-  const std::string path = lowered(address.substr(pathStart, address.find_first_of("?#", pathStart) - pathStart));
-  const auto endsWith = [&](const char* suffix) {
-    const std::string tail = suffix;
-    return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
-  };
-  if (endsWith(".m3u8")) return TStreamKind::Hls;
-  if (endsWith(".mpd")) return TStreamKind::Dash;
+  const std::string document = LowerCase(TIdURI(address).Document);
+  if (document.ends_with(".m3u8")) return TStreamKind::Hls;
+  if (document.ends_with(".mpd")) return TStreamKind::Dash;
   return std::nullopt;
 }
 

@@ -6,20 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "tests/servers/request_head.h"
+
 namespace app_test {
-
-namespace {
-
-std::string headerValue(const std::string& head, const std::string& name) {
-  std::string lower = head;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  const size_t at = lower.find("\r\n" + name + ":");
-  if (at == std::string::npos) return {};
-  const size_t start = head.find_first_not_of(' ', at + name.size() + 3);
-  return head.substr(start, head.find("\r\n", start) - start);
-}
-
-}  // namespace
 
 ConnectionPlan ConnectionPlan::Cut(long bytes, bool reset) {
   ConnectionPlan plan;
@@ -74,8 +63,8 @@ std::vector<std::string> RangePeer::Requests() {
 std::vector<std::string> RangePeer::RangeLines() {
   std::vector<std::string> lines;
   for (const std::string& head : Requests()) {
-    std::string line = headerValue(head, "range");
-    const std::string ifRange = headerValue(head, "if-range");
+    std::string line = RequestHeaderValue(head, "range");
+    const std::string ifRange = RequestHeaderValue(head, "if-range");
     if (!ifRange.empty()) line += " if " + ifRange;
     lines.push_back(line);
   }
@@ -112,8 +101,8 @@ void RangePeer::Serve(int connection, const ConnectionPlan& plan) {
     if (plan.NewVersion) Version = *plan.NewVersion;
     version = Version;
   }
-  const std::string range = headerValue(head, "range");
-  const std::string ifRange = headerValue(head, "if-range");
+  const std::string range = RequestHeaderValue(head, "range");
+  const std::string ifRange = RequestHeaderValue(head, "if-range");
   const size_t size = version.Content.size();
   std::string status = "200 OK";
   std::string extra;

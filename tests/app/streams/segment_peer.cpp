@@ -8,20 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/servers/request_head.h"
+
 namespace streams_test {
-
-namespace {
-
-std::string headerValue(const std::string& head, const std::string& name) {
-  std::string lower = head;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  const size_t at = lower.find("\r\n" + name + ":");
-  if (at == std::string::npos) return {};
-  const size_t start = head.find_first_not_of(' ', at + name.size() + 3);
-  return head.substr(start, head.find("\r\n", start) - start);
-}
-
-}  // namespace
 
 PeerFault PeerFault::Answer(int status) { return {status, -1, {}, false}; }
 PeerFault PeerFault::Cut(long bytes) { return {0, bytes, {}, false}; }
@@ -104,8 +93,8 @@ void SegmentPeer::Talk(int connection) {
 bool SegmentPeer::Answer(int connection, const std::string& head) {
   const std::string requestLine = head.substr(0, head.find("\r\n"));
   const std::string path = requestLine.substr(4, requestLine.rfind(' ') - 4);
-  const std::string range = headerValue(head, "range");
-  const std::string ifRange = headerValue(head, "if-range");
+  const std::string range = RequestHeaderValue(head, "range");
+  const std::string ifRange = RequestHeaderValue(head, "if-range");
   PeerFault fault;
   File file;
   bool found = false;
