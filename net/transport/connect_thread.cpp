@@ -1,5 +1,6 @@
 #include "net/transport/connect_thread.h"
 
+#include <chrono>
 #include <exception>
 
 #include "net/transport/socket_handle.h"
@@ -16,6 +17,16 @@ TIdConnectThread::TIdConnectThread(TIdSocketHandle& binding)
 TIdConnectThread::~TIdConnectThread() {
   Abort();
   WaitFor();
+}
+
+bool TIdConnectThread::Finished() const {
+  std::lock_guard guard(FLock);
+  return FFinished;
+}
+
+bool TIdConnectThread::WaitFinished(int32_t ms) const {
+  std::unique_lock guard(FLock);
+  return FEnded.wait_for(guard, std::chrono::milliseconds(ms), [this] { return FFinished; });
 }
 
 void TIdConnectThread::Start() {
@@ -41,5 +52,9 @@ void TIdConnectThread::Execute() {
   } catch (const std::exception& error) {
     ConnectError = error.what();
   }
-  FFinished.store(true, std::memory_order_release);
+  {
+    std::lock_guard guard(FLock);
+    FFinished = true;
+  }
+  FEnded.notify_all();
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
-#include <thread>
 #include <typeinfo>
 
 #include <fmt/core.h>
@@ -21,10 +20,6 @@ constexpr int32_t ConnectPollStep = 125;
 constexpr int32_t AntiFreezeConnectTimeout = 120000;
 constexpr int32_t TcpLevel = 6;
 constexpr int32_t TcpNoDelay = 1;
-
-void sleepMs(int32_t ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 }  // namespace
 
 TIdIOHandlerSocket::~TIdIOHandlerSocket() {
@@ -169,7 +164,7 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
                                            : ConnectPollStep;
   int32_t remaining = timeout == TimeoutForever ? step + 1 : timeout;
   while (remaining > step) {
-    sleepMs(step);
+    thread.WaitFinished(step);
     RunAntiFreeze(true);
     // The anti-freeze step closed the transport: closing shut the socket,
     // which ended the connect.
@@ -180,8 +175,7 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
       break;
     }
   }
-  sleepMs(remaining);
-  if (!thread.Finished()) {
+  if (!thread.WaitFinished(remaining)) {
     thread.Abort();
     thread.WaitFor();
     CloseHandler();
