@@ -37,7 +37,9 @@ TLatencyFigures TEventLoopProbe::Figures() const {
   if (lateness_.empty()) return figures;
   std::vector<double> sorted = lateness_;
   std::sort(sorted.begin(), sorted.end());
-  const auto at = [&](double share) { return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))]; };
+  const auto at = [&](double share) {
+    return sorted[std::min(sorted.size() - 1, size_t(share * double(sorted.size())))];
+  };
   figures.P50Ms = at(0.50);
   figures.P99Ms = at(0.99);
   return figures;

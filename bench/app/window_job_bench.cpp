@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
   form.showMaximized();
   // Without a window manager nobody carries out the request: take the
   // screen's free area as a manager would.
-  if (!QTest::qWaitFor([&] { return form.width() > 1000; }, 2000))
-    form.setGeometry(form.screen()->availableGeometry());
+  if (!QTest::qWaitFor([&] { return form.width() > 1000; }, 2000)) form.setGeometry(form.screen()->availableGeometry());
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
   form.activateWindow();
   auto* edit = form.findChild<QLineEdit*>("Edit1");

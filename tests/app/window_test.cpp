@@ -228,8 +228,8 @@ TEST(EngineFlags, SoftwareDrawingOnlyWithoutAGpu) {
     const char* alwaysSoftware;
     bool renderNode;
     bool software;
-  } cases[] = {{nullptr, true, false}, {"", true, false},    {"0", true, false},
-               {"1", true, true},      {"true", true, true}, {nullptr, false, true}, {"0", false, true}};
+  } cases[] = {{nullptr, true, false}, {"", true, false},      {"0", true, false}, {"1", true, true},
+               {"true", true, true},   {nullptr, false, true}, {"0", false, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.alwaysSoftware ? c.alwaysSoftware : "unset") + (c.renderNode ? ", GPU" : ", no GPU"));
     EXPECT_EQ(OpenGLInSoftware(c.alwaysSoftware, c.renderNode), c.software);

@@ -44,8 +44,8 @@ std::string stored(const TQueueItem& item) {
 }
 
 std::string settingsText(const TQueueSettings& s) {
-  return fmt::format("jobs={} resume={} folder={} template={} connections={}", s.JobsAtOnce, s.ResumeAtStart,
-                     s.Folder, s.NameTemplate, s.Connections);
+  return fmt::format("jobs={} resume={} folder={} template={} connections={}", s.JobsAtOnce, s.ResumeAtStart, s.Folder,
+                     s.NameTemplate, s.Connections);
 }
 
 std::vector<std::string> storedAll(const std::vector<TQueueItem>& items) {
@@ -106,8 +106,7 @@ TEST_F(QueueStoreTest, ComesBackAfterReopening) {
   EXPECT_EQ(modeOf(folder), 0700u);
   TQueueStore store(path);
   EXPECT_EQ(storedAll(store.Load()), storedAll({written[2], written[1], written[0]}));
-  EXPECT_EQ(settingsText(store.LoadSettings()),
-            "jobs=4 resume=true folder=/v/ template=%(title)s connections=16");
+  EXPECT_EQ(settingsText(store.LoadSettings()), "jobs=4 resume=true folder=/v/ template=%(title)s connections=16");
 }
 
 // A file of the first layout, made here as that program made it, is
@@ -201,8 +200,8 @@ TEST_F(QueueStoreTest, SettingsThatCannotBeUsedKeepTheirDefaults) {
   TQueueStore{path};
   for (const ValueCase& c : cases) {
     SCOPED_TRACE(fmt::format("{}={}", c.name, c.value));
-    RunSql(path, fmt::format("DELETE FROM queue_settings; INSERT INTO queue_settings VALUES('{}', '{}')", c.name,
-                             c.value));
+    RunSql(path,
+           fmt::format("DELETE FROM queue_settings; INSERT INTO queue_settings VALUES('{}', '{}')", c.name, c.value));
     EXPECT_EQ(settingsText(TQueueStore(path).LoadSettings()), c.expected ? c.expected : defaults);
   }
 }
