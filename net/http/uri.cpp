@@ -42,6 +42,20 @@ std::string removeDotSegments(std::string input) {
   return output;
 }
 
+// An absolute address ("scheme:" first) with its path's dot segments
+// removed; all else stays as written.
+std::string withoutDotSegments(const std::string& address) {
+  const size_t colon = address.find(':');
+  const std::string rest = address.substr(colon + 1);
+  if (!rest.starts_with("//")) return address;
+  const size_t pathStart = rest.find_first_of("/?#", 2);
+  if (pathStart == std::string::npos || rest[pathStart] != '/') return address;
+  const size_t queryStart = rest.find_first_of("?#", pathStart);
+  const std::string path = rest.substr(pathStart, queryStart - pathStart);
+  return address.substr(0, colon + 1) + rest.substr(0, pathStart) + removeDotSegments(path) +
+         (queryStart == std::string::npos ? "" : rest.substr(queryStart));
+}
+
 // Moves the text after the first "#" of from into fragment.
 void splitFragment(std::string& from, std::string& fragment) {
   const size_t hash = from.find('#');
@@ -166,24 +180,13 @@ std::string MergePath(const std::string& basePath, const std::string& path, char
 }
 
 std::string ResolveReference(const std::string& base, const std::string& reference) {
-  if (startsWithScheme(reference)) {
-    // An absolute reference keeps all but its dot segments.
-    const size_t colon = reference.find(':');
-    const std::string rest = reference.substr(colon + 1);
-    if (!rest.starts_with("//")) return reference;
-    const size_t pathStart = rest.find_first_of("/?#", 2);
-    if (pathStart == std::string::npos || rest[pathStart] != '/') return reference;
-    const size_t queryStart = rest.find_first_of("?#", pathStart);
-    const std::string path = rest.substr(pathStart, queryStart - pathStart);
-    return reference.substr(0, colon + 1) + rest.substr(0, pathStart) + removeDotSegments(path) +
-           (queryStart == std::string::npos ? "" : rest.substr(queryStart));
-  }
+  if (startsWithScheme(reference)) return withoutDotSegments(reference);
   // The record's own path split takes "=" for a query start, so only the
   // scheme comes from it; authority, path and query are read from the text.
   const size_t authorityStart = base.find("://");
   if (authorityStart == std::string::npos) return reference;
   const std::string scheme = TIdURI(base).Protocol;
-  if (reference.starts_with("//")) return ResolveReference(base, scheme + ":" + reference);
+  if (reference.starts_with("//")) return withoutDotSegments(scheme + ":" + reference);
   const size_t pathStart = base.find_first_of("/?#", authorityStart + 3);
   const std::string authority = base.substr(authorityStart + 3, pathStart - (authorityStart + 3));
   std::string basePathAndQuery = pathStart == std::string::npos ? "" : base.substr(pathStart);
@@ -195,8 +198,11 @@ std::string ResolveReference(const std::string& base, const std::string& referen
   std::string refPath = reference.substr(0, reference.find_first_of("?#"));
   const std::string refRest = reference.substr(refPath.size());
   if (refPath.empty()) {
-    if (refRest.empty() || refRest[0] == '#') return origin + (basePath.empty() ? "/" : basePath) + baseQuery + refRest;
-    return origin + (basePath.empty() ? "/" : basePath) + refRest;
+    // A base is used with its dot segments removed, as a browser keeps it,
+    // so that resolving the result again gives the same address.
+    const std::string path = basePath.empty() ? "/" : removeDotSegments(basePath);
+    if (refRest.empty() || refRest[0] == '#') return origin + path + baseQuery + refRest;
+    return origin + path + refRest;
   }
   if (refPath[0] != '/') {
     // Everything of the base path up to its last "/".

@@ -233,6 +233,12 @@ TEST(ResolveReference, AgainstTheBase) {
   // A base whose path holds "=" keeps it: the query begins only at "?".
   EXPECT_EQ(ResolveReference("http://h/p=1/list.m3u8", "a.ts"), "http://h/p=1/a.ts");
   EXPECT_EQ(ResolveReference("http://u:pw@h:81", "a.ts"), "http://u:pw@h:81/a.ts");
+  // A base with dot segments is used without them, so that a resolved
+  // address resolves to itself.
+  EXPECT_EQ(ResolveReference("http://h/a//../b/c?x", "?y"), "http://h/a/b/c?y");
+  EXPECT_EQ(ResolveReference("http://h/a/./b/../c", ""), "http://h/a/c");
+  // A network-path reference against a base whose scheme is empty.
+  EXPECT_EQ(ResolveReference("://h/a", "//g/x/../y"), "://g/y");
 }
 
 }  // namespace
