@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "app/messages.h"
+#include "app/queue/messages.h"
+#include "app/streams/messages.h"
 #include "app/translation/composed_message.h"
 
 namespace {
@@ -29,6 +31,42 @@ const char* const ComposedMessages[] = {
     app_messages::WorkFileNotPlain,
     app_messages::CannotUseWorkFile,
     app_messages::AlreadyDownloading,
+    queue_messages::Downloading,
+    queue_messages::Converting,
+    queue_messages::Failed,
+    queue_messages::Saved,
+    queue_messages::CannotMakeFolder,
+    queue_messages::CannotOpen,
+    queue_messages::Damaged,
+    queue_messages::TooNew,
+    queue_messages::StoreFailed,
+    queue_messages::UnknownState,
+    queue_messages::IllegalTransition,
+    queue_messages::NoSuchItem,
+    queue_messages::BadJobLimit,
+    queue_messages::BadConnections,
+    queue_messages::TemplateNamesNoFile,
+    stream_messages::ProtectedPlaylist,
+    stream_messages::UnsupportedScheme,
+    stream_messages::TooManySegments,
+    stream_messages::TextTooLarge,
+    stream_messages::BadAttribute,
+    stream_messages::MissingAddress,
+    stream_messages::LeadsBackToItself,
+    stream_messages::NestedTooDeep,
+    stream_messages::NotXml,
+    stream_messages::BadDuration,
+    stream_messages::BadTemplate,
+    stream_messages::BadManifestValue,
+    stream_messages::QualityChosen,
+    stream_messages::SegmentProgress,
+    stream_messages::SegmentFailed,
+    stream_messages::KeyFailed,
+    stream_messages::BadKey,
+    stream_messages::DecryptFailed,
+    stream_messages::SegmentCut,
+    stream_messages::FileChanged,
+    stream_messages::PartFailed,
 };
 
 std::unique_ptr<QTranslator>& programTranslator() {

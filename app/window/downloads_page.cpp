@@ -253,8 +253,9 @@ void TDownloadsPage::fillRow(QTreeWidgetItem* row, const TQueueItem& item) {
   const std::optional<TOutputType> format = item.Settings.Choices.Format;
   row->setText(TitleColumn, qt(item.Title.empty() ? item.Address : item.Title));
   row->setText(FormatColumn, format ? qt(OutputTypeName(*format)) : QString());
-  row->setText(StateColumn, qt(StateText(item)));
-  row->setToolTip(StateColumn, qt(StateText(item)));
+  const QString state = qt(TranslatedMessage(StateText(item)));
+  row->setText(StateColumn, state);
+  row->setToolTip(StateColumn, state);
   row->setText(SpeedColumn, qt(speedText(item)));
   row->setText(TimeLeftColumn, qt(timeLeftText(item)));
 }

@@ -407,6 +407,210 @@ Single downloads work as before.</source>
         <source>Cannot create file &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>queued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reading the page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>downloading {} %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>downloading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>converting {} %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>failed: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>saved: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the queue is in use by another Quillfen window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create the queue&apos;s folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open the queue file &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; is damaged ({}); it was kept as &apos;{}&apos; and the next start begins an empty queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; was written by a newer Quillfen (version {} of its layout; this one knows up to {})</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; could not be updated: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Neither XDG_STATE_HOME nor HOME is set: there is no folder for the queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; holds an item in the unknown state &apos;{}&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A queue item cannot go from {} to {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue has no item {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The number of jobs at once must be from 1 to {}, not {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The number of connections per download must be from 1 to {}, not {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output template &apos;{}&apos; names no file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address gives no playlist: its text does not start with #EXTM3U.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist is a live stream (it has no end); only whole videos can be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The video is protected (encryption method {}); it cannot be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The stream names an address that is not http or https: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The stream has more than {} segments.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist or manifest is larger than {} bytes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist has an invalid {} value: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist has a {} without an address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The stream offers no video we can save.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist leads back to itself: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist leads to playlists more than {} deep.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest is not well-formed XML: {} (byte {}).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address gives no manifest: the document is no MPD.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest is a live stream (type dynamic); only whole videos can be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The video is protected (ContentProtection); it cannot be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest has an invalid duration: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest does not say how long the video is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest has an invalid segment template: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manifest has an invalid {} value: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quality: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>segment {} of {}, {} bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The segment {} could not be fetched: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The key {} could not be fetched: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The key {} is not 16 bytes long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The segment {} could not be decrypted: the key or its padding is wrong.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AES-128 decryption needs the crypto library libcrypto.so.3, which could not be loaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the answer ended after {} of {} bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server answered another byte range than the one asked for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file {} changed on the server while it was being fetched.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file {} could not be fetched at byte {}: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillfen-cli</name>

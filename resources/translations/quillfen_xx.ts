@@ -204,6 +204,14 @@ Single downloads work as before.</source>
         <translation>[xx] Downloading html</translation>
     </message>
     <message>
+        <source>paused</source>
+        <translation>[xx] paused</translation>
+    </message>
+    <message>
+        <source>segment {} of {}, {} bytes</source>
+        <translation>[xx] {2} bytes, segment {0}/{1}</translation>
+    </message>
+    <message>
         <source>Downloading video</source>
         <translation type="unfinished"></translation>
     </message>

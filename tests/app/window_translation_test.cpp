@@ -3,6 +3,7 @@
 // the code, and every text the window looks up has its entry in the English
 // translation file, so a caption added to the layout without refreshing the
 // translation files (the update_translations target) fails here.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,8 @@
 #include <set>
 #include <utility>
 
+#include "app/queue/messages.h"
+#include "app/streams/messages.h"
 #include "app/translation/translations.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
@@ -76,6 +79,15 @@ TEST_F(WindowTranslationTest, TestLanguageChangesCaptions) {
   EXPECT_EQ(form->findChild<TmxTPButton*>("ShowDownloads")->Caption(), "[xx] Downloads");
   // Untranslated captions stay as written.
   EXPECT_EQ(form->findChild<TmxTPButton*>("mxTPButton3")->Caption(), "Stop");
+}
+
+// The queue's states and the stream's progress come from their own layers'
+// tables, composed before the window sees them.
+TEST_F(WindowTranslationTest, QueueStatesAndStreamProgressAreTranslated) {
+  LoadTranslations(QUILLFEN_BUILD_DATA, {"xx"});
+  EXPECT_EQ(TranslatedMessage(queue_messages::Paused), "[xx] paused");
+  EXPECT_EQ(TranslatedMessage(fmt::format(stream_messages::SegmentProgress, 41, 120, 5000)),
+            "[xx] 5000 bytes, segment 41/120");
 }
 
 TEST_F(WindowTranslationTest, EveryTextLookedUpIsInTheTranslationFile) {
