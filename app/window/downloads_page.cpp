@@ -27,17 +27,13 @@
 #include "app/translation/translations.h"
 #include "app/window/desktop.h"
 #include "app/window/messages.h"
+#include "app/window/window_text.h"
 #include "ui/taskpane/task_pane.h"
 #include "ui/taskpane/task_pane_page.h"
 
 namespace {
 
 enum Column { TitleColumn, FormatColumn, StateColumn, SpeedColumn, TimeLeftColumn, ColumnCount };
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-// A text of the window's table in the user's language.
-QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {

@@ -36,6 +36,7 @@
 #include "app/window/messages.h"
 #include "app/window/pictures.h"
 #include "app/window/throttled_status.h"
+#include "app/window/window_text.h"
 #include "ui/taskpane/buttons.h"
 #include "ui/taskpane/container.h"
 #include "ui/taskpane/image_list.h"
@@ -44,11 +45,6 @@
 #include "ui/taskpane/task_pane_label.h"
 
 namespace {
-
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-// A text of the window's table in the user's language.
-QString windowText(const char* text) { return QCoreApplication::translate("main_window", text); }
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
