@@ -1,10 +1,10 @@
 // One address fetched for the job: a page's text, or a video written into the
-// video file, whichever the server's answer turns out to be. A video whose
-// connection is closed or reset part-way is continued from the byte the file
-// holds with a Range request, guarded by If-Range on the validator the first
-// answer gave, so bytes of a different file are never appended. A large
-// video may instead be fetched as several ranges at once, and a later run
-// continues those ranges where they stopped.
+// video file, whichever the server's answer turns out to be. The video is one
+// ranged fetch: a connection closed or reset part-way is continued from the
+// byte the file holds, guarded by If-Range on the validator the first answer
+// gave, so bytes of a different file are never appended. A large video may
+// instead be fetched as several ranges at once, and a later run continues
+// those ranges where they stopped.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/streams/segment_fetcher.h"
+#include "app/transfer/retry_policy.h"
 
 class TIdHTTP;
 
@@ -47,7 +48,7 @@ public:
   TResumingDownload(TIdHTTP& http, std::string videoFile, std::string recordFile);
 
   // Retries after a dropped video transfer, each after a short growing pause.
-  int Retries = 3;
+  TRetryPolicy Retry;
   // Continue a partial video file of an earlier run for the same address.
   bool ContinuePartial = false;
   // Keeps the owner's messages flowing during pauses.
@@ -64,6 +65,8 @@ public:
   int32_t Connections = 1;
   streams::THttpClientFactory ClientFactory;
   std::function<void(int64_t bytes, int64_t total)> OnParts;
+  // A record of an earlier run that does not fit its file was put aside.
+  std::function<void(const std::string& notice)> OnNotice;
   static constexpr int64_t LargeFile = int64_t{8} << 20;
 
   TFetchResult Fetch(const std::string& address, TFetchKind kind);

@@ -50,11 +50,10 @@ inline constexpr const char* DecryptFailed =
     QT_TRANSLATE_NOOP("quillfen", "The segment {} could not be decrypted: the key or its padding is wrong.");
 inline constexpr const char* NoCipher = QT_TRANSLATE_NOOP(
     "quillfen", "AES-128 decryption needs the crypto library libcrypto.so.3, which could not be loaded.");
-inline constexpr const char* SegmentCut = QT_TRANSLATE_NOOP("quillfen", "the answer ended after {} of {} bytes");
-inline constexpr const char* WrongRange =
-    QT_TRANSLATE_NOOP("quillfen", "the server answered another byte range than the one asked for");
 inline constexpr const char* FileChanged =
     QT_TRANSLATE_NOOP("quillfen", "The file {} changed on the server while it was being fetched.");
+inline constexpr const char* RecordDiscarded =
+    QT_TRANSLATE_NOOP("quillfen", "The record of the partial download {} does not fit it; starting over.");
 inline constexpr const char* PartFailed =
     QT_TRANSLATE_NOOP("quillfen", "The file {} could not be fetched at byte {}: {}");
 }  // namespace stream_messages

@@ -2,19 +2,23 @@
 
 #include <fmt/format.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <filesystem>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "app/streams/messages.h"
-#include "app/streams/ranged_request.h"
 #include "app/streams/ranges_state.h"
 #include "app/streams/stream_errors.h"
-#include "net/http/body_streams.h"
+#include "app/transfer/messages.h"
+#include "app/transfer/range_headers.h"
+#include "app/transfer/ranged_fetch.h"
+#include "app/transfer/transfer_errors.h"
+#include "app/transfer/worker_group.h"
 #include "net/http/http_client.h"
+#include "net/http/uri.h"
 #include "platform/streams.h"
 
 namespace streams {
@@ -22,15 +26,6 @@ namespace streams {
 namespace {
 
 constexpr auto ProgressInterval = std::chrono::milliseconds(200);
-constexpr auto PauseSlice = std::chrono::milliseconds(10);
-
-struct StopRequested {};
-// The server holds another version of the file, or ignored the range.
-struct FileChanged {};
-// A part's answer ended early; the rest of the part is asked for again.
-struct PartCut {
-  std::string Reason;
-};
 
 // The file as several threads write into it: each write at its own offset.
 class SharedFile {
@@ -51,312 +46,309 @@ private:
   TFileStream file_;
 };
 
-// What the first answer said of the file.
-struct FileVersion {
-  int64_t Total = -1;
-  std::string Validator;
-};
-
-// One answer's body written at its offset. The first byte (or the end of an
-// empty body) checks the answer's head: check may raise FileChanged.
-class PartSink : public TAnswerSink {
-public:
-  PartSink(SharedFile& file, int64_t offset, std::atomic<int64_t>& received, std::atomic<int64_t>& done,
-           const std::atomic<bool>& stopped, std::function<void()> check)
-      : file_(file), offset_(offset), received_(received), done_(done), stopped_(stopped), check_(std::move(check)) {}
-
-  int64_t Write(const void* buffer, int64_t count) override {
-    if (stopped_) throw StopRequested{};
-    if (count <= 0) return 0;
-    Decide();
-    file_.WriteAt(offset_ + written_, buffer, count);
-    written_ += count;
-    received_ += count;
-    // Counted once in the file, so that a record never claims unwritten bytes.
-    done_ += count;
-    return count;
-  }
-  int64_t GetSize() override { return written_; }
-  void Decide() {
-    if (decided_) return;
-    decided_ = true;
-    check_();
-  }
-  int64_t Written() const { return written_; }
-
-private:
-  // A redirect's or challenge's body: its bytes will be written over.
-  void Forget() override {
-    received_ -= written_;
-    done_ -= written_;
-    written_ = 0;
-    decided_ = false;
-  }
-
-  SharedFile& file_;
-  const int64_t offset_;
-  std::atomic<int64_t>& received_;
-  std::atomic<int64_t>& done_;
-  const std::atomic<bool>& stopped_;
-  std::function<void()> check_;
-  int64_t written_ = 0;
-  bool decided_ = false;
-};
-
 // A part as the workers share it: Done grows as its bytes reach the file.
 struct Part {
   Part(int64_t first, int64_t last, int64_t done) : First(first), Last(last), Done(done) {}
   const int64_t First;
-  const int64_t Last;
+  int64_t Last;
   std::atomic<int64_t> Done;
+  bool Whole() const { return First + Done > Last; }
 };
 
-// One start of the fetch: the parts still to do and the first failure.
+// One start of the fetch: the version its bytes belong to, the parts handed
+// out so far (in the file's order) and the ones still to hand out.
 class Attempt {
 public:
-  Attempt(const TParallelRanges& owner, const std::string& address, SharedFile& file, const FileVersion& version,
-          std::atomic<bool>& stopped)
-      : owner_(owner), address_(address), file_(file), version_(version), stopped_(stopped) {}
+  Attempt(const TParallelRanges& owner, const std::string& address, SharedFile& file, const TWorkerGroup& workers)
+      : owner_(owner), address_(address), file_(file), workers_(workers) {}
 
   std::atomic<int64_t> Received{0};
+  std::string ContentType;
 
-  void Plan(int64_t from) {
-    for (int64_t first = from; first < version_.Total; first += owner_.PartSize)
-      parts_.emplace_back(first, std::min(first + owner_.PartSize, version_.Total) - 1, 0);
+  // A version known before any answer: every part may start at once.
+  void Know(const transfer::TVersion& version) {
+    version_ = version;
+    known_ = true;
   }
-  // The parts an earlier run left unfinished; the rest of the file is whole.
+  // The parts an earlier run left, in order from byte 0; the bytes after
+  // them are still to come.
   void Resume(const std::vector<TRangePart>& parts) {
-    int64_t missing = 0;
     for (const TRangePart& part : parts) {
-      if (part.First + part.Done > part.Last) continue;
-      parts_.emplace_back(part.First, part.Last, part.Done);
-      missing += part.Last - part.First + 1 - part.Done;
+      Part& kept = parts_.emplace_back(part.First, part.Last, part.Done);
+      Received += part.Done;
+      if (!kept.Whole()) waiting_.push_back(&kept);
     }
-    Received = version_.Total - missing;
-  }
-  size_t PartCount() const { return parts_.size(); }
-  // How far every part is, for the record beside the file.
-  std::vector<TRangePart> Progress() const {
-    std::vector<TRangePart> parts;
-    for (const Part& part : parts_) parts.push_back({part.First, part.Last, part.Done});
-    return parts;
+    planned_ = parts.empty() ? 0 : parts.back().Last + 1;
   }
 
+  // A worker: parts until none is left, the file changed or the group ends.
   void Work(TIdHTTP& http) {
-    for (;;) {
-      Part* part;
-      {
-        std::lock_guard guard(lock_);
-        if (next_ >= parts_.size() || failure_ || changed_ || stopped_) return;
-        part = &parts_[next_++];
-      }
+    while (Part* part = take()) {
       try {
         fetchPart(http, *part);
-      } catch (const StopRequested&) {
-        http.CloseConnection();
-        return;
-      } catch (const FileChanged&) {
-        http.CloseConnection();
+      } catch (const EVersionChanged&) {
         std::lock_guard guard(lock_);
         changed_ = true;
+        known_ = true;
+        settled_.notify_all();
         return;
       } catch (const std::exception& error) {
-        std::lock_guard guard(lock_);
-        if (!failure_) failure_ = error.what();
-        return;
+        std::throw_with_nested(EVideoStreamFetchFailed(
+            fmt::format(stream_messages::PartFailed, address_, part->First + part->Done, error.what())));
       }
     }
   }
 
-  bool Ended() {
-    std::lock_guard guard(lock_);
-    return failure_.has_value() || changed_;
-  }
   bool Changed() {
     std::lock_guard guard(lock_);
     return changed_;
   }
-  std::optional<std::string> Failure() {
+  bool Parallel() {
     std::lock_guard guard(lock_);
-    return failure_;
+    return !whole_;
   }
+  transfer::TVersion Version() {
+    std::lock_guard guard(lock_);
+    return version_;
+  }
+  // Every byte of the file is in it.
+  bool Complete() {
+    std::lock_guard guard(lock_);
+    if (whole_) return wholeDone_;
+    if (changed_ || version_.Total < 0) return false;
+    if (planned_ < version_.Total) return false;
+    for (const Part& part : parts_)
+      if (!part.Whole()) return false;
+    return true;
+  }
+  // How far every part is, whole runs of parts joined, for the record.
+  std::vector<TRangePart> Progress() {
+    std::lock_guard guard(lock_);
+    std::vector<TRangePart> parts;
+    for (const Part& part : parts_) {
+      const int64_t done = part.Done;
+      if (!parts.empty() && parts.back().First + parts.back().Done > parts.back().Last && part.Whole()) {
+        parts.back().Last = part.Last;
+        parts.back().Done = part.Last - parts.back().First + 1;
+      } else {
+        parts.push_back({part.First, part.Last, done});
+      }
+    }
+    return parts;
+  }
+  // Wakes workers that wait for the first answer.
+  void WakeAll() { settled_.notify_all(); }
 
 private:
-  void fetchPart(TIdHTTP& http, Part& part) {
-    std::string reason;
-    for (int32_t attempt = 0; attempt <= owner_.Retries; ++attempt) {
-      if (attempt > 0) pause(attempt);
-      if (stopped_ || Ended()) throw StopRequested{};
-      const int64_t first = part.First + part.Done;
-      PartSink sink(file_, first, Received, part.Done, stopped_, [&] { checkAnswer(http, first); });
-      try {
-        TRangeLines lines(http, first, part.Last, version_.Validator);
-        http.GetIntoStream(address_, sink);
-        sink.Decide();
-        if (part.First + part.Done <= part.Last)
-          throw PartCut{fmt::format(stream_messages::SegmentCut, part.Done.load(), part.Last - part.First + 1)};
-        return;
-      } catch (const PartCut& cut) {
-        reason = cut.Reason;
-      } catch (const Exception& error) {
-        reason = error.Message;
-      }
-      http.CloseConnection();
+  // The next part to fetch: one left waiting, else a new one after those
+  // planned; the first one alone until its answer tells whether ranges work.
+  Part* take() {
+    std::unique_lock lock(lock_);
+    if (!known_ && !parts_.empty()) settled_.wait(lock, [&] { return known_ || workers_.Ending(); });
+    if (changed_ || whole_ || workers_.Ending()) return nullptr;
+    if (!waiting_.empty()) {
+      Part* part = waiting_.front();
+      waiting_.pop_front();
+      return part;
     }
-    throw EVideoStreamFetchFailed(fmt::format(stream_messages::PartFailed, address_, part.First + part.Done, reason));
+    if (known_ && planned_ >= version_.Total) return nullptr;
+    const int64_t size = known_ ? owner_.PartSize : std::min(owner_.PartSize, owner_.FirstPartSize);
+    const int64_t last = known_ ? std::min(planned_ + size, version_.Total) - 1 : planned_ + size - 1;
+    Part& part = parts_.emplace_back(planned_, last, 0);
+    planned_ = last + 1;
+    return &part;
   }
 
-  // Only a part of the same version, starting where asked, may go in.
-  void checkAnswer(TIdHTTP& http, int64_t first) {
+  void fetchPart(TIdHTTP& http, Part& part) {
+    class PartTarget : public transfer::TRangeTarget {
+    public:
+      PartTarget(Attempt& attempt, Part& part, transfer::TRangedFetch& fetch)
+          : attempt_(attempt), part_(part), fetch_(fetch) {}
+      void Begin(TIdHTTP& http, int64_t keep) override {
+        // A whole file sent again begins again.
+        if (keep < part_.Done) {
+          attempt_.Received -= part_.Done - keep;
+          part_.Done = keep;
+        }
+        // Once ranges are known to work, a whole answer is another version.
+        if (attempt_.answered(http, part_)) fetch_.WholeAnswer = transfer::TWholeAnswer::Refuse;
+      }
+      void Write(int64_t offset, const char* bytes, int64_t count) override {
+        attempt_.file_.WriteAt(offset, bytes, count);
+        // Counted once in the file, so that a record never claims unwritten bytes.
+        part_.Done = offset + count - part_.First;
+        attempt_.Received += count;
+      }
+
+    private:
+      Attempt& attempt_;
+      Part& part_;
+      transfer::TRangedFetch& fetch_;
+    };
+    transfer::TRangedFetch fetch(http, owner_.Retry);
+    fetch.Stopped = [this] { return workers_.Ending(); };
+    // Only the first part, before the version is known, may be the whole file.
+    transfer::TVersion version = Version();
+    fetch.WholeAnswer = version.Total < 0 ? transfer::TWholeAnswer::TakeAll : transfer::TWholeAnswer::Refuse;
+    PartTarget target(*this, part, fetch);
+    fetch.Fetch(address_, part.First, part.Last, part.Done, version, target);
+    if (workers_.Ending()) return;
+    std::lock_guard guard(lock_);
+    if (whole_) {
+      wholeDone_ = true;
+      version_.Total = Received;
+    }
+  }
+
+  // The first answer of a part: the first part's tells the version. True
+  // once the server is known to answer ranges.
+  bool answered(TIdHTTP& http, Part& part) {
+    std::lock_guard guard(lock_);
+    if (known_) return !whole_;
     TIdHTTPResponse& response = http.Response();
-    if (response.StatusCode() != 206) throw FileChanged{};
-    const std::optional<TContentRange> range = ContentRangeOf(response);
-    if (!range || range->First != first || range->Total != version_.Total) throw FileChanged{};
-    const std::string validator = ValidatorOf(response);
-    if (!validator.empty() && validator != version_.Validator) throw FileChanged{};
-  }
-
-  void pause(int32_t attempt) {
-    const auto until = std::chrono::steady_clock::now() + owner_.FirstPause * attempt;
-    while (!stopped_ && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(PauseSlice);
+    ContentType = response.ContentType;
+    known_ = true;
+    if (response.StatusCode() == 206) {
+      version_ = {transfer::ValidatorOf(response), -1};
+      if (const std::optional<transfer::TContentRange> range = transfer::ContentRangeOf(response))
+        version_.Total = range->Total;
+      // Without a size no part can be planned: the rest comes over this one.
+      if (version_.Total < 0) throw EVersionChanged(transfer_messages::WrongRange);
+      part.Last = std::min(part.Last, version_.Total - 1);
+      planned_ = part.Last + 1;
+    } else {
+      whole_ = true;
+      version_ = {transfer::ValidatorOf(response), response.ContentLength()};
+      part.Last = INT64_MAX - 1;
+    }
+    settled_.notify_all();
+    return !whole_;
   }
 
   const TParallelRanges& owner_;
   const std::string& address_;
   SharedFile& file_;
-  const FileVersion& version_;
-  std::atomic<bool>& stopped_;
+  const TWorkerGroup& workers_;
   std::mutex lock_;
+  std::condition_variable settled_;
+  transfer::TVersion version_;
+  bool known_ = false;
+  // The server sent the whole file to the first ranged request.
+  bool whole_ = false;
+  bool wholeDone_ = false;
+  bool changed_ = false;
   // A deque keeps each part where it is while more are added.
   std::deque<Part> parts_;
-  size_t next_ = 0;
-  std::optional<std::string> failure_;
-  bool changed_ = false;
+  std::deque<Part*> waiting_;
+  // Where the next new part begins.
+  int64_t planned_ = 0;
 };
 
 }  // namespace
 
 TParallelRanges::TParallelRanges(THttpClientFactory factory) : factory_(std::move(factory)) {}
 
+void TParallelRanges::Stop() {
+  std::lock_guard guard(lock_);
+  stopped_ = true;
+  if (workers_) workers_->Stop();
+}
+
 TRangesResult TParallelRanges::Fetch(const std::string& address, const std::string& outputFile,
                                      const std::string& stateFile, bool continuePartial) {
-  stopped_ = false;
+  {
+    std::lock_guard guard(lock_);
+    stopped_ = false;
+  }
   std::optional<TRangesState> earlier;
-  if (continuePartial && !stateFile.empty() && std::filesystem::is_regular_file(outputFile)) {
+  if (continuePartial && !stateFile.empty() && std::filesystem::exists(stateFile)) {
     earlier = ReadRangesState(stateFile);
-    if (earlier && (earlier->Address != address || int64_t(std::filesystem::file_size(outputFile)) != earlier->Total))
+    const auto written = [&] {
+      int64_t end = 0;
+      for (const TRangePart& part : earlier->Parts) end = std::max(end, part.First + part.Done);
+      return end;
+    };
+    if (!earlier || earlier->Address != address || !std::filesystem::is_regular_file(outputFile) ||
+        int64_t(std::filesystem::file_size(outputFile)) < written()) {
       earlier.reset();
+      std::filesystem::remove(stateFile);
+      if (OnNotice) OnNotice(fmt::format(stream_messages::RecordDiscarded, outputFile));
+    }
   }
   SharedFile file(outputFile, earlier.has_value());
-  if (!earlier && Known && Known->Total > 0 && !Known->Validator.empty()) {
-    // Every part can start at once, each under If-Range on the version
-    // already seen; the file is as large as the server said.
-    earlier = TRangesState{address, Known->Validator, Known->ContentType, Known->Total, {}};
-    for (int64_t first = 0; first < Known->Total; first += PartSize)
-      earlier->Parts.push_back({first, std::min(first + PartSize, Known->Total) - 1, 0});
-    file.SetSize(Known->Total);
-  }
-  std::vector<std::unique_ptr<TIdHTTP>> clients;
-  clients.push_back(factory_());
-  TIdHTTP& first = *clients.front();
+  const std::string host = TIdURI(address).Host;
 
   for (int32_t start = 0;; ++start) {
-    FileVersion version;
-    TRangesResult result;
-    Attempt attempt(*this, address, file, version, stopped_);
+    TWorkerGroup workers;
+    Attempt attempt(*this, address, file, workers);
     if (earlier) {
       // The parts left missing are asked for under the recorded validator: a
       // file that changed since answers whole, and the fetch starts over.
-      version = {earlier->Total, earlier->Validator};
-      result = {false, 0, true, earlier->ContentType};
+      attempt.Know({earlier->Validator, earlier->Total});
+      attempt.ContentType = earlier->ContentType;
       attempt.Resume(earlier->Parts);
       earlier.reset();
     } else {
       file.SetSize(0);
-      // The first part: its answer says whether ranges work at all.
-      std::atomic<int64_t> firstDone{0};
-      PartSink sink(file, 0, attempt.Received, firstDone, stopped_, [&] {
-        TIdHTTPResponse& response = first.Response();
-        result.ContentType = response.ContentType;
-        if (response.StatusCode() == 206) {
-          const std::optional<TContentRange> range = ContentRangeOf(response);
-          if (!range || range->First != 0 || range->Total < 0) throw FileChanged{};
-          version = {range->Total, ValidatorOf(response)};
-          result.Parallel = true;
-        } else {
-          version = {response.ContentLength(), {}};
-        }
-      });
-      try {
-        TRangeLines lines(first, 0, std::min(PartSize, FirstPartSize) - 1);
-        first.GetIntoStream(address, sink);
-        sink.Decide();
-      } catch (const StopRequested&) {
-        first.CloseConnection();
-        return {false, attempt.Received, result.Parallel, result.ContentType};
-      } catch (const FileChanged&) {
-        first.CloseConnection();
-        if (start >= Retries) throw EVideoStreamFetchFailed(fmt::format(stream_messages::FileChanged, address));
-        continue;
-      } catch (const Exception& error) {
-        first.CloseConnection();
-        throw EVideoStreamFetchFailed(fmt::format(stream_messages::PartFailed, address, sink.Written(), error.Message));
+      if (start == 0 && Known && Known->Total > 0 && !Known->Validator.empty()) {
+        attempt.Know({Known->Validator, Known->Total});
+        attempt.ContentType = Known->ContentType;
       }
-      if (!result.Parallel) {
-        // The whole file came over the one connection.
-        if (version.Total >= 0 && sink.Written() < version.Total)
-          throw EVideoStreamFetchFailed(
-              fmt::format(stream_messages::PartFailed, address, sink.Written(),
-                          fmt::format(stream_messages::SegmentCut, sink.Written(), version.Total)));
-        return {true, sink.Written(), false, result.ContentType};
-      }
-      file.SetSize(version.Total);
-      attempt.Plan(sink.Written());
     }
+    struct Reachable {
+      TParallelRanges& owner;
+      Reachable(TParallelRanges& o, TWorkerGroup& group) : owner(o) {
+        std::lock_guard guard(owner.lock_);
+        owner.workers_ = &group;
+        if (owner.stopped_) group.Stop();
+      }
+      ~Reachable() {
+        std::lock_guard guard(owner.lock_);
+        owner.workers_ = nullptr;
+      }
+    } reachable(*this, workers);
 
+    std::optional<TRangesState> recorded;
     const auto record = [&] {
-      if (!stateFile.empty())
-        WriteRangesState(stateFile,
-                         {address, version.Validator, result.ContentType, version.Total, attempt.Progress()});
+      const transfer::TVersion version = attempt.Version();
+      // Without a validator a later run could not tell another version apart.
+      if (stateFile.empty() || version.Validator.empty() || version.Total <= 0) return;
+      TRangesState state{address, version.Validator, attempt.ContentType, version.Total, attempt.Progress()};
+      if (recorded == state) return;
+      WriteRangesState(stateFile, state);
+      recorded = std::move(state);
     };
-    // Without a validator a later run could not tell another version apart.
-    const bool recorded = !version.Validator.empty();
-    const size_t workers = std::min<size_t>(size_t(std::max(Connections, 1)), attempt.PartCount());
-    while (clients.size() < workers) clients.push_back(factory_());
-    std::atomic<size_t> ended{0};
-    std::vector<std::thread> threads;
-    for (size_t i = 0; i < workers; ++i)
-      threads.emplace_back([&attempt, &ended, http = clients[i].get()] {
-        attempt.Work(*http);
-        ++ended;
+    for (int32_t i = 0; i < std::max(Connections, 1); ++i)
+      workers.Start(host, [&attempt, http = std::shared_ptr<TIdHTTP>(factory_())] { attempt.Work(*http); });
+    try {
+      workers.Wait(ProgressInterval, [&] {
+        attempt.WakeAll();
+        if (OnProgress) OnProgress(attempt.Received, attempt.Version().Total);
+        record();
       });
-    // The workers end by themselves; progress is reported and recorded meanwhile.
-    auto nextReport = std::chrono::steady_clock::now();
-    while (ended < workers) {
-      if (std::chrono::steady_clock::now() >= nextReport) {
-        if (OnProgress) OnProgress(attempt.Received, version.Total);
-        if (recorded) record();
-        nextReport += ProgressInterval;
-      }
-      std::this_thread::sleep_for(PauseSlice);
+    } catch (const EVideoStreamFetchFailed&) {
+      // What the parts hold so far stays usable for a later run.
+      record();
+      throw;
     }
-    for (std::thread& thread : threads) thread.join();
+    const transfer::TVersion version = attempt.Version();
     if (OnProgress) OnProgress(attempt.Received, version.Total);
-    if (std::optional<std::string> failure = attempt.Failure()) {
-      if (recorded) record();
-      throw EVideoStreamFetchFailed(*failure);
-    }
     if (attempt.Changed()) {
       if (!stateFile.empty()) std::filesystem::remove(stateFile);
-      if (start >= Retries) throw EVideoStreamFetchFailed(fmt::format(stream_messages::FileChanged, address));
+      if (start >= Retry.Retries) throw EVideoStreamFetchFailed(fmt::format(stream_messages::FileChanged, address));
       continue;
     }
-    if (stopped_) {
-      if (recorded) record();
-      return {false, attempt.Received, true, result.ContentType};
+    if (workers.StopRequested() || !attempt.Complete()) {
+      record();
+      if (!workers.StopRequested() && !attempt.Complete() && version.Total >= 0)
+        throw EVideoStreamFetchFailed(
+            fmt::format(stream_messages::PartFailed, address, attempt.Received.load(),
+                        fmt::format(transfer_messages::AnswerCut, attempt.Received.load(), version.Total)));
+      return {false, attempt.Received, attempt.Parallel(), attempt.ContentType};
     }
     if (!stateFile.empty()) std::filesystem::remove(stateFile);
-    return {true, version.Total, true, result.ContentType};
+    file.SetSize(version.Total);
+    return {true, version.Total, attempt.Parallel(), attempt.ContentType};
   }
 }
 

@@ -25,12 +25,16 @@ std::optional<TRangesState> ReadRangesState(const std::string& path) {
     return std::nullopt;
   std::istringstream size(total);
   if (!(size >> state.Total) || state.Total <= 0) return std::nullopt;
+  // The parts follow each other from the file's start: bytes a record does
+  // not name are never taken for written.
+  int64_t next = 0;
   for (std::string line; std::getline(file, line);) {
     std::istringstream fields(line);
     TRangePart part;
-    if (!(fields >> part.First >> part.Last >> part.Done) || part.First < 0 || part.Last < part.First ||
+    if (!(fields >> part.First >> part.Last >> part.Done) || part.First != next || part.Last < part.First ||
         part.Last >= state.Total || part.Done < 0 || part.Done > part.Last - part.First + 1)
       return std::nullopt;
+    next = part.Last + 1;
     state.Parts.push_back(part);
   }
   return state;

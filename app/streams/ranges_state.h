@@ -24,12 +24,14 @@ struct TRangesState {
   std::string Validator;
   std::string ContentType;
   int64_t Total = 0;
-  // The file is whole but for each part's bytes after its Done.
+  // The parts in order from byte 0, each whole up to its Done; the bytes
+  // after the last part are still to come.
   std::vector<TRangePart> Parts;
   bool operator==(const TRangesState&) const = default;
 };
 
-// None when the file is missing or not such a record.
+// None when the file is missing or not such a record, or when its parts do
+// not follow each other from byte 0.
 std::optional<TRangesState> ReadRangesState(const std::string& path);
 // Written beside the path and renamed over it, so a kill never leaves half a record.
 void WriteRangesState(const std::string& path, const TRangesState& state);

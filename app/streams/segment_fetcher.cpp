@@ -2,22 +2,22 @@
 
 #include <fmt/format.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "app/streams/aes_decryption.h"
 #include "app/streams/messages.h"
-#include "app/streams/ranged_request.h"
 #include "app/streams/segment_state.h"
 #include "app/streams/stream_errors.h"
 #include "app/streams/timestamp_rebase.h"
-#include "net/http/body_streams.h"
+#include "app/transfer/ranged_fetch.h"
+#include "app/transfer/worker_group.h"
 #include "net/http/http_client.h"
+#include "net/http/uri.h"
 #include "platform/streams.h"
 
 namespace streams {
@@ -25,109 +25,33 @@ namespace streams {
 namespace {
 
 constexpr auto ProgressInterval = std::chrono::milliseconds(200);
-constexpr auto PauseSlice = std::chrono::milliseconds(10);
 
-// Raised inside a transfer when Stop was asked for.
-struct StopRequested {};
-
-// An answer that cannot be used as it came; the attempt is retried.
-struct UnusableAnswer {
-  std::string Reason;
-};
-
-// The body of one segment, kept in memory. A retry continues after the bytes
-// a dropped transfer left when the server answers the range asked for; an
-// answer with the whole resource starts the segment again and keeps only
-// the segment's own range of it.
-class SegmentBody : public TAnswerSink {
+// The body of one segment, kept in memory as the ranged fetch takes it.
+class SegmentBody : public transfer::TRangeTarget {
 public:
-  SegmentBody(TIdHTTP& http, std::string& data, std::optional<TByteRange> range, std::atomic<int64_t>& received,
-              const std::atomic<bool>& stopped)
-      : http_(http), data_(data), range_(range), received_(received), stopped_(stopped), start_(data.size()) {}
+  SegmentBody(std::string& data, std::atomic<int64_t>& received) : data_(data), received_(received) {}
 
-  // The first byte asked for, relative to the whole resource.
-  int64_t RequestedFirst() const { return (range_ ? range_->Offset : 0) + int64_t(start_); }
-
-  int64_t Write(const void* buffer, int64_t count) override {
-    if (stopped_) throw StopRequested{};
-    if (count <= 0) return 0;
-    Decide();
-    const char* bytes = static_cast<const char*>(buffer);
-    int64_t keep = count;
-    if (skip_ > 0) {
-      const int64_t skipped = std::min(skip_, keep);
-      skip_ -= skipped;
-      bytes += skipped;
-      keep -= skipped;
-    }
-    if (range_) keep = std::min<int64_t>(keep, range_->Length - int64_t(data_.size()));
-    if (keep > 0) {
-      data_.append(bytes, size_t(keep));
-      received_ += keep;
-    }
-    written_ += count;
-    return count;
+  void Begin(TIdHTTP&, int64_t keep) override {
+    if (int64_t(data_.size()) <= keep) return;
+    received_ -= int64_t(data_.size()) - keep;
+    data_.resize(size_t(keep));
   }
-  int64_t GetSize() override { return written_; }
-
-  // Decided by the answer's head, at its first body byte or its end.
-  void Decide() {
-    if (decided_) return;
-    decided_ = true;
-    TIdHTTPResponse& response = http_.Response();
-    if (response.StatusCode() == 206) {
-      const std::optional<TContentRange> range = ContentRangeOf(response);
-      if (!range || range->First != RequestedFirst()) throw UnusableAnswer{stream_messages::WrongRange};
-      return;
-    }
-    // The whole resource: the segment starts again.
-    discard(0);
-    skip_ = range_ ? range_->Offset : 0;
-  }
-
-  // Complete when the segment's range or the answer's length is all there.
-  void CheckComplete() {
-    Decide();
-    const int64_t have = int64_t(data_.size());
-    int64_t expected = -1;
-    if (range_) expected = range_->Length;
-    else if (http_.Response().ContentLength() >= 0)
-      expected = http_.Response().StatusCode() == 206 ? int64_t(start_) + http_.Response().ContentLength()
-                                                      : http_.Response().ContentLength();
-    if (expected >= 0 && have < expected)
-      throw UnusableAnswer{fmt::format(stream_messages::SegmentCut, have, expected)};
+  void Write(int64_t, const char* bytes, int64_t count) override {
+    data_.append(bytes, size_t(count));
+    received_ += count;
   }
 
 private:
-  void discard(size_t keep) {
-    if (data_.size() > keep) received_ -= int64_t(data_.size() - keep);
-    data_.resize(keep);
-  }
-  void Forget() override {
-    if (!decided_) return;
-    discard(start_);
-    decided_ = false;
-    skip_ = 0;
-    written_ = 0;
-  }
-
-  TIdHTTP& http_;
   std::string& data_;
-  const std::optional<TByteRange> range_;
   std::atomic<int64_t>& received_;
-  const std::atomic<bool>& stopped_;
-  size_t start_;
-  int64_t skip_ = 0;
-  int64_t written_ = 0;
-  bool decided_ = false;
 };
 
-// One Fetch call: the items to write, the window of work handed out, the
-// segments waiting to be written, and the first failure.
+// One Fetch call: the items to write, the window of work handed out, and
+// the segments waiting to be written.
 class Run {
 public:
-  Run(const TSegmentFetcher& fetcher, const TTrack& track, std::atomic<bool>& stopped)
-      : fetcher_(fetcher), stopped_(stopped) {
+  Run(const TSegmentFetcher& fetcher, const TTrack& track, const TWorkerGroup& workers)
+      : fetcher_(fetcher), workers_(workers) {
     if (track.Init) items_.push_back(&*track.Init);
     for (const TSegment& segment : track.Segments) items_.push_back(&segment);
     hasInit_ = track.Init.has_value();
@@ -143,69 +67,54 @@ public:
   }
   std::string TimestampsWritten() const { return rebase_.Save(); }
 
+  // A worker: takes the next item within the window until none is left or
+  // the group ends. A failure leaves through the worker group.
   void Work(TIdHTTP& http) {
-    for (;;) {
-      size_t index;
-      {
-        std::unique_lock lock(lock_);
-        changed_.wait(lock, [&] { return abort_ || next_ >= items_.size() || next_ < written_ + window_; });
-        if (abort_ || next_ >= items_.size()) return;
-        index = next_++;
+    try {
+      for (;;) {
+        size_t index;
+        {
+          std::unique_lock lock(lock_);
+          changed_.wait(lock, [&] { return ending() || next_ >= items_.size() || next_ < written_ + window_; });
+          if (ending() || next_ >= items_.size()) return;
+          index = next_++;
+        }
+        std::optional<std::string> data = fetchSegment(http, *items_[index]);
+        if (!data) return;
+        {
+          std::lock_guard guard(lock_);
+          ready_.emplace(index, std::move(*data));
+        }
+        changed_.notify_all();
       }
-      try {
-        std::string data = fetchSegment(http, *items_[index]);
+    } catch (...) {
+      {
         std::lock_guard guard(lock_);
-        ready_.emplace(index, std::move(data));
-      } catch (const StopRequested&) {
-        http.CloseConnection();
-        return;
-      } catch (const std::exception& error) {
-        std::lock_guard guard(lock_);
-        if (!failure_) failure_ = error.what();
-        abort_ = true;
+        failed_ = true;
       }
       changed_.notify_all();
+      throw;
     }
   }
 
   // Writes the items in order as they arrive, until all are written, a
-  // worker failed or Stop was asked for; then ends the workers.
+  // worker failed or the group was stopped.
   void WriteInOrder(TStream& file, int64_t& bytes, const std::function<void(size_t written)>& onWritten,
                     const std::function<void()>& onTick) {
     std::unique_lock lock(lock_);
     while (written_ < items_.size()) {
-      changed_.wait_for(lock, ProgressInterval, [&] { return ready_.count(written_) || failure_ || stopped_; });
-      if (!takeAndWrite(lock, file, bytes, onWritten)) {
-        if (failure_ || stopped_) break;
-        lock.unlock();
-        onTick();
-        lock.lock();
-      }
-    }
-    abort_ = true;
-    lock.unlock();
-    changed_.notify_all();
-  }
-
-  // After the workers ended: what arrived in order still goes into the file.
-  void WriteRest(TStream& file, int64_t& bytes, const std::function<void(size_t written)>& onWritten) {
-    std::unique_lock lock(lock_);
-    while (!failure_ && takeAndWrite(lock, file, bytes, onWritten)) {
+      changed_.wait_for(lock, ProgressInterval, [&] { return ready_.count(written_) || failed_ || ending(); });
+      if (takeAndWrite(lock, file, bytes, onWritten)) continue;
+      if (failed_ || ending()) break;
+      lock.unlock();
+      onTick();
+      lock.lock();
     }
   }
 
-  void Abort() {
-    {
-      std::lock_guard guard(lock_);
-      abort_ = true;
-    }
-    changed_.notify_all();
-  }
+  // Wakes every worker that waits for room in the window.
+  void WakeAll() { changed_.notify_all(); }
 
-  std::optional<std::string> Failure() {
-    std::lock_guard guard(lock_);
-    return failure_;
-  }
   size_t Written() {
     std::lock_guard guard(lock_);
     return written_;
@@ -214,6 +123,8 @@ public:
   void SetWindow(size_t window) { window_ = window; }
 
 private:
+  bool ending() const { return workers_.Ending(); }
+
   bool takeAndWrite(std::unique_lock<std::mutex>& lock, TStream& file, int64_t& bytes,
                     const std::function<void(size_t)>& onWritten) {
     const auto found = ready_.find(written_);
@@ -235,73 +146,59 @@ private:
     return true;
   }
 
-  // The bytes of address (in range), after up to Retries further attempts;
-  // then EVideoStreamFetchFailed with giveUp's text for the last reason.
-  std::string fetchWithRetries(TIdHTTP& http, const std::string& address, std::optional<TByteRange> range,
-                               std::atomic<int64_t>& received,
-                               const std::function<std::string(const std::string& reason)>& giveUp) {
+  // The bytes of address (in range); none when the group ended first.
+  std::optional<std::string> fetchBytes(TIdHTTP& http, const std::string& address,
+                                        const std::optional<TByteRange>& range, std::atomic<int64_t>& received) {
     std::string data;
-    std::string reason;
-    for (int32_t attempt = 0; attempt <= fetcher_.Retries; ++attempt) {
-      if (attempt > 0) pause(attempt);
-      if (stopped_) throw StopRequested{};
-      SegmentBody body(http, data, range, received, stopped_);
-      try {
-        const int64_t first = body.RequestedFirst();
-        const std::optional<int64_t> last =
-            range ? std::optional<int64_t>(range->Offset + range->Length - 1) : std::nullopt;
-        TRangeLines lines(http, first, last);
-        http.GetIntoStream(address, body);
-        body.CheckComplete();
-        return data;
-      } catch (const UnusableAnswer& unusable) {
-        reason = unusable.Reason;
-      } catch (const StopRequested&) {
-        throw;
-      } catch (const Exception& error) {
-        reason = error.Message;
-      }
-      http.CloseConnection();
-    }
-    throw EVideoStreamFetchFailed(giveUp(reason));
-  }
-
-  void pause(int32_t attempt) {
-    const auto until = std::chrono::steady_clock::now() + fetcher_.FirstPause * attempt;
-    while (!stopped_ && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(PauseSlice);
+    SegmentBody body(data, received);
+    transfer::TRangedFetch fetch(http, fetcher_.Retry);
+    fetch.Stopped = [this] { return ending(); };
+    transfer::TVersion version;
+    const int64_t first = range ? range->Offset : 0;
+    const int64_t last = range ? range->Offset + range->Length - 1 : -1;
+    fetch.Fetch(address, first, last, 0, version, body);
+    if (ending()) return std::nullopt;
+    return data;
   }
 
   // Keys are fetched once for the whole track; a second worker needing the
   // same key waits for the first.
-  TAesBlock keyOf(TIdHTTP& http, const std::string& address) {
+  std::optional<TAesBlock> keyOf(TIdHTTP& http, const std::string& address) {
     std::lock_guard guard(keyLock_);
     const auto found = keys_.find(address);
     if (found != keys_.end()) return found->second;
     // A key's bytes are no part of the video's.
     std::atomic<int64_t> uncounted{0};
-    const std::string bytes = fetchWithRetries(http, address, std::nullopt, uncounted, [&](const std::string& reason) {
-      return fmt::format(stream_messages::KeyFailed, address, reason);
-    });
-    if (bytes.size() != 16) throw EVideoStreamFetchFailed(fmt::format(stream_messages::BadKey, address));
+    std::optional<std::string> bytes;
+    try {
+      bytes = fetchBytes(http, address, std::nullopt, uncounted);
+    } catch (const std::exception& error) {
+      std::throw_with_nested(EVideoStreamFetchFailed(fmt::format(stream_messages::KeyFailed, address, error.what())));
+    }
+    if (!bytes) return std::nullopt;
+    if (bytes->size() != 16) throw EVideoStreamFetchFailed(fmt::format(stream_messages::BadKey, address));
     TAesBlock key;
-    std::copy(bytes.begin(), bytes.end(), key.begin());
+    std::copy(bytes->begin(), bytes->end(), key.begin());
     return keys_[address] = key;
   }
 
-  std::string fetchSegment(TIdHTTP& http, const TSegment& segment) {
+  std::optional<std::string> fetchSegment(TIdHTTP& http, const TSegment& segment) {
     std::optional<TAesBlock> key;
-    if (segment.Key) key = keyOf(http, segment.Key->Address);
-    std::string data =
-        fetchWithRetries(http, segment.Address, segment.Range, received_, [&](const std::string& reason) {
-          return fmt::format(stream_messages::SegmentFailed, segment.Address, reason);
-        });
-    if (key && !DecryptAes128Cbc(data, *key, segment.Key->IV))
+    if (segment.Key && !(key = keyOf(http, segment.Key->Address))) return std::nullopt;
+    std::optional<std::string> data;
+    try {
+      data = fetchBytes(http, segment.Address, segment.Range, received_);
+    } catch (const std::exception& error) {
+      std::throw_with_nested(
+          EVideoStreamFetchFailed(fmt::format(stream_messages::SegmentFailed, segment.Address, error.what())));
+    }
+    if (data && key && !DecryptAes128Cbc(*data, *key, segment.Key->IV))
       throw EVideoStreamFetchFailed(fmt::format(stream_messages::DecryptFailed, segment.Address));
     return data;
   }
 
   const TSegmentFetcher& fetcher_;
-  std::atomic<bool>& stopped_;
+  const TWorkerGroup& workers_;
   std::vector<const TSegment*> items_;
   bool hasInit_ = false;
   size_t window_ = 1;
@@ -311,8 +208,7 @@ private:
   size_t next_ = 0;
   size_t written_ = 0;
   std::map<size_t, std::string> ready_;
-  std::optional<std::string> failure_;
-  bool abort_ = false;
+  bool failed_ = false;
   std::atomic<int64_t> received_{0};
   // Only the writing thread touches it.
   TTimestampRebase rebase_;
@@ -325,10 +221,20 @@ private:
 
 TSegmentFetcher::TSegmentFetcher(THttpClientFactory factory) : factory_(std::move(factory)) {}
 
+void TSegmentFetcher::Stop() {
+  std::lock_guard guard(lock_);
+  stopped_ = true;
+  if (workers_) workers_->Stop();
+}
+
 TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::string& outputFile,
                                            const std::string& stateFile, bool continuePartial) {
-  stopped_ = false;
-  Run run(*this, track, stopped_);
+  {
+    std::lock_guard guard(lock_);
+    stopped_ = false;
+  }
+  TWorkerGroup workers;
+  Run run(*this, track, workers);
   const std::string identity = TrackIdentity(track);
 
   std::unique_ptr<TFileStream> file;
@@ -351,11 +257,9 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   if (!file) file = std::make_unique<TFileStream>(outputFile, fmCreate);
   run.StartAt(size_t(state.SegmentsDone), state.Bytes, std::move(rebase));
 
-  const size_t workers =
+  const size_t workerCount =
       std::min<size_t>(size_t(std::max(Connections, 1)), run.ItemCount() - size_t(state.SegmentsDone));
   run.SetWindow(2 * size_t(std::max(Connections, 1)));
-  std::vector<std::unique_ptr<TIdHTTP>> clients;
-  for (size_t i = 0; i < workers; ++i) clients.push_back(factory_());
 
   const auto progress = [&](size_t written) {
     if (OnProgress) OnProgress({run.Received(), run.SegmentsOf(written), run.SegmentsOf(run.ItemCount())});
@@ -372,20 +276,29 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   state.Timestamps = run.TimestampsWritten();
   if (!stateFile.empty()) WriteSegmentState(stateFile, state);
 
-  std::vector<std::thread> threads;
-  for (auto& client : clients) threads.emplace_back([&run, http = client.get()] { run.Work(*http); });
-  try {
-    run.WriteInOrder(*file, state.Bytes, onWritten, [&] { progress(run.Written()); });
-  } catch (...) {
-    run.Abort();
-    stopped_ = true;
-    for (std::thread& thread : threads) thread.join();
-    throw;
-  }
-  for (std::thread& thread : threads) thread.join();
-  run.WriteRest(*file, state.Bytes, onWritten);
+  struct Reachable {
+    TSegmentFetcher& fetcher;
+    Reachable(TSegmentFetcher& f, TWorkerGroup& workers) : fetcher(f) {
+      std::lock_guard guard(fetcher.lock_);
+      fetcher.workers_ = &workers;
+      if (fetcher.stopped_) workers.Stop();
+    }
+    ~Reachable() {
+      std::lock_guard guard(fetcher.lock_);
+      fetcher.workers_ = nullptr;
+    }
+  } reachable(*this, workers);
 
-  if (const std::optional<std::string> failure = run.Failure()) throw EVideoStreamFetchFailed(*failure);
+  const std::string host =
+      run.ItemCount() > 0 ? TIdURI(track.Init ? track.Init->Address : track.Segments[0].Address).Host : std::string();
+  for (size_t i = 0; i < workerCount; ++i)
+    workers.Start(host, [&run, http = std::shared_ptr<TIdHTTP>(factory_())] { run.Work(*http); });
+  run.WriteInOrder(*file, state.Bytes, onWritten, [&] { progress(run.Written()); });
+  // Whole segments still waiting go in; the rest of the workers end.
+  if (run.Written() < run.ItemCount()) workers.Stop();
+  run.WakeAll();
+  workers.Wait(ProgressInterval, [&] { run.WakeAll(); });
+
   const size_t written = run.Written();
   const bool complete = written == run.ItemCount();
   if (complete && !stateFile.empty()) std::filesystem::remove(stateFile);

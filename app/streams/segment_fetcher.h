@@ -5,19 +5,24 @@
 // kept-alive connection. A segment finished early waits in memory only within
 // a window of twice as many segments as there are clients, so memory stays
 // bounded however long the stream, while a client never idles behind one
-// slow segment of another. A segment that still fails after its retries ends
-// the fetch naming it: a stream with a hole is never written as complete.
+// slow segment of another. Each segment is one ranged fetch, so a cut or
+// short answer is continued under If-Range on the segment's first answer. A
+// segment that still fails after its retries ends the fetch naming it, with
+// the network's error nested inside: a stream with a hole is never written
+// as complete. The clients' threads belong to a worker group: Stop ends
+// their transfers at once.
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/streams/stream_plan.h"
+#include "app/transfer/retry_policy.h"
 
 class TIdHTTP;
+class TWorkerGroup;
 
 namespace streams {
 
@@ -48,28 +53,31 @@ public:
   // Clients at a time.
   int32_t Connections = 4;
   // Further attempts at a failed segment or key, after a growing pause.
-  int32_t Retries = 3;
-  std::chrono::milliseconds FirstPause{250};
+  TRetryPolicy Retry;
   // On the thread that runs Fetch: after every segment written, and every
   // fifth of a second while bytes arrive.
   std::function<void(const TSegmentProgress&)> OnProgress;
 
-  // From any thread: every client ends its transfer at its next block, and
-  // Fetch returns with the whole segments written so far.
-  void Stop() { stopped_ = true; }
+  // From any thread: every client's transfer ends at once, and Fetch
+  // returns with the whole segments written so far.
+  void Stop();
 
   // Writes the track into outputFile. With stateFile a record beside it
   // says after every segment how far the file is whole, and with
   // continuePartial a file that such a record describes for this track is
   // continued after its whole segments. The record goes when the file is
   // complete. Raises EVideoStreamFetchFailed naming the segment or key that
-  // could not be fetched; the file then holds whole segments only.
+  // could not be fetched, its cause nested; the file then holds whole
+  // segments only.
   TSegmentFetchResult Fetch(const TTrack& track, const std::string& outputFile, const std::string& stateFile = {},
                             bool continuePartial = false);
 
 private:
   THttpClientFactory factory_;
-  std::atomic<bool> stopped_{false};
+  std::mutex lock_;
+  bool stopped_ = false;
+  // The running fetch's workers, for Stop.
+  TWorkerGroup* workers_ = nullptr;
 };
 
 }  // namespace streams

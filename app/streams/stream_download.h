@@ -27,6 +27,7 @@ public:
   explicit TStreamDownload(THttpClientFactory factory);
 
   int32_t Connections = 4;
+  TRetryPolicy Retry;
   bool ContinuePartial = false;
   // On the thread that runs Fetch, as the segment fetcher reports.
   std::function<void(const TSegmentProgress&)> OnProgress;

@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "app/queue/messages.h"
 #include "app/streams/messages.h"
+#include "app/transfer/messages.h"
 #include "app/translation/composed_message.h"
 
 namespace {
@@ -64,8 +65,9 @@ const char* const ComposedMessages[] = {
     stream_messages::KeyFailed,
     stream_messages::BadKey,
     stream_messages::DecryptFailed,
-    stream_messages::SegmentCut,
+    transfer_messages::AnswerCut,
     stream_messages::FileChanged,
+    stream_messages::RecordDiscarded,
     stream_messages::PartFailed,
 };
 

@@ -7,6 +7,7 @@
 #include "net/transport/anti_freeze.h"
 #include "net/transport/exceptions.h"
 #include "net/transport/messages.h"
+#include "net/transport/socket_stop.h"
 
 namespace msg = transport_messages;
 
@@ -47,6 +48,7 @@ void TIdSocketHandle::ShutSocket(bool /*resetLocal*/) {
   const TIdStackSocketHandle closing = SocketId;
   SocketId = Id_INVALID_SOCKET;
   SharedStack->SocketShutdown(closing, ShutdownSending);
+  TSocketStop::Closing(closing);
   SharedStack->SocketClose(closing);
 }
 

@@ -10,6 +10,7 @@
 #include "net/transport/exceptions.h"
 #include "net/transport/messages.h"
 #include "net/transport/socket_binding.h"
+#include "net/transport/socket_stop.h"
 #include "platform/int_parse.h"
 #include "platform/streams.h"
 
@@ -161,6 +162,7 @@ void TIdStack::RaiseSocketErrorFor(int32_t code) { throw EIdSocketError(code, Er
 TIdStackSocketHandle TIdStack::NewSocket(int type, int protocol) {
   const TIdStackSocketHandle socket = SocketCreate(Id_PF_INET, type, protocol);
   if (socket == Id_INVALID_SOCKET) throw EIdInvalidSocket(msg::CannotAllocateSocket);
+  TSocketStop::Opened(socket);
   return socket;
 }
 

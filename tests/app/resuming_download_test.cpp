@@ -34,7 +34,7 @@ class ResumingDownloadTest : public ::testing::Test {
 protected:
   ResumingDownloadTest() {
     ApplyMainWindowSettings(http);
-    download.Retries = 3;
+    download.Retry.Retries = 3;
   }
   std::string video() { return ReadWholeFile(work.File("temp.flv")); }
 

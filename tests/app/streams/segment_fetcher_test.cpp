@@ -26,7 +26,7 @@ using streams_test::SegmentPeer;
 class SegmentFetcherTest : public ::testing::Test {
 protected:
   SegmentFetcherTest() {
-    fetcher.FirstPause = std::chrono::milliseconds(1);
+    fetcher.Retry.FirstPause = std::chrono::milliseconds(1);
     fetcher.OnProgress = [this](const TSegmentProgress& progress) { last = progress; };
   }
 
@@ -122,23 +122,37 @@ TEST_F(SegmentFetcherTest, CutSegmentContinuesWithARange) {
   EXPECT_EQ(requests[1].back(), '-');
 }
 
+// A server's passing refusal is asked again as often as the retries allow,
+// none at all with 0; a missing segment is not asked again. Either way the
+// fetch ends naming the segment, with whole segments only in the file.
 TEST_F(SegmentFetcherTest, SegmentThatAlwaysFailsEndsTheFetchNamingIt) {
-  serveSegments(12);
-  peer.AlwaysAnswer("/s7.ts", 404);
-  fetcher.Retries = 2;
-  fetcher.Connections = 3;
-  try {
-    fetcher.Fetch(track, work.File("out.ts"), work.File("out.state"));
-    FAIL() << "a stream with a hole was written as complete";
-  } catch (const EVideoStreamFetchFailed& failed) {
-    EXPECT_EQ(failed.Message, "The segment " + peer.Url("/s7.ts") + " could not be fetched: HTTP/1.1 404 Planned");
+  struct Case {
+    int status;
+    int retries;
+    int requests;
+  };
+  for (const Case& c : {Case{503, 2, 3}, Case{503, 0, 1}, Case{404, 2, 1}}) {
+    SCOPED_TRACE(testing::Message() << c.status << " with " << c.retries << " retries");
+    SegmentPeer peer;
+    for (int i = 0; i < 12; ++i) peer.Serve("/s" + std::to_string(i) + ".ts", PatternBytes(4000, unsigned(i)));
+    TTrack track;
+    for (int i = 0; i < 12; ++i) track.Segments.push_back({peer.Url("/s" + std::to_string(i) + ".ts"), {}, {}});
+    peer.AlwaysAnswer("/s7.ts", c.status);
+    fetcher.Retry.Retries = c.retries;
+    fetcher.Connections = 3;
+    try {
+      fetcher.Fetch(track, work.File("out.ts"), work.File("out.state"));
+      FAIL() << "a stream with a hole was written as complete";
+    } catch (const EVideoStreamFetchFailed& failed) {
+      EXPECT_EQ(failed.Message, "The segment " + peer.Url("/s7.ts") + " could not be fetched: HTTP/1.1 " +
+                                    std::to_string(c.status) + " Planned");
+    }
+    EXPECT_EQ(peer.RequestsOf("/s7.ts"), c.requests);
+    const std::optional<TSegmentState> state = ReadSegmentState(work.File("out.state"));
+    ASSERT_TRUE(state);
+    EXPECT_LE(state->SegmentsDone, 7);
+    EXPECT_EQ(int64_t(output().size()), state->Bytes);
   }
-  EXPECT_EQ(peer.RequestsOf("/s7.ts"), 3);
-  // The file holds whole segments only, as many as its record says.
-  const std::optional<TSegmentState> state = ReadSegmentState(work.File("out.state"));
-  ASSERT_TRUE(state);
-  EXPECT_LE(state->SegmentsDone, 7);
-  EXPECT_EQ(int64_t(output().size()), state->Bytes);
 }
 
 // AES-128-CBC segments encrypted by the openssl command line, one with an
@@ -174,7 +188,7 @@ TEST_F(SegmentFetcherTest, DecryptsAes128SegmentsWithTheirIVs) {
 TEST_F(SegmentFetcherTest, KeyThatIsRefusedEndsTheFetchNamingIt) {
   serveSegments(3);
   peer.AlwaysAnswer("/key", 403);
-  fetcher.Retries = 1;
+  fetcher.Retry.Retries = 1;
   track.Segments[1].Key = TSegmentKey{peer.Url("/key"), {}};
   try {
     fetcher.Fetch(track, work.File("out.ts"));

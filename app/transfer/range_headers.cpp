@@ -1,8 +1,8 @@
-#include "app/streams/ranged_request.h"
+#include "app/transfer/range_headers.h"
 
 #include "net/http/http_client.h"
 
-namespace streams {
+namespace transfer {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::string ValidatorOf(TIdHTTPResponse& response) {
   return response.HeaderLines.ValueOf("Last-Modified");
 }
 
-}  // namespace streams
+}  // namespace transfer

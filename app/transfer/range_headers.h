@@ -1,5 +1,5 @@
 #pragma once
-// What both parallel fetchers need of ranged HTTP requests: Range and
+// What a ranged fetch needs of HTTP requests: Range and
 // If-Range lines put on one request and taken off again, and the
 // Content-Range and validator of an answer.
 
@@ -10,7 +10,7 @@
 class TIdHTTP;
 class TIdHTTPResponse;
 
-namespace streams {
+namespace transfer {
 
 // Puts "Range: bytes=first-[last]" (and If-Range when a validator is given)
 // on the client's next requests until the object goes; the client keeps its
@@ -39,4 +39,4 @@ std::optional<TContentRange> ContentRangeOf(TIdHTTPResponse& response);
 // when the answer has neither.
 std::string ValidatorOf(TIdHTTPResponse& response);
 
-}  // namespace streams
+}  // namespace transfer
