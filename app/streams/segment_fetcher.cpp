@@ -114,6 +114,11 @@ public:
 
   // Wakes every worker that waits for room in the window.
   void WakeAll() { changed_.notify_all(); }
+  // A worker failed: its failure ends the others through the worker group.
+  bool Failed() {
+    std::lock_guard guard(lock_);
+    return failed_;
+  }
 
   size_t Written() {
     std::lock_guard guard(lock_);
@@ -294,8 +299,9 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   for (size_t i = 0; i < workerCount; ++i)
     workers.Start(host, [&run, http = std::shared_ptr<TIdHTTP>(factory_())] { run.Work(*http); });
   run.WriteInOrder(*file, state.Bytes, onWritten, [&] { progress(run.Written()); });
-  // Whole segments still waiting go in; the rest of the workers end.
-  if (run.Written() < run.ItemCount()) workers.Stop();
+  // Stopped: the workers end at once. A failed worker ends them itself, and
+  // its failure is what Wait raises.
+  if (run.Written() < run.ItemCount() && !run.Failed()) workers.Stop();
   run.WakeAll();
   workers.Wait(ProgressInterval, [&] { run.WakeAll(); });
 

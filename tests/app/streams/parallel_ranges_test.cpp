@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "app/streams/ranges_state.h"
@@ -134,6 +135,55 @@ TEST_F(ParallelRangesTest, PartThatKeepsFailingNamesItsOffset) {
   }
 }
 
+// Answers that claim more than they hold: a 206 carrying bytes past the
+// range its Content-Range names (without a validator to tell versions
+// apart), and a size an earlier answer claimed that the parts' answers
+// contradict. Neither reaches the file or plans parts from a claimed size.
+TEST_F(ParallelRangesTest, AnswersThatClaimWhatTheyDoNotHoldNeverReachTheFile) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+  };
+  const Case cases[] = {
+      {"extra bytes counted in the first part's length",
+       [&] {
+         peer.SendNoValidator();
+         PeerFault extra;
+         extra.ExtraBytes = 4096;
+         peer.Plan("/video.mp4", {extra});
+       }},
+      {"a size claimed far beyond the file",
+       [&] {
+         ranges.Known = TParallelRanges::TKnownFile{999999999999999999, "\"v1\"", "video/mp4"};
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    peer.Serve("/video.mp4", file);
+    c.arrange();
+    const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+    EXPECT_TRUE(result.Complete);
+    EXPECT_TRUE(output() == file);
+    ranges.Known.reset();
+  }
+}
+
+// A part cut again and again fails as cut, naming where, not as a file that
+// changed.
+TEST_F(ParallelRangesTest, PartCutUntilTheRetriesRunOutSaysItWasCut) {
+  peer.Serve("/video.mp4", file);
+  peer.Plan("/video.mp4", {{}, PeerFault::Cut(1000), PeerFault::Cut(500)});
+  ranges.Retry.Retries = 1;
+  ranges.Connections = 1;
+  try {
+    ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+    FAIL() << "a file with a hole";
+  } catch (const EVideoStreamFetchFailed& failed) {
+    EXPECT_EQ(failed.Message, "The file " + peer.Url("/video.mp4") +
+                                  " could not be fetched at byte 67036: Connection Closed Gracefully.");
+  }
+}
+
 }  // namespace
 
 // A run that failed half-way leaves a record; the next run with continuing
@@ -155,7 +205,10 @@ protected:
   std::vector<std::string> rangesAskedAfter(size_t before) {
     std::vector<std::string> asked;
     const std::vector<std::string> requests = peer.Requests();
-    for (size_t i = before; i < requests.size(); ++i) asked.push_back(requests[i].substr(requests[i].rfind(' ') + 1));
+    for (size_t i = before; i < requests.size(); ++i) {
+      const size_t range = requests[i].find("bytes=");
+      asked.push_back(requests[i].substr(range, requests[i].find(' ', range) - range));
+    }
     std::sort(asked.begin(), asked.end());
     return asked;
   }
@@ -204,3 +257,46 @@ TEST_F(ContinuedRangesTest, ChangedFileStartsOver) {
   EXPECT_TRUE(result.Complete);
   EXPECT_TRUE(output() == second);
 }
+
+namespace {
+
+// Records that do not fit the file they lie beside are put aside with a
+// notice, and the file is fetched whole again: a record that names only
+// later parts (as a cut-off write might leave it), another address, or more
+// bytes than the file holds never makes its gaps count as written.
+TEST_F(ContinuedRangesTest, RecordThatDoesNotFitItsFileStartsOver) {
+  peer.Serve("/video.mp4", file);
+  const int64_t total = int64_t(file.size());
+  struct Case {
+    const char* what;
+    TRangesState record;
+    int64_t fileBytes;
+  };
+  const Case cases[] = {
+      {"only later parts", {peer.Url("/video.mp4"), "\"v1\"", "video/mp4", total, {{65536, 131071, 65536}}}, total},
+      {"another address", {peer.Url("/other.mp4"), "\"v1\"", "video/mp4", total, {{0, 65535, 65536}}}, total},
+      {"more than the file holds", {peer.Url("/video.mp4"), "\"v1\"", "video/mp4", total, {{0, 65535, 65536}}}, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteRangesState(work.File("state"), c.record);
+    std::ofstream(work.File("video.mp4"), std::ios::binary | std::ios::trunc) << std::string(size_t(c.fileBytes), '\0');
+    std::vector<std::string> notices;
+    ranges.OnNotice = [&](const std::string& notice) { notices.push_back(notice); };
+    const TRangesResult result = ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"), work.File("state"), true);
+    EXPECT_TRUE(result.Complete);
+    EXPECT_TRUE(output() == file);
+    EXPECT_EQ(notices, std::vector<std::string>{"The record of the partial download " + work.File("video.mp4") +
+                                                " does not fit it; starting over."});
+  }
+}
+
+// A record that cannot be written while the parts are under way ends the
+// fetch with that error once every connection has ended.
+TEST_F(ContinuedRangesTest, RecordThatCannotBeWrittenEndsTheFetchWithItsError) {
+  peer.Serve("/video.mp4", file);
+  peer.SetDelay(std::chrono::milliseconds(100));
+  EXPECT_THROW(ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"), work.File("gone/state")), EStreamError);
+}
+
+}  // namespace

@@ -109,17 +109,44 @@ TEST_F(SegmentFetcherTest, FailedSegmentsAreRetried) {
   }
 }
 
-// A cut segment continues with Range after the bytes it has.
-TEST_F(SegmentFetcherTest, CutSegmentContinuesWithARange) {
-  const std::string all = serveSegments(1);
-  peer.Plan("/s0.ts", {PeerFault::Cut(15000)});
-  fetcher.Fetch(track, work.File("out.ts"));
-  EXPECT_TRUE(output() == all);
-  const std::vector<std::string> requests = peer.Requests();
-  ASSERT_EQ(requests.size(), 2u);
-  // The client may not have taken every byte the server sent before it closed.
-  EXPECT_EQ(requests[1].rfind("GET /s0.ts HTTP/1.1 bytes=", 0), 0u) << requests[1];
-  EXPECT_EQ(requests[1].back(), '-');
+// A cut segment continues with Range after the bytes it has, under If-Range
+// on the version its first answer named; a short but proper 206 is followed
+// by a request for the rest; a continuation of another version, whether the
+// server honours If-Range or not, starts the segment again. The segment is
+// always whole and of one version.
+TEST_F(SegmentFetcherTest, CutSegmentContinuesWithARangeOfTheSameVersion) {
+  const std::string second = PatternBytes(40000, 99);
+  PeerFault changed = PeerFault::Replace(second);
+  PeerFault changedIgnoringIfRange = changed;
+  changedIgnoringIfRange.IgnoreIfRange = true;
+  PeerFault shortRange;
+  shortRange.ShortRange = 100;
+  struct Case {
+    const char* what;
+    std::vector<PeerFault> faults;
+    bool becomesSecond;
+    size_t requests;
+  };
+  const Case cases[] = {
+      {"cut", {PeerFault::Cut(15000)}, false, 2},
+      {"cut, then a short 206", {PeerFault::Cut(15000), shortRange}, false, 3},
+      {"cut, then changed", {PeerFault::Cut(15000), changed}, true, 2},
+      {"cut, then changed and If-Range ignored", {PeerFault::Cut(15000), changedIgnoringIfRange}, true, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SegmentPeer peer;
+    const std::string first = PatternBytes(40000, 1);
+    peer.Serve("/s0.ts", first);
+    peer.Plan("/s0.ts", c.faults);
+    fetcher.Fetch({std::nullopt, {{peer.Url("/s0.ts"), std::nullopt, std::nullopt}}}, work.File("out.ts"));
+    EXPECT_TRUE(output() == (c.becomesSecond ? second : first));
+    const std::vector<std::string> requests = peer.Requests();
+    ASSERT_EQ(requests.size(), c.requests);
+    // The client may not have taken every byte the server sent before it closed.
+    EXPECT_EQ(requests[1].rfind("GET /s0.ts HTTP/1.1 bytes=", 0), 0u) << requests[1];
+    EXPECT_TRUE(requests[1].ends_with("- if \"v1\"")) << requests[1];
+  }
 }
 
 // A server's passing refusal is asked again as often as the retries allow,

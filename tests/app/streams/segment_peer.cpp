@@ -12,10 +12,26 @@
 
 namespace streams_test {
 
-PeerFault PeerFault::Answer(int status) { return {status, -1, {}, false}; }
-PeerFault PeerFault::Cut(long bytes) { return {0, bytes, {}, false}; }
-PeerFault PeerFault::Replace(std::string content) { return {0, -1, std::move(content), false}; }
-PeerFault PeerFault::WholeFile() { return {0, -1, {}, true}; }
+PeerFault PeerFault::Answer(int status) {
+  PeerFault fault;
+  fault.Status = status;
+  return fault;
+}
+PeerFault PeerFault::Cut(long bytes) {
+  PeerFault fault;
+  fault.CutAfter = bytes;
+  return fault;
+}
+PeerFault PeerFault::Replace(std::string content) {
+  PeerFault fault;
+  fault.NewContent = std::move(content);
+  return fault;
+}
+PeerFault PeerFault::WholeFile() {
+  PeerFault fault;
+  fault.IgnoreRange = true;
+  return fault;
+}
 
 SegmentPeer::SegmentPeer() : acceptor_([this] { Accept(); }) {}
 
@@ -101,7 +117,7 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
   int always = 0;
   {
     std::lock_guard guard(lock_);
-    requests_.push_back(requestLine + (range.empty() ? "" : " " + range));
+    requests_.push_back(requestLine + (range.empty() ? "" : " " + range) + (ifRange.empty() ? "" : " if " + ifRange));
     auto& planned = faults_[path];
     if (!planned.empty()) {
       fault = planned.front();
@@ -115,6 +131,13 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
     }
   }
   if (delay_.count() > 0) std::this_thread::sleep_for(delay_);
+  if (fault.Silent) {
+    // Holds the connection until the client closes it or the peer stops.
+    char byte;
+    while (WaitReady(connection, POLLIN, stop_) && ::recv(connection, &byte, 1, 0) > 0) {
+    }
+    return false;
+  }
   const int status = always ? always : fault.Status ? fault.Status : found ? 200 : 404;
   if (status != 200) {
     const std::string text = "no";
@@ -128,18 +151,22 @@ bool SegmentPeer::Answer(int connection, const std::string& head) {
   size_t last = size - 1;
   std::string statusLine = "200 OK";
   std::string extra;
-  if (!range.empty() && !fault.IgnoreRange && (ifRange.empty() || ifRange == file.ETag)) {
+  if (!range.empty() && !fault.IgnoreRange && (ifRange.empty() || ifRange == file.ETag || fault.IgnoreIfRange)) {
     const std::string bounds = range.substr(range.find('=') + 1);
     first = std::stoul(bounds.substr(0, bounds.find('-')));
     const std::string end = bounds.substr(bounds.find('-') + 1);
     if (!end.empty()) last = std::min(last, size_t(std::stoul(end)));
+    if (fault.ShortRange >= 0) last = std::min(last, first + size_t(fault.ShortRange) - 1);
     statusLine = "206 Partial Content";
     extra = "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(size) +
             "\r\n";
   }
-  std::string body = file.Content.substr(first, last - first + 1);
-  const std::string answer = "HTTP/1.1 " + statusLine + "\r\nETag: " + file.ETag + "\r\nAccept-Ranges: bytes\r\n" +
-                             extra + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  std::string body = file.Content.substr(first, last - first + 1) + std::string(size_t(fault.ExtraBytes), 'x');
+  const std::string length =
+      fault.ClaimedLength >= 0 ? std::to_string(fault.ClaimedLength) : std::to_string(body.size());
+  const std::string validator = noValidator_ ? "" : "ETag: " + file.ETag + "\r\n";
+  const std::string answer = "HTTP/1.1 " + statusLine + "\r\n" + validator + "Accept-Ranges: bytes\r\n" + extra +
+                             "Content-Length: " + length + "\r\n\r\n";
   if (fault.CutAfter >= 0) {
     body.resize(std::min(body.size(), size_t(fault.CutAfter)));
     SendAll(connection, answer + body, stop_);

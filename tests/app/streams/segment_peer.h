@@ -28,6 +28,17 @@ struct PeerFault {
   std::string NewContent;
   // Answers with the whole file whatever Range asks for.
   bool IgnoreRange = false;
+  // A 206 with only this many bytes of the range asked for, as its
+  // Content-Range says (-1: the whole range).
+  long ShortRange = -1;
+  // This many bytes more than the range, counted in Content-Length.
+  long ExtraBytes = 0;
+  // Answers a range of the current content whatever If-Range names.
+  bool IgnoreIfRange = false;
+  // Reads the request and never answers.
+  bool Silent = false;
+  // The head claims this Content-Length instead of the body's (-1: the body's).
+  long long ClaimedLength = -1;
 
   static PeerFault Answer(int status);
   static PeerFault Cut(long bytes);
@@ -50,11 +61,14 @@ public:
   void AlwaysAnswer(const std::string& path, int status);
   // Each answer waits this long before its head, so connections overlap.
   void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
+  // Answers carry no ETag.
+  void SendNoValidator() { noValidator_ = true; }
 
   std::string Url(const std::string& path) const;
   int MostConnectionsAtOnce() const { return most_; }
   int Connections() const { return accepted_; }
-  // The request lines and their Range values, in order of arrival.
+  // The request lines with their Range and If-Range values ("GET /a.ts
+  // bytes=5- if \"v1\""), in order of arrival.
   std::vector<std::string> Requests();
   int RequestsOf(const std::string& path);
 
@@ -80,6 +94,7 @@ private:
   std::atomic<int> accepted_{0};
   std::atomic<int> versions_{0};
   std::chrono::milliseconds delay_{0};
+  std::atomic<bool> noValidator_{false};
   std::vector<std::thread> talkers_;
   std::thread acceptor_;
 };
