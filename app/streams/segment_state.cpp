@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "app/streams/timestamp_rebase.h"
 #include "platform/streams.h"
 
 namespace streams {
@@ -35,6 +36,9 @@ std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
     return std::nullopt;
   state.SegmentsDone = int32_t(std::stol(done));
   state.Bytes = std::stoll(bytes);
+  // No plan has more segments (and an init section), and the shifts must
+  // read back: anything else was not written by this program.
+  if (size_t(state.SegmentsDone) > MaxSegments + 1 || !TTimestampRebase::Restore(state.Timestamps)) return std::nullopt;
   return state;
 }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <sstream>
 
 namespace streams {
@@ -140,6 +141,42 @@ bool isFragmentedMp4(const std::string& data) {
   return std::find(std::begin(opening), std::end(opening), bigEndian(data, 4, 4)) != std::end(opening);
 }
 
+// What an init section says of one track: its timescale (trak), or the
+// duration of a sample that names none (trex).
+struct Declaration {
+  uint32_t TrackId = 0;
+  std::optional<int64_t> Timescale;
+  std::optional<int64_t> DefaultDuration;
+};
+
+void forEachDeclaration(const std::string& data, const std::function<void(const Declaration&)>& visit) {
+  forEachBox(data, 0, data.size(), [&](const Box& moov) {
+    if (moov.Type != boxType("moov")) return;
+    forEachBox(data, moov.Body, moov.End, [&](const Box& box) {
+      if (box.Type == boxType("trak")) {
+        uint32_t id = 0;
+        int64_t timescale = 0;
+        const std::function<void(const Box&)> read = [&](const Box& inner) {
+          const bool wide = inner.Body < inner.End && byteAt(data, inner.Body) == 1;
+          if (inner.Type == boxType("tkhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
+            id = uint32_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
+          else if (inner.Type == boxType("mdhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
+            timescale = int64_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
+          else if (inner.Type == boxType("mdia")) forEachBox(data, inner.Body, inner.End, read);
+        };
+        forEachBox(data, box.Body, box.End, read);
+        if (id && timescale > 0) visit({id, timescale, std::nullopt});
+      } else if (box.Type == boxType("mvex")) {
+        forEachBox(data, box.Body, box.End, [&](const Box& trex) {
+          if (trex.Type == boxType("trex") && trex.Body + 16 <= trex.End)
+            visit({uint32_t(bigEndian(data, trex.Body + 4, 4)), std::nullopt,
+                   int64_t(bigEndian(data, trex.Body + 12, 4))});
+        });
+      }
+    });
+  });
+}
+
 // One traf: its track, where its decode time sits and how long its samples last.
 struct Fragment {
   uint32_t TrackId = 0;
@@ -211,7 +248,7 @@ double TTimestampRebase::endSeconds() const {
   return end;
 }
 
-std::optional<double> TTimestampRebase::earliestSeconds(const std::string& data) {
+std::optional<double> TTimestampRebase::earliestSeconds(const std::string& data) const {
   std::optional<double> earliest;
   const auto take = [&](double seconds) { earliest = std::min(earliest.value_or(seconds), seconds); };
   if (isTransportStream(data)) {
@@ -221,17 +258,39 @@ std::optional<double> TTimestampRebase::earliestSeconds(const std::string& data)
     });
   } else if (isFragmentedMp4(data)) {
     forEachFragment(
-        data, [&](uint32_t id) { return tracks_[id].DefaultDuration; },
+        data, [&](uint32_t id) { return defaultDurationOf(id); },
         [&](const Fragment& fragment) {
-          const int64_t timescale = tracks_[fragment.TrackId].Timescale;
-          if (timescale > 0) take(double(decodeTimeOf(data, fragment)) / double(timescale));
+          const auto known = tracks_.find(fragment.TrackId);
+          if (known != tracks_.end() && known->second.Timescale > 0)
+            take(double(decodeTimeOf(data, fragment)) / double(known->second.Timescale));
         });
   }
   return earliest;
 }
 
+int64_t TTimestampRebase::defaultDurationOf(uint32_t id) const {
+  const auto known = tracks_.find(id);
+  return known == tracks_.end() ? 0 : known->second.DefaultDuration;
+}
+
+bool TTimestampRebase::keepsTrackBound(const std::string& data) const {
+  std::set<uint32_t> ids;
+  for (const auto& [id, track] : tracks_) ids.insert(id);
+  const auto name = [&](uint32_t id) {
+    if (ids.size() <= MaxTracks) ids.insert(id);
+  };
+  if (isTransportStream(data)) forEachPacket(data, [&](const PacketTimes& times) { name(times.Pid); });
+  else if (isFragmentedMp4(data)) forEachDeclaration(data, [&](const Declaration& track) { name(track.TrackId); });
+  return ids.size() <= MaxTracks;
+}
+
 void TTimestampRebase::Pass(std::string& data, bool discontinuity) {
   pending_ = pending_ || discontinuity;
+  // No real stream comes near the bound, so this is a malformed segment: it
+  // passes as the server sent it (rather than ending a download that may
+  // still convert) and adds no track, so that the record saved after every
+  // segment stays small. A discontinuity it carried waits for the next one.
+  if (!keepsTrackBound(data)) return;
   if (pending_) {
     if (const std::optional<double> earliest = earliestSeconds(data)) {
       pending_ = false;
@@ -267,36 +326,18 @@ void TTimestampRebase::passTransportStream(std::string& data) {
 }
 
 void TTimestampRebase::passFragments(std::string& data) {
-  forEachBox(data, 0, data.size(), [&](const Box& moov) {
-    if (moov.Type != boxType("moov")) return;
-    forEachBox(data, moov.Body, moov.End, [&](const Box& box) {
-      if (box.Type == boxType("trak")) {
-        uint32_t id = 0;
-        int64_t timescale = 0;
-        const std::function<void(const Box&)> visit = [&](const Box& inner) {
-          const bool wide = inner.Body < inner.End && byteAt(data, inner.Body) == 1;
-          if (inner.Type == boxType("tkhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
-            id = uint32_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
-          else if (inner.Type == boxType("mdhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
-            timescale = int64_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
-          else if (inner.Type == boxType("mdia")) forEachBox(data, inner.Body, inner.End, visit);
-        };
-        forEachBox(data, box.Body, box.End, visit);
-        if (id && timescale > 0) tracks_[id].Timescale = timescale;
-      } else if (box.Type == boxType("mvex")) {
-        forEachBox(data, box.Body, box.End, [&](const Box& trex) {
-          if (trex.Type == boxType("trex") && trex.Body + 16 <= trex.End)
-            tracks_[uint32_t(bigEndian(data, trex.Body + 4, 4))].DefaultDuration =
-                int64_t(bigEndian(data, trex.Body + 12, 4));
-        });
-      }
-    });
+  forEachDeclaration(data, [&](const Declaration& declaration) {
+    Track& track = tracks_[declaration.TrackId];
+    if (declaration.Timescale) track.Timescale = *declaration.Timescale;
+    if (declaration.DefaultDuration) track.DefaultDuration = *declaration.DefaultDuration;
   });
   forEachFragment(
-      data, [&](uint32_t id) { return tracks_[id].DefaultDuration; },
+      data, [&](uint32_t id) { return defaultDurationOf(id); },
       [&](const Fragment& fragment) {
-        Track& track = tracks_[fragment.TrackId];
-        if (track.Timescale <= 0) return;
+        // A track no init section declared has no timescale to shift by.
+        const auto known = tracks_.find(fragment.TrackId);
+        if (known == tracks_.end() || known->second.Timescale <= 0) return;
+        Track& track = known->second;
         int64_t time = plus(decodeTimeOf(data, fragment), offsetOf(track));
         // A narrow decode time that cannot hold the shifted one is left as it is.
         if (time < 0 || (!fragment.WideDecodeTime && time > int64_t(UINT32_MAX))) time = decodeTimeOf(data, fragment);
@@ -317,6 +358,7 @@ std::string TTimestampRebase::Save() const {
 }
 
 std::optional<TTimestampRebase> TTimestampRebase::Restore(const std::string& line) {
+  if (line.size() > MaxSavedLength) return std::nullopt;
   std::istringstream words(line);
   TTimestampRebase rebase;
   int pending = 0;
@@ -340,6 +382,7 @@ std::optional<TTimestampRebase> TTimestampRebase::Restore(const std::string& lin
     } catch (const std::exception&) {
       return std::nullopt;
     }
+    if (rebase.tracks_.size() > MaxTracks) return std::nullopt;
   }
   return rebase;
 }

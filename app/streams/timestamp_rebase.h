@@ -6,6 +6,7 @@
 // decode times; other bytes pass untouched. The segments come in file order,
 // whole, on one thread.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -15,11 +16,18 @@ namespace streams {
 
 class TTimestampRebase {
 public:
+  // The most tracks kept. A real stream has a handful (pictures, a sound or
+  // two, captions, timed metadata); a segment naming more passes unshifted.
+  static constexpr size_t MaxTracks = 16;
+  // The longest line Save writes: the shift, and six numbers per track.
+  static constexpr size_t MaxSavedLength = 32 + MaxTracks * 120;
+
   // Rewrites one segment (or init section) in place before it is written.
   void Pass(std::string& data, bool discontinuity);
 
   // One line that Restore reads back: a continued file goes on with the
-  // shifts its segments so far were written with.
+  // shifts its segments so far were written with. Restore refuses a line
+  // longer than MaxSavedLength or with more than MaxTracks tracks.
   std::string Save() const;
   static std::optional<TTimestampRebase> Restore(const std::string& line);
 
@@ -40,7 +48,10 @@ private:
   void passTransportStream(std::string& data);
   void passFragments(std::string& data);
   // The source times of data's earliest sample, in seconds; none without.
-  std::optional<double> earliestSeconds(const std::string& data);
+  std::optional<double> earliestSeconds(const std::string& data) const;
+  // False when data names tracks that would take the kept ones past MaxTracks.
+  bool keepsTrackBound(const std::string& data) const;
+  int64_t defaultDurationOf(uint32_t id) const;
   int64_t offsetOf(Track& track) const;
   double endSeconds() const;
 
