@@ -1,5 +1,6 @@
 #include "app/job_folder.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -97,10 +98,33 @@ TJobFolder::~TJobFolder() {
 }
 
 void TJobFolder::Remove() {
-  for (const char* name : {work_files::Page, work_files::Video, work_files::Resume, LockName})
-    removeIfThere(path_ + name);
-  // A run for the same address that came in meanwhile has put its own lock
-  // file there: the folder is then its, and stays.
+  // Every plain file: the job's steps name their own work files and records
+  // (the sound, the segment and part records, their ".new" copies), and the
+  // folder is the job's alone. Links and folders are none of the job's: they
+  // stay, and so does the folder.
+  const int folder = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) {
+    if (errno == ENOENT) return;
+    failOn(path_, errno);
+  }
+  const std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(folder), ::closedir);
+  if (!entries) {
+    const int error = errno;
+    ::close(folder);
+    failOn(path_, error);
+  }
+  while (const dirent* entry = ::readdir(entries.get())) {
+    const std::string name = entry->d_name;
+    struct stat status {};
+    if (name == LockName || ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(status.st_mode))
+      continue;
+    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) failOn(path_ + name, errno);
+  }
+  // The lock goes last, so no other run gets in while the files go. One for
+  // the same address that came in after it has put its own lock file there:
+  // the folder is then its, and stays.
+  removeIfThere(path_ + LockName);
   if (::rmdir(path_.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST && errno != ENOENT) failOn(path_, errno);
 }
 

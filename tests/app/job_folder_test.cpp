@@ -11,8 +11,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "app/app_folders.h"
 #include "app/download_job.h"
@@ -120,6 +123,61 @@ TEST(JobFolderName, StableHashOfTheAddress) {
   EXPECT_EQ(JobFolderName(""), "cbf29ce484222325");
   EXPECT_EQ(JobFolderName("a"), "af63dc4c8601ec8c");
   EXPECT_EQ(JobFolderPath("/w/", "a"), "/w/af63dc4c8601ec8c/");
+}
+
+struct RemoveCase {
+  const char* behaviour;
+  std::vector<std::string> files;
+  // Put there by somebody else: a link to a file outside, a folder with a file.
+  const char* link;
+  const char* folder;
+  // What stays in the job folder, below it too; none when the folder goes.
+  std::optional<std::set<std::string>> left;
+};
+
+const RemoveCase kRemoveCases[] = {
+    {"a saved stream with separate sound and continue records leaves nothing",
+     {"temp.txt", "temp.flv", "temp.audio", "temp.segments", "temp.audio-segments", "temp.audio-segments.new",
+      "temp.resume", "temp.resume-parts", "temp.flv.parts", "temp.flv.parts.new"},
+     nullptr,
+     nullptr,
+     std::nullopt},
+    {"a link is none of the job's: it and the folder stay, its target is not followed",
+     {"temp.flv"},
+     "temp.audio",
+     nullptr,
+     std::set<std::string>{"temp.audio"}},
+    {"a folder inside is none of the job's: it and what it holds stay",
+     {"temp.flv"},
+     nullptr,
+     "old",
+     std::set<std::string>{"old", "old/temp.flv"}},
+};
+
+std::optional<std::set<std::string>> namesIn(const std::string& folder) {
+  if (!std::filesystem::exists(std::filesystem::symlink_status(folder))) return std::nullopt;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    names.insert(entry.path().lexically_relative(folder));
+  return names;
+}
+
+// Once the output is saved, every file the job made goes, and the folder
+// with them; nothing outside the folder is touched.
+TEST(JobFolderRemove, TakesEveryFileTheJobMade) {
+  for (const RemoveCase& c : kRemoveCases) {
+    SCOPED_TRACE(c.behaviour);
+    TempFolder work;
+    const std::string outside = work.WriteFile("outside", "not the job's");
+    TJobFolder folder(work.Path() + "/", "https://example.test/film.m3u8");
+    for (const std::string& name : c.files) std::ofstream(folder.Path() + name) << "work";
+    if (c.link) std::filesystem::create_symlink(outside, folder.Path() + c.link);
+    if (c.folder && std::filesystem::create_directory(folder.Path() + c.folder))
+      std::ofstream(folder.Path() + c.folder + "/temp.flv") << "older";
+    folder.Remove();
+    EXPECT_EQ(namesIn(folder.Path()), c.left);
+    EXPECT_EQ(work.ReadFile("outside"), "not the job's");
+  }
 }
 
 // XDG_CACHE_HOME for one test.
