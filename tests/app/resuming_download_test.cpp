@@ -116,6 +116,25 @@ TEST_F(ResumingDownloadTest, RetriesRunOutWithTheConnectionsError) {
   EXPECT_TRUE(video() == First.Content);
 }
 
+// A transfer dropped part-way whose reconnects are refused is tried again as
+// often as the retries say, with a connect time-out (connected on a second
+// thread) or without one.
+TEST_F(ResumingDownloadTest, RefusedReconnectsAreRetried) {
+  for (const int32_t timeout : {0, 3000}) {
+    SCOPED_TRACE(timeout);
+    auto peer = std::make_unique<RangePeer>(First, std::vector<ConnectionPlan>{ConnectionPlan::Cut(5000)});
+    const std::string address = peer->Url();
+    http.ReadTimeout = timeout;
+    int retries = 0;
+    download.OnRetry = [&](int, int64_t) {
+      ++retries;
+      peer.reset();
+    };
+    EXPECT_THROW(download.Fetch(address, TFetchKind::AnyBytes), EIdException);
+    EXPECT_EQ(retries, 3);
+  }
+}
+
 // Nothing left to send: a 416 naming our size means the file is whole; one
 // naming another size starts over.
 TEST_F(ResumingDownloadTest, ContinueOnAWholeFileIsA416) {

@@ -264,7 +264,7 @@ TEST_F(SegmentFetcherTest, StopLeavesAWholePrefixThatALaterRunContinues) {
 // A record of another track is not continued: the file starts again.
 TEST_F(SegmentFetcherTest, RecordOfAnotherTrackStartsAgain) {
   const std::string all = serveSegments(4);
-  WriteSegmentState(work.File("out.state"), {"some other track", 2, 7, {}});
+  WriteSegmentState(work.File("out.state"), {"some other track", 2, 7, "0 0"});
   work.WriteFile("out.ts", "1234567");
   fetcher.Fetch(track, work.File("out.ts"), work.File("out.state"), true);
   EXPECT_TRUE(output() == all);
