@@ -21,10 +21,12 @@ public:
 };
 
 // Stream failures: a short read or write, a file that cannot be created or
-// opened.
+// opened. Errno is the system's code where a system call failed (a full
+// disk is ENOSPC), else 0.
 class EStreamError : public Exception {
 public:
-  using Exception::Exception;
+  explicit EStreamError(std::string message, int error = 0) : Exception(std::move(message)), Errno(error) {}
+  int Errno;
 };
 class EReadError : public EStreamError {
 public:

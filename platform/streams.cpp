@@ -33,12 +33,20 @@ int64_t TStream::GetSize() {
   return size;
 }
 
+// errno is cleared first: a file's system call that failed leaves its code
+// there, the end of a file or a memory stream leaves 0.
 void TStream::ReadBuffer(void* buffer, int64_t count) {
-  if (count != 0 && Read(buffer, count) != count) throw EReadError(StreamReadError);
+  errno = 0;
+  if (count == 0 || Read(buffer, count) == count) return;
+  const int error = errno;
+  throw EReadError(StreamReadError, error);
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
-  if (count != 0 && Write(buffer, count) != count) throw EWriteError(StreamWriteError);
+  errno = 0;
+  if (count == 0 || Write(buffer, count) == count) return;
+  const int error = errno;
+  throw EWriteError(StreamWriteError, error);
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -138,12 +146,14 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : Name(file
   if ((mode & fmCreate) == fmCreate) {
     const int creation = (mode & fmExclusive) ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
     Descriptor = ::open(fileName.c_str(), O_RDWR | creation | noFollow | O_CLOEXEC, 0644);
-    if (Descriptor < 0) throw EFCreateError(fmt::format(FileCreateError, fileName, std::strerror(errno)));
+    const int error = errno;
+    if (Descriptor < 0) throw EFCreateError(fmt::format(FileCreateError, fileName, std::strerror(error)), error);
     return;
   }
   const int access = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
   Descriptor = ::open(fileName.c_str(), access | noFollow | O_CLOEXEC);
-  if (Descriptor < 0) throw EFOpenError(fmt::format(FileOpenError, fileName, std::strerror(errno)));
+  const int error = errno;
+  if (Descriptor < 0) throw EFOpenError(fmt::format(FileOpenError, fileName, std::strerror(error)), error);
 }
 
 TFileStream::~TFileStream() {
@@ -181,6 +191,9 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TFileStream::SetSize(int64_t newSize) {
   const int64_t position = GetPosition();
-  if (::ftruncate(Descriptor, newSize) != 0) throw EWriteError(StreamWriteError);
+  if (::ftruncate(Descriptor, newSize) != 0) {
+    const int error = errno;
+    throw EWriteError(StreamWriteError, error);
+  }
   if (position > newSize) SetPosition(newSize);
 }

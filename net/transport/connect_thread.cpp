@@ -51,6 +51,7 @@ void TIdConnectThread::Execute() {
     SharedStack->CheckSocketResult(result, ClosedUnderConnect);
   } catch (const std::exception& error) {
     ConnectError = error.what();
+    ConnectFailure = std::current_exception();
   }
   {
     std::lock_guard guard(FLock);

@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,9 +38,11 @@ public:
   void WaitFor();
 
   // Read after WaitFor: whether the socket connected, and the error text when
-  // the connect raised (empty otherwise).
+  // the connect raised (empty otherwise) with the error itself, whose code
+  // the caller passes on.
   bool Connected = false;
   std::string ConnectError;
+  std::exception_ptr ConnectFailure;
 
 private:
   void Execute();

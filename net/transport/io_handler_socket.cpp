@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <optional>
 #include <typeinfo>
 
@@ -182,7 +183,15 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int32_t timeout) {
     throw EIdConnectTimeout(transport_messages::ConnectTimeout);
   }
   thread.WaitFor();
-  if (!thread.ConnectError.empty()) throw EIdConnectException(thread.ConnectError);
+  if (!thread.ConnectError.empty()) {
+    // The connect error's own message, with the error nested inside: its
+    // socket code (10061 for a refused connect) stays readable.
+    try {
+      std::rethrow_exception(thread.ConnectFailure);
+    } catch (...) {
+      std::throw_with_nested(EIdConnectException(thread.ConnectError));
+    }
+  }
   if (thread.Connected) {
     SocketBinding->RefreshLocal();
     SocketBinding->RefreshRemote();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -83,8 +84,21 @@ TEST(FileStream, MissingFilesNameTheFileInTheError) {
     FAIL();
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message, "Cannot open file \"/nonexistent-dir/x.flv\". No such file or directory");
+    EXPECT_EQ(e.Errno, ENOENT);
   }
   EXPECT_THROW(TFileStream("/nonexistent-dir/x.flv", fmCreate), EFCreateError);
+}
+
+// A full disk is told by its code, the text staying the stream's own:
+// /dev/full fails every write with ENOSPC.
+TEST(FileStream, FailedWriteKeepsItsCode) {
+  try {
+    TFileStream("/dev/full", fmOpenWrite).WriteBuffer("x", 1);
+    FAIL();
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.Message, "Stream write error");
+    EXPECT_EQ(e.Errno, ENOSPC);
+  }
 }
 
 TEST(FileStream, PositionsBeyondFourGigabytesAreKept) {
