@@ -117,6 +117,7 @@ TJobResult TDownloadJob::Run(const std::string& watchAddress, const TOutputChoic
     TDownloadJob& job;
     explicit RunningMark(TDownloadJob& j) : job(j) {
       job.running_ = true;
+      job.step_ = TJobStep::None;
       job.aborted_ = false;
       job.stopped_ = false;
       job.outcome_ = {};
@@ -160,6 +161,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
   };
 
+  step_ = TJobStep::Page;
   reporter_.Status(app_messages::DownloadingHtml);
   const TFetchResult first = download.Fetch(watchAddress, TFetchKind::PageOrMedia);
   workOffset_ = 0;
@@ -181,6 +183,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     outcome_.Title = found.Title.empty() ? fileTitle(found.Link.Address) : found.Title;
     applySettings();
 
+    step_ = TJobStep::Video;
     reporter_.Status(app_messages::DownloadingVideo);
     video = download.Fetch(found.Link.Address, found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
     workOffset_ = 0;
@@ -209,6 +212,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     video.ContentType.clear();
   }
 
+  step_ = TJobStep::Conversion;
   // The format box may have changed while the video arrived.
   const std::optional<TOutputType> format = reporter_.SelectedFormat();
   videoEdit_.OutputType = format.value_or(TOutputType(-1));

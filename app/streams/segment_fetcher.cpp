@@ -257,6 +257,8 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
       file->SetSize(earlier->Bytes);
       file->Seek(0, TSeekOrigin::soEnd);
       state = *earlier;
+    } else if (std::filesystem::exists(stateFile) && OnNotice) {
+      OnNotice(fmt::format(stream_messages::RecordDiscarded, outputFile));
     }
   }
   if (!file) file = std::make_unique<TFileStream>(outputFile, fmCreate);

@@ -57,6 +57,9 @@ public:
   // On the thread that runs Fetch: after every segment written, and every
   // fifth of a second while bytes arrive.
   std::function<void(const TSegmentProgress&)> OnProgress;
+  // On the thread that runs Fetch: a record that does not fit the file was
+  // put aside, with the message that says so.
+  std::function<void(const std::string& notice)> OnNotice;
 
   // From any thread: every client's transfer ends at once, and Fetch
   // returns with the whole segments written so far.

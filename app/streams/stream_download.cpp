@@ -54,6 +54,7 @@ bool TStreamDownload::fetchTrack(const TTrack& track, const std::string& file, c
   TSegmentFetcher fetcher(factory_);
   fetcher.Connections = Connections;
   fetcher.Retry = Retry;
+  fetcher.OnNotice = OnNotice;
   fetcher.OnProgress = [&](const TSegmentProgress& progress) {
     // A Stop that came before this track's fetch began is taken up here.
     if (stopped()) fetcher.Stop();

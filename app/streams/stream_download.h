@@ -31,6 +31,8 @@ public:
   bool ContinuePartial = false;
   // On the thread that runs Fetch, as the segment fetcher reports.
   std::function<void(const TSegmentProgress&)> OnProgress;
+  // As the segment fetcher says.
+  std::function<void(const std::string& notice)> OnNotice;
 
   // From any thread: the track being fetched ends with its whole segments,
   // and no further track starts.

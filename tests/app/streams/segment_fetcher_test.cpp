@@ -266,8 +266,12 @@ TEST_F(SegmentFetcherTest, RecordOfAnotherTrackStartsAgain) {
   const std::string all = serveSegments(4);
   WriteSegmentState(work.File("out.state"), {"some other track", 2, 7, "0 0"});
   work.WriteFile("out.ts", "1234567");
+  std::vector<std::string> notices;
+  fetcher.OnNotice = [&](const std::string& notice) { notices.push_back(notice); };
   fetcher.Fetch(track, work.File("out.ts"), work.File("out.state"), true);
   EXPECT_TRUE(output() == all);
+  EXPECT_EQ(notices, std::vector<std::string>{"The record of the partial download " + work.File("out.ts") +
+                                              " does not fit it; starting over."});
 }
 
 }  // namespace
