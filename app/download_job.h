@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/job_failure.h"
 #include "app/job_folder.h"
 #include "app/link_extraction.h"
 #include "app/output_formats.h"
@@ -58,6 +59,8 @@ public:
   // window is closing).
   void Abort();
   bool Running() const { return running_; }
+  // What the running job does, or what the last one did when it ended.
+  TJobStep Step() const { return step_; }
   const TJobOutcome& LastOutcome() const { return outcome_; }
 
   // The work files of the running job, or of the last one (gone when it
@@ -122,6 +125,7 @@ private:
   // The stream came with its sound in a file of its own.
   bool separateAudio_ = false;
   bool running_ = false;
+  TJobStep step_ = TJobStep::None;
   bool aborted_ = false;
   bool stopped_ = false;
 };

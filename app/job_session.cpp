@@ -7,31 +7,10 @@
 
 #include "app/http_settings.h"
 #include "app/messages.h"
-#include "app/output_name.h"
-#include "app/streams/stream_errors.h"
-#include "converter/conversion_error.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
-#include "net/transport/exceptions.h"
 #include "net/transport/tls/ssl_options.h"
 #include "platform/exception.h"
-
-namespace {
-
-// The one place an error that ended a job becomes the kind of failure.
-TFailureKind failureOf(const std::exception& error) {
-  if (dynamic_cast<const EConvertError*>(&error) || dynamic_cast<const EBadNameTemplate*>(&error))
-    return TFailureKind::BadInput;
-  if (dynamic_cast<const EIdException*>(&error)) return TFailureKind::Network;
-  // A stream we will not save (live, protected, broken) has no video for us;
-  // one that did not arrive whole failed on the network.
-  if (dynamic_cast<const EVideoStreamRefused*>(&error)) return TFailureKind::NoVideo;
-  if (dynamic_cast<const EVideoStreamFetchFailed*>(&error)) return TFailureKind::Network;
-  if (dynamic_cast<const converter::ConversionError*>(&error)) return TFailureKind::Conversion;
-  return TFailureKind::Other;
-}
-
-}  // namespace
 
 TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
     : http_(std::make_unique<TIdHTTP>()), videoEdit_(std::make_unique<TVideoEdit>()) {
@@ -61,19 +40,17 @@ TJobSession::~TJobSession() = default;
 TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices& choices) {
   TSessionResult result;
   if (!proxyError_.empty()) {
-    result.Failure = TFailureKind::BadInput;
-    result.Message = proxyError_;
+    result.Failure.Kind = TFailureKind::BadInput;
+    result.Failure.Message = proxyError_;
     result.Raised = true;
     return result;
   }
   try {
     result.Result = job_->Run(address, choices);
-  } catch (const std::exception& error) {
-    result.Failure = failureOf(error);
-    result.Message = error.what();
+  } catch (const std::exception&) {
+    result.Failure = FailureOf(std::current_exception(), job_->Step(), http_->CurrentUri);
     result.Raised = true;
     result.Title = job_->LastOutcome().Title;
-    result.FailedRequest = http_->CurrentUri;
     result.FailedRoute = proxies_->ChooseProxy(http_->CurrentUri);
     std::error_code noSize;
     if (std::filesystem::file_size(job_->VideoFile(), noSize) > 0 && !noSize) result.PartialVideo = job_->VideoFile();
@@ -81,26 +58,23 @@ TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices
   }
   result.Title = job_->LastOutcome().Title;
   result.OutputFile = job_->LastOutcome().OutputFile;
+  // The job's own outcomes: it has shown them, and they come with no cause.
+  const auto outcome = [&](TFailureKind kind, std::string message) {
+    result.Failure.Kind = kind;
+    result.Failure.Step = job_->Step();
+    result.Failure.Message = std::move(message);
+  };
   switch (result.Result) {
     case TJobResult::Done: break;
-    case TJobResult::NoVideo:
-      result.Failure = TFailureKind::NoVideo;
-      result.Message = app_messages::NoVideo;
-      break;
-    case TJobResult::TimelineEmpty:
-      result.Failure = TFailureKind::Conversion;
-      result.Message = app_messages::TimelineEmpty;
-      break;
+    case TJobResult::NoVideo: outcome(TFailureKind::NoVideo, app_messages::NoVideo); break;
+    case TJobResult::TimelineEmpty: outcome(TFailureKind::Conversion, app_messages::TimelineEmpty); break;
     case TJobResult::SaveFailed:
-      result.Failure = TFailureKind::Conversion;
-      result.Message = videoEdit_->LastError().empty() ? app_messages::FailToSave : videoEdit_->LastError();
+      outcome(TFailureKind::Conversion,
+              videoEdit_->LastError().empty() ? app_messages::FailToSave : videoEdit_->LastError());
       break;
     case TJobResult::Cancelled:
     case TJobResult::Stopped:
-    case TJobResult::Aborted:
-      result.Failure = TFailureKind::Stopped;
-      result.Message = app_messages::NothingSaved;
-      break;
+    case TJobResult::Aborted: outcome(TFailureKind::Stopped, app_messages::NothingSaved); break;
   }
   return result;
 }

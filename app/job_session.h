@@ -13,6 +13,7 @@
 
 #include "app/app_folders.h"
 #include "app/download_job.h"
+#include "app/job_failure.h"
 #include "app/option_lists.h"
 #include "app/output_formats.h"
 #include "app/proxy_settings.h"
@@ -20,10 +21,6 @@
 class TIdHTTP;
 class TJobReporter;
 class TVideoEdit;
-
-// Why a job saved nothing, as a front end sorts it (the command line's exit
-// codes, for one).
-enum class TFailureKind { None, NoVideo, BadInput, Network, Conversion, Stopped, Other };
 
 struct TSessionOptions {
   TAppFolders Folders;
@@ -47,20 +44,18 @@ struct TSessionOptions {
 
 struct TSessionResult {
   TJobResult Result = TJobResult::Done;
-  TFailureKind Failure = TFailureKind::None;
-  // What a person reads about a failure.
-  std::string Message;
+  // Why nothing was saved; of kind None when the output was.
+  TJobFailure Failure;
   // The failure is an error the front end must show: the job's own outcomes
   // (No video, ...) it has already shown through the reporter.
   bool Raised = false;
   std::string OutputFile;
   std::string Title;
-  // For a raised failure: the request that failed and the way it took, and
-  // the partial video the work folder keeps for a later run (empty: none).
-  TIdURI FailedRequest;
+  // For a raised failure: the way the failed request took, and the partial
+  // video the work folder keeps for a later run (empty: none).
   TProxyAddress FailedRoute;
   std::string PartialVideo;
-  bool Saved() const { return Failure == TFailureKind::None; }
+  bool Saved() const { return Failure.Kind == TFailureKind::None; }
 };
 
 class TJobSession {

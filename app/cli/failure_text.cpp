@@ -3,27 +3,21 @@
 #include <sys/statvfs.h>
 
 #include <filesystem>
-#include <string_view>
 #include <system_error>
-
-#include <fmt/core.h>
 
 #include "app/cli/cli_text.h"
 #include "app/error_text.h"
 #include "app/messages.h"
 #include "net/http/text_helpers.h"
-#include "net/transport/messages.h"
-#include "net/transport/tls/messages.h"
 
 namespace {
+
+// The socket layer's code for a connect the peer refused (WSAECONNREFUSED).
+constexpr int32_t ConnectionRefused = 10061;
 
 // A disk with less room than this counts as full: a write that failed there
 // failed for want of room.
 constexpr unsigned long long FullDiskRoom = 64 * 1024;
-
-bool startsLike(const std::string& text, std::string_view pattern) {
-  return text.starts_with(pattern.substr(0, pattern.find('{')));
-}
 
 std::string hostAndPort(const TIdURI& request) {
   std::string port = request.Port;
@@ -42,10 +36,12 @@ std::string addressOf(const TIdURI& request) {
 
 // Who did not answer: the proxy when the request went through one.
 std::string peerOf(const TSessionResult& result) {
-  if (result.FailedRoute.Kind == TProxyKind::Direct) return hostAndPort(result.FailedRequest);
+  if (result.FailedRoute.Kind == TProxyKind::Direct) return hostAndPort(result.Failure.Request);
   return MessageFormat(app_messages::TheProxy, result.FailedRoute.Host, result.FailedRoute.Port);
 }
 
+// The converter tells of a failed save only in words, with no code: a save
+// that failed on a disk with almost no room left failed for want of room.
 bool diskFull(const std::string& path) {
   if (path.empty()) return false;
   struct statvfs room {};
@@ -58,39 +54,59 @@ bool diskFull(const std::string& path) {
 
 // Why a request failed, in words that say what to do about it.
 std::string networkReason(const TSessionResult& result, const TFailureContext& context) {
-  const std::string& message = result.Message;
-  if (message.starts_with(fmt::format(transport_messages::SocketError, 10061, "")))
-    return MessageFormat(app_messages::Refused, peerOf(result));
-  if (message == transport_messages::ConnectTimeout)
-    return MessageFormat(app_messages::NoAnswer, peerOf(result), context.TimeoutSeconds);
-  if (message == transport_messages::ReadTimeout)
-    return MessageFormat(app_messages::WentSilent, peerOf(result), context.TimeoutSeconds);
-  if (startsLike(message, tls_messages::PeerNotVerified))
-    return TranslatedMessage(message) + TranslatedMessage(app_messages::CertificateHelp);
+  const TJobFailure& failure = result.Failure;
+  // The peer is known for the job's own request only; the stream layer's
+  // message names the request of a worker.
+  if (!failure.OnWorker) {
+    if (failure.SocketError == ConnectionRefused) return MessageFormat(app_messages::Refused, peerOf(result));
+    switch (failure.Timeout) {
+      case TFailureTimeout::Connect:
+        return MessageFormat(app_messages::NoAnswer, peerOf(result), context.TimeoutSeconds);
+      case TFailureTimeout::Read:
+        return MessageFormat(app_messages::WentSilent, peerOf(result), context.TimeoutSeconds);
+      case TFailureTimeout::None: break;
+    }
+  }
   // A socket error's code and text stand on two lines.
-  std::string reason = TranslatedMessage(message);
+  std::string reason = TranslatedMessage(failure.Message);
   for (char& c : reason)
     if (c == '\r' || c == '\n') c = ' ';
+  if (failure.CertificateRejected) reason += TranslatedMessage(app_messages::CertificateHelp);
   return reason;
+}
+
+// The job's own outcomes ("No video", ...) read as the window shows them.
+std::string messageLine(const TSessionResult& result) {
+  const std::string shown = TranslatedMessage(result.Failure.Message);
+  return result.Raised || result.Result == TJobResult::SaveFailed ? ErrorBoxText(shown) : shown;
 }
 
 }  // namespace
 
 std::string FailureLine(const TSessionResult& result, const TFailureContext& context) {
-  const bool transfer = context.Step == TJobStep::Page || context.Step == TJobStep::Video;
+  const TJobFailure& failure = result.Failure;
   std::string line;
-  if (result.Failure == TFailureKind::Network && result.Raised) {
-    line = MessageFormat(context.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed,
-                         addressOf(result.FailedRequest), networkReason(result, context));
-  } else if (transfer && result.Raised && diskFull(context.WorkFolder)) {
-    line =
-        MessageFormat(app_messages::DiskFull, result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
-  } else if (result.Result == TJobResult::SaveFailed && diskFull(context.OutputFile)) {
-    line = MessageFormat(app_messages::DiskFull, context.OutputFile);
-  } else {
-    // The job's own outcomes ("No video", ...) read as the window shows them.
-    const std::string shown = TranslatedMessage(result.Message);
-    return result.Raised || result.Result == TJobResult::SaveFailed ? ErrorBoxText(shown) : shown;
+  switch (failure.Kind) {
+    case TFailureKind::Network:
+    case TFailureKind::HttpStatus:
+    case TFailureKind::Tls:
+      line = MessageFormat(failure.Step == TJobStep::Video ? app_messages::VideoFailed : app_messages::PageFailed,
+                           addressOf(failure.Request), networkReason(result, context));
+      break;
+    case TFailureKind::DiskFull:
+      line =
+          MessageFormat(app_messages::DiskFull, result.PartialVideo.empty() ? context.WorkFolder : result.PartialVideo);
+      break;
+    case TFailureKind::Conversion:
+      if (result.Result != TJobResult::SaveFailed || !diskFull(context.OutputFile)) return messageLine(result);
+      line = MessageFormat(app_messages::DiskFull, context.OutputFile);
+      break;
+    case TFailureKind::None:
+    case TFailureKind::NoVideo:
+    case TFailureKind::Stopped:
+    case TFailureKind::RefusedStream:
+    case TFailureKind::BadInput:
+    case TFailureKind::Other: return messageLine(result);
   }
   if (!result.PartialVideo.empty()) {
     std::error_code noSize;

@@ -35,11 +35,16 @@ enum ExitCode { Saved = 0, OtherError = 1, BadArguments = 2, NoVideo = 3, Conver
 int exitCodeOf(TFailureKind failure) {
   switch (failure) {
     case TFailureKind::None: return Saved;
-    case TFailureKind::NoVideo: return NoVideo;
+    // A stream we will not save (live, protected, broken) has no video for us.
+    case TFailureKind::NoVideo:
+    case TFailureKind::RefusedStream: return NoVideo;
     case TFailureKind::BadInput: return BadArguments;
-    case TFailureKind::Network: return NetworkError;
+    case TFailureKind::Network:
+    case TFailureKind::HttpStatus:
+    case TFailureKind::Tls: return NetworkError;
     case TFailureKind::Conversion:
     case TFailureKind::Stopped: return ConversionFailed;
+    case TFailureKind::DiskFull:
     case TFailureKind::Other: break;
   }
   return OtherError;
@@ -193,12 +198,12 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  saved   {} -> {}"), address, result.OutputFile));
       continue;
     }
-    const std::string line = keptExisting.empty()
-                                 ? FailureLine(result, {reporter.Step(), reporter.ChosenFileName(),
-                                                        settings.Folders.Work, options.TimeoutSeconds})
-                                 : ErrorBoxText(MessageFormat(app_messages::OutputExists, keptExisting));
+    const std::string line =
+        keptExisting.empty()
+            ? FailureLine(result, {reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds})
+            : ErrorBoxText(MessageFormat(app_messages::OutputExists, keptExisting));
     fmt::print(stderr, "quillfen-cli: {}\n", line);
-    if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure) : BadArguments;
+    if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure.Kind) : BadArguments;
     summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  failed  {}: {}"), address, line));
   }
   if (options.Addresses.size() > 1) {

@@ -58,9 +58,6 @@ TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 // failed transfer and at the end of a failed run too, and a failure must not
 // read as done. The notice of a retry drops it.
 void TTerminalReporter::Status(const std::string& text) {
-  if (text == app_messages::DownloadingHtml) step_ = TJobStep::Page;
-  else if (text == app_messages::DownloadingVideo) step_ = TJobStep::Video;
-  else if (text == app_messages::Converting) step_ = TJobStep::Conversion;
   const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
   // The last count of a transfer reaches the screen before what follows it.
   if (changedKind && held_) draw(true);

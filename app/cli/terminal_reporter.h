@@ -13,9 +13,6 @@
 
 #include "app/job_reporter.h"
 
-// What the job was doing when it last said so.
-enum class TJobStep { None, Page, Video, Conversion };
-
 class TTerminalReporter : public TJobReporter {
 public:
   TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format);
@@ -41,7 +38,6 @@ public:
   // Called while the job waits: a count held back for the redraw interval is
   // shown once the interval has passed.
   void Idle();
-  TJobStep Step() const { return step_; }
   // An existing output file is not given to the job, which then saves
   // nothing; the name stays here until the run ends.
   bool KeepExisting = false;
@@ -68,7 +64,6 @@ private:
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
   bool doneHeld_ = false;
-  TJobStep step_ = TJobStep::None;
   // A redraw was skipped for the interval: the latest counts are not shown yet.
   bool held_ = false;
   int columns_ = 80;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/job_failure.h"
 #include "app/queue/queue_item.h"
 
 // What a job reports, in about this order. Exactly one of Saved, Failed and
@@ -26,7 +27,7 @@ struct TQueueJobEvents {
   std::function<void(int64_t bytes, int64_t total, int64_t bytesPerSecond)> Progress;
   std::function<void(int percent)> Converting;
   std::function<void(const std::string& file)> Saved;
-  std::function<void(const std::string& reason)> Failed;
+  std::function<void(const TJobFailure& failure)> Failed;
   // The transfer stopped on Pause; its partial file is kept.
   std::function<void()> Paused;
 };

@@ -67,6 +67,11 @@ void TQueueScheduler::change(TQueueItem& changed, TQueueState to) {
   store(changed);
 }
 
+void TQueueScheduler::fail(TQueueItem& failed, const TJobFailure& failure) {
+  failed.Error = failure.Message;
+  change(failed, TQueueState::Failed);
+}
+
 void TQueueScheduler::store(const TQueueItem& changed) {
   store_.Save(changed);
   if (OnItemChanged) OnItemChanged(changed);
@@ -103,11 +108,10 @@ void TQueueScheduler::start(TQueueItem& started) {
   run.StoredBytes = started.BytesDone;
   try {
     run.Handle = runner_.Start(started, eventsFor(ticket));
-  } catch (const std::exception& error) {
+  } catch (const std::exception&) {
     // A job that cannot even start has failed, for its reason.
     runs_.erase(ticket);
-    started.Error = error.what();
-    change(started, TQueueState::Failed);
+    fail(started, FailureOf(std::current_exception(), TJobStep::None));
   }
 }
 
@@ -162,11 +166,8 @@ TQueueJobEvents TQueueScheduler::eventsFor(uint64_t ticket) {
       change(item, TQueueState::Saved);
     });
   };
-  events.Failed = [this, deliver](const std::string& reason) {
-    deliver(true, [this, reason](TQueueItem& item, Run&) {
-      item.Error = reason;
-      change(item, TQueueState::Failed);
-    });
+  events.Failed = [this, deliver](const TJobFailure& failure) {
+    deliver(true, [this, failure](TQueueItem& item, Run&) { fail(item, failure); });
   };
   events.Paused = [this, deliver] {
     deliver(true, [this](TQueueItem& item, Run&) { change(item, TQueueState::Paused); });

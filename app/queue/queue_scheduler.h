@@ -83,6 +83,8 @@ private:
   TQueueItem& item(int64_t id);
   Run* runOf(int64_t itemId);
   void change(TQueueItem& item, TQueueState to);
+  // The store keeps the message a person reads; the kind is not kept.
+  void fail(TQueueItem& item, const TJobFailure& failure);
   void store(const TQueueItem& item);
   void startWaiting();
   void start(TQueueItem& item);

@@ -63,11 +63,11 @@ private:
         if (convertPercent_ < 0) events_.Converting(100);
         events_.Saved(result.OutputFile);
       } else if (asked()) events_.Paused();
-      else events_.Failed(result.Message);
-    } catch (const std::exception& error) {
+      else events_.Failed(result.Failure);
+    } catch (const std::exception&) {
       session_ = nullptr;
       if (asked()) events_.Paused();
-      else events_.Failed(error.what());
+      else events_.Failed(FailureOf(std::current_exception(), TJobStep::None));
     }
   }
 

@@ -351,7 +351,7 @@ TOutputChoices TForm1::Choices() const {
 void TForm1::Button1Click() {
   const TSessionResult result = session_->Run(Edit1->text().toStdString(), Choices());
   shown_->Flush();
-  if (result.Raised) ShowException(result.Message);
+  if (result.Raised) ShowException(result.Failure.Message);
   if (closing_) close();
 }
 

@@ -18,6 +18,13 @@ namespace {
 
 using enum TQueueState;
 
+TJobFailure failure(TFailureKind kind, const std::string& message) {
+  TJobFailure failure;
+  failure.Kind = kind;
+  failure.Message = message;
+  return failure;
+}
+
 // Records what the scheduler asks of it; the test plays each job's part
 // through the events it keeps.
 class FakeRunner : public TQueueJobRunner {
@@ -118,7 +125,7 @@ TEST_F(QueueSchedulerTest, RunsNoMoreJobsThanTheLimitInOrder) {
   EXPECT_EQ(runner.Started, (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_TRUE(runner.JobOf("a").Ended);
 
-  runner.JobOf("b").Events.Failed("No video");
+  runner.JobOf("b").Events.Failed(failure(TFailureKind::NoVideo, "No video"));
   EXPECT_EQ(StateText(scheduler->Item(b)), "failed: No video");
   EXPECT_EQ(runner.Started, (std::vector<std::string>{"a", "b", "c", "d"}));
 
@@ -220,7 +227,7 @@ TEST_F(QueueSchedulerTest, LateAndImpossibleEvents) {
   jobA.Events.Saved("/v/a");
   EXPECT_EQ(stateOf(a), Saved);
   jobA.Events.Progress(5, 10, 1);  // the job has ended: nothing changes
-  jobA.Events.Failed("late");
+  jobA.Events.Failed(failure(TFailureKind::Network, "late"));
   EXPECT_EQ(StateText(scheduler->Item(a)), "saved: /v/a");
   EXPECT_THROW(runner.JobOf("b").Events.Saved("/v/b.avi"), EQueueTransition);  // still reading its page
   EXPECT_EQ(stateOf(b), Reading);
@@ -241,7 +248,7 @@ TEST_F(QueueSchedulerTest, RemoveStopsTheJobAndDiscardsAfterItEnds) {
   EXPECT_EQ(order(), (std::vector<std::string>{"b", "c"}));
   EXPECT_EQ(runner.Started, (std::vector<std::string>{"a"}));
   runner.JobOf("a").Events.Progress(1, 2, 3);  // its item is gone
-  runner.JobOf("a").Events.Failed("stopped");
+  runner.JobOf("a").Events.Failed(failure(TFailureKind::Stopped, "stopped"));
   EXPECT_EQ(runner.Discarded, (std::vector<std::string>{"a"}));
   EXPECT_EQ(runner.Started, (std::vector<std::string>{"a", "b"}));
 
@@ -275,7 +282,7 @@ TEST_F(QueueSchedulerTest, WholeQueueCommands) {
   open();
   const int64_t a = add("a"), b = add("b"), c = add("c"), d = add("d");
   save("a");
-  runner.JobOf("c").Events.Failed("No video");
+  runner.JobOf("c").Events.Failed(failure(TFailureKind::NoVideo, "No video"));
   scheduler->PauseAll();
   EXPECT_TRUE(runner.JobOf("b").Paused);
   EXPECT_TRUE(runner.JobOf("d").Paused);
