@@ -140,7 +140,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   jobFolder_ = folder.Path();
 
   TResumingDownload download(http_, VideoFile(), ResumeFile());
-  download.Retries = Retries;
+  download.Retry.Retries = Retries;
   download.ContinuePartial = ContinuePartial;
   download.ProcessMessages = [this] { reporter_.ProcessMessages(); };
   download.Stopped = [this] { return stopped_; };
@@ -276,6 +276,7 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
 
   streams::TStreamDownload download([this] { return makeStreamClient(); });
   download.Connections = Streams.Connections;
+  download.Retry.Retries = Retries;
   download.ContinuePartial = ContinuePartial;
   download.OnProgress = [this](const streams::TSegmentProgress& progress) {
     reporter_.Status(

@@ -5,11 +5,14 @@
 
 #include <signal.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "tests/app/cli_runner.h"
 #include "tests/app/demo_site.h"
 #include "tests/app/range_peer.h"
+#include "tests/app/streams/segment_peer.h"
 #include "tests/servers/full_accept_queue.h"
 #include "tests/servers/loopback.h"
 #include "tests/servers/nginx_server.h"
@@ -248,6 +251,37 @@ TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
     EXPECT_EQ(hiddenFiles(work.File("out")), std::vector<std::string>{});
     EXPECT_TRUE(std::filesystem::is_empty(work.File("out")));
     EXPECT_NE(program.Error().find("quillfen-cli: Stopped by "), std::string::npos) << program.Error();
+  }
+}
+
+// Ctrl-C while a server holds the segments' or the parallel parts'
+// connections silent: the workers' reads end at once and the program with
+// them, instead of waiting for the server.
+TEST_F(CliFailuresTest, CtrlCEndsTransfersTheServerHoldsSilent) {
+  streams_test::PeerFault silent;
+  silent.Silent = true;
+  streams_test::SegmentPeer peer;
+  peer.Serve("/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nsegment.ts\n#EXT-X-ENDLIST\n");
+  peer.Serve("/segment.ts", std::string(100000, 's'));
+  peer.Plan("/segment.ts", {silent});
+  // Large enough to go in parts; its first answer comes, its parts do not.
+  peer.Serve("/large.mp4", std::string(9 << 20, 'm'));
+  peer.Plan("/large.mp4", {{}, silent, silent, silent, silent});
+  struct {
+    const char* name;
+    const char* path;
+    const char* silentPath;
+  } cases[] = {
+      {"a stream's segment", "/list.m3u8", "/segment.ts"},
+      {"a large file's parts", "/large.mp4", "/large.mp4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CliProcess program(work, {"-N", "4", "--timeout", "0", "-o", work.File("out.avi"), peer.Url(c.path)});
+    for (int waited = 0; peer.RequestsOf(c.silentPath) < (c.path == c.silentPath ? 2 : 1) && waited < 600; ++waited)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    program.Signal(SIGINT);
+    EXPECT_EQ(program.Wait(5), 128 + SIGINT) << program.Error();
   }
 }
 
