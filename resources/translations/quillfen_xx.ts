@@ -433,8 +433,9 @@ as http://.
       --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
                              a SOCKS proxy
       --site-host HOST:PORT  send the video requests to a local copy of the sites
-      --retries N            continue a video after a dropped connection up to
-                             N times (default 3)
+      --retries N            try a dropped, cut, refused or stalled transfer of
+                             a video, a part or a segment again up to N times
+                             (default 3; 0 never tries again)
       --timeout SECONDS      give up a connect, TLS handshake or read that
                              waits longer (default 30, 0 waits for ever); it
                              counts as a dropped connection for --retries
