@@ -35,10 +35,6 @@ inline constexpr const char* FrameHeight = QT_TRANSLATE_NOOP("quillfen", "frame 
 inline constexpr const char* NotAVideo = QT_TRANSLATE_NOOP(
     "quillfen", "{} was served as a video ({}), but what arrived is not a video or sound the converter can read");
 inline constexpr const char* OriginalFilter = QT_TRANSLATE_NOOP("quillfen", "Original File (*.{0})|*.{0}");
-inline constexpr const char* CutShort =
-    QT_TRANSLATE_NOOP("quillfen", "The connection ended before the whole file had arrived");
-inline constexpr const char* CannotContinue = QT_TRANSLATE_NOOP(
-    "quillfen", "The server kept answering with parts of a different file; the download cannot continue");
 // attempt, retries, bytes already held
 inline constexpr const char* Retrying =
     QT_TRANSLATE_NOOP("quillfen", "Connection lost; continuing from byte {2} (retry {0} of {1})");
