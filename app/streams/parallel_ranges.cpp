@@ -248,18 +248,11 @@ private:
 
 TParallelRanges::TParallelRanges(THttpClientFactory factory) : factory_(std::move(factory)) {}
 
-void TParallelRanges::Stop() {
-  std::lock_guard guard(lock_);
-  stopped_ = true;
-  if (workers_) workers_->Stop();
-}
+void TParallelRanges::Stop() { stop_.Stop(); }
 
 TRangesResult TParallelRanges::Fetch(const std::string& address, const std::string& outputFile,
                                      const std::string& stateFile, bool continuePartial) {
-  {
-    std::lock_guard guard(lock_);
-    stopped_ = false;
-  }
+  stop_.Reset();
   std::optional<TRangesState> earlier;
   if (continuePartial && !stateFile.empty() && std::filesystem::exists(stateFile)) {
     earlier = ReadRangesState(stateFile);
@@ -295,18 +288,7 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
         attempt.ContentType = Known->ContentType;
       }
     }
-    struct Reachable {
-      TParallelRanges& owner;
-      Reachable(TParallelRanges& o, TWorkerGroup& group) : owner(o) {
-        std::lock_guard guard(owner.lock_);
-        owner.workers_ = &group;
-        if (owner.stopped_) group.Stop();
-      }
-      ~Reachable() {
-        std::lock_guard guard(owner.lock_);
-        owner.workers_ = nullptr;
-      }
-    } reachable(*this, workers);
+    const TStopRelay<TWorkerGroup>::TRunning running(stop_, workers);
 
     std::optional<TRangesState> recorded;
     const auto record = [&] {

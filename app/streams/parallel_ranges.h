@@ -14,12 +14,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "app/streams/segment_fetcher.h"
 #include "app/transfer/retry_policy.h"
+#include "app/transfer/stop_relay.h"
 
 class TWorkerGroup;
 
@@ -74,9 +74,8 @@ public:
 
 private:
   THttpClientFactory factory_;
-  std::mutex lock_;
-  bool stopped_ = false;
-  TWorkerGroup* workers_ = nullptr;
+  // Reaches the running start's workers.
+  TStopRelay<TWorkerGroup> stop_;
 };
 
 }  // namespace streams

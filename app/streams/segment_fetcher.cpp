@@ -226,18 +226,11 @@ private:
 
 TSegmentFetcher::TSegmentFetcher(THttpClientFactory factory) : factory_(std::move(factory)) {}
 
-void TSegmentFetcher::Stop() {
-  std::lock_guard guard(lock_);
-  stopped_ = true;
-  if (workers_) workers_->Stop();
-}
+void TSegmentFetcher::Stop() { stop_.Stop(); }
 
 TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::string& outputFile,
                                            const std::string& stateFile, bool continuePartial) {
-  {
-    std::lock_guard guard(lock_);
-    stopped_ = false;
-  }
+  stop_.Reset();
   TWorkerGroup workers;
   Run run(*this, track, workers);
   const std::string identity = TrackIdentity(track);
@@ -283,18 +276,7 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   state.Timestamps = run.TimestampsWritten();
   if (!stateFile.empty()) WriteSegmentState(stateFile, state);
 
-  struct Reachable {
-    TSegmentFetcher& fetcher;
-    Reachable(TSegmentFetcher& f, TWorkerGroup& workers) : fetcher(f) {
-      std::lock_guard guard(fetcher.lock_);
-      fetcher.workers_ = &workers;
-      if (fetcher.stopped_) workers.Stop();
-    }
-    ~Reachable() {
-      std::lock_guard guard(fetcher.lock_);
-      fetcher.workers_ = nullptr;
-    }
-  } reachable(*this, workers);
+  const TStopRelay<TWorkerGroup>::TRunning running(stop_, workers);
 
   const std::string host =
       run.ItemCount() > 0 ? TIdURI(track.Init ? track.Init->Address : track.Segments[0].Address).Host : std::string();

@@ -15,11 +15,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/streams/stream_plan.h"
 #include "app/transfer/retry_policy.h"
+#include "app/transfer/stop_relay.h"
 
 class TIdHTTP;
 class TWorkerGroup;
@@ -77,10 +77,8 @@ public:
 
 private:
   THttpClientFactory factory_;
-  std::mutex lock_;
-  bool stopped_ = false;
-  // The running fetch's workers, for Stop.
-  TWorkerGroup* workers_ = nullptr;
+  // Reaches the running fetch's workers.
+  TStopRelay<TWorkerGroup> stop_;
 };
 
 }  // namespace streams

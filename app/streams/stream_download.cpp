@@ -21,22 +21,10 @@ bool videoWhole(const TStreamPlan& plan, const TStreamFiles& files) {
 
 TStreamDownload::TStreamDownload(THttpClientFactory factory) : factory_(std::move(factory)) {}
 
-void TStreamDownload::Stop() {
-  std::lock_guard guard(lock_);
-  stopped_ = true;
-  if (current_) current_->Stop();
-}
-
-bool TStreamDownload::stopped() {
-  std::lock_guard guard(lock_);
-  return stopped_;
-}
+void TStreamDownload::Stop() { stop_.Stop(); }
 
 bool TStreamDownload::Fetch(const TStreamPlan& plan, const TStreamFiles& files) {
-  {
-    std::lock_guard guard(lock_);
-    stopped_ = false;
-  }
+  stop_.Reset();
   int32_t segmentCount = int32_t(plan.Video.Track.Segments.size());
   if (plan.Audio) segmentCount += int32_t(plan.Audio->Track.Segments.size());
   TSegmentProgress done{0, 0, segmentCount};
@@ -57,24 +45,12 @@ bool TStreamDownload::fetchTrack(const TTrack& track, const std::string& file, c
   fetcher.OnNotice = OnNotice;
   fetcher.OnProgress = [&](const TSegmentProgress& progress) {
     // A Stop that came before this track's fetch began is taken up here.
-    if (stopped()) fetcher.Stop();
+    if (stop_.Stopped()) fetcher.Stop();
     if (OnProgress)
       OnProgress({before.Bytes + progress.Bytes, before.SegmentsDone + progress.SegmentsDone, segmentCount});
   };
-  struct Current {
-    TStreamDownload& owner;
-    Current(TStreamDownload& o, TSegmentFetcher& fetcher) : owner(o) {
-      std::lock_guard guard(owner.lock_);
-      owner.current_ = &fetcher;
-      if (owner.stopped_) fetcher.Stop();
-    }
-    ~Current() {
-      std::lock_guard guard(owner.lock_);
-      owner.current_ = nullptr;
-    }
-  };
-  if (stopped()) return false;
-  Current current(*this, fetcher);
+  if (stop_.Stopped()) return false;
+  const TStopRelay<TSegmentFetcher>::TRunning running(stop_, fetcher);
   return fetcher.Fetch(track, file, state, ContinuePartial).Complete;
 }
 

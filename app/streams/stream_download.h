@@ -6,11 +6,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 
 #include "app/streams/segment_fetcher.h"
 #include "app/streams/stream_plan.h"
+#include "app/transfer/stop_relay.h"
 
 namespace streams {
 
@@ -43,14 +43,12 @@ public:
   bool Fetch(const TStreamPlan& plan, const TStreamFiles& files);
 
 private:
-  bool stopped();
   bool fetchTrack(const TTrack& track, const std::string& file, const std::string& state,
                   const TSegmentProgress& before, int32_t segmentCount);
 
   THttpClientFactory factory_;
-  std::mutex lock_;
-  TSegmentFetcher* current_ = nullptr;
-  bool stopped_ = false;
+  // Reaches the track being fetched.
+  TStopRelay<TSegmentFetcher> stop_;
 };
 
 }  // namespace streams
