@@ -30,8 +30,6 @@ extern "C" {
 namespace converter {
 namespace {
 
-// Often enough for a smooth progress bar, rarely enough to cost nothing.
-constexpr std::chrono::milliseconds ReportInterval{100};
 // How far apart the multiplexer may place streams' packets.
 constexpr int64_t MuxMaxDelay = AV_TIME_BASE * 7 / 10;
 
@@ -85,7 +83,7 @@ public:
 
   void update(double position) {
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastReport_ < ReportInterval) return;
+    if (now - lastReport_ < ProgressInterval) return;
     lastReport_ = now;
     send(position);
   }
@@ -102,7 +100,9 @@ private:
   const ProgressReport& report_;
   const double duration_;
   double reported_ = -1.0;
-  std::chrono::steady_clock::time_point lastReport_ = std::chrono::steady_clock::now();
+  // The first step is reported at once: opening the sources and the output
+  // has kept the window waiting already.
+  std::chrono::steady_clock::time_point lastReport_{};
 };
 
 // The muxer may open its file again by name (MP4's fast start reads it back),

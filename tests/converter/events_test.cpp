@@ -5,6 +5,7 @@
 #include <chrono>
 #include <vector>
 
+#include "converter/conversion.h"
 #include "test_media.h"
 
 namespace converter_test {
@@ -44,9 +45,10 @@ TEST(ConverterEvents, PositionsRiseToTheDurationAndCompleteFiresOnce) {
     }
   }
   EXPECT_EQ(reports.back().position, edit.GetTimelineDuration());
-  // Reports follow the time spent, not the frames: at most ten a second and
-  // the final one.
-  EXPECT_LE(double(reports.size()), seconds * 10 + 1);
+  // Reports follow the time spent, not the frames: the first step's, one per
+  // interval after it, and the final one.
+  const double interval = std::chrono::duration<double>(converter::ProgressInterval).count();
+  EXPECT_LE(double(reports.size()), seconds / interval + 2);
 }
 
 TEST(ConverterEvents, StopFromProcessingEndsTheSaveAndRemovesTheOutput) {
