@@ -25,6 +25,7 @@
 #include "app/window/throttled_status.h"
 #include "tests/app/demo_site.h"
 #include "tests/app/recording_desktop.h"
+#include "tests/app/streams/segment_peer.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
@@ -168,6 +169,51 @@ TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
   EXPECT_TRUE(desktop.Requests.empty());
   EXPECT_TRUE(desktop.Errors.empty());
   EXPECT_LT(std::filesystem::file_size(videoFile), std::filesystem::file_size(site.DocumentRoot() + "/video.flv"));
+}
+
+// Stop while a server holds the window's transfer silent, before any byte
+// of an answer: a single file, a stream's segment, a large file's parts. The
+// window keeps answering meanwhile, and the job ends on Stop instead of
+// waiting for the server.
+TEST_F(WindowTest, StopEndsTransfersTheServerHoldsSilent) {
+  streams_test::PeerFault silent;
+  silent.Silent = true;
+  streams_test::SegmentPeer peer;
+  peer.Serve("/single.flv", std::string(100000, 'f'));
+  peer.Plan("/single.flv", {silent});
+  peer.Serve("/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nsegment.ts\n#EXT-X-ENDLIST\n");
+  peer.Serve("/segment.ts", std::string(100000, 's'));
+  peer.Plan("/segment.ts", {silent});
+  peer.Serve("/large.mp4", std::string(9 << 20, 'm'));
+  peer.Plan("/large.mp4", {{}, silent, silent, silent, silent});
+  struct {
+    const char* name;
+    const char* path;
+    const char* silentPath;
+    int requests;
+  } cases[] = {
+      {"a single file", "/single.flv", "/single.flv", 1},
+      {"a stream's segment", "/list.m3u8", "/segment.ts", 1},
+      {"a large file's parts", "/large.mp4", "/large.mp4", 2},
+  };
+  auto form = makeForm();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool stopped = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (!stopped && peer.RequestsOf(c.silentPath) >= c.requests) {
+        stopped = true;
+        form->mxTPButton3Click();
+      }
+    });
+    watcher.start(5);
+    child<QLineEdit>(*form, "Edit1")->setText(QString::fromStdString(peer.Url(c.path)));
+    form->Button1Click();
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(child<TmxTPButton>(*form, "mxTPButton1")->isEnabled());
+    EXPECT_TRUE(desktop.Requests.empty());
+  }
 }
 
 TEST_F(WindowTest, LinksOpenTheAboutPageAndAMail) {
