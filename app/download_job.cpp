@@ -12,7 +12,6 @@
 #include "app/messages.h"
 #include "app/page_video.h"
 #include "app/resuming_download.h"
-#include "app/streams/messages.h"
 #include "app/streams/stream_download.h"
 #include "app/streams/stream_errors.h"
 #include "converter/video_edit.h"
@@ -129,7 +128,7 @@ TJobResult TDownloadJob::Run(const std::string& watchAddress, const TOutputChoic
     }
   } mark(*this);
   const TJobResult result = runSteps(watchAddress, choices);
-  if (result != TJobResult::Aborted) reporter_.Status(app_messages::Done);
+  if (result != TJobResult::Aborted) reporter_.Report({.Kind = TProgressKind::JobDone});
   return result;
 }
 
@@ -146,8 +145,9 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   download.Stopped = [this] { return stopped_; };
   download.OnOffset = [this](int64_t offset) { workOffset_ = offset; };
   download.OnRetry = [this](int attempt, int64_t offset) {
-    reporter_.Status(fmt::format(app_messages::Retrying, attempt, Retries, offset));
+    reporter_.Report({.Kind = TProgressKind::Retry, .Bytes = offset, .Attempt = attempt, .Retries = Retries});
   };
+  download.OnNotice = [this](const std::string& notice) { reportNotice(notice); };
   download.Connections = Streams.Connections;
   download.ClientFactory = [this] { return makeStreamClient(); };
   download.OnParts = [this](int64_t bytes, int64_t total) {
@@ -161,8 +161,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
   };
 
-  step_ = TJobStep::Page;
-  reporter_.Status(app_messages::DownloadingHtml);
+  beginStep(TJobStep::Page);
   const TFetchResult first = download.Fetch(watchAddress, TFetchKind::PageOrMedia);
   workOffset_ = 0;
   if (aborted_) return TJobResult::Aborted;
@@ -183,8 +182,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     outcome_.Title = found.Title.empty() ? fileTitle(found.Link.Address) : found.Title;
     applySettings();
 
-    step_ = TJobStep::Video;
-    reporter_.Status(app_messages::DownloadingVideo);
+    beginStep(TJobStep::Video);
     video = download.Fetch(found.Link.Address, found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
     workOffset_ = 0;
     if (aborted_) return TJobResult::Aborted;
@@ -212,7 +210,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     video.ContentType.clear();
   }
 
-  step_ = TJobStep::Conversion;
+  beginStep(TJobStep::Conversion);
   // The format box may have changed while the video arrived.
   const std::optional<TOutputType> format = reporter_.SelectedFormat();
   videoEdit_.OutputType = format.value_or(TOutputType(-1));
@@ -272,15 +270,18 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
   };
   const streams::TStreamPlan plan = streams::LoadStreamPlan(kind, {answer.Page, answer.FinalAddress}, fetchText, rule);
   if (aborted_) return TJobResult::Aborted;
-  if (!plan.Description.empty()) reporter_.Status(fmt::format(stream_messages::QualityChosen, plan.Description));
+  if (!plan.Description.empty()) reporter_.Report({.Kind = TProgressKind::QualityChosen, .Text = plan.Description});
 
   streams::TStreamDownload download([this] { return makeStreamClient(); });
   download.Connections = Streams.Connections;
   download.Retry.Retries = Retries;
   download.ContinuePartial = ContinuePartial;
+  download.OnNotice = [this](const std::string& notice) { reportNotice(notice); };
   download.OnProgress = [this](const streams::TSegmentProgress& progress) {
-    reporter_.Status(
-        fmt::format(stream_messages::SegmentProgress, progress.SegmentsDone, progress.SegmentCount, progress.Bytes));
+    reporter_.Report({.Kind = TProgressKind::Segments,
+                      .Bytes = progress.Bytes,
+                      .Segment = progress.SegmentsDone,
+                      .SegmentCount = progress.SegmentCount});
     setProgress(progress.SegmentsDone, progress.SegmentCount);
     reporter_.ProcessMessages();
   };
@@ -334,7 +335,18 @@ void TDownloadJob::setProgress(int64_t position, int64_t maximum) {
   reporter_.Progress(position, maximum);
 }
 
-void TDownloadJob::HTTP1Status(const std::string& AStatusText) { reporter_.Status(AStatusText); }
+void TDownloadJob::beginStep(TJobStep step) {
+  step_ = step;
+  reporter_.Report({.Kind = TProgressKind::StepBegun, .Step = step});
+}
+
+void TDownloadJob::reportNotice(const std::string& notice) {
+  reporter_.Report({.Kind = TProgressKind::Notice, .Text = notice});
+}
+
+void TDownloadJob::HTTP1Status(const std::string& AStatusText) {
+  reporter_.Report({.Kind = TProgressKind::ClientStatus, .Text = AStatusText});
+}
 
 // A continued transfer counts from the bytes the file already holds.
 void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
@@ -343,27 +355,23 @@ void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
   if (http_.Response().StatusCode() != 206) workOffset_ = 0;
   if (AWorkCountMax > 0) AWorkCountMax += workOffset_;
   setProgress(workOffset_, AWorkCountMax);
-  if (AWorkCountMax > 0) reporter_.Status(fmt::format(app_messages::Transfering, AWorkCountMax));
+  reporter_.Report({.Kind = TProgressKind::TransferBegun, .Total = AWorkCountMax});
 }
 
 void TDownloadJob::HTTP1Work(int64_t AWorkCount) {
   AWorkCount += workOffset_;
   reporter_.ProcessMessages();
-  if (progressMaximum_ <= 0) {
-    reporter_.Status(fmt::format(app_messages::Bytes, AWorkCount));
-  } else {
-    reporter_.Status(fmt::format(app_messages::BytesOf, AWorkCount, progressMaximum_));
-    setProgress(AWorkCount, progressMaximum_);
-  }
+  reporter_.Report({.Kind = TProgressKind::Bytes, .Bytes = AWorkCount, .Total = progressMaximum_});
+  if (progressMaximum_ > 0) setProgress(AWorkCount, progressMaximum_);
 }
 
 void TDownloadJob::HTTP1WorkEnd() {
-  reporter_.Status(app_messages::Done);
+  reporter_.Report({.Kind = TProgressKind::TransferEnded});
   setProgress(0, progressMaximum_);
 }
 
 void TDownloadJob::VideoEdit1Processing(double iCurPos, double iDuration) {
-  reporter_.Status(app_messages::Converting);
+  reporter_.Report({.Kind = TProgressKind::Converting, .Position = iCurPos, .Duration = iDuration});
   setProgress(roundHalfEven(iCurPos), progressMaximum_);
   for (int i = 0; i < 3; ++i) reporter_.ProcessMessages();
   setProgress(progressPosition_, roundHalfEven(iDuration));
@@ -371,5 +379,5 @@ void TDownloadJob::VideoEdit1Processing(double iCurPos, double iDuration) {
 
 void TDownloadJob::VideoEdit1Complete() {
   setProgress(0, progressMaximum_);
-  reporter_.Status(app_messages::ConversionDone);
+  reporter_.Report({.Kind = TProgressKind::ConversionDone});
 }

@@ -91,6 +91,9 @@ public:
   std::string SaveFolder;
 
 private:
+  // The step is what a failure names and what the front ends show.
+  void beginStep(TJobStep step);
+  void reportNotice(const std::string& notice);
   void HTTP1Status(const std::string& AStatusText);
   void HTTP1WorkBegin(int64_t AWorkCountMax);
   void HTTP1Work(int64_t AWorkCount);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/job_progress.h"
 #include "converter/output_type.h"
 
 // What the save dialog is opened with.
@@ -20,7 +21,8 @@ struct TSaveRequest {
 class TJobReporter {
 public:
   virtual ~TJobReporter() = default;
-  virtual void Status(const std::string& text) = 0;
+  // Each front end words the event for its status line (status_wording.h).
+  virtual void Report(const TJobProgress& progress) = 0;
   // maximum 0 or less: the size is unknown.
   virtual void Progress(int64_t position, int64_t maximum) = 0;
   // Lets the owner's other handlers (Stop among them) run inside the job.

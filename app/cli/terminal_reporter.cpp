@@ -6,13 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <filesystem>
-#include <string_view>
 
 #include <fmt/core.h>
 
-#include "app/messages.h"
 #include "app/output_name.h"
 #include "app/translation/translations.h"
 
@@ -25,13 +22,6 @@ constexpr int DefaultColumns = 80;
 
 std::atomic<bool> terminalResized{true};
 void noteResize(int) { terminalResized = true; }
-
-bool isCount(const std::string& text) { return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])); }
-
-bool isRetryNotice(const std::string& text) {
-  const std::string_view notice = app_messages::Retrying;
-  return text.starts_with(notice.substr(0, notice.find('{')));
-}
 
 int columnsOf(std::FILE* out) {
   winsize size{};
@@ -57,20 +47,25 @@ TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 // "Done" is held back until the job goes on: the job says it after a
 // failed transfer and at the end of a failed run too, and a failure must not
 // read as done. The notice of a retry drops it.
-void TTerminalReporter::Status(const std::string& text) {
-  const bool changedKind = isCount(text) != isCount(status_) || !isCount(text);
+void TTerminalReporter::Report(const TJobProgress& progress) {
+  std::optional<std::string> line = TranslatedStatus(progress);
+  if (!line) return;
+  const bool count = progress.Kind == TProgressKind::Bytes;
+  const bool changedKind = count != statusIsCount_ || !count;
   // The last count of a transfer reaches the screen before what follows it.
   if (changedKind && held_) draw(true);
-  if (text == app_messages::Done) {
-    doneHeld_ = true;
+  if (progress.Kind == TProgressKind::TransferEnded || progress.Kind == TProgressKind::JobDone) {
+    doneHeld_ = std::move(line);
     return;
   }
-  if (doneHeld_ && !isRetryNotice(text)) {
-    status_ = app_messages::Done;
+  if (doneHeld_ && progress.Kind != TProgressKind::Retry) {
+    status_ = *doneHeld_;
+    statusIsCount_ = false;
     draw(true);
   }
-  doneHeld_ = false;
-  status_ = text;
+  doneHeld_.reset();
+  status_ = std::move(*line);
+  statusIsCount_ = count;
   draw(changedKind);
 }
 
@@ -104,8 +99,7 @@ void TTerminalReporter::draw(bool force) {
   lastDraw_ = now;
   if (!isTerminal_) {
     // A log gets a line per change, conversion progress included.
-    const std::string shown = TranslatedMessage(status_);
-    const std::string line = showsProgress() && !isCount(status_) ? fmt::format("{} {}%", shown, percent()) : shown;
+    const std::string line = showsProgress() && !statusIsCount_ ? fmt::format("{} {}%", status_, percent()) : status_;
     if (line == lastPrinted_) return;
     fmt::print(out_, "{}\n", line);
     lastPrinted_ = line;
@@ -123,7 +117,7 @@ void TTerminalReporter::draw(bool force) {
     line = fmt::format("[{}{}] {:3}% ", std::string(size_t(filled), '#'), std::string(size_t(barWidth - filled), ' '),
                        percent());
   }
-  line += TranslatedMessage(status_);
+  line += status_;
   if (line.size() > room) {
     line.resize(room);
     // A translated status may hold characters of several bytes: none is cut.
@@ -144,11 +138,12 @@ void TTerminalReporter::FinishLine() {
 void TTerminalReporter::FinishJob(bool saved) {
   if (held_) draw(true);
   if (doneHeld_ && saved) {
-    status_ = app_messages::Done;
+    status_ = *doneHeld_;
+    statusIsCount_ = false;
     position_ = 0;
     draw(true);
   }
-  doneHeld_ = false;
+  doneHeld_.reset();
   FinishLine();
   keptExisting_.clear();
 }

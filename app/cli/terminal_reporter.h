@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -18,7 +19,7 @@ public:
   TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile, std::optional<TOutputType> format);
   ~TTerminalReporter() override;
 
-  void Status(const std::string& text) override;
+  void Report(const TJobProgress& progress) override;
   void Progress(int64_t position, int64_t maximum) override;
   void ProcessMessages() override {
     if (OnProcessMessages) OnProcessMessages();
@@ -58,12 +59,16 @@ private:
   std::string keptExisting_;
   // Names this run gave out: a second video of the same title gets its own.
   std::set<std::string> given_;
+  // The line shown, in the user's language; a byte count is redrawn in
+  // place of the one before it.
   std::string status_;
+  bool statusIsCount_ = false;
   std::string lastPrinted_;
   int64_t position_ = 0;
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
-  bool doneHeld_ = false;
+  // The "Done" held back, as it will be shown.
+  std::optional<std::string> doneHeld_;
   // A redraw was skipped for the interval: the latest counts are not shown yet.
   bool held_ = false;
   int columns_ = 80;

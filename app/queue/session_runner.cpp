@@ -10,9 +10,9 @@
 
 #include "app/job_folder.h"
 #include "app/job_reporter.h"
-#include "app/messages.h"
 #include "app/output_name.h"
 #include "app/page_video.h"
+#include "net/transport/socket_stop.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ std::string readWholeFile(const std::string& path) {
 
 // One job: the session runs on the job's thread, and only there; Pause and
 // Stop come from the owner's thread and are acted on by the job itself the
-// next time it reports, the way the window's Stop runs inside the job.
+// next time it reports, the way the window's Stop runs inside the job. A
+// transfer blocked on a silent server reports nothing, so they also shut the
+// job's sockets, and the job hears of it at once.
 class SessionJob final : public TQueueJobHandle, private TJobReporter {
 public:
   SessionJob(const TSessionOptions& options, const TQueueItem& item, std::string partialFile, TQueueJobEvents events,
@@ -44,13 +46,20 @@ public:
         thread_([this] { run(); }) {}
   ~SessionJob() override { thread_.join(); }
 
-  void Pause() override { pauseAsked_ = true; }
-  void Stop() override { stopAsked_ = true; }
+  void Pause() override {
+    pauseAsked_ = true;
+    sockets_.Stop();
+  }
+  void Stop() override {
+    stopAsked_ = true;
+    sockets_.Stop();
+  }
 
 private:
-  enum class Phase { Page, Video, Converting };
-
   void run() {
+    // The sockets the session and its workers open are the ones Pause and
+    // Stop shut.
+    const TSocketStop::TScope scope(sockets_);
     try {
       TJobSession session(*this, options_);
       session_ = &session;
@@ -98,46 +107,62 @@ private:
     titled(FindPageVideo(page, SplitPageLines(page), item_.Address, hosts).Title);
   }
 
-  void Status(const std::string& text) override {
+  void Report(const TJobProgress& progress) override {
     actOnAsked();
-    if (text == app_messages::DownloadingVideo) {
-      phase_ = Phase::Video;
-      readTitle();
-    } else if (text == app_messages::Converting) {
-      phase_ = Phase::Converting;
+    switch (progress.Kind) {
+      case TProgressKind::StepBegun:
+        if (progress.Step == TJobStep::Video) {
+          videoStep_ = true;
+          readTitle();
+        }
+        break;
+      case TProgressKind::Bytes: transferred(progress.Bytes, progress.Total); break;
+      // A stream's size is known only in segments: they stand in for bytes,
+      // so that the item still shows how far it is.
+      case TProgressKind::Segments: transferred(progress.Segment, progress.SegmentCount); break;
+      case TProgressKind::Converting: {
+        const double share = progress.Duration > 0 ? progress.Position / progress.Duration : 0;
+        const int percent = int(std::clamp(share * 100, 0.0, 100.0));
+        if (percent != convertPercent_) events_.Converting(convertPercent_ = percent);
+        break;
+      }
+      case TProgressKind::ClientStatus:
+      case TProgressKind::TransferBegun:
+      case TProgressKind::TransferEnded:
+      case TProgressKind::Retry:
+      case TProgressKind::QualityChosen:
+      case TProgressKind::Notice:
+      case TProgressKind::ConversionDone:
+      case TProgressKind::JobDone: break;
     }
   }
 
-  void Progress(int64_t position, int64_t maximum) override {
-    actOnAsked();
-    if (phase_ == Phase::Converting) {
-      const int percent = maximum > 0 ? int(std::clamp<int64_t>(position * 100 / maximum, 0, 100)) : 0;
-      if (percent != convertPercent_) events_.Converting(convertPercent_ = percent);
-      return;
-    }
+  void transferred(int64_t done, int64_t total) {
     // The address may be the video itself: its transfer begins when its
     // file appears.
-    if (!started_ && (phase_ == Phase::Video || std::filesystem::exists(partialFile_))) {
+    if (!started_ && (videoStep_ || std::filesystem::exists(partialFile_))) {
       started_ = true;
       events_.Started(partialFile_);
       lastSent_ = Clock::now();
-      lastBytes_ = position;
+      lastBytes_ = done;
     }
-    // The end of a transfer sets the bar back to 0; the bytes stay.
-    if (!started_ || (position == 0 && lastBytes_ > 0)) return;
+    if (!started_) return;
     const auto now = Clock::now();
     const auto elapsed = std::chrono::duration<double>(now - lastSent_).count();
-    if (elapsed < std::chrono::duration<double>(ProgressInterval).count() && position != maximum) return;
-    if (elapsed > 0 && position >= lastBytes_) {
-      const double sample = double(position - lastBytes_) / elapsed;
+    if (elapsed < std::chrono::duration<double>(ProgressInterval).count() && done != total) return;
+    if (elapsed > 0 && done >= lastBytes_) {
+      const double sample = double(done - lastBytes_) / elapsed;
       // Smoothed, so that the time left does not jump with every sample.
       bytesPerSecond_ = bytesPerSecond_ == 0 ? sample : 0.7 * bytesPerSecond_ + 0.3 * sample;
     }
     lastSent_ = now;
-    lastBytes_ = position;
-    events_.Progress(position, maximum, int64_t(bytesPerSecond_));
+    lastBytes_ = done;
+    events_.Progress(done, total, int64_t(bytesPerSecond_));
   }
 
+  // The bar is the front ends' own; the queue takes its counts from the
+  // events.
+  void Progress(int64_t, int64_t) override { actOnAsked(); }
   void ProcessMessages() override { actOnAsked(); }
   void DownloadEnabled(bool) override {}
   std::optional<TOutputType> SelectedFormat() override { return item_.Settings.Choices.Format; }
@@ -162,10 +187,11 @@ private:
   const std::shared_ptr<TOutputNames> names_;
   std::atomic<bool> pauseAsked_{false};
   std::atomic<bool> stopAsked_{false};
+  TSocketStop sockets_;
   // The job's thread alone uses these.
   TJobSession* session_ = nullptr;
   bool aborted_ = false;
-  Phase phase_ = Phase::Page;
+  bool videoStep_ = false;
   bool started_ = false;
   std::string title_;
   int convertPercent_ = -1;

@@ -1,7 +1,8 @@
-// A finished message put back into the user's language. The job composes its
-// messages from patterns of its table ("Connection lost; continuing from byte
-// {2} ...") and the front ends see only the finished text: the pattern that
-// fits is found again, translated, and filled with the same field values.
+// A finished message put back into the user's language. Errors raised deep
+// down, the queue's states and the notices of the layers below are composed
+// from patterns of their tables ("The segment {} could not be fetched: {}")
+// and reach the front ends only as finished text: the pattern that fits is
+// found again, translated, and filled with the same field values.
 #pragma once
 
 #include <functional>

@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "app/queue/messages.h"
+#include "app/status_wording.h"
 #include "app/streams/messages.h"
 #include "app/transfer/messages.h"
 #include "app/translation/composed_message.h"
@@ -14,12 +15,9 @@ namespace {
 
 constexpr const char* MessagesContext = "quillfen";
 
-// The messages the job composes from a pattern before a front end sees them.
+// The messages composed from a pattern before a front end sees them: errors,
+// the queue's states, and the notices of the layers below.
 const char* const ComposedMessages[] = {
-    app_messages::Transfering,
-    app_messages::Bytes,
-    app_messages::BytesOf,
-    app_messages::Retrying,
     app_messages::FrameSizeOutOfRange,
     app_messages::NotAVideo,
     app_messages::BadProxyVariable,
@@ -59,8 +57,6 @@ const char* const ComposedMessages[] = {
     stream_messages::BadDuration,
     stream_messages::BadTemplate,
     stream_messages::BadManifestValue,
-    stream_messages::QualityChosen,
-    stream_messages::SegmentProgress,
     stream_messages::SegmentFailed,
     stream_messages::KeyFailed,
     stream_messages::BadKey,
@@ -103,4 +99,12 @@ std::string TranslatedText(const char* context, const char* text) {
 std::string TranslatedMessage(const std::string& message) {
   return TranslateComposed(message, ComposedMessages,
                            [](const std::string& text) { return TranslatedText(MessagesContext, text.c_str()); });
+}
+
+std::optional<std::string> TranslatedStatus(const TJobProgress& progress) {
+  const std::optional<TStatusWording> wording = StatusWording(progress);
+  if (!wording) return std::nullopt;
+  // A text the layers below finished is translated as their failures are.
+  if (!wording->Pattern) return TranslatedMessage(wording->Text);
+  return StatusLine(*wording, TranslatedText(MessagesContext, wording->Pattern));
 }

@@ -8,7 +8,10 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <string>
+
+#include "app/job_progress.h"
 
 // With an application object running, the translation also joins the
 // toolkit's own lookup (QCoreApplication::translate, tr).
@@ -19,5 +22,10 @@ void LoadTranslations(const std::string& dataFolder, const QStringList& language
 std::string TranslatedText(const char* context, const char* text);
 
 // A message of the program's tables (context "quillfen") in the user's
-// language, whether shown as written or composed from a pattern by the job.
+// language, whether shown as written or composed from a pattern: an error,
+// a queue state, a notice.
 std::string TranslatedMessage(const std::string& message);
+
+// The status line for a job's progress in the user's language: its pattern
+// translated, then filled. None when it leaves the line as it is.
+std::optional<std::string> TranslatedStatus(const TJobProgress& progress);

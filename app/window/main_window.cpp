@@ -394,7 +394,9 @@ void TForm1::ShowException(const std::string& message) {
   desktop_.ShowError(this, title_, ErrorBoxText(TranslatedMessage(message)));
 }
 
-void TForm1::Status(const std::string& text) { shown_->SetText(qt(TranslatedMessage(text))); }
+void TForm1::Report(const TJobProgress& progress) {
+  if (const std::optional<std::string> line = TranslatedStatus(progress)) shown_->SetText(qt(*line));
+}
 
 void TForm1::Progress(int64_t position, int64_t maximum) { shown_->SetProgress(position, maximum); }
 

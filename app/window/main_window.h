@@ -11,6 +11,7 @@
 
 #include "app/job_reporter.h"
 #include "app/job_session.h"
+#include "app/window/window_anti_freeze.h"
 
 class QCheckBox;
 class QComboBox;
@@ -64,7 +65,7 @@ public:
   TOutputChoices Choices() const;
 
   // TJobReporter
-  void Status(const std::string& text) override;
+  void Report(const TJobProgress& progress) override;
   void Progress(int64_t position, int64_t maximum) override;
   void ProcessMessages() override;
   void DownloadEnabled(bool enabled) override;
@@ -92,6 +93,7 @@ private:
 
   TDesktop& desktop_;
   const std::string title_;
+  TWindowAntiFreeze antiFreeze_;
   const TAppFolders folders_;
   std::string startPage_;
   std::unique_ptr<TJobSession> session_;

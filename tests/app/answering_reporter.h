@@ -9,12 +9,23 @@
 #include <vector>
 
 #include "app/job_reporter.h"
+#include "app/status_wording.h"
 
 namespace app_test {
 
+// The status line a front end shows for progress, untranslated; none when
+// the line stays as it is.
+inline std::optional<std::string> StatusText(const TJobProgress& progress) {
+  const std::optional<TStatusWording> wording = StatusWording(progress);
+  if (!wording) return std::nullopt;
+  return StatusLine(*wording);
+}
+
 class AnsweringReporter : public TJobReporter {
 public:
-  void Status(const std::string& text) override { Statuses.push_back(text); }
+  void Report(const TJobProgress& progress) override {
+    if (const std::optional<std::string> line = StatusText(progress)) Statuses.push_back(*line);
+  }
   void Progress(int64_t, int64_t) override {}
   void ProcessMessages() override {}
   void DownloadEnabled(bool) override {}

@@ -18,6 +18,7 @@
 #include "net/http/http_client.h"
 #include "net/http/http_client_exceptions.h"
 #include "platform/exception.h"
+#include "tests/app/answering_reporter.h"
 #include "tests/app/demo_site.h"
 #include "tests/servers/temp_folder.h"
 
@@ -27,12 +28,13 @@ using namespace app_test;
 
 class RecordingReporter : public TJobReporter {
 public:
-  void Status(const std::string& text) override {
+  void Report(const TJobProgress& progress) override {
+    const std::optional<std::string> text = StatusText(progress);
+    if (!text) return;
     // Runs of byte counts, and repeats of one text, collapse into one entry.
-    const bool count = !text.empty() && std::isdigit(static_cast<unsigned char>(text[0]));
-    const std::string entry = count ? "<count>" : text;
+    const std::string entry = progress.Kind == TProgressKind::Bytes ? "<count>" : *text;
     if (Statuses.empty() || Statuses.back() != entry) Statuses.push_back(entry);
-    LastStatus = text;
+    LastStatus = *text;
   }
   void Progress(int64_t position, int64_t maximum) override {
     Position = position;

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sstream>
 
 #include "app/download_job.h"
 #include "app/http_settings.h"
+#include "app/job_folder.h"
 #include "app/resuming_download.h"
 #include "app/streams/ranges_state.h"
 #include "app/streams/stream_errors.h"
@@ -312,6 +314,48 @@ TEST_F(StreamJobTest, StoppedParallelFileContinuesWithTheMissingBytes) {
   fetch(true, false);
   EXPECT_TRUE(ReadWholeFile(work.File("video")) == large);
   EXPECT_EQ(bytesSentAfter(logSize), missing);
+}
+
+// A record of an earlier run that does not fit its file is put aside, and
+// the status line says so: a stream's segment record beside a video file it
+// does not describe, and a parallel-ranges record whose parts are gone.
+TEST_F(StreamJobTest, RecordThatDoesNotFitIsShownAsPutAside) {
+  choices.Format = reporter.Format = otOriginal;
+  job.ContinuePartial = true;
+  job.Streams.Connections = 2;
+  const std::string segment = nginx.Url("/ts/v0/seg0.ts");
+  const struct {
+    const char* name;
+    std::string address;
+    // What the earlier run left in the job's folder, named from the work folder.
+    std::function<void(const std::string& folder)> leave;
+    const char* putAside;
+  } cases[] = {
+      {"segments", nginx.Url("/ts/master.m3u8"),
+       [&](const std::string& folder) {
+         work.WriteFile(folder + "/temp.flv", "earlier pictures");
+         work.WriteFile(folder + "/temp.segments", "no record");
+       },
+       "temp.flv"},
+      {"parallel ranges", segment,
+       [&](const std::string& folder) {
+         streams::WriteRangesState(work.File(folder + "/temp.resume-parts"),
+                                   {segment, "\"v1\"", "video/mp2t", 5000, {{0, 4999, 100}}});
+       },
+       "temp.flv.parts"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = JobFolderPath(work.Path() + "/", c.address);
+    std::filesystem::create_directory(folder);
+    c.leave(JobFolderName(c.address));
+    reporter.Statuses.clear();
+    reporter.Answer = work.File("out.mp4");
+    ASSERT_EQ(job.Run(c.address, choices), TJobResult::Done);
+    EXPECT_TRUE(
+        reporter.Saw("The record of the partial download " + folder + c.putAside + " does not fit it; starting over."));
+    std::filesystem::remove(work.File("out.mp4"));
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // the code, and every text the window looks up has its entry in the English
 // translation file, so a caption added to the layout without refreshing the
 // translation files (the update_translations target) fails here.
-#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -15,7 +14,6 @@
 #include <utility>
 
 #include "app/queue/messages.h"
-#include "app/streams/messages.h"
 #include "app/translation/translations.h"
 #include "app/window/main_window.h"
 #include "tests/app/demo_site.h"
@@ -81,12 +79,12 @@ TEST_F(WindowTranslationTest, TestLanguageChangesCaptions) {
   EXPECT_EQ(form->findChild<TmxTPButton*>("mxTPButton3")->Caption(), "Stop");
 }
 
-// The queue's states and the stream's progress come from their own layers'
-// tables, composed before the window sees them.
+// The queue's states come from their own layer's table; the stream's
+// progress is worded from its counts, filled in the translation's order.
 TEST_F(WindowTranslationTest, QueueStatesAndStreamProgressAreTranslated) {
   LoadTranslations(QUILLFEN_BUILD_DATA, {"xx"});
   EXPECT_EQ(TranslatedMessage(queue_messages::Paused), "[xx] paused");
-  EXPECT_EQ(TranslatedMessage(fmt::format(stream_messages::SegmentProgress, 41, 120, 5000)),
+  EXPECT_EQ(TranslatedStatus({.Kind = TProgressKind::Segments, .Bytes = 5000, .Segment = 41, .SegmentCount = 120}),
             "[xx] 5000 bytes, segment 41/120");
 }
 

@@ -1,7 +1,8 @@
 // The queue with its real runner against the demo site on nginx, sending
 // slowly: a queue process killed in the middle of a download leaves a queue
 // file and a partial video that is the start of the server's, byte for byte,
-// and the next start asks for exactly the rest with a range request.
+// and the next start asks for exactly the rest with a range request. A job
+// whose server holds it silent ends on Pause and Stop all the same.
 #include "app/queue/session_runner.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <thread>
 
+#include "app/queue/queue_event_inbox.h"
 #include "app/queue/queue_scheduler.h"
 #include "app/queue/queue_store.h"
 #include "tests/app/demo_site.h"
 #include "tests/servers/nginx_server.h"
+#include "tests/servers/scripted_peer.h"
 #include "tests/servers/temp_folder.h"
 
 namespace {
@@ -123,6 +128,75 @@ TEST_F(SessionRunnerTest, KilledMidDownloadContinuesAfterRestart) {
   EXPECT_EQ(std::system(probeCommand.c_str()), 0);
   EXPECT_EQ(temp.ReadFile("probe"), "mp3\nflv1\n");
   EXPECT_FALSE(std::filesystem::exists(partial)) << "a saved job leaves no work files";
+}
+
+// A server that sends the head and part of a video and then holds the
+// connection silent: the job's read is blocked and reports nothing, yet
+// Pause and Stop end it, and the job ends with Paused, keeping the bytes that
+// arrived. Each event is waited for a few seconds at most, so a job that
+// stays blocked fails the test instead of hanging the suite.
+TEST(SessionRunnerSilentServer, PauseAndStopEndABlockedTransfer) {
+  const std::string body(100000, 'v');
+  const size_t sent = 20000;
+  // The client moves what arrived into the file a receive chunk at a time.
+  const size_t written = sent - 1024;
+  const struct {
+    const char* name;
+    void (TQueueJobHandle::*ask)();
+  } cases[] = {{"Pause", &TQueueJobHandle::Pause}, {"Stop", &TQueueJobHandle::Stop}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    std::filesystem::create_directories(temp.File("work"));
+    std::filesystem::permissions(temp.File("work"), std::filesystem::perms::owner_all);
+    TSessionOptions options;
+    options.Folders = {temp.File("work") + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
+    TQueueEventInbox inbox;
+    TSessionJobRunner runner(options, [&inbox](std::function<void()> call) { inbox.Post(std::move(call)); });
+    std::string ended;
+    TQueueJobEvents events;
+    events.Titled = [](const std::string&) {};
+    events.Started = [](const std::string&) {};
+    events.Progress = [](int64_t, int64_t, int64_t) {};
+    events.Converting = [](int) {};
+    events.Saved = [&](const std::string&) { ended = "saved"; };
+    events.Failed = [&](const TJobFailure& failure) { ended = "failed: " + failure.Message; };
+    events.Paused = [&] { ended = "paused"; };
+    const auto deliverUntil = [&](const std::function<bool()>& done) {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (!done() && std::chrono::steady_clock::now() < deadline) inbox.Deliver(std::chrono::milliseconds(20));
+    };
+
+    // The peer goes before the job is joined: its end unblocks a job that
+    // Pause or Stop failed to end.
+    std::unique_ptr<TQueueJobHandle> job;
+    ScriptedPeer peer({script::Send("HTTP/1.0 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: " +
+                                    std::to_string(body.size()) + "\r\n\r\n" + body.substr(0, sent)),
+                       script::Receive(SIZE_MAX)});
+    TQueueItem item;
+    item.Address = "http://127.0.0.1:" + std::to_string(peer.Port()) + "/clip.flv";
+    item.Settings.Folder = temp.File("out") + "/";
+    item.Settings.Choices.Format = otOriginal;
+    const std::string partial = runner.PartialFileOf(item);
+    const auto partialSize = [&] {
+      std::error_code missing;
+      const uintmax_t size = std::filesystem::file_size(partial, missing);
+      return missing ? 0 : size;
+    };
+    job = runner.Start(item, events);
+    deliverUntil([&] { return partialSize() >= written || !ended.empty(); });
+    ASSERT_GE(partialSize(), written) << ended;
+    // A count is reported just after its bytes are written; then the job
+    // goes back to its read, where nothing more comes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    ((*job).*c.ask)();
+    deliverUntil([&] { return !ended.empty(); });
+    EXPECT_EQ(ended, "paused");
+    const std::string kept = ReadWholeFile(partial);
+    EXPECT_GE(kept.size(), written);
+    EXPECT_TRUE(body.starts_with(kept));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+#include "app/status_wording.h"
+
+#include <fmt/args.h>
+#include <fmt/format.h>
+
+#include "app/messages.h"
+#include "app/streams/messages.h"
+
+namespace {
+
+TStatusWording pattern(const char* text, std::vector<std::string> values = {}) { return {text, std::move(values), {}}; }
+
+TStatusWording finished(const std::string& text) { return {nullptr, {}, text}; }
+
+template <class... Numbers>
+std::vector<std::string> numbers(Numbers... values) {
+  return {fmt::to_string(values)...};
+}
+
+std::string filled(fmt::string_view pattern, const std::vector<std::string>& values) {
+  fmt::dynamic_format_arg_store<fmt::format_context> arguments;
+  for (const std::string& value : values) arguments.push_back(value);
+  return fmt::vformat(pattern, arguments);
+}
+
+}  // namespace
+
+std::optional<TStatusWording> StatusWording(const TJobProgress& progress) {
+  switch (progress.Kind) {
+    case TProgressKind::StepBegun:
+      switch (progress.Step) {
+        case TJobStep::Page: return pattern(app_messages::DownloadingHtml);
+        case TJobStep::Video: return pattern(app_messages::DownloadingVideo);
+        // The converter's first report says "Converting".
+        case TJobStep::Conversion:
+        case TJobStep::None: return std::nullopt;
+      }
+      return std::nullopt;
+    case TProgressKind::ClientStatus:
+    case TProgressKind::Notice: return finished(progress.Text);
+    case TProgressKind::TransferBegun:
+      if (progress.Total <= 0) return std::nullopt;
+      return pattern(app_messages::Transfering, numbers(progress.Total));
+    case TProgressKind::Bytes:
+      if (progress.Total <= 0) return pattern(app_messages::Bytes, numbers(progress.Bytes));
+      return pattern(app_messages::BytesOf, numbers(progress.Bytes, progress.Total));
+    case TProgressKind::TransferEnded:
+    case TProgressKind::JobDone: return pattern(app_messages::Done);
+    case TProgressKind::Segments:
+      return pattern(stream_messages::SegmentProgress,
+                     numbers(progress.Segment, progress.SegmentCount, progress.Bytes));
+    case TProgressKind::Retry:
+      return pattern(app_messages::Retrying, numbers(progress.Attempt, progress.Retries, progress.Bytes));
+    case TProgressKind::QualityChosen: return pattern(stream_messages::QualityChosen, {progress.Text});
+    case TProgressKind::Converting: return pattern(app_messages::Converting);
+    case TProgressKind::ConversionDone: return pattern(app_messages::ConversionDone);
+  }
+  return std::nullopt;
+}
+
+std::string StatusLine(const TStatusWording& wording, const std::optional<std::string>& translation) {
+  if (!wording.Pattern) return wording.Text;
+  if (translation) {
+    try {
+      return filled(*translation, wording.Values);
+    } catch (const fmt::format_error&) {
+      // It names a field the pattern lacks: the line as written instead.
+    }
+  }
+  return filled(wording.Pattern, wording.Values);
+}

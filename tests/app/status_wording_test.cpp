@@ -1,0 +1,46 @@
+// The status line worded from the job's events: the patterns of the message
+// tables filled with the events' fields, each in its place (the job's tests
+// see the other lines), and a translation filled in its own order.
+#include "app/status_wording.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using enum TProgressKind;
+
+struct WordingCase {
+  const char* name;
+  TJobProgress progress;
+  std::optional<std::string> expected;  // none: the line stays as it is
+};
+
+const WordingCase kWordingCases[] = {
+    {"the converter's first report speaks for its step", {.Kind = StepBegun, .Step = TJobStep::Conversion}, {}},
+    {"no size announced", {.Kind = TransferBegun, .Total = 0}, {}},
+    {"a count of an unknown size", {.Kind = Bytes, .Bytes = 1234, .Total = -1}, "1234 bytes."},
+    {"a count of a known size", {.Kind = Bytes, .Bytes = 500, .Total = 1000}, "500 bytes of 1000 bytes."},
+    {"segments", {.Kind = Segments, .Bytes = 1234, .Segment = 3, .SegmentCount = 10}, "segment 3 of 10, 1234 bytes"},
+    {"a retry names the byte it goes on from",
+     {.Kind = Retry, .Bytes = 9000, .Attempt = 1, .Retries = 3},
+     "Connection lost; continuing from byte 9000 (retry 1 of 3)"},
+    {"a notice as the layer below worded it", {.Kind = Notice, .Text = "put aside"}, "put aside"},
+};
+
+TEST(StatusWording, TableOfEvents) {
+  for (const WordingCase& c : kWordingCases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<TStatusWording> wording = StatusWording(c.progress);
+    EXPECT_EQ(wording ? std::optional(StatusLine(*wording)) : std::nullopt, c.expected);
+  }
+}
+
+// A translation may name the fields in another order; one naming a field the
+// pattern lacks cannot be filled, and the line is shown as written.
+TEST(StatusWording, TranslationFilledInItsOwnOrder) {
+  const TStatusWording counts = *StatusWording({.Kind = Bytes, .Bytes = 5, .Total = 10});
+  EXPECT_EQ(StatusLine(counts, "{1} Bytes gesamt, {0} bisher."), "10 Bytes gesamt, 5 bisher.");
+  EXPECT_EQ(StatusLine(counts, "{0} von {5}"), "5 bytes of 10 bytes.");
+}
+
+}  // namespace
