@@ -258,15 +258,8 @@ TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
 // connections silent: the workers' reads end at once and the program with
 // them, instead of waiting for the server.
 TEST_F(CliFailuresTest, CtrlCEndsTransfersTheServerHoldsSilent) {
-  streams_test::PeerFault silent;
-  silent.Silent = true;
   streams_test::SegmentPeer peer;
-  peer.Serve("/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nsegment.ts\n#EXT-X-ENDLIST\n");
-  peer.Serve("/segment.ts", std::string(100000, 's'));
-  peer.Plan("/segment.ts", {silent});
-  // Large enough to go in parts; its first answer comes, its parts do not.
-  peer.Serve("/large.mp4", std::string(9 << 20, 'm'));
-  peer.Plan("/large.mp4", {{}, silent, silent, silent, silent});
+  streams_test::ServeSilentTransfers(peer);
   struct {
     const char* name;
     const char* path;

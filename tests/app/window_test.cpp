@@ -176,16 +176,8 @@ TEST_F(WindowTest, ClosingDuringAJobStopsItFirst) {
 // window keeps answering meanwhile, and the job ends on Stop instead of
 // waiting for the server.
 TEST_F(WindowTest, StopEndsTransfersTheServerHoldsSilent) {
-  streams_test::PeerFault silent;
-  silent.Silent = true;
   streams_test::SegmentPeer peer;
-  peer.Serve("/single.flv", std::string(100000, 'f'));
-  peer.Plan("/single.flv", {silent});
-  peer.Serve("/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nsegment.ts\n#EXT-X-ENDLIST\n");
-  peer.Serve("/segment.ts", std::string(100000, 's'));
-  peer.Plan("/segment.ts", {silent});
-  peer.Serve("/large.mp4", std::string(9 << 20, 'm'));
-  peer.Plan("/large.mp4", {{}, silent, silent, silent, silent});
+  streams_test::ServeSilentTransfers(peer);
   struct {
     const char* name;
     const char* path;

@@ -121,20 +121,6 @@ TEST_F(ParallelRangesTest, FileThatKeepsChangingFails) {
   }
 }
 
-TEST_F(ParallelRangesTest, PartThatKeepsFailingNamesItsOffset) {
-  peer.Serve("/video.mp4", file);
-  peer.Plan("/video.mp4", {{}, PeerFault::Answer(503), PeerFault::Answer(503)});
-  ranges.Retry.Retries = 1;
-  ranges.Connections = 1;
-  try {
-    ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
-    FAIL() << "a file with a hole";
-  } catch (const EVideoStreamFetchFailed& failed) {
-    EXPECT_EQ(failed.Message,
-              "The file " + peer.Url("/video.mp4") + " could not be fetched at byte 65536: HTTP/1.1 503 Planned");
-  }
-}
-
 // Answers that claim more than they hold: a 206 carrying bytes past the
 // range its Content-Range names (without a validator to tell versions
 // apart), and a size an earlier answer claimed that the parts' answers
@@ -168,19 +154,31 @@ TEST_F(ParallelRangesTest, AnswersThatClaimWhatTheyDoNotHoldNeverReachTheFile) {
   }
 }
 
-// A part cut again and again fails as cut, naming where, not as a file that
-// changed.
-TEST_F(ParallelRangesTest, PartCutUntilTheRetriesRunOutSaysItWasCut) {
-  peer.Serve("/video.mp4", file);
-  peer.Plan("/video.mp4", {{}, PeerFault::Cut(1000), PeerFault::Cut(500)});
-  ranges.Retry.Retries = 1;
-  ranges.Connections = 1;
-  try {
-    ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
-    FAIL() << "a file with a hole";
-  } catch (const EVideoStreamFetchFailed& failed) {
-    EXPECT_EQ(failed.Message, "The file " + peer.Url("/video.mp4") +
-                                  " could not be fetched at byte 67036: Connection Closed Gracefully.");
+// A part that keeps failing, refused or cut, ends the fetch naming where it
+// stopped and why: a cut is never taken for a file that changed.
+TEST_F(ParallelRangesTest, PartThatKeepsFailingNamesItsOffsetAndWhy) {
+  struct Case {
+    std::vector<PeerFault> faults;
+    const char* offsetAndWhy;
+  };
+  const Case cases[] = {
+      {{{}, PeerFault::Answer(503), PeerFault::Answer(503)}, "65536: HTTP/1.1 503 Planned"},
+      {{{}, PeerFault::Cut(1000), PeerFault::Cut(500)}, "67036: Connection Closed Gracefully."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offsetAndWhy);
+    SegmentPeer peer;
+    peer.Serve("/video.mp4", file);
+    peer.Plan("/video.mp4", c.faults);
+    ranges.Retry.Retries = 1;
+    ranges.Connections = 1;
+    try {
+      ranges.Fetch(peer.Url("/video.mp4"), work.File("video.mp4"));
+      FAIL() << "a file with a hole";
+    } catch (const EVideoStreamFetchFailed& failed) {
+      EXPECT_EQ(failed.Message,
+                "The file " + peer.Url("/video.mp4") + " could not be fetched at byte " + c.offsetAndWhy);
+    }
   }
 }
 

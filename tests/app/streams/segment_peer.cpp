@@ -188,4 +188,16 @@ std::string ReadFileBytes(const std::string& path) {
   return text.str();
 }
 
+void ServeSilentTransfers(SegmentPeer& peer) {
+  PeerFault silent;
+  silent.Silent = true;
+  peer.Serve("/single.flv", std::string(100000, 'f'));
+  peer.Plan("/single.flv", {silent});
+  peer.Serve("/list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nsegment.ts\n#EXT-X-ENDLIST\n");
+  peer.Serve("/segment.ts", std::string(100000, 's'));
+  peer.Plan("/segment.ts", {silent});
+  peer.Serve("/large.mp4", std::string(9 << 20, 'm'));
+  peer.Plan("/large.mp4", {{}, silent, silent, silent, silent});
+}
+
 }  // namespace streams_test

@@ -99,6 +99,12 @@ private:
   std::thread acceptor_;
 };
 
+// Transfers the peer holds silent: /single.flv is never answered;
+// /list.m3u8 is a stream whose one segment, /segment.ts, is never answered;
+// /large.mp4 (9 MiB, large enough to go in parts) answers its first request
+// and none of the parts after it.
+void ServeSilentTransfers(SegmentPeer& peer);
+
 // Bytes unlike each other at every position and for every seed.
 std::string PatternBytes(size_t size, unsigned seed);
 std::string ReadFileBytes(const std::string& path);
