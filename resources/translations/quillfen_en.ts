@@ -272,14 +272,6 @@ Single downloads work as before.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The connection ended before the whole file had arrived</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The server kept answering with parts of a different file; the download cannot continue</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Connection lost; continuing from byte {2} (retry {0} of {1})</source>
         <translation type="unfinished"></translation>
     </message>
@@ -596,6 +588,18 @@ Single downloads work as before.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The file {} changed on the server while it was being fetched.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file {} could not be fetched at byte {}: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The record of the partial download {} does not fit it; starting over.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>the answer ended after {} of {} bytes</source>
         <translation type="unfinished"></translation>
     </message>
@@ -604,11 +608,7 @@ Single downloads work as before.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The file {} changed on the server while it was being fetched.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The file {} could not be fetched at byte {}: {}</source>
+        <source>the server holds another version of the file than the one begun</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
