@@ -1,10 +1,8 @@
 #include "app/streams/ranges_state.h"
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
-#include "platform/streams.h"
+#include "app/streams/record_file.h"
 
 namespace streams {
 
@@ -17,7 +15,9 @@ bool oneLine(const std::string& text) { return text.find_first_of("\r\n") == std
 }  // namespace
 
 std::optional<TRangesState> ReadRangesState(const std::string& path) {
-  std::ifstream file(path);
+  const std::optional<std::string> text = ReadRecordFile(path);
+  if (!text) return std::nullopt;
+  std::istringstream file(*text);
   std::string heading, total;
   TRangesState state;
   if (!std::getline(file, heading) || heading != Heading || !std::getline(file, state.Address) ||
@@ -47,12 +47,7 @@ void WriteRangesState(const std::string& path, const TRangesState& state) {
   text += std::to_string(state.Total) + "\n";
   for (const TRangePart& part : state.Parts)
     text += std::to_string(part.First) + " " + std::to_string(part.Last) + " " + std::to_string(part.Done) + "\n";
-  const std::string fresh = path + ".new";
-  {
-    TFileStream file(fresh, fmCreate);
-    file.WriteBuffer(text.data(), int64_t(text.size()));
-  }
-  std::rename(fresh.c_str(), path.c_str());
+  WriteRecordFile(path, text);
 }
 
 }  // namespace streams

@@ -30,10 +30,10 @@ struct TRangesState {
   bool operator==(const TRangesState&) const = default;
 };
 
-// None when the file is missing or not such a record, or when its parts do
-// not follow each other from byte 0.
+// None when no plain file has that name or it is not such a record, or when
+// its parts do not follow each other from byte 0.
 std::optional<TRangesState> ReadRangesState(const std::string& path);
-// Written beside the path and renamed over it, so a kill never leaves half a record.
+// Written as WriteRecordFile says: renamed into place, never through a link.
 void WriteRangesState(const std::string& path, const TRangesState& state);
 
 }  // namespace streams

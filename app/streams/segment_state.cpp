@@ -1,10 +1,9 @@
 #include "app/streams/segment_state.h"
 
-#include <cstdio>
-#include <fstream>
+#include <sstream>
 
+#include "app/streams/record_file.h"
 #include "app/streams/timestamp_rebase.h"
-#include "platform/streams.h"
 
 namespace streams {
 
@@ -25,7 +24,9 @@ std::string TrackIdentity(const TTrack& track) {
 }
 
 std::optional<TSegmentState> ReadSegmentState(const std::string& path) {
-  std::ifstream file(path);
+  const std::optional<std::string> text = ReadRecordFile(path);
+  if (!text) return std::nullopt;
+  std::istringstream file(*text);
   std::string heading, done, bytes;
   TSegmentState state;
   if (!std::getline(file, heading) || heading != Heading || !std::getline(file, state.Track) ||
@@ -46,12 +47,7 @@ void WriteSegmentState(const std::string& path, const TSegmentState& state) {
   const std::string text = std::string(Heading) + "\n" + oneLine(state.Track) + "\n" +
                            std::to_string(state.SegmentsDone) + "\n" + std::to_string(state.Bytes) + "\n" +
                            oneLine(state.Timestamps) + "\n";
-  const std::string fresh = path + ".new";
-  {
-    TFileStream file(fresh, fmCreate);
-    file.WriteBuffer(text.data(), int64_t(text.size()));
-  }
-  std::rename(fresh.c_str(), path.c_str());
+  WriteRecordFile(path, text);
 }
 
 }  // namespace streams

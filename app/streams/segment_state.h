@@ -25,9 +25,9 @@ struct TSegmentState {
 
 std::string TrackIdentity(const TTrack& track);
 
-// None when the file is missing or not such a record.
+// None when no plain file has that name or it is not such a record.
 std::optional<TSegmentState> ReadSegmentState(const std::string& path);
-// Written beside the path and renamed over it, so a kill never leaves half a record.
+// Written as WriteRecordFile says: renamed into place, never through a link.
 void WriteSegmentState(const std::string& path, const TSegmentState& state);
 
 }  // namespace streams

@@ -156,15 +156,20 @@ void forEachDeclaration(const std::string& data, const std::function<void(const 
       if (box.Type == boxType("trak")) {
         uint32_t id = 0;
         int64_t timescale = 0;
-        const std::function<void(const Box&)> read = [&](const Box& inner) {
+        const auto read = [&](const Box& inner) {
           const bool wide = inner.Body < inner.End && byteAt(data, inner.Body) == 1;
           if (inner.Type == boxType("tkhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
             id = uint32_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
           else if (inner.Type == boxType("mdhd") && inner.Body + (wide ? 24 : 16) <= inner.End)
             timescale = int64_t(bigEndian(data, inner.Body + (wide ? 20 : 12), 4));
-          else if (inner.Type == boxType("mdia")) forEachBox(data, inner.Body, inner.End, read);
         };
-        forEachBox(data, box.Body, box.End, read);
+        // mdhd sits in mdia, one level below tkhd, and nothing deeper is
+        // looked into: a walk that followed every mdia in an mdia would
+        // recurse as deep as a hostile init section nests them.
+        forEachBox(data, box.Body, box.End, [&](const Box& inner) {
+          if (inner.Type == boxType("mdia")) forEachBox(data, inner.Body, inner.End, read);
+          else read(inner);
+        });
         if (id && timescale > 0) visit({id, timescale, std::nullopt});
       } else if (box.Type == boxType("mvex")) {
         forEachBox(data, box.Body, box.End, [&](const Box& trex) {

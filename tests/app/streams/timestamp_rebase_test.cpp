@@ -40,6 +40,14 @@ std::string fullBox(const char* type, int version, const std::string& body) {
   return box(type, bytes({version, 0, 0, 0}) + body);
 }
 
+// depth boxes of type, each the only content of the one around it, around inside.
+std::string nested(const char* type, size_t depth, const std::string& inside) {
+  std::string data;
+  data.reserve(8 * depth + inside.size());
+  for (size_t level = depth; level > 0; --level) data += bigEndian(8 * level + inside.size(), 4) + type;
+  return data + inside;
+}
+
 struct Declared {
   uint32_t Id;
   uint32_t Timescale;
@@ -93,6 +101,10 @@ std::vector<RebaseCase> rebaseCases() {
   }
   const std::string manyTrafs = box("moof", trafs);
   const std::string manyTraks = init(declared);
+  // 2.4 MB redeclaring track 1 at one tick a second, its mdhd under 300,000 mdia boxes.
+  const std::string deepTrak =
+      box("moov", box("trak", fullBox("tkhd", 0, bigEndian(0, 8) + bigEndian(1, 4)) +
+                                  nested("mdia", 300000, fullBox("mdhd", 0, bigEndian(0, 8) + bigEndian(1, 4)))));
 
   return {
       {"TS pictures after a discontinuity follow on from the last one",
@@ -108,6 +120,8 @@ std::vector<RebaseCase> rebaseCases() {
        {{fmp4Init}, {fmp4First}, {manyTrafs}, {fmp4Cut, true, fmp4Joined}}},
       {"an init section declaring 100,000 tracks passes untouched; its discontinuity waits for the next segment",
        {{fmp4Init}, {fmp4First}, {manyTraks, true}, {fmp4Cut, false, fmp4Joined}}},
+      {"an init section nesting 300,000 mdia boxes passes untouched and changes no track",
+       {{fmp4Init}, {fmp4First}, {deepTrak}, {fmp4Cut, true, fmp4Joined}}},
   };
 }
 
