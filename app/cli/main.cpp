@@ -19,6 +19,7 @@
 #include "app/cli/cli_text.h"
 #include "app/cli/failure_text.h"
 #include "app/cli/terminal_reporter.h"
+#include "app/display_text.h"
 #include "app/download_archive.h"
 #include "app/error_text.h"
 #include "app/job_session.h"
@@ -93,9 +94,11 @@ private:
   TTerminalReporter& reporter_;
 };
 
-void printError(const std::string& message) {
-  fmt::print(stderr, "quillfen-cli: {}\n", ErrorBoxText(TranslatedMessage(message)));
-}
+// A line about an address may hold what a server, a page or a list said:
+// none of it may steer the terminal.
+void printLine(const std::string& text) { fmt::print(stderr, "quillfen-cli: {}\n", DisplayText(text)); }
+
+void printError(const std::string& message) { printLine(ErrorBoxText(TranslatedMessage(message))); }
 
 void printHelpHint() {
   fmt::print(stderr, "{}\n", CliText(QT_TRANSLATE_NOOP("quillfen-cli", "Try 'quillfen-cli --help'.")));
@@ -162,9 +165,7 @@ int run(const std::vector<std::string>& arguments) {
     return BadArguments;
   }
   if (options.Insecure)
-    fmt::print(
-        stderr, "quillfen-cli: {}\n",
-        CliText(QT_TRANSLATE_NOOP("quillfen-cli", "warning: --insecure: servers' certificates are not checked")));
+    printLine(CliText(QT_TRANSLATE_NOOP("quillfen-cli", "warning: --insecure: servers' certificates are not checked")));
 
   int exitCode = Saved;
   std::vector<std::string> summary;
@@ -172,14 +173,14 @@ int run(const std::vector<std::string>& arguments) {
   std::optional<TDownloadArchive> archive;
   if (!options.DownloadArchive.empty()) archive.emplace(options.DownloadArchive);
   const TArchiveSites sites = archiveSites(options.SiteHost);
+  const bool stdoutIsTerminal = isatty(STDOUT_FILENO);
   for (const std::string& address : options.Addresses) {
     // The job tells no front end where the video finally came from, so the
     // address given stands for it both before and after.
     const std::string archiveKey = DownloadArchiveKey(address, "", sites);
     if (archive && archive->Contains(archiveKey)) {
       ++skipped;
-      fmt::print(stderr, "quillfen-cli: {}\n",
-                 CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}: already in the download archive"), address));
+      printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}: already in the download archive"), address));
       summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  skipped {}"), address));
       continue;
     }
@@ -193,7 +194,9 @@ int run(const std::vector<std::string>& arguments) {
     if (result.Saved()) {
       ++saved;
       if (archive) archive->Record(archiveKey);
-      fmt::print("{}\n", result.OutputFile);
+      // A script reading a pipe needs the name as the file system holds it;
+      // a person at a terminal reads a name that may come from a title.
+      fmt::print("{}\n", stdoutIsTerminal ? DisplayText(result.OutputFile) : result.OutputFile);
       std::fflush(stdout);
       summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  saved   {} -> {}"), address, result.OutputFile));
       continue;
@@ -202,15 +205,14 @@ int run(const std::vector<std::string>& arguments) {
         keptExisting.empty()
             ? FailureLine(result, {reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds})
             : ErrorBoxText(MessageFormat(app_messages::OutputExists, keptExisting));
-    fmt::print(stderr, "quillfen-cli: {}\n", line);
+    printLine(line);
     if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure.Kind) : BadArguments;
     summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  failed  {}: {}"), address, line));
   }
   if (options.Addresses.size() > 1) {
-    fmt::print(stderr, "quillfen-cli: {}\n",
-               CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {} saved{}"), saved, options.Addresses.size(),
-                         skipped ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", ", {} skipped"), skipped) : ""));
-    for (const std::string& line : summary) fmt::print(stderr, "{}\n", line);
+    printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {} saved{}"), saved, options.Addresses.size(),
+                        skipped ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", ", {} skipped"), skipped) : ""));
+    for (const std::string& line : summary) fmt::print(stderr, "{}\n", DisplayText(line));
   }
   return exitCode;
 }

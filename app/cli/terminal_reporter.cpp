@@ -10,6 +10,7 @@
 
 #include <fmt/core.h>
 
+#include "app/display_text.h"
 #include "app/output_name.h"
 #include "app/translation/translations.h"
 
@@ -46,10 +47,12 @@ TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 
 // "Done" is held back until the job goes on: the job says it after a
 // failed transfer and at the end of a failed run too, and a failure must not
-// read as done. The notice of a retry drops it.
+// read as done. The notice of a retry drops it. A status may name a host, a
+// stream's description or a notice from below: it is drawn as DisplayText.
 void TTerminalReporter::Report(const TJobProgress& progress) {
-  std::optional<std::string> line = TranslatedStatus(progress);
-  if (!line) return;
+  const std::optional<std::string> translated = TranslatedStatus(progress);
+  if (!translated) return;
+  std::string line = DisplayText(*translated);
   const bool count = progress.Kind == TProgressKind::Bytes;
   const bool changedKind = count != statusIsCount_ || !count;
   // The last count of a transfer reaches the screen before what follows it.
@@ -64,7 +67,7 @@ void TTerminalReporter::Report(const TJobProgress& progress) {
     draw(true);
   }
   doneHeld_.reset();
-  status_ = std::move(*line);
+  status_ = std::move(line);
   statusIsCount_ = count;
   draw(changedKind);
 }

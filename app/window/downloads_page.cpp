@@ -19,6 +19,7 @@
 
 #include <fmt/core.h>
 
+#include "app/display_text.h"
 #include "app/error_text.h"
 #include "app/queue/queue_scheduler.h"
 #include "app/queue/queue_store.h"
@@ -51,6 +52,9 @@ std::string speedText(const TQueueItem& item) {
   if (item.State != TQueueState::Downloading || item.BytesPerSecond <= 0) return {};
   return fmt::format("{:.1f} KB/s", double(item.BytesPerSecond) / 1024);
 }
+
+// An item is named by its page's title, by its address until the title is known.
+std::string nameOf(const TQueueItem& item) { return item.Title.empty() ? item.Address : item.Title; }
 
 std::string timeLeftText(const TQueueItem& item) {
   const std::optional<int64_t> seconds = item.State == TQueueState::Downloading ? SecondsLeft(item) : std::nullopt;
@@ -194,7 +198,7 @@ void TDownloadsPage::guarded(Command command) {
   try {
     command();
   } catch (const std::exception& error) {
-    desktop_.ShowError(page_->window(), caption_, ErrorBoxText(TranslatedMessage(error.what())));
+    desktop_.ShowError(page_->window(), caption_, DisplayText(ErrorBoxText(TranslatedMessage(error.what()))));
   }
   updateButtons();
 }
@@ -239,17 +243,18 @@ void TDownloadsPage::showItem(const TQueueItem& item) {
       item.State == TQueueState::Saved && shown != shownStates_.end() && shown->second != item.State;
   shownStates_[item.Id] = item.State;
   if (newlySaved && !page_->window()->isActiveWindow())
-    desktop_.Notify(item.Title.empty() ? item.Address : item.Title,
-                    fmt::format(fmt::runtime(windowText(window_messages::SavedNotice).toStdString()), item.OutputFile));
+    desktop_.Notify(DisplayText(nameOf(item)),
+                    DisplayText(fmt::format(fmt::runtime(windowText(window_messages::SavedNotice).toStdString()),
+                                            item.OutputFile)));
   updateButtons();
 }
 
 void TDownloadsPage::fillRow(QTreeWidgetItem* row, const TQueueItem& item) {
   shownStates_.emplace(item.Id, item.State);
   const std::optional<TOutputType> format = item.Settings.Choices.Format;
-  row->setText(TitleColumn, qt(item.Title.empty() ? item.Address : item.Title));
+  row->setText(TitleColumn, qt(DisplayText(nameOf(item))));
   row->setText(FormatColumn, format ? qt(OutputTypeName(*format)) : QString());
-  const QString state = qt(TranslatedMessage(StateText(item)));
+  const QString state = qt(DisplayText(TranslatedMessage(StateText(item))));
   row->setText(StateColumn, state);
   row->setToolTip(StateColumn, state);
   row->setText(SpeedColumn, qt(speedText(item)));
@@ -279,9 +284,10 @@ void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem
 void TDownloadsPage::remove(const TQueueItem& item) {
   const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
   const bool deletePartial =
-      partial && desktop_.Question(page_->window(), caption_,
-                                   fmt::format(fmt::runtime(windowText(window_messages::DeletePartial).toStdString()),
-                                               item.Title.empty() ? item.Address : item.Title));
+      partial &&
+      desktop_.Question(page_->window(), caption_,
+                        DisplayText(fmt::format(fmt::runtime(windowText(window_messages::DeletePartial).toStdString()),
+                                                nameOf(item))));
   scheduler_->Remove(item.Id, deletePartial);
 }
 

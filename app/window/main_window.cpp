@@ -22,6 +22,7 @@
 #include <fmt/core.h>
 
 #include "app/clipboard_scan.h"
+#include "app/display_text.h"
 #include "app/error_text.h"
 #include "app/option_lists.h"
 #include "app/queue/queue_addresses.h"
@@ -390,12 +391,14 @@ void TForm1::WebBrowser1DocumentComplete(const std::string& address) {
   Edit1->setText(qt(address == startPage_ ? std::string(sites::SampleWatchAddress) : address));
 }
 
+// Errors, messages and the status line may carry a server's or a page's
+// words; they are shown as DisplayText.
 void TForm1::ShowException(const std::string& message) {
-  desktop_.ShowError(this, title_, ErrorBoxText(TranslatedMessage(message)));
+  desktop_.ShowError(this, title_, DisplayText(ErrorBoxText(TranslatedMessage(message))));
 }
 
 void TForm1::Report(const TJobProgress& progress) {
-  if (const std::optional<std::string> line = TranslatedStatus(progress)) shown_->SetText(qt(*line));
+  if (const std::optional<std::string> line = TranslatedStatus(progress)) shown_->SetText(qt(DisplayText(*line)));
 }
 
 void TForm1::Progress(int64_t position, int64_t maximum) { shown_->SetProgress(position, maximum); }
@@ -416,4 +419,6 @@ std::optional<std::string> TForm1::AskSaveFileName(const TSaveRequest& request) 
   return desktop_.AskSaveFileName(this, request);
 }
 
-void TForm1::ShowMessage(const std::string& text) { desktop_.ShowMessage(this, title_, TranslatedMessage(text)); }
+void TForm1::ShowMessage(const std::string& text) {
+  desktop_.ShowMessage(this, title_, DisplayText(TranslatedMessage(text)));
+}

@@ -134,6 +134,50 @@ TEST_F(CliFailuresTest, OneClearLinePerFailure) {
   }
 }
 
+// Servers' and pages' texts reach the terminal on the failure lines, the
+// status lines, the summary and the saved file's line: a reason phrase that
+// retitles and clears the terminal, and a title with a C1 CSI, steer nothing
+// there, whether the program writes a log or redraws a terminal's line, and
+// the failure line still names the status. A pipe gets the saved file's
+// name as the file system holds it.
+TEST_F(CliFailuresTest, ServersTextsCannotSteerTheTerminal) {
+  // CSI as a C1 character in UTF-8 and as the lone byte of 8-bit terminals.
+  const std::string csi = "\u009b", rawCsi = "\x9b";
+  const std::string reply =
+      "HTTP/1.1 404 \x1b]2;owned\x07\x1b[2J" + csi + "2J" + rawCsi + "2J\r\nContent-Length: 0\r\n\r\n";
+  site.WriteDocument("hostile.html", "<title>" + csi + "2J clip</title><video src='video.flv'></video>");
+  const std::string savedName = work.File(csi + "2J clip.flv");
+  struct {
+    const char* name;
+    std::vector<std::string> launcher;
+    std::vector<std::string> steering;
+  } cases[] = {
+      {"a log", {}, {"\x1b", "\x07", "\x9b"}},
+      // The reporter's own redraw ("\r\x1b[K") is the one escape there.
+      {"a terminal", {"python3", SourcePath("tests/app/in_terminal.py"), "200"}, {"\x1b]", "\x1b[2J", "\x07", "\x9b"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(savedName);
+    ScriptedPeer page({script::Receive(16), script::Send(reply), script::Close()});
+    const std::string address = "http://127.0.0.1:" + std::to_string(page.Port()) + "/watch";
+    std::vector<std::string> launcher = Bounded;
+    launcher.insert(launcher.end(), c.launcher.begin(), c.launcher.end());
+    const CliRun failed =
+        RunCli(work, {"--format", "FLV", "-o", work.File("%(title)s.%(ext)s"), address, site.Url("/hostile.html")}, {},
+               launcher);
+    EXPECT_EQ(failed.exitCode, 5) << failed.err;
+    EXPECT_TRUE(std::filesystem::exists(savedName));
+    const std::string shown = c.launcher.empty() ? failed.err : failed.out;
+    for (const std::string& bytes : c.steering) EXPECT_EQ(shown.find(bytes), std::string::npos) << shown;
+    EXPECT_NE(shown.find("quillfen-cli: Cannot fetch " + address + ": HTTP/1.1 404 \uFFFD]2;owned"), std::string::npos)
+        << shown;
+    if (c.launcher.empty()) {
+      EXPECT_EQ(failed.out, savedName + "\n");
+    }
+  }
+}
+
 // Arguments that cannot work are refused with the others, before anything
 // is fetched: exit 2 and one line that names the culprit.
 TEST_F(CliFailuresTest, RefusedBeforeAnyDownload) {

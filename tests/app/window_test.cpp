@@ -13,13 +13,16 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 
 #include "app/job_folder.h"
 #include "app/proxy_settings.h"
+#include "app/queue/queue_scheduler.h"
 #include "app/window/desktop.h"
+#include "app/window/downloads_page.h"
 #include "app/window/engine_flags.h"
 #include "app/window/main_window.h"
 #include "app/window/throttled_status.h"
@@ -27,6 +30,7 @@
 #include "tests/app/recording_desktop.h"
 #include "tests/app/streams/segment_peer.h"
 #include "tests/servers/nginx_server.h"
+#include "tests/servers/scripted_peer.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
 
@@ -139,6 +143,28 @@ TEST_F(WindowTest, JobErrorsReachTheDefaultErrorHandler) {
   QTest::mouseClick(child<TmxTPButton>(*form, "mxTPButton1"), Qt::LeftButton);
   ASSERT_EQ(desktop.Errors.size(), 2u);
   EXPECT_EQ(desktop.Errors[1], "quillfen: HTTP/1.1 404 Not Found.");
+}
+
+// A reason phrase that retitles and clears a terminal reaches the error box
+// and the queue's list without its control bytes, and still names the 404.
+TEST_F(WindowTest, ServersTextsAreShownWithoutControlBytes) {
+  const std::string reply = "HTTP/1.1 404 \x1b]2;owned\x07\x1b[2J\r\nContent-Length: 0\r\n\r\n";
+  const std::string shown = "HTTP/1.1 404 \uFFFD]2;owned\uFFFD\uFFFD[2J";
+  auto form = makeForm();
+  ScriptedPeer single({script::Receive(16), script::Send(reply), script::Close()});
+  child<QLineEdit>(*form, "Edit1")
+      ->setText(QString::fromStdString("http://127.0.0.1:" + std::to_string(single.Port())));
+  form->Button1Click();
+  EXPECT_EQ(desktop.Errors, std::vector<std::string>{"quillfen: " + shown + "."});
+
+  ScriptedPeer queued({script::Receive(16), script::Send(reply), script::Close()});
+  form->OpenQueue(work.File("queue.sqlite"));
+  ASSERT_NE(form->Downloads(), nullptr);
+  form->AddToQueue({"http://127.0.0.1:" + std::to_string(queued.Port()) + "/watch"});
+  TQueueScheduler& queue = form->Downloads()->Scheduler();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return queue.Items().front().State == TQueueState::Failed; }, 60000));
+  const std::string state = child<QTreeWidget>(*form, "DownloadsList")->topLevelItem(0)->text(2).toStdString();
+  EXPECT_NE(state.find(shown), std::string::npos) << state;
 }
 
 // Closing the window during the video download stops the transfer, ends the
