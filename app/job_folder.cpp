@@ -24,26 +24,6 @@ constexpr const char* LockName = "job.lock";
 // again on a new one, this many times.
 constexpr int LockAttempts = 3;
 
-[[noreturn]] void failOn(const std::string& path, int error) {
-  throw Exception(fmt::format(app_messages::CannotUseWorkFile, path, std::strerror(error)));
-}
-
-// True when path names a plain file, false when nothing is there; anything
-// else under a work file's name is refused.
-bool plainFileThere(const std::string& path) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0) {
-    if (errno == ENOENT) return false;
-    failOn(path, errno);
-  }
-  if (!S_ISREG(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFileNotPlain, path));
-  return true;
-}
-
-void removeIfThere(const std::string& path) {
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) failOn(path, errno);
-}
-
 }  // namespace
 
 std::string JobFolderName(const std::string& address) {
@@ -68,17 +48,17 @@ TJobFolder::TJobFolder(const std::string& workFolder, const std::string& address
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
       throw Exception(fmt::format(app_messages::CannotMakeWorkFolder, folder, std::strerror(errno)));
     CheckPrivateFolder(folder);
-    plainFileThere(lockFile);
+    PlainWorkFileThere(lockFile);
     const int lock = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lock < 0) {
       if (errno == ENOENT && attempt < LockAttempts) continue;
-      failOn(lockFile, errno);
+      FailOnWorkFile(lockFile, errno);
     }
     if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
       const int error = errno;
       ::close(lock);
       if (error == EWOULDBLOCK) throw Exception(fmt::format(app_messages::AlreadyDownloading, address));
-      failOn(lockFile, error);
+      FailOnWorkFile(lockFile, error);
     }
     // The lock counts only while its file is still the one the folder names.
     struct stat held {
@@ -89,7 +69,7 @@ TJobFolder::TJobFolder(const std::string& workFolder, const std::string& address
       return;
     }
     ::close(lock);
-    if (attempt >= LockAttempts) failOn(lockFile, ENOENT);
+    if (attempt >= LockAttempts) FailOnWorkFile(lockFile, ENOENT);
   }
 }
 
@@ -105,13 +85,13 @@ void TJobFolder::Remove() {
   const int folder = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (folder < 0) {
     if (errno == ENOENT) return;
-    failOn(path_, errno);
+    FailOnWorkFile(path_, errno);
   }
   const std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(folder), ::closedir);
   if (!entries) {
     const int error = errno;
     ::close(folder);
-    failOn(path_, error);
+    FailOnWorkFile(path_, error);
   }
   while (const dirent* entry = ::readdir(entries.get())) {
     const std::string name = entry->d_name;
@@ -119,21 +99,12 @@ void TJobFolder::Remove() {
     if (name == LockName || ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(status.st_mode))
       continue;
-    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) failOn(path_ + name, errno);
+    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) FailOnWorkFile(path_ + name, errno);
   }
   // The lock goes last, so no other run gets in while the files go. One for
   // the same address that came in after it has put its own lock file there:
   // the folder is then its, and stays.
-  removeIfThere(path_ + LockName);
-  if (::rmdir(path_.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST && errno != ENOENT) failOn(path_, errno);
-}
-
-std::unique_ptr<TFileStream> CreateWorkFile(const std::string& path) {
-  if (plainFileThere(path)) removeIfThere(path);
-  return std::make_unique<TFileStream>(path, fmCreate | fmExclusive | fmNoFollow);
-}
-
-std::unique_ptr<TFileStream> OpenWorkFile(const std::string& path, unsigned mode) {
-  if (!plainFileThere(path)) return nullptr;
-  return std::make_unique<TFileStream>(path, mode | fmNoFollow);
+  RemoveWorkFile(path_ + LockName);
+  if (::rmdir(path_.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST && errno != ENOENT)
+    FailOnWorkFile(path_, errno);
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-class TFileStream;
+#include "app/transfer/work_file.h"
 
 // The job folder's name for an address: the FNV-1a 64-bit hash of its bytes
 // in hex, the same in every run, build and program.
@@ -44,10 +44,3 @@ inline constexpr const char* Video = "temp.flv";
 // What lets a later job continue a partial video file.
 inline constexpr const char* Resume = "temp.resume";
 }  // namespace work_files
-
-// A work file made anew: a plain file of that name goes first, anything else
-// under the name (a link above all) is refused, and the new file is made
-// exclusively, so it is never one that somebody else put there.
-std::unique_ptr<TFileStream> CreateWorkFile(const std::string& path);
-// An existing work file, never through a link; nullptr when there is none.
-std::unique_ptr<TFileStream> OpenWorkFile(const std::string& path, unsigned mode);

@@ -61,9 +61,6 @@ inline constexpr const char* WorkFolderNotOwned = QT_TRANSLATE_NOOP(
 inline constexpr const char* WorkFolderOpenToOthers = QT_TRANSLATE_NOOP(
     "quillfen",
     "The work folder '{}' can be written by other users; work files are written only into a folder closed to them");
-inline constexpr const char* WorkFileNotPlain = QT_TRANSLATE_NOOP(
-    "quillfen", "The work file '{}' is a symbolic link or not a plain file; it is not written through");
-inline constexpr const char* CannotUseWorkFile = QT_TRANSLATE_NOOP("quillfen", "Cannot use the work file '{}': {}");
 // Two runs for one address would write the same work files.
 inline constexpr const char* AlreadyDownloading =
     QT_TRANSLATE_NOOP("quillfen", "Another Quillfen is already downloading {}; this run leaves it alone");

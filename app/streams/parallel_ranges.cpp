@@ -16,6 +16,7 @@
 #include "app/transfer/range_headers.h"
 #include "app/transfer/ranged_fetch.h"
 #include "app/transfer/transfer_errors.h"
+#include "app/transfer/work_file.h"
 #include "app/transfer/worker_group.h"
 #include "net/http/http_client.h"
 #include "net/http/uri.h"
@@ -30,20 +31,23 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(200);
 // The file as several threads write into it: each write at its own offset.
 class SharedFile {
 public:
-  SharedFile(const std::string& path, bool keep) : file_(path, keep ? fmOpenReadWrite | fmNoFollow : fmCreate) {}
+  SharedFile(const std::string& path, bool keep)
+      : file_(keep ? OpenWorkFile(path, fmOpenReadWrite) : CreateWorkFile(path)) {
+    if (!file_) file_ = CreateWorkFile(path);
+  }
   void WriteAt(int64_t offset, const void* bytes, int64_t count) {
     std::lock_guard guard(lock_);
-    file_.SetPosition(offset);
-    file_.WriteBuffer(bytes, count);
+    file_->SetPosition(offset);
+    file_->WriteBuffer(bytes, count);
   }
   void SetSize(int64_t size) {
     std::lock_guard guard(lock_);
-    file_.SetSize(size);
+    file_->SetSize(size);
   }
 
 private:
   std::mutex lock_;
-  TFileStream file_;
+  std::unique_ptr<TFileStream> file_;
 };
 
 // A part as the workers share it: Done grows as its bytes reach the file.

@@ -11,9 +11,9 @@ namespace streams {
 
 // The record's text; none when no plain file has that name or it cannot be read.
 std::optional<std::string> ReadRecordFile(const std::string& path);
-// Writes text to path + ".new", made exclusively, and renames it over path
-// (a link there is replaced, not followed). A plain file under the ".new"
-// name goes first; anything else there is refused with EFCreateError.
+// Writes text to path + ".new", made as a work file is, and renames it over
+// path (a link there is replaced, not followed); anything but a plain file
+// under the ".new" name is refused.
 void WriteRecordFile(const std::string& path, const std::string& text);
 
 }  // namespace streams

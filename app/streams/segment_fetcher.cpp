@@ -15,6 +15,7 @@
 #include "app/streams/stream_errors.h"
 #include "app/streams/timestamp_rebase.h"
 #include "app/transfer/ranged_fetch.h"
+#include "app/transfer/work_file.h"
 #include "app/transfer/worker_group.h"
 #include "net/http/http_client.h"
 #include "net/http/uri.h"
@@ -245,7 +246,7 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
     if (earlier && shifts && earlier->Track == identity && size_t(earlier->SegmentsDone) <= run.ItemCount() &&
         int64_t(std::filesystem::file_size(outputFile)) >= earlier->Bytes) {
       rebase = *shifts;
-      file = std::make_unique<TFileStream>(outputFile, fmOpenReadWrite);
+      file = OpenWorkFile(outputFile, fmOpenReadWrite);
       // Whatever followed the last whole segment is of no use.
       file->SetSize(earlier->Bytes);
       file->Seek(0, TSeekOrigin::soEnd);
@@ -254,7 +255,7 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
       OnNotice(fmt::format(stream_messages::RecordDiscarded, outputFile));
     }
   }
-  if (!file) file = std::make_unique<TFileStream>(outputFile, fmCreate);
+  if (!file) file = CreateWorkFile(outputFile);
   run.StartAt(size_t(state.SegmentsDone), state.Bytes, std::move(rebase));
 
   const size_t workerCount =
