@@ -51,17 +51,27 @@ TAppFolders LocateAppFolders(const std::string& programPath) {
   return folders;
 }
 
-void CheckPrivateFolder(const std::string& folder) {
+std::optional<std::string> PrivatePathRefusal(const std::string& path, TPathKind kind, const TPrivatePathTexts& texts) {
   // A trailing "/" would make lstat look through a link.
-  std::string path = folder;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  std::string named = path;
+  while (named.size() > 1 && named.back() == '/') named.pop_back();
   struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0)
-    throw Exception(fmt::format(app_messages::CannotCheckWorkFolder, path, std::strerror(errno)));
-  if (S_ISLNK(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFolderIsLink, path));
-  if (!S_ISDIR(status.st_mode)) throw Exception(fmt::format(app_messages::WorkFolderNotAFolder, path));
-  if (status.st_uid != ::geteuid()) throw Exception(fmt::format(app_messages::WorkFolderNotOwned, path));
-  if (status.st_mode & (S_IWGRP | S_IWOTH)) throw Exception(fmt::format(app_messages::WorkFolderOpenToOthers, path));
+  if (::lstat(named.c_str(), &status) != 0)
+    return fmt::format(fmt::runtime(texts.CannotCheck), named, std::strerror(errno));
+  if (S_ISLNK(status.st_mode)) return fmt::format(fmt::runtime(texts.IsLink), named);
+  if (kind == TPathKind::Folder ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode))
+    return fmt::format(fmt::runtime(texts.WrongKind), named);
+  if (status.st_uid != ::geteuid()) return fmt::format(fmt::runtime(texts.NotOwned), named);
+  if (status.st_mode & (S_IWGRP | S_IWOTH)) return fmt::format(fmt::runtime(texts.OpenToOthers), named);
+  return std::nullopt;
+}
+
+void CheckPrivateFolder(const std::string& folder) {
+  static constexpr TPrivatePathTexts WorkFolderTexts = {
+      app_messages::CannotCheckWorkFolder, app_messages::WorkFolderIsLink, app_messages::WorkFolderNotAFolder,
+      app_messages::WorkFolderNotOwned, app_messages::WorkFolderOpenToOthers};
+  if (const std::optional<std::string> refusal = PrivatePathRefusal(folder, TPathKind::Folder, WorkFolderTexts))
+    throw Exception(*refusal);
 }
 
 std::string RunningProgramPath() {

@@ -4,6 +4,7 @@
 // (profile files, pages) lie beside the program in share/quillfen.
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct TAppFolders {
@@ -20,10 +21,28 @@ TAppFolders LocateAppFolders(const std::string& programPath);
 // The data folder alone, found from programPath; ends with "/".
 std::string LocateDataFolder(const std::string& programPath);
 
-// Raises an Exception naming folder unless it is a real folder (not a
-// symbolic link), owned by the user, and not writable by group or others:
-// in a folder another user can write, links planted for the work files would
-// turn the program's writes against the user's own files.
+enum class TPathKind { Folder, File };
+
+// What a refusal of a private folder or file says, one text per reason, each
+// naming the path; CannotCheck gives the system's reason after it.
+struct TPrivatePathTexts {
+  const char* CannotCheck;
+  const char* IsLink;
+  const char* WrongKind;
+  const char* NotOwned;
+  const char* OpenToOthers;
+};
+
+// The refusal of path, worded by texts, unless it is a real folder or plain
+// file as kind says (not a symbolic link), owned by the user, and not
+// writable by group or others: in a folder another user can write, links
+// planted for the program's files would turn its writes against the user's
+// own files, and what another user can write, the program would read as the
+// user's own.
+std::optional<std::string> PrivatePathRefusal(const std::string& path, TPathKind kind, const TPrivatePathTexts& texts);
+
+// Raises an Exception naming the work folder or a job folder when it is
+// refused as above.
 void CheckPrivateFolder(const std::string& folder);
 
 // The running program file's full path.

@@ -32,6 +32,29 @@ inline constexpr const char* NoStateFolder =
     QT_TRANSLATE_NOOP("quillfen", "Neither XDG_STATE_HOME nor HOME is set: there is no folder for the queue");
 inline constexpr const char* UnknownState =
     QT_TRANSLATE_NOOP("quillfen", "The queue file '{}' holds an item in the unknown state '{}'");
+// The queue is read only from a folder and a file of the user's own: one
+// that another user could write may hold items that save where that user
+// wants.
+inline constexpr const char* CannotCheckFolder =
+    QT_TRANSLATE_NOOP("quillfen", "Cannot check the queue's folder '{}': {}");
+inline constexpr const char* FolderIsLink = QT_TRANSLATE_NOOP(
+    "quillfen",
+    "The queue's folder '{}' is a symbolic link; the queue is kept only in a real folder of the user's own");
+inline constexpr const char* FolderNotAFolder =
+    QT_TRANSLATE_NOOP("quillfen", "The queue's folder '{}' is not a folder");
+inline constexpr const char* FolderNotOwned = QT_TRANSLATE_NOOP(
+    "quillfen",
+    "The queue's folder '{}' belongs to another user; the queue is kept only in a folder of the user's own");
+inline constexpr const char* FolderOpenToOthers = QT_TRANSLATE_NOOP(
+    "quillfen",
+    "The queue's folder '{}' can be written by other users; the queue is kept only in a folder closed to them");
+inline constexpr const char* FileIsLink = QT_TRANSLATE_NOOP(
+    "quillfen", "The queue file '{}' is a symbolic link; the queue is kept only in a plain file of the user's own");
+inline constexpr const char* FileNotPlain = QT_TRANSLATE_NOOP("quillfen", "The queue file '{}' is not a plain file");
+inline constexpr const char* FileNotOwned = QT_TRANSLATE_NOOP(
+    "quillfen", "The queue file '{}' belongs to another user; the queue is kept only in a file of the user's own");
+inline constexpr const char* FileOpenToOthers = QT_TRANSLATE_NOOP(
+    "quillfen", "The queue file '{}' can be written by other users; the queue is kept only in a file closed to them");
 
 // Commands.
 inline constexpr const char* IllegalTransition = QT_TRANSLATE_NOOP("quillfen", "A queue item cannot go from {} to {}");
@@ -42,5 +65,10 @@ inline constexpr const char* BadConnections =
     QT_TRANSLATE_NOOP("quillfen", "The number of connections per download must be from 1 to {}, not {}");
 inline constexpr const char* TemplateNamesNoFile =
     QT_TRANSLATE_NOOP("quillfen", "The output template '{}' names no file");
+// A queued item saves only inside its folder, whoever wrote its settings.
+inline constexpr const char* TemplateLeavesFolder =
+    QT_TRANSLATE_NOOP("quillfen", "The output template '{}' leads out of the save folder");
+inline constexpr const char* BadSaveFolder =
+    QT_TRANSLATE_NOOP("quillfen", "The save folder '{}' is not an absolute path of a folder");
 
 }  // namespace queue_messages

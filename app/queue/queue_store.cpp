@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include <fmt/core.h>
 
+#include "app/app_folders.h"
 #include "app/output_name.h"
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
@@ -57,6 +59,20 @@ constexpr const char* ItemColumns =
     "id, address, title, settings, state, partial_file, bytes_done, bytes_total, error, output_file, added_at, "
     "changed_at, finished_at";
 
+constexpr TPrivatePathTexts FolderTexts = {queue_messages::CannotCheckFolder, queue_messages::FolderIsLink,
+                                           queue_messages::FolderNotAFolder, queue_messages::FolderNotOwned,
+                                           queue_messages::FolderOpenToOthers};
+constexpr TPrivatePathTexts FileTexts = {queue_messages::CannotOpen, queue_messages::FileIsLink,
+                                         queue_messages::FileNotPlain, queue_messages::FileNotOwned,
+                                         queue_messages::FileOpenToOthers};
+
+// A queue that another user could have written is never read: its items
+// would start by themselves and save where that user wants.
+void checkPrivate(const std::string& path, TPathKind kind, const TPrivatePathTexts& texts) {
+  if (const std::optional<std::string> refusal = PrivatePathRefusal(path, kind, texts))
+    throw EQueueStoreError(*refusal);
+}
+
 // The folder of the queue file is the user's alone; folders above it are
 // made as any program makes them.
 void makeFolder(const std::filesystem::path& folder) {
@@ -64,13 +80,17 @@ void makeFolder(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder.parent_path(), ignored);
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
     throw EQueueStoreError(fmt::format(queue_messages::CannotMakeFolder, folder.string(), std::strerror(errno)));
+  checkPrivate(folder, TPathKind::Folder, FolderTexts);
 }
 
-// SQLite would make the file readable by everybody.
+// SQLite would make the file readable by everybody. One already there, or
+// anything else under its name, is checked instead.
 void makePrivateFile(const std::string& path) {
-  const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (file < 0) throw EQueueStoreError(fmt::format(queue_messages::CannotOpen, path, std::strerror(errno)));
-  ::close(file);
+  const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file < 0 && errno != EEXIST)
+    throw EQueueStoreError(fmt::format(queue_messages::CannotOpen, path, std::strerror(errno)));
+  if (file >= 0) ::close(file);
+  checkPrivate(path, TPathKind::File, FileTexts);
 }
 
 std::string utcStamp() {
@@ -153,11 +173,17 @@ const StoredSetting StoredSettings[] = {
 
 }  // namespace
 
-void CheckNameTemplate(const std::string& nameTemplate) {
-  const std::string name = ExpandNameTemplate(nameTemplate, "title", "ext");
+std::string QueuedFileName(const std::string& nameTemplate, const std::string& title, const std::string& extension) {
+  const std::string name = ExpandNameTemplate(nameTemplate, title, extension);
   if (name.empty() || name.ends_with('/'))
     throw EBadNameTemplate(fmt::format(queue_messages::TemplateNamesNoFile, nameTemplate));
+  const std::filesystem::path parts(name);
+  if (parts.is_absolute() || std::find(parts.begin(), parts.end(), "..") != parts.end())
+    throw EBadNameTemplate(fmt::format(queue_messages::TemplateLeavesFolder, nameTemplate));
+  return name;
 }
+
+void CheckNameTemplate(const std::string& nameTemplate) { QueuedFileName(nameTemplate, "title", "ext"); }
 
 std::string TQueueStore::DefaultPath() {
   std::string base;

@@ -31,8 +31,12 @@ struct TQueueSettings {
   int Connections = 4;
 };
 
-// Raises EBadNameTemplate for a template with a field the names cannot
-// have, or one that names a folder instead of a file.
+// The name nameTemplate gives a video's file inside the folder it is saved
+// in. Raises EBadNameTemplate for a template with a field the names cannot
+// have, one that names a folder instead of a file, or one that leads out of
+// the folder (an absolute name, or ".." in it).
+std::string QueuedFileName(const std::string& nameTemplate, const std::string& title, const std::string& extension);
+// Raises as QueuedFileName does, for any title.
 void CheckNameTemplate(const std::string& nameTemplate);
 
 class TQueueStore {
@@ -44,7 +48,9 @@ public:
   static std::string DefaultPath();
 
   // Opens the file, or makes it (0600, in a folder made 0700), and upgrades
-  // its layout. Raises EQueueInUse while another store holds it;
+  // its layout. Raises EQueueStoreError, naming the folder or the file, when
+  // either is not the user's own as PrivatePathRefusal says (nothing is read
+  // from it then); EQueueInUse while another store holds it;
   // EQueueDamaged when it is no database or a damaged one, after moving it
   // (and its write-ahead log) aside to "<file>.broken-<UTC time>" so the
   // next store starts afresh; EQueueStoreError when it cannot be opened or

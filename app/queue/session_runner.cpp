@@ -1,17 +1,25 @@
 #include "app/queue/session_runner.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include <fmt/core.h>
+
 #include "app/job_folder.h"
 #include "app/job_reporter.h"
 #include "app/output_name.h"
 #include "app/page_video.h"
+#include "app/queue/messages.h"
+#include "app/queue/queue_errors.h"
+#include "app/queue/queue_store.h"
 #include "net/transport/socket_stop.h"
 
 namespace {
@@ -64,7 +72,13 @@ private:
       TJobSession session(*this, options_);
       session_ = &session;
       TSessionResult result;
-      if (!asked()) result = session.Run(item_.Address, item_.Settings.Choices);
+      if (!asked()) {
+        // A target that cannot be used fails the item before anything is
+        // fetched.
+        checkedSaveFolder();
+        CheckNameTemplate(item_.Settings.NameTemplate);
+        result = session.Run(item_.Address, item_.Settings.Choices);
+      }
       session_ = nullptr;
       if (!result.Title.empty()) titled(result.Title);
       if (result.Saved() && !result.OutputFile.empty()) {
@@ -167,11 +181,22 @@ private:
   void DownloadEnabled(bool) override {}
   std::optional<TOutputType> SelectedFormat() override { return item_.Settings.Choices.Format; }
 
+  // The item's folder and template may come from a queue file that someone
+  // else wrote: the folder must be an absolute path of a folder (a missing
+  // one is made), and the name stays inside it.
+  std::string checkedSaveFolder() const {
+    const std::string& folder = item_.Settings.Folder.empty() ? options_.SaveFolder : item_.Settings.Folder;
+    struct stat status {};
+    if (!folder.starts_with('/') || (::stat(folder.c_str(), &status) == 0 ? !S_ISDIR(status.st_mode) : errno != ENOENT))
+      throw EQueueError(fmt::format(queue_messages::BadSaveFolder, folder));
+    return folder;
+  }
+
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
     titled(request.Title);
-    const std::string folder = item_.Settings.Folder.empty() ? options_.SaveFolder : item_.Settings.Folder;
-    const std::string name =
-        names_->Claim(folder + ExpandNameTemplate(item_.Settings.NameTemplate, request.Title, request.DefaultExt));
+    const std::filesystem::path folder = checkedSaveFolder();
+    const std::string name = names_->Claim(
+        (folder / QueuedFileName(item_.Settings.NameTemplate, request.Title, request.DefaultExt)).string());
     const std::filesystem::path parent = std::filesystem::path(name).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent);
     return name;

@@ -1,8 +1,10 @@
 // The queue file: what is stored comes back after a restart or a crash, an
 // old layout is upgraded, and a file that cannot be used says why - a damaged
-// one kept aside, one in use left alone, a read-only folder refused.
+// one kept aside, one in use left alone, a read-only folder or a planted
+// queue refused.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -73,6 +75,10 @@ int layoutOf(const std::string& path) {
 
 class QueueStoreTest : public ::testing::Test {
 protected:
+  ~QueueStoreTest() override { ::umask(umask_); }
+
+  // What the tests make stands for the user's own, closed to others' writes.
+  const mode_t umask_ = ::umask(022);
   TempFolder temp;
   std::string folder = temp.File("state/quillfen");
   std::string path = folder + "/queue.sqlite3";
@@ -194,6 +200,8 @@ TEST_F(QueueStoreTest, SettingsThatCannotBeUsedKeepTheirDefaults) {
       {"name_template", "%(id)s.%(ext)s", nullptr},
       {"name_template", "", nullptr},
       {"name_template", "%(title)s/", nullptr},
+      {"name_template", "../%(title)s.%(ext)s", nullptr},
+      {"name_template", "/tmp/%(title)s.%(ext)s", nullptr},
       {"name_template", "%%(title)s", "jobs=2 resume=false folder= template=%%(title)s connections=4"},
       {"resume_at_start", "yes", nullptr},
   };
@@ -343,6 +351,66 @@ TEST_F(QueueStoreTest, ReadOnlyFolderIsAClearError) {
       EXPECT_EQ(TQueueStore(path).Load().size(), 0u);  // still a good queue
     }
     std::filesystem::remove_all(folder);
+  }
+}
+
+// A queue someone else planted - in a folder others can write or own, in a
+// file others can write, or behind a link - is refused before it is read: its
+// item, saved into /etc/ under a climbing name and resumed at start, never
+// comes back, and the file stays as it was. Only root can give a folder to
+// another user; anyone else meets one in /usr.
+TEST_F(QueueStoreTest, PlantedQueueIsRefused) {
+  const std::string otherUsers = ::geteuid() == 0 ? folder : "/usr";
+  const std::string reason = "; the queue is kept only in a ";
+  const struct {
+    const char* what;
+    std::function<void()> plant;
+    std::string opened;
+    std::string refusal;
+  } cases[] = {
+      {"folder open to all", [&] { ::chmod(folder.c_str(), 0777); }, path,
+       "The queue's folder '" + folder + "' can be written by other users" + reason + "folder closed to them"},
+      {"folder of another user", [&] { ::chown(folder.c_str(), ::getpwnam("nobody")->pw_uid, -1); },
+       otherUsers + "/queue.sqlite3",
+       "The queue's folder '" + otherUsers + "' belongs to another user" + reason + "folder of the user's own"},
+      {"file open to all", [&] { ::chmod(path.c_str(), 0666); }, path,
+       "The queue file '" + path + "' can be written by other users" + reason + "file closed to them"},
+      {"folder behind a link",
+       [&] {
+         std::filesystem::rename(folder, folder + ".real");
+         std::filesystem::create_directory_symlink(folder + ".real", folder);
+       },
+       path, "The queue's folder '" + folder + "' is a symbolic link" + reason + "real folder of the user's own"},
+      {"file behind a link",
+       [&] {
+         std::filesystem::rename(path, folder + "/real.sqlite3");
+         std::filesystem::create_symlink("real.sqlite3", path);
+       },
+       path, "The queue file '" + path + "' is a symbolic link" + reason + "plain file of the user's own"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(temp.File("state"));
+    {
+      TQueueStore planted(path);
+      TQueueItem item = someItem("http://a/planted", Queued);
+      item.Settings.Folder = "/etc/";
+      item.Settings.NameTemplate = "../../../../root/.bashrc";
+      planted.Add(item);
+      TQueueSettings resumed;
+      resumed.ResumeAtStart = true;
+      planted.SaveSettings(resumed);
+    }
+    c.plant();
+    const std::string before = ReadAll(c.opened);
+    try {
+      TQueueStore store(c.opened);
+      ADD_FAILURE() << "opened, with " << store.Load().size() << " items";
+    } catch (const EQueueStoreError& error) {
+      EXPECT_EQ(error.Message, c.refusal);
+    }
+    EXPECT_EQ(ReadAll(c.opened), before);
+    EXPECT_FALSE(std::filesystem::exists(c.opened + "-wal"));
   }
 }
 

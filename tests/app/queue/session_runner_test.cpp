@@ -2,7 +2,8 @@
 // slowly: a queue process killed in the middle of a download leaves a queue
 // file and a partial video that is the start of the server's, byte for byte,
 // and the next start asks for exactly the rest with a range request. A job
-// whose server holds it silent ends on Pause and Stop all the same.
+// whose server holds it silent ends on Pause and Stop all the same. Items as
+// a planted queue holds them fail when they run, writing nothing.
 #include "app/queue/session_runner.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,7 @@ protected:
     std::filesystem::create_directories(temp.File("work"));
     std::filesystem::permissions(temp.File("work"), std::filesystem::perms::owner_all);
     settings.Folder = temp.File("out") + "/";
+    std::filesystem::create_directories(settings.Folder);
     settings.Choices.Format = otOriginal;
   }
 
@@ -176,6 +178,7 @@ TEST(SessionRunnerSilentServer, PauseAndStopEndABlockedTransfer) {
     TQueueItem item;
     item.Address = "http://127.0.0.1:" + std::to_string(peer.Port()) + "/clip.flv";
     item.Settings.Folder = temp.File("out") + "/";
+    std::filesystem::create_directories(item.Settings.Folder);
     item.Settings.Choices.Format = otOriginal;
     const std::string partial = runner.PartialFileOf(item);
     const auto partialSize = [&] {
@@ -197,6 +200,63 @@ TEST(SessionRunnerSilentServer, PauseAndStopEndABlockedTransfer) {
     EXPECT_GE(kept.size(), written);
     EXPECT_TRUE(body.starts_with(kept));
   }
+}
+
+// What a planted queue file may hold, resumed at start: names that climb out
+// of the chosen folder or start at the root, and a folder that is no absolute
+// path of a folder. Each item starts by itself and fails before anything is
+// fetched, and nothing is written outside the chosen folder: the climbing
+// name, were it followed, would land in the test's own folder, not in /root.
+TEST_F(SessionRunnerTest, PlantedSaveTargetsFailAndWriteNothing) {
+  const std::string chosen = temp.File("a/b/c/etc/");
+  std::filesystem::create_directories(chosen);
+  const std::string plain = temp.WriteFile("plain", "");
+  const std::string leaves = "' leads out of the save folder";
+  const std::string noFolder = "' is not an absolute path of a folder";
+  const struct {
+    std::string folder;
+    std::string nameTemplate;
+    std::string failure;
+  } cases[] = {
+      {chosen, "../../../../root/.bashrc", "The output template '../../../../root/.bashrc" + leaves},
+      {chosen, "%(title)s/../../%(title)s.%(ext)s", "The output template '%(title)s/../../%(title)s.%(ext)s" + leaves},
+      {chosen, temp.File("%(title)s.%(ext)s"), "The output template '" + temp.File("%(title)s.%(ext)s") + leaves},
+      {"relative/", "%(title)s.%(ext)s", "The save folder 'relative/" + noFolder},
+      {plain + "/", "%(title)s.%(ext)s", "The save folder '" + plain + "/" + noFolder},
+  };
+  TQueueStore store(temp.File("work/queue.sqlite3"));
+  std::vector<std::string> expected;
+  for (const auto& c : cases) {
+    TQueueItem planted;
+    planted.Address = address;
+    planted.Settings = {.Choices = settings.Choices, .NameTemplate = c.nameTemplate, .Folder = c.folder};
+    store.Add(planted);
+    expected.push_back(c.failure);
+  }
+  // One at a time: the items share an address, and so a job folder.
+  TQueueSettings resumed;
+  resumed.ResumeAtStart = true;
+  resumed.JobsAtOnce = 1;
+  store.SaveSettings(resumed);
+  // So that the relative folder, were it followed, lands here too.
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(temp.Path());
+  TQueueEventInbox inbox;
+  TSessionJobRunner runner(options, [&inbox](std::function<void()> call) { inbox.Post(std::move(call)); });
+  TQueueScheduler scheduler(store, runner);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (scheduler.RunningJobs() > 0 && std::chrono::steady_clock::now() < deadline)
+    inbox.Deliver(std::chrono::milliseconds(20));
+  std::filesystem::current_path(started);
+  std::vector<std::string> errors;
+  for (const TQueueItem& item : scheduler.Items()) errors.push_back(item.Error);
+  EXPECT_EQ(errors, expected);
+  std::vector<std::string> written;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.Path()))
+    if (!entry.is_directory() && !entry.path().string().starts_with(temp.File("work/")))
+      written.push_back(entry.path().string());
+  EXPECT_EQ(written, std::vector<std::string>{plain});
+  EXPECT_EQ(site.Files().ReadFile("access.log"), "") << "nothing is fetched";
 }
 
 }  // namespace
