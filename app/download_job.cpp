@@ -277,6 +277,11 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
   download.Retry.Retries = Retries;
   download.ContinuePartial = ContinuePartial;
   download.OnNotice = [this](const std::string& notice) { reportNotice(notice); };
+  // A track that is one whole file arrives in ranges, counted in bytes.
+  download.OnParts = [this](int64_t bytes, int64_t total) {
+    progressMaximum_ = total;
+    HTTP1Work(bytes);
+  };
   download.OnProgress = [this](const streams::TSegmentProgress& progress) {
     reporter_.Report({.Kind = TProgressKind::Segments,
                       .Bytes = progress.Bytes,

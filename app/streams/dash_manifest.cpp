@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -104,24 +105,22 @@ int64_t templateNumber(const Levels& levels, const char* name, int64_t fallback)
   return value ? whole(*value, name) : fallback;
 }
 
-TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const std::string& base,
-                     const PeriodTiming& timing) {
-  const std::optional<std::string> media = levels.TemplateAttribute("media");
-  if (!media) throw EVideoStreamRefused(fmt::format(stream_messages::BadTemplate, "no media attribute"));
+// A template's segments one duration apart, numbered on from Number.
+struct TemplateRun {
+  int64_t Number = 0;
+  int64_t Time = 0;
+  int64_t Duration = 0;
+  int64_t Count = 0;
+};
+
+// The runs of a template in one period, in order, each value checked as it
+// is read: a count is known without a segment made.
+void forEachRun(const Levels& levels, const PeriodTiming& timing,
+                const std::function<void(const TemplateRun&)>& visit) {
   const int64_t timescale = templateNumber(levels, "timescale", 1);
   const int64_t startNumber = templateNumber(levels, "startNumber", 1);
   const int64_t offset = templateNumber(levels, "presentationTimeOffset", 0);
   if (timescale <= 0) refuseValue("timescale", "0");
-  TTrack track;
-  if (const std::optional<std::string> init = levels.TemplateAttribute("initialization"))
-    track.Init = TSegment{ResolveHttpAddress(base, ExpandSegmentTemplate(*init, {variant.Id, 0, 0, variant.Bandwidth})),
-                          std::nullopt, std::nullopt, false};
-  const auto add = [&](int64_t number, int64_t time) {
-    checkCount(track.Segments.size() + 1);
-    track.Segments.push_back(
-        {ResolveHttpAddress(base, ExpandSegmentTemplate(*media, {variant.Id, number, time, variant.Bandwidth})),
-         std::nullopt, std::nullopt, false});
-  };
   const auto periodEnd = [&]() -> double {
     if (!timing.Duration) throw EVideoStreamRefused(stream_messages::UnknownDuration);
     return double(offset) + *timing.Duration * double(timescale);
@@ -129,6 +128,7 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
 
   if (const TXmlElement* timeline = levels.TemplateTimeline()) {
     const std::vector<const TXmlElement*> entries = timeline->ChildrenNamed("S");
+    int64_t count = 0;
     int64_t time = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
       const TXmlElement& entry = *entries[i];
@@ -142,20 +142,21 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
         const double end = i + 1 < entries.size() && entries[i + 1]->Attribute("t")
                                ? double(whole(*entries[i + 1]->Attribute("t"), "t"))
                                : periodEnd();
-        const double count = std::ceil((end - double(time)) / double(duration));
-        checkCount(track.Segments.size() + size_t(std::clamp(count, 0.0, double(MaxSegments) + 1)));
-        repeat = std::max<int64_t>(int64_t(count) - 1, -1);
+        const double segments = std::ceil((end - double(time)) / double(duration));
+        checkCount(size_t(count) + size_t(std::clamp(segments, 0.0, double(MaxSegments) + 1)));
+        repeat = std::max<int64_t>(int64_t(segments) - 1, -1);
       } else {
         repeat = whole(repeatText, "r");
-        checkCount(track.Segments.size() + size_t(std::min<int64_t>(repeat, int64_t(MaxSegments))) + 1);
+        checkCount(size_t(count) + size_t(std::min<int64_t>(repeat, int64_t(MaxSegments))) + 1);
       }
-      for (int64_t k = 0; k <= repeat; ++k) {
-        add(startNumber + int64_t(track.Segments.size()), time);
-        if (time > std::numeric_limits<int64_t>::max() - duration) refuseValue("d", entry.AttributeOr("d"));
-        time += duration;
-      }
+      // $Time$ after the run must be a number we can write.
+      if (repeat + 1 > (std::numeric_limits<int64_t>::max() - time) / duration)
+        refuseValue("d", entry.AttributeOr("d"));
+      visit({startNumber + count, time, duration, repeat + 1});
+      count += repeat + 1;
+      time += (repeat + 1) * duration;
     }
-    return track;
+    return;
   }
 
   const std::optional<std::string> durationText = levels.TemplateAttribute("duration");
@@ -167,26 +168,80 @@ TTrack templateTrack(const Levels& levels, const TStreamVariant& variant, const 
   checkCount(size_t(std::clamp(count, 0.0, double(MaxSegments) + 1)));
   // $Time$ of the last segment must be a number we can write.
   if (double(offset) + count * double(duration) > 9e18) refuseValue("duration", *durationText);
-  for (int64_t i = 0; i < int64_t(count); ++i) add(startNumber + i, offset + i * duration);
-  return track;
+  visit({startNumber, offset, duration, std::max<int64_t>(int64_t(count), 0)});
 }
 
-TTrack listTrack(const TXmlElement& list, const std::string& base) {
-  TTrack track;
-  if (const TXmlElement* init = list.Child("Initialization")) {
-    TSegment section{ResolveHttpAddress(base, init->AttributeOr("sourceURL")), std::nullopt, std::nullopt, false};
-    if (const std::string* range = init->Attribute("range")) section.Range = rangeOf(*range);
-    track.Init = section;
-  }
-  const std::vector<const TXmlElement*> urls = list.ChildrenNamed("SegmentURL");
-  checkCount(urls.size());
-  for (const TXmlElement* url : urls) {
-    TSegment segment{ResolveHttpAddress(base, url->AttributeOr("media")), std::nullopt, std::nullopt, false};
-    if (const std::string* range = url->Attribute("mediaRange")) segment.Range = rangeOf(*range);
-    track.Segments.push_back(std::move(segment));
-  }
-  return track;
+// Where one quality's segments come from in one period: the representation's
+// place in the kept document, its base address and the period's length.
+struct PeriodPart {
+  Levels Where;
+  std::string Base;
+  PeriodTiming Timing;
+  // The representation's own, for its template: a later period may go on
+  // with another representation than the first period's.
+  std::string Id;
+  int64_t Bandwidth = 0;
+  std::optional<TSegment> Init;
+  size_t Count = 0;
+};
+
+TSegment listSegment(const TXmlElement& url, const std::string& base) {
+  TSegment segment{ResolveHttpAddress(base, url.AttributeOr("media")), std::nullopt, std::nullopt, false};
+  if (const std::string* range = url.Attribute("mediaRange")) segment.Range = rangeOf(*range);
+  return segment;
 }
+
+// The part's media segments, appended to out; without out only counted,
+// which a template does without making one.
+size_t segmentsOf(const PeriodPart& part, std::vector<TSegment>* out) {
+  if (part.Where.Lowest("SegmentTemplate")) {
+    const std::optional<std::string> media = part.Where.TemplateAttribute("media");
+    if (!media) throw EVideoStreamRefused(fmt::format(stream_messages::BadTemplate, "no media attribute"));
+    size_t count = 0;
+    forEachRun(part.Where, part.Timing, [&](const TemplateRun& run) {
+      count += size_t(run.Count);
+      for (int64_t k = 0; out && k < run.Count; ++k)
+        out->push_back({ResolveHttpAddress(
+                            part.Base, ExpandSegmentTemplate(*media, {part.Id, run.Number + k,
+                                                                      run.Time + k * run.Duration, part.Bandwidth})),
+                        std::nullopt, std::nullopt, false});
+    });
+    return count;
+  }
+  if (const TXmlElement* list = part.Where.Lowest("SegmentList")) {
+    const std::vector<const TXmlElement*> urls = list->ChildrenNamed("SegmentURL");
+    checkCount(urls.size());
+    for (const TXmlElement* url : urls) {
+      TSegment segment = listSegment(*url, part.Base);
+      if (out) out->push_back(std::move(segment));
+    }
+    return urls.size();
+  }
+  // SegmentBase, or nothing: the one file holds everything.
+  TSegment whole{ResolveHttpAddress(part.Base, ""), std::nullopt, std::nullopt, false};
+  if (out) out->push_back(std::move(whole));
+  return 1;
+}
+
+std::optional<TSegment> initOf(const PeriodPart& part) {
+  if (part.Where.Lowest("SegmentTemplate")) {
+    const std::optional<std::string> init = part.Where.TemplateAttribute("initialization");
+    if (!init) return std::nullopt;
+    return TSegment{ResolveHttpAddress(part.Base, ExpandSegmentTemplate(*init, {part.Id, 0, 0, part.Bandwidth})),
+                    std::nullopt, std::nullopt, false};
+  }
+  const TXmlElement* list = part.Where.Lowest("SegmentList");
+  const TXmlElement* init = list ? list->Child("Initialization") : nullptr;
+  if (!init) return std::nullopt;
+  TSegment section{ResolveHttpAddress(part.Base, init->AttributeOr("sourceURL")), std::nullopt, std::nullopt, false};
+  if (const std::string* range = init->Attribute("range")) section.Range = rangeOf(*range);
+  return section;
+}
+
+struct Quality {
+  TStreamVariant Variant;
+  PeriodPart Part;
+};
 
 enum class Kind { Video, Audio, Other };
 
@@ -208,12 +263,14 @@ bool isProtected(const TXmlElement& set) {
 }
 
 struct PeriodQualities {
-  std::vector<TStreamVariant> Video;
-  std::vector<TStreamVariant> Audio;
+  std::vector<Quality> Video;
+  std::vector<Quality> Audio;
   bool ProtectedVideo = false;
   bool ProtectedAudio = false;
 };
 
+// Every representation is checked and its segments counted here, while only
+// the chosen ones are ever made.
 PeriodQualities readPeriod(const TXmlElement& period, const std::string& mpdBase, const PeriodTiming& timing) {
   PeriodQualities qualities;
   const std::string periodBase = baseOf(period, mpdBase);
@@ -236,50 +293,66 @@ PeriodQualities readPeriod(const TXmlElement& period, const std::string& mpdBase
       if (!height.empty()) variant.Height = int32_t(std::min<int64_t>(whole(height, "height"), 1000000));
       variant.Codecs = levels.Attribute("codecs");
       variant.MimeType = levels.Attribute("mimeType");
-      const std::string base = baseOf(*representation, setBase);
-      if (levels.Lowest("SegmentTemplate")) {
-        variant.Track = templateTrack(levels, variant, base, timing);
-      } else if (const TXmlElement* list = levels.Lowest("SegmentList")) {
-        variant.Track = listTrack(*list, base);
-      } else {
-        // SegmentBase, or nothing: the one file holds everything.
-        variant.Track.Segments.push_back({ResolveHttpAddress(base, ""), std::nullopt, std::nullopt, false});
-      }
-      (kind == Kind::Video ? qualities.Video : qualities.Audio).push_back(std::move(variant));
+      PeriodPart part{levels, baseOf(*representation, setBase), timing, variant.Id, variant.Bandwidth, std::nullopt, 0};
+      part.Count = segmentsOf(part, nullptr);
+      part.Init = initOf(part);
+      (kind == Kind::Video ? qualities.Video : qualities.Audio).push_back({std::move(variant), std::move(part)});
     }
   }
   return qualities;
 }
 
-// Positions of the variants, lowest bandwidth first.
-std::vector<size_t> byBandwidth(const std::vector<TStreamVariant>& variants) {
-  std::vector<size_t> order(variants.size());
+// Positions of the parts, lowest bandwidth first.
+std::vector<size_t> byBandwidth(const std::vector<PeriodPart>& parts) {
+  std::vector<size_t> order(parts.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return variants[a].Bandwidth < variants[b].Bandwidth; });
+                   [&](size_t a, size_t b) { return parts[a].Bandwidth < parts[b].Bandwidth; });
   return order;
 }
 
-// A later period continues each quality with its representation of the
-// same id, else with the one of the same rank by bandwidth.
-void joinPeriod(std::vector<TStreamVariant>& joined, const std::vector<TStreamVariant>& next) {
-  if (next.empty()) return;
-  const std::vector<size_t> nextRanked = byBandwidth(next);
-  const std::vector<size_t> joinedRanked = byBandwidth(joined);
-  for (size_t rank = 0; rank < joinedRanked.size(); ++rank) {
-    TStreamVariant& variant = joined[joinedRanked[rank]];
-    const auto same = std::find_if(next.begin(), next.end(), [&](const auto& v) { return v.Id == variant.Id; });
-    const TStreamVariant& continuation =
-        same != next.end() ? *same : next[nextRanked[std::min(rank, nextRanked.size() - 1)]];
-    std::vector<TSegment> segments;
-    // A new init section goes into the file where it takes effect.
-    if (continuation.Track.Init && !(continuation.Track.Init == variant.Track.Init))
-      segments.push_back(*continuation.Track.Init);
-    segments.insert(segments.end(), continuation.Track.Segments.begin(), continuation.Track.Segments.end());
-    if (!segments.empty()) segments.front().Discontinuity = true;
-    checkCount(variant.Track.Segments.size() + segments.size());
-    variant.Track.Segments.insert(variant.Track.Segments.end(), segments.begin(), segments.end());
+// The parts that make up the track of the first period's quality at index:
+// each later period goes on with its representation of the same id, else
+// with the one of the same rank by bandwidth. Joined only for the quality
+// asked for, so that many periods of many representations cost nothing
+// until one is chosen.
+std::vector<const PeriodPart*> partsOf(const std::vector<std::vector<PeriodPart>>& periods, size_t index) {
+  const PeriodPart& first = periods.front().at(index);
+  const std::vector<size_t> ranked = byBandwidth(periods.front());
+  const size_t rank = size_t(std::find(ranked.begin(), ranked.end(), index) - ranked.begin());
+  std::vector<const PeriodPart*> parts{&first};
+  for (size_t p = 1; p < periods.size(); ++p) {
+    const std::vector<PeriodPart>& next = periods[p];
+    if (next.empty()) continue;
+    const auto same =
+        std::find_if(next.begin(), next.end(), [&](const PeriodPart& part) { return part.Id == first.Id; });
+    parts.push_back(same != next.end() ? &*same : &next[byBandwidth(next)[std::min(rank, next.size() - 1)]]);
   }
+  return parts;
+}
+
+// A new init section goes into the file where it takes effect.
+bool initBetweenPeriods(const PeriodPart& first, const PeriodPart& next) {
+  return next.Init && !(next.Init == first.Init);
+}
+
+TTrack expandTrack(const std::vector<std::vector<PeriodPart>>& periods, size_t index, size_t& budget) {
+  const std::vector<const PeriodPart*> parts = partsOf(periods, index);
+  size_t count = 0;
+  for (size_t i = 0; i < parts.size(); ++i)
+    count += parts[i]->Count + (i > 0 && initBetweenPeriods(*parts[0], *parts[i]) ? 1 : 0);
+  if (count > budget) throw EVideoStreamRefused(fmt::format(stream_messages::TooManySegments, MaxSegments));
+  budget -= count;
+  TTrack track;
+  track.Init = parts[0]->Init;
+  track.Segments.reserve(count);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const size_t start = track.Segments.size();
+    if (i > 0 && initBetweenPeriods(*parts[0], *parts[i])) track.Segments.push_back(*parts[i]->Init);
+    segmentsOf(*parts[i], &track.Segments);
+    if (i > 0 && track.Segments.size() > start) track.Segments[start].Discontinuity = true;
+  }
+  return track;
 }
 
 }  // namespace
@@ -322,20 +395,39 @@ std::string ExpandSegmentTemplate(const std::string& text, const TTemplateValues
   return out + text.substr(std::min(at, text.size()));
 }
 
+struct TDashManifest::TSources {
+  // The parts point into it.
+  std::unique_ptr<TXmlElement> Document;
+  // Period by period, every representation's part; the qualities are the
+  // first period's.
+  std::vector<std::vector<PeriodPart>> Video;
+  std::vector<std::vector<PeriodPart>> Audio;
+};
+
+TTrack TDashManifest::VideoTrack(size_t index, size_t& budget) const {
+  return expandTrack(sources_->Video, index, budget);
+}
+
+TTrack TDashManifest::AudioTrack(size_t index, size_t& budget) const {
+  return expandTrack(sources_->Audio, index, budget);
+}
+
 TDashManifest ReadDashManifest(const std::string& text, const std::string& address) {
   if (text.size() > MaxPlaylistBytes)
     throw EVideoStreamRefused(fmt::format(stream_messages::TextTooLarge, MaxPlaylistBytes));
-  const std::unique_ptr<TXmlElement> root = ReadXmlDocument(text);
-  if (root->Name != "MPD") throw EVideoStreamRefused(stream_messages::NotAManifest);
-  if (root->AttributeOr("type", "static") == "dynamic") throw EVideoStreamRefused(stream_messages::LiveManifest);
-  const std::optional<double> total = durationOf(*root, "mediaPresentationDuration");
-  const std::string mpdBase = baseOf(*root, address);
-  const std::vector<const TXmlElement*> periods = root->ChildrenNamed("Period");
+  auto sources = std::make_shared<TDashManifest::TSources>();
+  sources->Document = ReadXmlDocument(text);
+  const TXmlElement& root = *sources->Document;
+  if (root.Name != "MPD") throw EVideoStreamRefused(stream_messages::NotAManifest);
+  if (root.AttributeOr("type", "static") == "dynamic") throw EVideoStreamRefused(stream_messages::LiveManifest);
+  const std::optional<double> total = durationOf(root, "mediaPresentationDuration");
+  const std::string mpdBase = baseOf(root, address);
+  const std::vector<const TXmlElement*> periods = root.ChildrenNamed("Period");
 
-  TDashManifest manifest;
   bool protectedVideo = false;
   bool protectedAudio = false;
   double start = 0;
+  TDashManifest manifest;
   for (size_t i = 0; i < periods.size(); ++i) {
     start = durationOf(*periods[i], "start").value_or(start);
     PeriodTiming timing{durationOf(*periods[i], "duration")};
@@ -346,18 +438,23 @@ TDashManifest ReadDashManifest(const std::string& text, const std::string& addre
     PeriodQualities qualities = readPeriod(*periods[i], mpdBase, timing);
     protectedVideo = protectedVideo || qualities.ProtectedVideo;
     protectedAudio = protectedAudio || qualities.ProtectedAudio;
-    if (i == 0) {
-      manifest.Video = std::move(qualities.Video);
-      manifest.Audio = std::move(qualities.Audio);
-    } else {
-      joinPeriod(manifest.Video, qualities.Video);
-      joinPeriod(manifest.Audio, qualities.Audio);
-    }
+    // The qualities are the first period's; every period keeps its parts.
+    const auto keep = [&](std::vector<Quality>& read, std::vector<TStreamVariant>& variants,
+                          std::vector<std::vector<PeriodPart>>& parts) {
+      parts.emplace_back();
+      for (Quality& quality : read) {
+        if (i == 0) variants.push_back(std::move(quality.Variant));
+        parts.back().push_back(std::move(quality.Part));
+      }
+    };
+    keep(qualities.Video, manifest.Video, sources->Video);
+    keep(qualities.Audio, manifest.Audio, sources->Audio);
     if (timing.Duration) start += *timing.Duration;
   }
   if ((manifest.Video.empty() && protectedVideo) || (manifest.Audio.empty() && protectedAudio))
     throw EVideoStreamRefused(stream_messages::ProtectedManifest);
   if (manifest.Video.empty()) throw EVideoStreamRefused(stream_messages::NoVariants);
+  manifest.sources_ = std::move(sources);
   return manifest;
 }
 

@@ -69,18 +69,30 @@ TStreamPlan hlsPlan(const TFetchedText& first, const TTextFetcher& fetch, const 
       plan.Audio = std::move(track);
     }
     plan.Video.Track = mediaTrack(plan.Video.PlaylistAddress, fetch, visited, rule);
+    // Each playlist was read within the limit; the plan holds both.
+    if (plan.Video.Track.Segments.size() + (plan.Audio ? plan.Audio->Track.Segments.size() : 0) > MaxSegments)
+      throw EVideoStreamRefused(fmt::format(stream_messages::TooManySegments, MaxSegments));
   }
   plan.Description = DescribeVariant(plan.Video);
   return plan;
 }
 
+// Qualities are chosen before any track is expanded, and only the chosen
+// ones are, out of one budget for the whole plan: a manifest may offer
+// dozens of representations of a hundred thousand segments each.
 TStreamPlan dashPlan(const TFetchedText& first, const TQualityRule& rule) {
-  TDashManifest manifest = ReadDashManifest(first.Text, first.FinalAddress);
+  const TDashManifest manifest = ReadDashManifest(first.Text, first.FinalAddress);
+  size_t budget = MaxSegments;
   TStreamPlan plan;
-  plan.Video = choose(manifest.Video, rule);
-  if (!manifest.Audio.empty())
-    plan.Audio = *std::max_element(manifest.Audio.begin(), manifest.Audio.end(),
-                                   [](const auto& a, const auto& b) { return a.Bandwidth < b.Bandwidth; });
+  const TStreamVariant& video = choose(manifest.Video, rule);
+  plan.Video = video;
+  plan.Video.Track = manifest.VideoTrack(size_t(&video - manifest.Video.data()), budget);
+  if (!manifest.Audio.empty()) {
+    const auto audio = std::max_element(manifest.Audio.begin(), manifest.Audio.end(),
+                                        [](const auto& a, const auto& b) { return a.Bandwidth < b.Bandwidth; });
+    plan.Audio = *audio;
+    plan.Audio->Track = manifest.AudioTrack(size_t(audio - manifest.Audio.begin()), budget);
+  }
   plan.Description = DescribeVariant(plan.Video);
   return plan;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // From the first playlist or manifest to the plan: recognises a stream by
 // its address or type, reads it, chooses the quality by the front end's
-// rule, and reads the media playlists that an HLS master leads to (the
-// chosen variant's and its audio rendition's), refusing a playlist that
-// leads back to itself. Fetching is the caller's, so proxy, cookies and
-// TLS stay with the job's client.
+// rule, and only then reads the tracks chosen: the media playlists that an
+// HLS master leads to (the chosen variant's and its audio rendition's), or
+// the chosen representations of a DASH manifest, whose tracks together stay
+// within MaxSegments. A playlist that leads back to itself is refused.
+// Fetching is the caller's, so proxy, cookies and TLS stay with the job's
+// client.
 
 #include <cstdint>
 #include <functional>

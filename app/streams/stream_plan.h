@@ -12,7 +12,8 @@
 
 namespace streams {
 
-// The most segments and the largest playlist or manifest text we read.
+// The most segments of a plan, its video and separate audio together, and
+// the largest playlist or manifest text we read.
 inline constexpr size_t MaxSegments = 100000;
 inline constexpr size_t MaxPlaylistBytes = size_t{16} << 20;
 

@@ -25,6 +25,16 @@ std::string refusalOf(const std::function<void()>& read) {
   return "accepted";
 }
 
+// A quality's whole track, expanded with the budget of a whole plan.
+TTrack videoTrack(const TDashManifest& manifest, size_t index) {
+  size_t budget = MaxSegments;
+  return manifest.VideoTrack(index, budget);
+}
+TTrack audioTrack(const TDashManifest& manifest, size_t index) {
+  size_t budget = MaxSegments;
+  return manifest.AudioTrack(index, budget);
+}
+
 std::vector<std::string> addressesOf(const TTrack& track) {
   std::vector<std::string> addresses;
   for (const TSegment& segment : track.Segments) addresses.push_back(segment.Address);
@@ -133,14 +143,15 @@ TEST(DashManifest, NumberTemplateOverThePresentationDuration) {
   EXPECT_EQ(hi.Codecs, "avc1.64001f");
   EXPECT_EQ(hi.MimeType, "video/mp4");
   EXPECT_EQ(manifest.Video[1].Codecs, "avc1.42c01e");
-  ASSERT_TRUE(hi.Track.Init);
-  EXPECT_EQ(hi.Track.Init->Address, "https://h.test/movie/hi/init.mp4");
+  const TTrack hiTrack = videoTrack(manifest, 0);
+  ASSERT_TRUE(hiTrack.Init);
+  EXPECT_EQ(hiTrack.Init->Address, "https://h.test/movie/hi/init.mp4");
   // 9 s in 4 s segments: three, the last one short.
-  EXPECT_EQ(addressesOf(hi.Track),
+  EXPECT_EQ(addressesOf(hiTrack),
             (std::vector<std::string>{"https://h.test/movie/hi/007.m4s", "https://h.test/movie/hi/008.m4s",
                                       "https://h.test/movie/hi/009.m4s"}));
   ASSERT_EQ(manifest.Audio.size(), 1u);
-  EXPECT_EQ(addressesOf(manifest.Audio[0].Track),
+  EXPECT_EQ(addressesOf(audioTrack(manifest, 0)),
             (std::vector<std::string>{"https://h.test/movie/a-1.m4s", "https://h.test/movie/a-2.m4s",
                                       "https://h.test/movie/a-3.m4s"}));
 }
@@ -154,7 +165,7 @@ TEST(DashManifest, TimelineWithRepeatsAndRepeatToTheEnd) {
           ""),
       Base);
   // 5, 25 (r=1), 45, then from 60 in steps of 15 up to the period's 100.
-  EXPECT_EQ(addressesOf(manifest.Video[0].Track),
+  EXPECT_EQ(addressesOf(videoTrack(manifest, 0)),
             (std::vector<std::string>{"https://h.test/movie/5.m4s", "https://h.test/movie/25.m4s",
                                       "https://h.test/movie/45.m4s", "https://h.test/movie/60.m4s",
                                       "https://h.test/movie/75.m4s", "https://h.test/movie/90.m4s"}));
@@ -166,7 +177,7 @@ TEST(DashManifest, TimelineRepeatUpToTheNextEntry) {
           "<SegmentTimeline><S t=\"0\" d=\"2\" r=\"-1\"/><S t=\"6\" d=\"3\"/></SegmentTimeline></SegmentTemplate>"
           "<Representation id=\"v\"/></AdaptationSet></Period>"),
       Base);
-  EXPECT_EQ(addressesOf(manifest.Video[0].Track),
+  EXPECT_EQ(addressesOf(videoTrack(manifest, 0)),
             (std::vector<std::string>{"https://h.test/movie/n1-t0", "https://h.test/movie/n2-t2",
                                       "https://h.test/movie/n3-t4", "https://h.test/movie/n4-t6"}));
 }
@@ -180,9 +191,9 @@ TEST(DashManifest, BaseUrlsAtEveryLevelResolvedInOrder) {
                            "<Representation id=\"w\"><BaseURL>/abs/w.mp4</BaseURL></Representation>"
                            "</AdaptationSet></Period>"),
                        Base);
-  EXPECT_EQ(manifest.Video[0].Track,
+  EXPECT_EQ(videoTrack(manifest, 0),
             (TTrack{std::nullopt, {{"http://cdn.test/root/video/file.mp4", std::nullopt, std::nullopt, false}}}));
-  EXPECT_EQ(addressesOf(manifest.Video[1].Track), (std::vector<std::string>{"http://cdn.test/abs/w.mp4"}));
+  EXPECT_EQ(addressesOf(videoTrack(manifest, 1)), (std::vector<std::string>{"http://cdn.test/abs/w.mp4"}));
 }
 
 TEST(DashManifest, SegmentListWithRanges) {
@@ -195,7 +206,7 @@ TEST(DashManifest, SegmentListWithRanges) {
   const TTrack expected{TSegment{"https://h.test/movie/init.mp4", TByteRange{0, 100}, std::nullopt, false},
                         {{"https://h.test/movie/all.mp4", TByteRange{100, 100}, std::nullopt, false},
                          {"https://h.test/movie/b.m4s", std::nullopt, std::nullopt, false}}};
-  EXPECT_EQ(manifest.Video[0].Track, expected);
+  EXPECT_EQ(videoTrack(manifest, 0), expected);
 }
 
 TEST(DashManifest, PeriodsJoinedInOrderWithTheirInitSections) {
@@ -212,14 +223,42 @@ TEST(DashManifest, PeriodsJoinedInOrderWithTheirInitSections) {
           "mediaPresentationDuration=\"PT6S\""),
       Base);
   ASSERT_EQ(manifest.Video.size(), 2u);
-  const TTrack& hi = manifest.Video[0].Track;
+  const TTrack hi = videoTrack(manifest, 0);
   EXPECT_EQ(addressesOf(hi),
             (std::vector<std::string>{"https://h.test/movie/one/hi/1.m4s", "https://h.test/movie/one/hi/2.m4s",
                                       "https://h.test/movie/two/hi/init.mp4", "https://h.test/movie/two/hi/1.m4s"}));
   EXPECT_TRUE(hi.Segments[2].Discontinuity);
   EXPECT_FALSE(hi.Segments[3].Discontinuity);
   // "lo" has no namesake: it goes on with the second period's lowest.
-  EXPECT_EQ(addressesOf(manifest.Video[1].Track).back(), "https://h.test/movie/two/other/1.m4s");
+  EXPECT_EQ(addressesOf(videoTrack(manifest, 1)).back(), "https://h.test/movie/two/other/1.m4s");
+}
+
+// Sixty qualities sharing one template of 99,999 segments: reading makes
+// no track, and a track is made only when asked for, out of what the plan
+// may still hold.
+TEST(DashManifest, TracksAreMadeOnlyWhenAskedFor) {
+  std::string representations;
+  for (int i = 0; i < 60; ++i)
+    representations +=
+        "<Representation id=\"r" + std::to_string(i) + "\" bandwidth=\"" + std::to_string(1000 + i) + "\"/>";
+  const TDashManifest manifest =
+      ReadDashManifest(mpd("<Period><AdaptationSet contentType=\"video\"><SegmentTemplate duration=\"1\" "
+                           "media=\"$RepresentationID$/$Number$.m4s\"/>" +
+                               representations + "</AdaptationSet></Period>",
+                           "mediaPresentationDuration=\"PT99999S\""),
+                       Base);
+  ASSERT_EQ(manifest.Video.size(), 60u);
+  for (const TStreamVariant& quality : manifest.Video) EXPECT_EQ(quality.Track.Segments.size(), 0u) << quality.Id;
+
+  size_t budget = MaxSegments;
+  const TTrack track = manifest.VideoTrack(59, budget);
+  ASSERT_EQ(track.Segments.size(), 99999u);
+  EXPECT_EQ(track.Segments.front().Address, "https://h.test/movie/r59/1.m4s");
+  EXPECT_EQ(track.Segments.back().Address, "https://h.test/movie/r59/99999.m4s");
+  EXPECT_EQ(budget, 1u);
+  // A second track of the plan has no room left.
+  EXPECT_EQ(refusalOf([&] { manifest.VideoTrack(0, budget); }), "The stream has more than 100000 segments.");
+  EXPECT_EQ(budget, 1u);
 }
 
 struct RefusalCase {

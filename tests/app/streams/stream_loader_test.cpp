@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "app/streams/stream_errors.h"
@@ -66,6 +67,67 @@ TEST_F(StreamLoaderTest, PlaylistThatLeadsBackToItselfIsRefused) {
   } catch (const EVideoStreamRefused& refused) {
     EXPECT_EQ(refused.Message, "The playlist leads back to itself: http://h/m.m3u8");
   }
+}
+
+std::string refusalOf(const std::function<void()>& load) {
+  try {
+    load();
+  } catch (const EVideoStreamRefused& refused) {
+    return refused.Message;
+  }
+  return "accepted";
+}
+
+// A media playlist of count two-second segments.
+std::string longMedia(size_t count) {
+  std::string text = "#EXTM3U\n";
+  for (size_t i = 0; i < count; ++i) text += "#EXTINF:2,\ns.ts\n";
+  return text + "#EXT-X-ENDLIST\n";
+}
+
+// Each playlist is read within the segment limit, and so is the plan that
+// the video and its audio make together.
+TEST_F(StreamLoaderTest, VideoAndAudioTogetherStayWithinTheLimit) {
+  site["http://h/1080.m3u8"] = longMedia(60000);
+  site["http://h/audio.m3u8"] = longMedia(40000);
+  EXPECT_EQ(load({}).Audio->Track.Segments.size(), 40000u);
+  site["http://h/audio.m3u8"] = longMedia(40001);
+  EXPECT_EQ(refusalOf([&] { load({}); }), "The stream has more than 100000 segments.");
+}
+
+// Sixty video qualities of 99,999 segments each, and sound in segments of
+// audioDuration seconds.
+TFetchedText sixtyQualities(int audioDuration) {
+  std::string video;
+  for (int i = 0; i < 60; ++i)
+    video += "<Representation id=\"v" + std::to_string(i) + "\" bandwidth=\"" + std::to_string(100000 * (i + 1)) +
+             "\" height=\"" + std::to_string(100 + 10 * i) + "\"/>";
+  return {
+      "<MPD type=\"static\" mediaPresentationDuration=\"PT99999S\"><Period><AdaptationSet contentType=\"video\">"
+      "<SegmentTemplate duration=\"1\" media=\"$RepresentationID$/$Number$.m4s\"/>" +
+          video +
+          "</AdaptationSet><AdaptationSet contentType=\"audio\"><Representation id=\"a\">"
+          "<SegmentTemplate duration=\"" +
+          std::to_string(audioDuration) +
+          "\" media=\"a/$Number$.m4s\"/></Representation></AdaptationSet></Period></MPD>",
+      "http://h/m.mpd"};
+}
+
+// Only the chosen video (the tallest up to 300) and the sound are made into
+// segments, and the two share one limit: 99,999 of video leave room for one
+// of sound.
+TEST(DashStreamPlan, OnlyTheChosenTracksAreMadeWithinOneLimit) {
+  const TTextFetcher nothingMore = [](const std::string& address) -> TFetchedText {
+    throw std::runtime_error("fetched " + address);
+  };
+  const TQualityRule rule{.MaxHeight = 300, .OutputHeight = std::nullopt};
+  const TStreamPlan plan = LoadStreamPlan(TStreamKind::Dash, sixtyQualities(99999), nothingMore, rule);
+  ASSERT_EQ(plan.Video.Track.Segments.size(), 99999u);
+  EXPECT_EQ(plan.Video.Track.Segments.front().Address, "http://h/v20/1.m4s");
+  ASSERT_TRUE(plan.Audio);
+  EXPECT_EQ(plan.Audio->Track.Segments.size(), 1u);
+  EXPECT_EQ(refusalOf([&] { LoadStreamPlan(TStreamKind::Dash, sixtyQualities(50000), nothingMore, rule); }),
+            "The stream has more than 100000 segments.");
 }
 
 TEST(StreamKind, ByAddressOrType) {
