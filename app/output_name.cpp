@@ -1,5 +1,9 @@
 #include "app/output_name.h"
 
+#include <string_view>
+
+#include "app/display_text.h"
+
 namespace {
 constexpr size_t MaxNameBytes = 200;
 constexpr const char* TitleField = "%(title)s";
@@ -39,11 +43,17 @@ std::string NumberedCopyName(const std::string& name, int copy) {
 }
 
 std::string SafeFileName(const std::string& title) {
+  // Controls of either kind and bytes that are not UTF-8 come back as
+  // replacement characters, which go here like blanks.
+  constexpr std::string_view Replaced = "\xEF\xBF\xBD";
+  const std::string shown = DisplayText(title);
   std::string name;
   bool blank = false;
-  for (const char c : title) {
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const char c = shown[i];
     const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte == 0x7F) {
+    if (byte <= 0x20 || shown.compare(i, Replaced.size(), Replaced) == 0) {
+      if (byte > 0x20) i += Replaced.size() - 1;
       blank = true;
       continue;
     }

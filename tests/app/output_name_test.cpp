@@ -18,6 +18,10 @@ TEST(OutputName, TitlesBecomeOnePathComponent) {
       {".hidden", "_hidden"},
       {"", "video"},
       {" \x01\x7f ", "video"},
+      {"a\xc2\x9b"
+       "b\x9b"
+       "c\xe2\x80",
+       "a b c"},
       {"../../etc/passwd", "_._.._etc_passwd"},
   };
   for (const auto& c : cases) {
