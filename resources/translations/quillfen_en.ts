@@ -611,6 +611,50 @@ Single downloads work as before.</source>
         <source>the server holds another version of the file than the one begun</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Cannot check the queue&apos;s folder &apos;{}&apos;: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue&apos;s folder &apos;{}&apos; is a symbolic link; the queue is kept only in a real folder of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue&apos;s folder &apos;{}&apos; is not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue&apos;s folder &apos;{}&apos; belongs to another user; the queue is kept only in a folder of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue&apos;s folder &apos;{}&apos; can be written by other users; the queue is kept only in a folder closed to them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; is a symbolic link; the queue is kept only in a plain file of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; is not a plain file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; belongs to another user; the queue is kept only in a file of the user&apos;s own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The queue file &apos;{}&apos; can be written by other users; the queue is kept only in a file closed to them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output template &apos;{}&apos; leads out of the save folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The save folder &apos;{}&apos; is not an absolute path of a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillfen-cli</name>
