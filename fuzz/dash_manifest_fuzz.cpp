@@ -21,11 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   fuzzCheck(!manifest.Video.empty(), "accepted manifests have video", text);
-  for (const auto* qualities : {&manifest.Video, &manifest.Audio})
-    for (const auto& variant : *qualities) {
-      fuzzCheck(variant.Track.Segments.size() <= streams::MaxSegments, "the segment limit holds", text);
-      fuzzCheck(!variant.Track.Init || IsHttpAddress(variant.Track.Init->Address), "init is http(s)", text);
-      for (const auto& segment : variant.Track.Segments)
+  // Every quality made into its track, each within a budget of its own.
+  for (const bool video : {true, false})
+    for (size_t index = 0; index < (video ? manifest.Video : manifest.Audio).size(); ++index) {
+      size_t budget = streams::MaxSegments;
+      streams::TTrack track;
+      try {
+        track = video ? manifest.VideoTrack(index, budget) : manifest.AudioTrack(index, budget);
+      } catch (const EVideoStreamRefused&) {
+        continue;
+      }
+      fuzzCheck(track.Segments.size() <= streams::MaxSegments, "the segment limit holds", text);
+      fuzzCheck(!track.Init || IsHttpAddress(track.Init->Address), "init is http(s)", text);
+      for (const auto& segment : track.Segments)
         fuzzCheck(IsHttpAddress(segment.Address), "segments are http(s)", text);
     }
   return 0;
