@@ -140,9 +140,12 @@ private:
     return text_.substr(start, at_ - start);
   }
 
-  static std::string localName(const std::string& name) {
+  // The name without its prefix; "mpd:" has none left, and names nothing.
+  std::string localName(const std::string& name) {
     const size_t colon = name.rfind(':');
-    return colon == std::string::npos ? name : name.substr(colon + 1);
+    if (colon == std::string::npos) return name;
+    if (colon + 1 == name.size()) fail("a tag without a name");
+    return name.substr(colon + 1);
   }
 
   // True for an empty-element tag ("/>").

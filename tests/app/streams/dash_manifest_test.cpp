@@ -69,6 +69,8 @@ TEST(XmlDocument, MalformedDocumentsAreRefused) {
       "<a/><b/>",
       "text<a/>",
       "<a b=\"1\"",
+      "<mpd:/>",  // a prefix and no name
+      "<a b:=\"1\"/>",
   };
   for (const char* text : kMalformed) {
     SCOPED_TRACE(text);
