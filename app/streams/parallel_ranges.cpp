@@ -275,6 +275,9 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
   SharedFile file(outputFile, earlier.has_value());
   const std::string host = TIdURI(address).Host;
 
+  // Made and destroyed on this thread, which their shared cookie store's
+  // notifications expect; each start's workers, joined before, only use them.
+  std::vector<std::unique_ptr<TIdHTTP>> clients;
   for (int32_t start = 0;; ++start) {
     TWorkerGroup workers;
     Attempt attempt(*this, address, file, workers);
@@ -304,8 +307,9 @@ TRangesResult TParallelRanges::Fetch(const std::string& address, const std::stri
       WriteRangesState(stateFile, state);
       recorded = std::move(state);
     };
-    for (int32_t i = 0; i < std::max(Connections, 1); ++i)
-      workers.Start(host, [&attempt, http = std::shared_ptr<TIdHTTP>(factory_())] { attempt.Work(*http); });
+    while (clients.size() < size_t(std::max(Connections, 1))) clients.push_back(factory_());
+    for (const std::unique_ptr<TIdHTTP>& client : clients)
+      workers.Start(host, [&attempt, http = client.get()] { attempt.Work(*http); });
     try {
       workers.Wait(ProgressInterval, [&] {
         attempt.WakeAll();

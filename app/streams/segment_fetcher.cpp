@@ -232,6 +232,9 @@ void TSegmentFetcher::Stop() { stop_.Stop(); }
 TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::string& outputFile,
                                            const std::string& stateFile, bool continuePartial) {
   stop_.Reset();
+  // Made and destroyed on this thread, which their shared cookie store's
+  // notifications expect; the workers, joined before, only use them.
+  std::vector<std::unique_ptr<TIdHTTP>> clients;
   TWorkerGroup workers;
   Run run(*this, track, workers);
   const std::string identity = TrackIdentity(track);
@@ -282,7 +285,7 @@ TSegmentFetchResult TSegmentFetcher::Fetch(const TTrack& track, const std::strin
   const std::string host =
       run.ItemCount() > 0 ? TIdURI(track.Init ? track.Init->Address : track.Segments[0].Address).Host : std::string();
   for (size_t i = 0; i < workerCount; ++i)
-    workers.Start(host, [&run, http = std::shared_ptr<TIdHTTP>(factory_())] { run.Work(*http); });
+    workers.Start(host, [&run, http = clients.emplace_back(factory_()).get()] { run.Work(*http); });
   run.WriteInOrder(*file, state.Bytes, onWritten, [&] { progress(run.Written()); });
   // Stopped: the workers end at once. A failed worker ends them itself, and
   // its failure is what Wait raises.
