@@ -225,7 +225,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   if (videoEdit_.GetTimelineDuration() == 0.0) {
     // A server that called it a video, about bytes that are none.
     if (!video.ContentType.empty() && !stopped_)
-      throw Exception(fmt::format(app_messages::NotAVideo, video.FinalAddress, video.ContentType));
+      throw ENotAVideo(fmt::format(app_messages::NotAVideo, video.FinalAddress, video.ContentType));
     reporter_.ShowMessage(app_messages::TimelineEmpty);
     return TJobResult::TimelineEmpty;
   }

@@ -43,7 +43,7 @@ void noteCause(const std::exception& error, TJobFailure& failure) {
     // fails itself (a key of the wrong size) is a network failure too.
     failure.Kind = TFailureKind::Network;
     failure.OnWorker = dynamic_cast<const std::nested_exception*>(&error) != nullptr;
-  } else if (dynamic_cast<const converter::ConversionError*>(&error)) {
+  } else if (dynamic_cast<const converter::ConversionError*>(&error) || dynamic_cast<const ENotAVideo*>(&error)) {
     failure.Kind = TFailureKind::Conversion;
   } else if (dynamic_cast<const EConvertError*>(&error) || dynamic_cast<const EBadNameTemplate*>(&error)) {
     failure.Kind = TFailureKind::BadInput;

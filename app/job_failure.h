@@ -9,6 +9,14 @@
 #include <string>
 
 #include "net/http/uri.h"
+#include "platform/exception.h"
+
+// A file served as a video that the converter cannot read: it fails as a
+// conversion does.
+class ENotAVideo : public Exception {
+public:
+  using Exception::Exception;
+};
 
 // What a front end sorts failures by (the command line's exit codes, for one).
 enum class TFailureKind {

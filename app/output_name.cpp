@@ -1,14 +1,43 @@
 #include "app/output_name.h"
 
+#include <array>
+#include <filesystem>
 #include <string_view>
 
 #include "app/display_text.h"
+#include "platform/text.h"
 
 namespace {
 constexpr size_t MaxNameBytes = 200;
 constexpr const char* TitleField = "%(title)s";
 constexpr const char* ExtensionField = "%(ext)s";
 }  // namespace
+
+std::string OutputNameOf(const std::string& output) {
+  if (output.empty()) return DefaultNameTemplate;
+  std::error_code unknown;
+  if (!output.ends_with('/') && !std::filesystem::is_directory(output, unknown)) return output;
+  // The folder's own "%" signs are no fields.
+  std::string folder;
+  for (const char c : output) folder += c == '%' ? "%%" : std::string(1, c);
+  return folder + (output.ends_with('/') ? "" : "/") + DefaultNameTemplate;
+}
+
+std::string NameWithExtension(const std::string& name, const std::string& extension) {
+  if (extension.empty()) return name;
+  // What the formats and the copied containers end in.
+  constexpr std::array<std::string_view, 16> MediaExtensions = {
+      "3gp", "avi", "flv", "m4a", "mkv", "mov", "mp3", "mp4", "mpeg", "mpg", "ogg", "opus", "rm", "ts", "webm", "wmv"};
+  const size_t slash = name.find_last_of('/');
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
+    return name + "." + extension;
+  const std::string current = LowerCase(name.substr(dot + 1));
+  if (current == LowerCase(extension)) return name;
+  for (const std::string_view known : MediaExtensions)
+    if (current == known) return name.substr(0, dot + 1) + extension;
+  return name + "." + extension;
+}
 
 bool IsNameTemplate(const std::string& text) { return text.find("%(") != std::string::npos; }
 

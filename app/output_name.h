@@ -12,6 +12,19 @@ public:
   using Exception::Exception;
 };
 
+// What the command line saves as when -o names no file.
+inline constexpr const char* DefaultNameTemplate = "%(title)s.%(ext)s";
+
+// -o as the command line takes it: nothing is the default template in the
+// current folder; a folder (written with a trailing "/", or one that exists)
+// the default template in that folder; anything else stays as it is.
+std::string OutputNameOf(const std::string& output);
+
+// A fixed name ends in the format's extension: a media extension that
+// differs is replaced, a name without one gets it ("w.mp4", "webm" ->
+// "w.webm"; "take.2" -> "take.2.webm").
+std::string NameWithExtension(const std::string& name, const std::string& extension);
+
 // True when text names fields, as opposed to one fixed file name.
 bool IsNameTemplate(const std::string& text);
 

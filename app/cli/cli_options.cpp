@@ -1,6 +1,9 @@
 #include "app/cli/cli_options.h"
 
+#include <getopt.h>
+
 #include <cctype>
+#include <mutex>
 #include <stdexcept>
 #include <string_view>
 
@@ -21,24 +24,32 @@ Saves the video of each watch page, video address or page that declares a
 video in the chosen format. An address without http:// or https:// is taken
 as http://.
 
-  -o, --output FILE          the output file (required); with several
-                             addresses a template such as '%(title)s.%(ext)s'
-                             (%(title)s the page's title or the file's name,
-                             %(ext)s the format's extension, %% a %); missing
-                             folders are made; an existing file is replaced
+  -o, --output FILE          the output file, '%(title)s.%(ext)s' in the
+                             current folder by default; a folder (ending in
+                             /) holds that name; with several addresses a
+                             template (%(title)s the page's title or the
+                             file's name, %(ext)s the format's extension, %%
+                             a %); a fixed name gets the format's extension;
+                             missing folders are made; an existing file is
+                             replaced
       --no-overwrite         keep an existing output file: the address is
                              refused (exit 2) instead
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
-                             lines and lines starting with # are skipped)
-      --format NAME          the output format, AVI by default; Original keeps
-                             the streams as they are; names in any letter case:
+                             lines and lines starting with # are skipped);
+                             - reads them from standard input
+      --format NAME          the output format; by default Original with
+                             --remux-or-convert, which keeps the streams as
+                             they are; names in any letter case:
 {formats}
   -x, --extract-audio        the sound alone as MP3 (--format MP3)
       --remux-or-convert     Original: re-encode to MP4 when the streams do
                              not fit a container as they are
-      --width N              frame width (default 320)
-      --height N             frame height (default 240)
-      --rate N               frame rate for AVI, 1 to 120 (default 25)
+      --width N              frame width (default the source's; 320 for
+                             the older formats)
+      --height N             frame height (default the source's; 240 for
+                             the older formats)
+      --rate N               frame rate, 1 to 120 (default the source's; 25
+                             for AVI)
       --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
       --audio-compressor NAME   AVI audio compressor (default PCM)
       --no-video-compressor  AVI with uncompressed video
@@ -68,6 +79,8 @@ as http://.
   -h, --help                 this text
       --version              the program's version
 
+Options may follow the addresses; a value may be joined with = (--format=mp4)
+or to a letter (-N4); letters may be bundled (-xo FILE); -- ends the options.
 Without a proxy option the variables http_proxy, https_proxy, all_proxy and
 no_proxy apply, as for curl. Certificates are checked against the system's
 trust store (SSL_CERT_FILE names another).
@@ -192,6 +205,99 @@ std::vector<std::string> ParseAddressList(const std::string& text) {
   return addresses;
 }
 
+namespace {
+
+// Options with a long name only are told apart by codes past any character.
+enum LongOnly : int {
+  FormatOption = 256,
+  RemuxOrConvertOption,
+  WidthOption,
+  HeightOption,
+  RateOption,
+  VideoCompressorOption,
+  AudioCompressorOption,
+  NoVideoCompressorOption,
+  NoAudioCompressorOption,
+  Wmv8ProfileOption,
+  Wmv9ProfileOption,
+  ProxyOption,
+  Socks4Option,
+  Socks4aOption,
+  Socks5Option,
+  SiteHostOption,
+  RetriesOption,
+  TimeoutOption,
+  ContinueOption,
+  DownloadArchiveOption,
+  MaxHeightOption,
+  InsecureOption,
+  NoOverwriteOption,
+  VersionOption,
+  ListOption,
+};
+
+const ::option LongOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, VersionOption},
+    {"list", required_argument, nullptr, ListOption},
+    {"output", required_argument, nullptr, 'o'},
+    {"no-overwrite", no_argument, nullptr, NoOverwriteOption},
+    {"batch-file", required_argument, nullptr, 'a'},
+    {"format", required_argument, nullptr, FormatOption},
+    {"extract-audio", no_argument, nullptr, 'x'},
+    {"remux-or-convert", no_argument, nullptr, RemuxOrConvertOption},
+    {"width", required_argument, nullptr, WidthOption},
+    {"height", required_argument, nullptr, HeightOption},
+    {"rate", required_argument, nullptr, RateOption},
+    {"video-compressor", required_argument, nullptr, VideoCompressorOption},
+    {"audio-compressor", required_argument, nullptr, AudioCompressorOption},
+    {"no-video-compressor", no_argument, nullptr, NoVideoCompressorOption},
+    {"no-audio-compressor", no_argument, nullptr, NoAudioCompressorOption},
+    {"wmv8-profile", required_argument, nullptr, Wmv8ProfileOption},
+    {"wmv9-profile", required_argument, nullptr, Wmv9ProfileOption},
+    {"proxy", required_argument, nullptr, ProxyOption},
+    {"socks4", required_argument, nullptr, Socks4Option},
+    {"socks4a", required_argument, nullptr, Socks4aOption},
+    {"socks5", required_argument, nullptr, Socks5Option},
+    {"site-host", required_argument, nullptr, SiteHostOption},
+    {"retries", required_argument, nullptr, RetriesOption},
+    {"timeout", required_argument, nullptr, TimeoutOption},
+    {"continue", no_argument, nullptr, ContinueOption},
+    {"download-archive", required_argument, nullptr, DownloadArchiveOption},
+    {"connections", required_argument, nullptr, 'N'},
+    {"max-height", required_argument, nullptr, MaxHeightOption},
+    {"insecure", no_argument, nullptr, InsecureOption},
+    {nullptr, 0, nullptr, 0},
+};
+// The leading ':' has a missing value reported apart from an unknown option.
+constexpr const char* ShortOptions = ":ho:a:xN:";
+
+// The option as the user wrote it, for the messages: the long name that was
+// used, else the letter.
+std::string optionName(int code, int longIndex) {
+  if (longIndex >= 0) return std::string("--") + LongOptions[longIndex].name;
+  return std::string("-") + char(code);
+}
+
+// An option getopt refused, as written: a long one (without a value given
+// with "="), else the letter. The word before getopt's place is the long
+// option's, while a letter may sit inside a word not yet passed.
+std::string refusedOption(const char* word, int letter) {
+  const std::string_view text(word);
+  const std::string longName(text.substr(0, text.find('=')));
+  if (letter <= 0 || letter >= FormatOption) return longName;
+  for (const ::option& option : LongOptions)
+    if (option.name && option.val == letter && longName.starts_with("--") &&
+        std::string_view(option.name).starts_with(longName.substr(2)))
+      return longName;
+  return std::string("-") + char(letter);
+}
+
+// getopt keeps its place in globals: one parse at a time.
+std::mutex parsing;
+
+}  // namespace
+
 TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOptionLists& lists,
                             const std::function<std::string(const std::string& path)>& readFile) {
   TCliOptions options;
@@ -200,75 +306,110 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
   choices.VideoCompressorIndex = lists.VideoCompressors.Selected;
   choices.AudioCompressorIndex = lists.AudioCompressors.Selected;
   if (lists.WMV8Profiles.Selected >= 0) choices.WMV8ProfileName = lists.WMV8Profiles.Items[0];
+  // The streams as they are, in a container that fits them; the picture's
+  // size and rate are the source's unless given.
+  choices.Format = otOriginal;
+  choices.RemuxOrConvert = true;
+  choices.Width.clear();
+  choices.Height.clear();
+  choices.FrameRate.clear();
+  bool formatGiven = false, remuxGiven = false;
+
+  // getopt reorders the words it is given, so it gets copies.
+  std::vector<std::string> words = {"quillfen-cli"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const int argc = int(words.size());
 
   std::vector<std::string> listed;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const auto value = [&]() -> const std::string& {
-      if (i + 1 >= arguments.size())
-        throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "The option {} needs a value"), argument));
-      return arguments[++i];
-    };
-    if (argument == "-h" || argument == "--help") options.Reply = CliUsage();
-    else if (argument == "--version") options.Reply = std::string("quillfen-cli ") + QuillfenVersion + "\n";
-    else if (argument == "--list") options.Reply = listing(value(), lists);
-    else if (argument == "-o" || argument == "--output") options.OutputFile = value();
-    else if (argument == "--format") choices.Format = outputFormat(value());
-    else if (argument == "-x" || argument == "--extract-audio") choices.Format = otMP3;
-    else if (argument == "--remux-or-convert") choices.RemuxOrConvert = true;
-    else if (argument == "-a" || argument == "--batch-file") {
-      const std::string path = value();
-      std::string text;
-      try {
-        text = readFile(path);
-      } catch (const std::exception& error) {
-        throw EBadArguments(
-            CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Cannot read the address list '{}': {}"), path, error.what()));
+  const std::lock_guard lock(parsing);
+  optind = 0;  // GNU getopt starts afresh
+  opterr = 0;
+  for (;;) {
+    int longIndex = -1;
+    const int code = getopt_long(argc, argv.data(), ShortOptions, LongOptions, &longIndex);
+    if (code == -1) break;
+    if (code == '?')
+      throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Unknown option {}"),
+                                    refusedOption(argv[size_t(optind - 1)], optopt)));
+    if (code == ':')
+      throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "The option {} needs a value"),
+                                    refusedOption(argv[size_t(optind - 1)], optopt)));
+    const std::string option = optionName(code, longIndex);
+    const std::string value = optarg ? optarg : "";
+    switch (code) {
+      case 'h': options.Reply = CliUsage(); break;
+      case VersionOption: options.Reply = std::string("quillfen-cli ") + QuillfenVersion + "\n"; break;
+      case ListOption: options.Reply = listing(value, lists); break;
+      case 'o': options.OutputFile = value; break;
+      case FormatOption:
+        choices.Format = outputFormat(value);
+        formatGiven = true;
+        break;
+      case 'x':
+        choices.Format = otMP3;
+        formatGiven = true;
+        break;
+      case RemuxOrConvertOption: remuxGiven = true; break;
+      case 'a': {
+        std::string text;
+        try {
+          text = readFile(value);
+        } catch (const std::exception& error) {
+          throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Cannot read the address list '{}': {}"),
+                                        value, error.what()));
+        }
+        for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
+        break;
       }
-      for (std::string& address : ParseAddressList(text)) listed.push_back(std::move(address));
-    } else if (argument == "--retries") options.Retries = wholeNumber(argument, value(), 0, 100);
-    else if (argument == "--timeout") options.TimeoutSeconds = wholeNumber(argument, value(), 0, 86400);
-    else if (argument == "--continue") options.ContinuePartial = true;
-    else if (argument == "--download-archive") options.DownloadArchive = value();
-    else if (argument == "-N" || argument == "--connections")
-      options.Streams.Connections = wholeNumber(argument, value(), 1, 16);
-    else if (argument == "--max-height") options.Streams.MaxHeight = wholeNumber(argument, value(), 1, 32767);
-    else if (argument == "--insecure") options.Insecure = true;
-    else if (argument == "--no-overwrite") options.NoOverwrite = true;
-    else if (argument == "--width") choices.Width = value();
-    else if (argument == "--height") choices.Height = value();
-    else if (argument == "--rate") choices.FrameRate = std::to_string(wholeNumber(argument, value(), 1, 120));
-    else if (argument == "--video-compressor")
-      choices.VideoCompressorIndex =
-          indexIn(lists.VideoCompressors.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "video compressor"));
-    else if (argument == "--audio-compressor")
-      choices.AudioCompressorIndex =
-          indexIn(lists.AudioCompressors.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "audio compressor"));
-    else if (argument == "--no-video-compressor") choices.UseVideoCompressor = false;
-    else if (argument == "--no-audio-compressor") choices.UseAudioCompressor = false;
-    else if (argument == "--wmv8-profile") {
-      choices.WMV8ProfileName =
-          lists.WMV8Profiles
-              .Items[indexIn(lists.WMV8Profiles.Items, value(), QT_TRANSLATE_NOOP("quillfen-cli", "WMV 8 profile"))];
-      choices.UseWMV9 = false;
-    } else if (argument == "--wmv9-profile") {
-      choices.WMV9Index = wmv9Index(value());
-      choices.UseWMV9 = true;
-    } else if (argument == "--proxy") options.Proxy = proxyOption(argument, value(), "http://");
-    else if (argument == "--socks4") options.Proxy = proxyOption(argument, value(), "socks4://");
-    else if (argument == "--socks4a") options.Proxy = proxyOption(argument, value(), "socks4a://");
-    else if (argument == "--socks5") options.Proxy = proxyOption(argument, value(), "socks5://");
-    else if (argument == "--site-host") options.SiteHost = value();
-    else if (argument.starts_with("-") && argument.size() > 1)
-      throw EBadArguments(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Unknown option {}"), argument));
-    else options.Addresses.push_back(argument);
+      case RetriesOption: options.Retries = wholeNumber(option, value, 0, 100); break;
+      case TimeoutOption: options.TimeoutSeconds = wholeNumber(option, value, 0, 86400); break;
+      case ContinueOption: options.ContinuePartial = true; break;
+      case DownloadArchiveOption: options.DownloadArchive = value; break;
+      case 'N': options.Streams.Connections = wholeNumber(option, value, 1, 16); break;
+      case MaxHeightOption: options.Streams.MaxHeight = wholeNumber(option, value, 1, 32767); break;
+      case InsecureOption: options.Insecure = true; break;
+      case NoOverwriteOption: options.NoOverwrite = true; break;
+      case WidthOption: choices.Width = value; break;
+      case HeightOption: choices.Height = value; break;
+      case RateOption: choices.FrameRate = std::to_string(wholeNumber(option, value, 1, 120)); break;
+      case VideoCompressorOption:
+        choices.VideoCompressorIndex =
+            indexIn(lists.VideoCompressors.Items, value, QT_TRANSLATE_NOOP("quillfen-cli", "video compressor"));
+        break;
+      case AudioCompressorOption:
+        choices.AudioCompressorIndex =
+            indexIn(lists.AudioCompressors.Items, value, QT_TRANSLATE_NOOP("quillfen-cli", "audio compressor"));
+        break;
+      case NoVideoCompressorOption: choices.UseVideoCompressor = false; break;
+      case NoAudioCompressorOption: choices.UseAudioCompressor = false; break;
+      case Wmv8ProfileOption:
+        choices.WMV8ProfileName =
+            lists.WMV8Profiles
+                .Items[indexIn(lists.WMV8Profiles.Items, value, QT_TRANSLATE_NOOP("quillfen-cli", "WMV 8 profile"))];
+        choices.UseWMV9 = false;
+        break;
+      case Wmv9ProfileOption:
+        choices.WMV9Index = wmv9Index(value);
+        choices.UseWMV9 = true;
+        break;
+      case ProxyOption: options.Proxy = proxyOption(option, value, "http://"); break;
+      case Socks4Option: options.Proxy = proxyOption(option, value, "socks4://"); break;
+      case Socks4aOption: options.Proxy = proxyOption(option, value, "socks4a://"); break;
+      case Socks5Option: options.Proxy = proxyOption(option, value, "socks5://"); break;
+      case SiteHostOption: options.SiteHost = value; break;
+    }
   }
+  for (int i = optind; i < argc; ++i) options.Addresses.emplace_back(argv[size_t(i)]);
+  // A format named on its own converts as that format asks.
+  if (formatGiven) choices.RemuxOrConvert = remuxGiven;
   if (options.Reply) return options;
   options.Addresses.insert(options.Addresses.end(), listed.begin(), listed.end());
   if (options.Addresses.empty()) throw EBadArguments(CliText(QT_TRANSLATE_NOOP("quillfen-cli", "No WATCH-URL given")));
   for (std::string& address : options.Addresses) address = usableAddress(address);
-  if (options.OutputFile.empty())
-    throw EBadArguments(CliText(QT_TRANSLATE_NOOP("quillfen-cli", "No output file given (-o FILE)")));
+  options.OutputFile = OutputNameOf(options.OutputFile);
   // Fail before any download rather than after the first.
   if (IsNameTemplate(options.OutputFile)) {
     try {

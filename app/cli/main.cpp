@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include <fmt/core.h>
@@ -104,10 +105,15 @@ void printHelpHint() {
   fmt::print(stderr, "{}\n", CliText(QT_TRANSLATE_NOOP("quillfen-cli", "Try 'quillfen-cli --help'.")));
 }
 
+// "-" is standard input.
 std::string readListFile(const std::string& path) {
+  std::stringstream text;
+  if (path == "-") {
+    text << std::cin.rdbuf();
+    return text.str();
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) throw Exception("it cannot be opened");
-  std::stringstream text;
   text << file.rdbuf();
   return text.str();
 }
@@ -135,8 +141,12 @@ int run(const std::vector<std::string>& arguments) {
       return Saved;
     }
     makeOutputFolder(options.OutputFile);
-    if (options.NoOverwrite && !IsNameTemplate(options.OutputFile) && std::filesystem::exists(options.OutputFile))
-      throw EBadArguments(MessageFormat(app_messages::OutputExists, options.OutputFile));
+    // A format of its own extension names the file now; Original's is known
+    // once the streams are.
+    const TOutputFormat* format = options.Choices.Format ? FindOutputFormat(*options.Choices.Format) : nullptr;
+    const std::string fixedName = NameWithExtension(options.OutputFile, format ? format->Extension : "");
+    if (options.NoOverwrite && !IsNameTemplate(options.OutputFile) && std::filesystem::exists(fixedName))
+      throw EBadArguments(MessageFormat(app_messages::OutputExists, fixedName));
   } catch (const Exception& error) {
     printError(error.Message);
     printHelpHint();

@@ -10,6 +10,7 @@
 
 #include <fmt/core.h>
 
+#include "app/cli/cli_text.h"
 #include "app/display_text.h"
 #include "app/output_name.h"
 #include "app/translation/translations.h"
@@ -150,8 +151,9 @@ void TTerminalReporter::FinishJob(bool saved) {
   FinishLine();
   keptExisting_.clear();
 }
-// Like the save dialog, a name without an extension gets the format's one.
-// A template names each video; the folders of either are made as needed.
+// A template names each video; a fixed name ends in the format's extension,
+// and a name changed for it is told. The folders of either are made as
+// needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
@@ -159,9 +161,14 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
     name = expanded;
     for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
   } else {
-    const size_t slash = name.find_last_of('/');
-    if (!request.DefaultExt.empty() && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-      name += "." + request.DefaultExt;
+    name = NameWithExtension(outputFile_, request.DefaultExt);
+    if (name != outputFile_ && !name.starts_with(outputFile_ + ".")) {
+      FinishLine();
+      fmt::print(
+          out_, "quillfen-cli: {}\n",
+          DisplayText(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "Saving as '{}': the format's files end in .{}"),
+                                name, request.DefaultExt)));
+    }
   }
   if (KeepExisting && std::filesystem::exists(name)) {
     keptExisting_ = name;

@@ -112,7 +112,7 @@ TEST_F(CliFailuresTest, OneClearLinePerFailure) {
        "Cannot write '" + work.File("cache/quillfen/"),
        "/temp.flv': the disk is full; "},
       {"disk full while converting",
-       {"-o", work.File("small/a.avi"), site.Url("/video.flv")},
+       {"--format", "AVI", "-o", work.File("small/a.avi"), site.Url("/video.flv")},
        onSmallDisk(work.File("small")),
        4,
        "Cannot write '" + work.File("small/a.avi") + "': the disk is full."},
@@ -246,7 +246,7 @@ TEST_F(CliFailuresTest, NoOverwriteKeepsAFileNamedByTheTemplate) {
 // file beside it needs a name of its own.
 TEST_F(CliFailuresTest, LongestOutputNameIsWritten) {
   const std::string name = work.File(std::string(250, 'n') + ".avi");
-  const CliRun saved = run({"-o", name, site.Url("/video.flv")});
+  const CliRun saved = run({"--format", "AVI", "-o", name, site.Url("/video.flv")});
   EXPECT_EQ(saved.exitCode, 0) << saved.err;
   EXPECT_EQ(saved.out, name + "\n");
 }

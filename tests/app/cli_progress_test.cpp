@@ -45,7 +45,7 @@ protected:
 // percentage.
 TEST_F(CliProgressTest, LinesOnAPipe) {
   const std::string size = std::to_string(ReadWholeFile(site.DocumentRoot() + "/video.flv").size());
-  const CliRun saved = RunCli(work, {"-o", work.File("p.avi"), site.Url("/video.flv")});
+  const CliRun saved = RunCli(work, {"--format", "AVI", "-o", work.File("p.avi"), site.Url("/video.flv")});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
   EXPECT_NE(saved.err.find("\n" + size + " bytes of " + size + " bytes.\nDone\n"), std::string::npos) << saved.err;
   EXPECT_TRUE(saved.err.ends_with("Converting 100%\nDone.\nDone\n")) << saved.err;
@@ -63,7 +63,7 @@ TEST_F(CliProgressTest, FittedToTheTerminal) {
     SCOPED_TRACE(columns);
     RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000)});
     const std::string output = work.File("t" + std::to_string(columns) + ".avi");
-    const CliRun saved = RunCli(work, {"-o", output, peer.Url()}, {},
+    const CliRun saved = RunCli(work, {"--format", "AVI", "-o", output, peer.Url()}, {},
                                 {"python3", SourcePath("tests/app/in_terminal.py"), std::to_string(columns)});
     ASSERT_EQ(saved.exitCode, 0) << saved.out;
     const std::vector<std::string> lines = drawnLines(saved.out);
@@ -82,7 +82,7 @@ TEST_F(CliProgressTest, WholeFileAgainKeepsTheTotal) {
   const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
   const std::string size = std::to_string(video.size());
   RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::IgnoringRange()});
-  const CliRun saved = RunCli(work, {"-o", work.File("w.avi"), peer.Url()});
+  const CliRun saved = RunCli(work, {"--format", "AVI", "-o", work.File("w.avi"), peer.Url()});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
   std::istringstream lines(saved.err);
   for (std::string line; std::getline(lines, line);) {

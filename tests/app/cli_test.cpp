@@ -35,7 +35,7 @@ protected:
   // A watch page reached directly, with the video requests sent to the same
   // server: for proxies that cannot reach the sites' names.
   std::vector<std::string> localJob(const std::string& output) {
-    return {"--site-host", proxyFlag(), "-o", work.File(output), site.Url("/watch?v=Kq3fZ8wLp2A")};
+    return {"--site-host", proxyFlag(), "--format", "AVI", "-o", work.File(output), site.Url("/watch?v=Kq3fZ8wLp2A")};
   }
 
   TempFolder work;
@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
-  CliRun avi = run({"--proxy", proxyFlag(), "-o", work.File("clip"), FirstSiteWatch});
+  CliRun avi = run({"--proxy", proxyFlag(), "--format", "AVI", "-o", work.File("clip"), FirstSiteWatch});
   ASSERT_EQ(avi.exitCode, 0) << avi.err;
   EXPECT_EQ(avi.out, work.File("clip.avi") + "\n");
   EXPECT_EQ(probe(work.File("clip.avi")), "mjpeg\npcm_s16le\navi\n");
@@ -62,6 +62,7 @@ TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
 
 TEST_F(CliTest, ExitCodeForEachFailure) {
   RefusingPort dead;
+  site.WriteDocument("garbage.mp4", std::string(5000, '\x5a'));
 
   struct {
     const char* name;
@@ -93,9 +94,13 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
        "quillfen-cli: Cannot fetch http://www.clipcove.example/gone: HTTP/1.1 404 Not Found.\n"},
       {"refused", {"-o", "x", "http://127.0.0.1:" + std::to_string(dead.Port()) + "/watch"}, 5, "quillfen-cli: "},
       {"fail to save",
-       {"--proxy", proxyFlag(), "-o", work.File(std::string(300, 'n') + ".avi"), FirstSiteWatch},
+       {"--proxy", proxyFlag(), "--format", "AVI", "-o", work.File(std::string(300, 'n') + ".avi"), FirstSiteWatch},
        4,
        ".avi': File name too long.\n"},
+      {"garbage served as a video",
+       {"-o", work.File("g.mp4"), site.Url("/garbage.mp4")},
+       4,
+       "/garbage.mp4 was served as a video ("},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -103,6 +108,30 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
   }
+}
+
+// Without -o the video is named from its title in the current folder; a
+// folder takes the same name; a fixed name ends in the format's extension,
+// and the change is told. The streams are copied as they are by default.
+TEST_F(CliTest, DefaultsPeopleExpect) {
+  const std::vector<std::string> inWork = {"env", "-C", work.Path()};
+  const CliRun noOutput = RunCli(work, {site.Url("/video.flv")}, {}, inWork);
+  ASSERT_EQ(noOutput.exitCode, 0) << noOutput.err;
+  EXPECT_EQ(noOutput.out, "video.flv\n");
+  EXPECT_EQ(probe(work.File("video.flv")), "mp3\nflv1\nflv\n");
+
+  const CliRun folder = run({"-o", work.File("outdir/"), site.Url("/video.flv")});
+  ASSERT_EQ(folder.exitCode, 0) << folder.err;
+  EXPECT_EQ(folder.out, work.File("outdir/video.flv") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(work.File("outdir/.flv")));
+
+  const CliRun other = run({"--format", "WebM", "-o", work.File("w.mp4"), site.Url("/video.flv")});
+  ASSERT_EQ(other.exitCode, 0) << other.err;
+  EXPECT_EQ(other.out, work.File("w.webm") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(work.File("w.mp4")));
+  EXPECT_NE(other.err.find("quillfen-cli: Saving as '" + work.File("w.webm") + "': the format's files end in .webm\n"),
+            std::string::npos)
+      << other.err;
 }
 
 TEST_F(CliTest, HttpProxyVariableAndNoProxy) {
@@ -166,7 +195,7 @@ TEST_F(CliTest, BatchGoesOnAfterAFailure) {
   const CliRun fixedName = run({"-o", work.File("one.flv"), site.Url("/video.flv"), site.Url("/video.flv")});
   EXPECT_EQ(fixedName.exitCode, 2);
   EXPECT_NE(fixedName.err.find("-o must be a name template"), std::string::npos) << fixedName.err;
-  EXPECT_EQ(run({"-o", "%(id)s", site.Url("/video.flv")}).exitCode, 2);
+  EXPECT_EQ(run({"-o", "%(uploader)s", site.Url("/video.flv")}).exitCode, 2);
   EXPECT_EQ(run({"-a", work.File("missing.txt"), "-o", "x"}).exitCode, 2);
 }
 
@@ -232,7 +261,7 @@ TEST_F(CliTest, RetriesAndContinue) {
   EXPECT_LT(partial.size(), video.size());
   EXPECT_GT(partial.size(), 0u);
 
-  const CliRun continued = run({"--continue", "-o", work.File("r.avi"), peer.Url()});
+  const CliRun continued = run({"--continue", "--format", "AVI", "-o", work.File("r.avi"), peer.Url()});
   EXPECT_EQ(continued.exitCode, 0) << continued.err;
   EXPECT_EQ(peer.RangeLines().back(), "bytes=" + std::to_string(partial.size()) + "- if \"flv\"");
   EXPECT_EQ(probe(work.File("r.avi")), "mjpeg\npcm_s16le\navi\n");
