@@ -162,7 +162,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   };
 
   beginStep(TJobStep::Page);
-  const TFetchResult first = download.Fetch(watchAddress, TFetchKind::PageOrMedia);
+  const TFetchResult first = fetchVideo(download, folder, watchAddress, TFetchKind::PageOrMedia);
   workOffset_ = 0;
   if (aborted_) return TJobResult::Aborted;
   TFetchResult video = first;
@@ -183,7 +183,8 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     applySettings();
 
     beginStep(TJobStep::Video);
-    video = download.Fetch(found.Link.Address, found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
+    video = fetchVideo(download, folder, found.Link.Address,
+                       found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
     workOffset_ = 0;
     if (aborted_) return TJobResult::Aborted;
     if (video.IsPage) stream = streams::StreamKindOf(video.FinalAddress, video.ContentType);
@@ -256,6 +257,34 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   outcome_.OutputFile = *fileName;
   folder.Remove();
   return TJobResult::Done;
+}
+
+TFetchResult TDownloadJob::fetchVideo(TResumingDownload& download, TJobFolder& folder, const std::string& address,
+                                      TFetchKind kind) {
+  if (ContinuePartial) {
+    if (const std::optional<TFetchedVideo> kept = folder.FetchedVideo(address)) {
+      reporter_.Report({.Kind = TProgressKind::Bytes, .Bytes = kept->Size, .Total = kept->Size});
+      return {false, {}, kept->ContentType, kept->FinalAddress};
+    }
+  }
+  // A continued job keeps the record until the answer comes: a page leaves
+  // the video file as it was.
+  if (!ContinuePartial) folder.ForgetFetchedVideo();
+  TFetchResult fetched = download.Fetch(address, kind);
+  if (fetched.IsPage) return fetched;
+  // A transfer cut short by Stop is converted as it is, but never taken for
+  // the whole video.
+  if (stopped_ || !PlainWorkFileThere(VideoFile())) {
+    folder.ForgetFetchedVideo();
+    return fetched;
+  }
+  TFetchedVideo whole;
+  whole.Address = address;
+  whole.FinalAddress = fetched.FinalAddress;
+  whole.ContentType = fetched.ContentType;
+  whole.Size = int64_t(std::filesystem::file_size(VideoFile()));
+  folder.KeepFetchedVideo(whole);
+  return fetched;
 }
 
 TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResult& answer,

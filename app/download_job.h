@@ -22,7 +22,9 @@ class TIdComponent;
 class TIdSSLIOHandlerSocket;
 class TIdSSLOptions;
 class TJobReporter;
+class TResumingDownload;
 class TVideoEdit;
+enum class TFetchKind;
 struct TFetchResult;
 namespace streams {
 class TStreamDownload;
@@ -102,6 +104,9 @@ private:
   void VideoEdit1Complete();
   void setProgress(int64_t position, int64_t maximum);
   TJobResult runSteps(const std::string& watchAddress, const TOutputChoices& choices);
+  // What the address answers, fetched into the work files; a video an
+  // earlier run fetched whole is taken as it is when the job continues.
+  TFetchResult fetchVideo(TResumingDownload& download, TJobFolder& folder, const std::string& address, TFetchKind kind);
   // The stream's plan read and its tracks fetched into the work files.
   TJobResult fetchStream(streams::TStreamKind kind, const TFetchResult& answer, const TOutputChoices& choices,
                          int16_t outputHeight);

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 
 #include <fmt/core.h>
 
@@ -108,3 +110,31 @@ void TJobFolder::Remove() {
   if (::rmdir(path_.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST && errno != ENOENT)
     FailOnWorkFile(path_, errno);
 }
+
+void TJobFolder::KeepFetchedVideo(const TFetchedVideo& video) {
+  // An address or type with a line break would not read back: such a video
+  // is simply fetched again.
+  const std::string text =
+      fmt::format("{}\n{}\n{}\n{}\n", video.Address, video.FinalAddress, video.ContentType, video.Size);
+  const std::unique_ptr<TFileStream> file = CreateWorkFile(path_ + work_files::Fetched);
+  file->WriteBuffer(text.data(), int64_t(text.size()));
+}
+
+std::optional<TFetchedVideo> TJobFolder::FetchedVideo(const std::string& address) const {
+  const std::unique_ptr<TFileStream> record = OpenWorkFile(path_ + work_files::Fetched, fmOpenRead);
+  const std::unique_ptr<TFileStream> video = OpenWorkFile(path_ + work_files::Video, fmOpenRead);
+  if (!record || !video) return std::nullopt;
+  std::string text(size_t(std::min<int64_t>(record->GetSize(), 64 * 1024)), '\0');
+  record->ReadBuffer(text.data(), int64_t(text.size()));
+  std::istringstream lines(text);
+  TFetchedVideo kept;
+  std::string size;
+  if (!std::getline(lines, kept.Address) || !std::getline(lines, kept.FinalAddress) ||
+      !std::getline(lines, kept.ContentType) || !std::getline(lines, size) || kept.Address != address ||
+      size != std::to_string(video->GetSize()))
+    return std::nullopt;
+  kept.Size = video->GetSize();
+  return kept;
+}
+
+void TJobFolder::ForgetFetchedVideo() { RemoveWorkFile(path_ + work_files::Fetched); }

@@ -5,7 +5,9 @@
 // address out; the folder goes once the job has saved its output.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/transfer/work_file.h"
@@ -15,6 +17,14 @@
 std::string JobFolderName(const std::string& address);
 // workFolder ends with "/", and so does the result.
 std::string JobFolderPath(const std::string& workFolder, const std::string& address);
+
+// A video the job has fetched whole into its video file.
+struct TFetchedVideo {
+  std::string Address;  // as the job asked for it
+  std::string FinalAddress;
+  std::string ContentType;
+  int64_t Size = 0;
+};
 
 class TJobFolder {
 public:
@@ -32,6 +42,15 @@ public:
   // The job saved its output: nothing in the folder is needed any more.
   void Remove();
 
+  // The video file holds the whole of address: a conversion that is stopped,
+  // fails or is killed converts again from it instead of fetching it again.
+  void KeepFetchedVideo(const TFetchedVideo& video);
+  // What KeepFetchedVideo recorded for address, while the video file still
+  // holds that many bytes.
+  std::optional<TFetchedVideo> FetchedVideo(const std::string& address) const;
+  // The video file is about to be written anew.
+  void ForgetFetchedVideo();
+
 private:
   std::string path_;
   int lock_ = -1;
@@ -43,4 +62,6 @@ inline constexpr const char* Page = "temp.txt";
 inline constexpr const char* Video = "temp.flv";
 // What lets a later job continue a partial video file.
 inline constexpr const char* Resume = "temp.resume";
+// Names the video the video file holds whole.
+inline constexpr const char* Fetched = "temp.fetched";
 }  // namespace work_files

@@ -204,6 +204,42 @@ TEST_F(JobTest, StopDuringTheVideoKeepsThePartialFile) {
   EXPECT_EQ(reporter.LastStatus, "Done");
 }
 
+// A conversion the user stops (the window's Stop, the queue's Pause) leaves
+// the whole download behind: a continued job converts it again without
+// fetching it, though the site now serves something else.
+TEST_F(JobTest, StoppedConversionIsConvertedAgainFromTheKeptDownload) {
+  struct {
+    const char* how;
+    void (TDownloadJob::*end)();
+    TJobResult result;
+  } cases[] = {{"stopped", &TDownloadJob::Stop, TJobResult::Stopped},
+               {"aborted", &TDownloadJob::Abort, TJobResult::Aborted}};
+  const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    site.WriteDocument("video.flv", video);
+    job.ContinuePartial = false;
+    bool ended = false;
+    reporter.OnMessages = [&] {
+      if (!ended && job.Step() == TJobStep::Conversion) {
+        ended = true;
+        (job.*c.end)();
+      }
+    };
+    EXPECT_EQ(job.Run(FirstSiteWatch, choices), c.result);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(std::filesystem::exists(work.File("out.avi")));
+
+    site.WriteDocument("video.flv", "not a video");
+    reporter.OnMessages = nullptr;
+    job.ContinuePartial = true;
+    EXPECT_EQ(job.Run(FirstSiteWatch, choices), TJobResult::Done);
+    EXPECT_EQ(videoAtSave, video);
+    EXPECT_GT(std::filesystem::file_size(work.File("out.avi")), 10000u);
+    std::filesystem::remove(work.File("out.avi"));
+  }
+}
+
 // A link planted for a work file or for the job's folder is never written
 // through: the job fails naming it, and the link's target stays as it was.
 // A work folder that others can write, or that is a link, is refused too.
