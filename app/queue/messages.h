@@ -13,8 +13,16 @@ inline constexpr const char* Downloading = QT_TRANSLATE_NOOP("quillfen", "downlo
 inline constexpr const char* DownloadingUnknownSize = QT_TRANSLATE_NOOP("quillfen", "downloading");
 inline constexpr const char* Converting = QT_TRANSLATE_NOOP("quillfen", "converting {} %");
 inline constexpr const char* Paused = QT_TRANSLATE_NOOP("quillfen", "paused");
+inline constexpr const char* PausedAt = QT_TRANSLATE_NOOP("quillfen", "paused {} %");
 inline constexpr const char* Failed = QT_TRANSLATE_NOOP("quillfen", "failed: {}");
 inline constexpr const char* Saved = QT_TRANSLATE_NOOP("quillfen", "saved: {}");
+
+// The Downloads page's questions and notices.
+inline constexpr const char* RemoveSaved =
+    QT_TRANSLATE_NOOP("quillfen", "Remove '{}' from the list? The saved file stays.");
+inline constexpr const char* RemoveUnfinished =
+    QT_TRANSLATE_NOOP("quillfen", "Remove '{}' from the queue? What was downloaded of it so far is deleted.");
+inline constexpr const char* FailedNotice = QT_TRANSLATE_NOOP("quillfen", "Failed: {}");
 
 // The store.
 inline constexpr const char* InUse = QT_TRANSLATE_NOOP("quillfen", "the queue is in use by another Quillfen window");

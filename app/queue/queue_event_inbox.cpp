@@ -13,9 +13,9 @@ std::function<void(Args...)> posting(const TPostToOwner& post, const std::functi
 }  // namespace
 
 TQueueJobEvents PostEach(const TQueueJobEvents& events, TPostToOwner post) {
-  return {posting(post, events.Titled),     posting(post, events.Started), posting(post, events.Progress),
-          posting(post, events.Converting), posting(post, events.Saved),   posting(post, events.Failed),
-          posting(post, events.Paused)};
+  return {posting(post, events.Titled), posting(post, events.Started),    posting(post, events.Progress),
+          posting(post, events.Named),  posting(post, events.Converting), posting(post, events.Saved),
+          posting(post, events.Failed), posting(post, events.Paused)};
 }
 
 TQueueJobEvents TQueueEventInbox::Marshal(const TQueueJobEvents& events) {

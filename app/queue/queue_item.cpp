@@ -1,5 +1,6 @@
 #include "app/queue/queue_item.h"
 
+#include <algorithm>
 #include <array>
 #include <variant>
 
@@ -119,13 +120,41 @@ std::string StateText(const TQueueItem& item) {
     case TQueueState::Reading: return queue_messages::Reading;
     case TQueueState::Downloading:
       if (item.BytesTotal <= 0) return queue_messages::DownloadingUnknownSize;
-      return fmt::format(queue_messages::Downloading, item.BytesDone * 100 / item.BytesTotal);
+      return fmt::format(queue_messages::Downloading, *PercentDone(item));
     case TQueueState::Converting: return fmt::format(queue_messages::Converting, item.ConvertPercent);
-    case TQueueState::Paused: return queue_messages::Paused;
+    case TQueueState::Paused:
+      if (const std::optional<int> percent = PercentDone(item)) return fmt::format(queue_messages::PausedAt, *percent);
+      return queue_messages::Paused;
     case TQueueState::Failed: return fmt::format(queue_messages::Failed, item.Error);
     case TQueueState::Saved: return fmt::format(queue_messages::Saved, item.OutputFile);
   }
   return {};
+}
+
+std::optional<int> PercentDone(const TQueueItem& item) {
+  switch (item.State) {
+    case TQueueState::Downloading:
+    case TQueueState::Paused:
+      if (item.BytesTotal <= 0) return std::nullopt;
+      return int(std::clamp<int64_t>(item.BytesDone * 100 / item.BytesTotal, 0, 100));
+    case TQueueState::Converting: return item.ConvertPercent;
+    case TQueueState::Saved: return 100;
+    case TQueueState::Queued:
+    case TQueueState::Reading:
+    case TQueueState::Failed: return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::string SizeText(const TQueueItem& item) {
+  const int64_t bytes = item.BytesTotal > 0 ? item.BytesTotal : item.BytesDone;
+  if (bytes <= 0) return {};
+  static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
+  if (bytes < 1024) return fmt::format("{} B", bytes);
+  double size = double(bytes) / 1024;
+  size_t unit = 0;
+  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
+  return fmt::format("{:.1f} {}", size, units[unit]);
 }
 
 std::optional<int64_t> SecondsLeft(const TQueueItem& item) {

@@ -29,7 +29,8 @@ struct TQueueItem {
   int64_t BytesDone = 0;
   int64_t BytesTotal = 0;  // 0 or less: unknown
   std::string Error;       // why it failed
-  std::string OutputFile;  // what it saved
+  // What it saved, or once its name is chosen what it saves.
+  std::string OutputFile;
   // Seconds since 1970; FinishedAt is 0 until it failed or saved.
   int64_t AddedAt = 0;
   int64_t ChangedAt = 0;
@@ -46,6 +47,15 @@ std::optional<TQueueState> StateFromName(const std::string& name);
 
 // The state column of the Downloads page: "downloading 42 %", "failed: why".
 std::string StateText(const TQueueItem& item);
+
+// How much of the item is done, in percent, for its progress bar: of the
+// download while it downloads or is paused, of the conversion while it
+// converts; none while that is unknown.
+std::optional<int> PercentDone(const TQueueItem& item);
+
+// The size of the video, or what has arrived while it is unknown: "310.0 MiB";
+// empty before anything arrived.
+std::string SizeText(const TQueueItem& item);
 
 // Whole seconds until the transfer ends at its present speed; none while
 // the size or the speed is unknown.

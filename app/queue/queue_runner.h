@@ -25,6 +25,8 @@ struct TQueueJobEvents {
   // total 0 or less: unknown. bytes count from the start of the file, a
   // continued transfer included.
   std::function<void(int64_t bytes, int64_t total, int64_t bytesPerSecond)> Progress;
+  // The output's name is chosen; the conversion writes beside it.
+  std::function<void(const std::string& file)> Named;
   std::function<void(int percent)> Converting;
   std::function<void(const std::string& file)> Saved;
   std::function<void(const TJobFailure& failure)> Failed;

@@ -8,6 +8,7 @@
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_transitions.h"
+#include "app/queue/unfinished_output.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ TQueueScheduler::TQueueScheduler(TQueueStore& store, TQueueJobRunner& runner, st
   items_ = store_.Load();
   for (TQueueItem& restored : items_) {
     const TQueueState was = restored.State;
+    // A conversion the crash cut short left its unfinished output.
+    if (was != TQueueState::Saved && !restored.OutputFile.empty()) RemoveUnfinishedOutputs(restored.OutputFile);
     if (IsActive(was) || was == TQueueState::Queued) change(restored, TQueueState::Paused);
     if (settings_.ResumeAtStart && was != restored.State) change(restored, TQueueState::Queued);
   }
@@ -150,6 +153,12 @@ TQueueJobEvents TQueueScheduler::eventsFor(uint64_t ticket) {
         store_.Save(item);
       }
       if (OnItemChanged) OnItemChanged(item);
+    });
+  };
+  events.Named = [this, deliver](const std::string& file) {
+    deliver(false, [this, file](TQueueItem& item, Run&) {
+      item.OutputFile = file;
+      store(item);
     });
   };
   events.Converting = [this, deliver](int percent) {

@@ -19,7 +19,8 @@
 class TQueueScheduler {
 public:
   // Reads the queue back from store: saved and failed items stay as they
-  // were; interrupted items (a cut conversion starts over) and waiting ones
+  // were; interrupted items (a cut conversion starts over from the kept
+  // download, its unfinished output removed) and waiting ones
   // come back paused, or waiting again when the settings say to resume at
   // start; items the user had paused stay paused. Then starts what may start.
   // clock gives seconds since 1970.

@@ -20,6 +20,7 @@
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_store.h"
+#include "app/queue/unfinished_output.h"
 #include "net/transport/socket_stop.h"
 
 namespace {
@@ -52,7 +53,10 @@ public:
         names_(std::move(names)),
         title_(item.Title),
         thread_([this] { run(); }) {}
-  ~SessionJob() override { thread_.join(); }
+  ~SessionJob() override {
+    thread_.join();
+    if (!claimed_.empty()) names_->Release(claimed_);
+  }
 
   void Pause() override {
     pauseAsked_ = true;
@@ -84,6 +88,8 @@ private:
       if (result.Saved() && !result.OutputFile.empty()) {
         // A conversion too short to report still passed through converting.
         if (convertPercent_ < 0) events_.Converting(100);
+        // Unfinished outputs an earlier, killed run left beside it.
+        RemoveUnfinishedOutputs(result.OutputFile);
         events_.Saved(result.OutputFile);
       } else if (asked()) events_.Paused();
       else events_.Failed(result.Failure);
@@ -195,8 +201,11 @@ private:
   std::optional<std::string> AskSaveFileName(const TSaveRequest& request) override {
     titled(request.Title);
     const std::filesystem::path folder = checkedSaveFolder();
-    const std::string name = names_->Claim(
+    if (!claimed_.empty()) names_->Release(claimed_);
+    claimed_ = names_->Claim(
         (folder / QueuedFileName(item_.Settings.NameTemplate, request.Title, request.DefaultExt)).string());
+    const std::string& name = claimed_;
+    events_.Named(name);
     const std::filesystem::path parent = std::filesystem::path(name).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent);
     return name;
@@ -219,6 +228,7 @@ private:
   bool videoStep_ = false;
   bool started_ = false;
   std::string title_;
+  std::string claimed_;
   int convertPercent_ = -1;
   Clock::time_point lastSent_{};
   int64_t lastBytes_ = 0;
@@ -228,6 +238,11 @@ private:
 };
 
 }  // namespace
+
+void TOutputNames::Release(const std::string& name) {
+  const std::lock_guard lock(mutex_);
+  taken_.erase(name);
+}
 
 std::string TOutputNames::Claim(const std::string& name) {
   const std::lock_guard lock(mutex_);
@@ -249,6 +264,7 @@ std::unique_ptr<TQueueJobHandle> TSessionJobRunner::Start(const TQueueItem& item
 
 void TSessionJobRunner::DiscardPartial(const TQueueItem& item) {
   std::filesystem::remove_all(JobFolderPath(options_.Folders.Work, item.Address));
+  if (!item.OutputFile.empty()) RemoveUnfinishedOutputs(item.OutputFile);
 }
 
 std::string TSessionJobRunner::PartialFileOf(const TQueueItem& item) const {

@@ -20,6 +20,9 @@ class TOutputNames {
 public:
   // name, or its first numbered copy that is neither taken nor on disk.
   std::string Claim(const std::string& name);
+  // The job that claimed name has ended: what it saved is on disk, and a
+  // job that saved nothing leaves the name free for the next one.
+  void Release(const std::string& name);
 
 private:
   std::mutex mutex_;

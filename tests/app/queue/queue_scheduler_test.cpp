@@ -4,6 +4,8 @@
 // back as it was left.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,7 @@
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_event_inbox.h"
 #include "app/queue/queue_scheduler.h"
+#include "tests/app/queue/queue_test_support.h"
 #include "tests/servers/temp_folder.h"
 
 namespace {
@@ -335,6 +338,44 @@ TEST_F(QueueSchedulerTest, RestoreAfterRestart) {
     store.reset();
     std::filesystem::remove(temp.File("queue.sqlite3"));
     std::filesystem::remove(temp.File("queue.sqlite3-wal"));
+  }
+}
+
+// A crash in the middle of a conversion leaves its unfinished output beside
+// the target. The next start removes those of the items it knows, named in
+// full or cut to fit, and nothing else: not one another process still
+// writes, not another name's, not the target.
+TEST_F(QueueSchedulerTest, StartRemovesUnfinishedOutputsOfInterruptedItems) {
+  const std::string ended = std::to_string(queue_test::EndedProcess());
+  const std::string running = std::to_string(::getppid());
+  const std::string longName = std::string(244, 'x') + ".avi";
+  const std::string longSuffix = "." + ended + "-0.part";
+  const struct {
+    const char* what;
+    std::string file;
+    bool stays;
+  } cases[] = {
+      {"an ended process's", ".clip10.avi." + ended + "-2.part", false},
+      {"an ended process's, cut", "." + longName.substr(0, 254 - longSuffix.size()) + longSuffix, false},
+      {"a running process's", ".clip10.avi." + running + "-0.part", true},
+      {"another name's", ".clip1.avi." + ended + "-0.part", true},
+      {"the target", "clip10.avi", true},
+  };
+  std::filesystem::create_directory(temp.File("out"));
+  open();
+  for (const std::string& name : {std::string("clip10.avi"), longName}) {
+    const std::string address = "http://h/" + name;
+    add(address);
+    runner.JobOf(address).Events.Started("/w/" + name);
+    runner.JobOf(address).Events.Named(temp.File("out/" + name));
+    runner.JobOf(address).Events.Converting(78);
+  }
+  for (const auto& c : cases) temp.WriteFile("out/" + c.file, "unfinished");
+  // Killed: the items stay as stored.
+  reopen();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(std::filesystem::exists(temp.File("out/" + c.file)), c.stays);
   }
 }
 

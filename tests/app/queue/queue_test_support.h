@@ -1,5 +1,6 @@
 // Helpers shared by the queue's tests: running a piece of a test in a child
-// process, and a queue file's raw SQLite for making old or odd files.
+// process, a process number nobody runs under, and a queue file's raw SQLite
+// for making old or odd files.
 #pragma once
 
 #include <sys/wait.h>
@@ -38,6 +39,14 @@ inline std::string InChild(const std::function<std::string()>& body) {
   ::close(pipe[0]);
   ::waitpid(child, nullptr, 0);
   return said;
+}
+
+// A process that has ended, so that none runs under its number.
+inline pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
 }
 
 // Runs sql on the file with the plain library, as another program would.

@@ -3,6 +3,8 @@
 // jumping the queue) and must raise.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_transitions.h"
 
@@ -52,31 +54,40 @@ TEST(QueueTransitions, RefusalNamesBothStates) {
   }
 }
 
-// What the Downloads page shows in its state column.
+// What the Downloads page shows in its state, progress and size columns: a
+// paused item says how far its download got.
 TEST(QueueTransitions, StateTexts) {
   TQueueItem item;
   struct Case {
     TQueueState state;
     int64_t done, total;
     std::string expected;
+    std::optional<int> percent;
+    std::string size;
   };
   item.Error = "No video";
   item.OutputFile = "/v/a.avi";
   item.ConvertPercent = 7;
   const Case cases[] = {
-      {Queued, 0, 0, "queued"},
-      {Reading, 0, 0, "reading the page"},
-      {Downloading, 499, 1000, "downloading 49 %"},
-      {Downloading, 499, 0, "downloading"},
-      {Converting, 0, 0, "converting 7 %"},
-      {Failed, 0, 0, "failed: No video"},
-      {Saved, 0, 0, "saved: /v/a.avi"},
+      {Queued, 0, 0, "queued", std::nullopt, ""},
+      {Reading, 0, 0, "reading the page", std::nullopt, ""},
+      {Downloading, 499, 1000, "downloading 49 %", 49, "1000 B"},
+      {Downloading, 3 << 20, 0, "downloading", std::nullopt, "3.0 MiB"},
+      {Paused, 1 << 20, 325058560, "paused 0 %", 0, "310.0 MiB"},
+      {Paused, 162529280, 325058560, "paused 50 %", 50, "310.0 MiB"},
+      {Paused, 1 << 20, 0, "paused", std::nullopt, "1.0 MiB"},
+      {Converting, 4 << 10, 4 << 10, "converting 7 %", 7, "4.0 KiB"},
+      {Failed, 0, 0, "failed: No video", std::nullopt, ""},
+      {Saved, int64_t(5) << 40, int64_t(5) << 40, "saved: /v/a.avi", 100, "5.0 TiB"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
     item.State = c.state;
     item.BytesDone = c.done;
     item.BytesTotal = c.total;
     EXPECT_EQ(StateText(item), c.expected);
+    EXPECT_EQ(PercentDone(item), c.percent);
+    EXPECT_EQ(SizeText(item), c.size);
   }
 }
 

@@ -23,6 +23,7 @@
 #include "app/queue/queue_scheduler.h"
 #include "app/queue/queue_store.h"
 #include "tests/app/demo_site.h"
+#include "tests/app/queue/queue_test_support.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/scripted_peer.h"
 #include "tests/servers/temp_folder.h"
@@ -40,7 +41,7 @@ NginxSite slowDemoSite() {
 
 class SessionRunnerTest : public ::testing::Test {
 protected:
-  SessionRunnerTest() : site(slowDemoSite()) {
+  explicit SessionRunnerTest(NginxSite config = slowDemoSite()) : site(std::move(config)) {
     MakeDemoSite(site, 20, "640x360");
     setenv("XDG_STATE_HOME", temp.File("state").c_str(), 1);
     options.Folders = {temp.File("work") + "/", SourcePath("resources/"), SourcePath("resources/profiles/")};
@@ -132,6 +133,40 @@ TEST_F(SessionRunnerTest, KilledMidDownloadContinuesAfterRestart) {
   EXPECT_FALSE(std::filesystem::exists(partial)) << "a saved job leaves no work files";
 }
 
+class FastSessionRunnerTest : public SessionRunnerTest {
+protected:
+  FastSessionRunnerTest() : SessionRunnerTest(DemoSiteConfig()) {}
+};
+
+// An output name is held only while its job runs: the address queued again
+// after its file was deleted is saved under the plain name once more, not as
+// a numbered copy. Each save clears away the unfinished output that a
+// killed run left beside its file.
+TEST_F(FastSessionRunnerTest, NamesAreFreeAgainAndSavesLeaveNoUnfinishedOutput) {
+  const std::string target = settings.Folder + "Demo clip - Clipcove.flv";
+  const std::string leftover =
+      settings.Folder + ".Demo clip - Clipcove.flv." + std::to_string(queue_test::EndedProcess()) + "-0.part";
+  TQueueStore store(TQueueStore::DefaultPath());
+  TQueueEventInbox inbox;
+  TSessionJobRunner runner(options, [&inbox](std::function<void()> call) { inbox.Post(std::move(call)); });
+  TQueueScheduler scheduler(store, runner);
+  std::vector<std::string> outputs;
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    queue_test::WriteWhole(leftover, "unfinished");
+    const int64_t id = scheduler.Add(address, settings);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (scheduler.RunningJobs() > 0 && std::chrono::steady_clock::now() < deadline)
+      inbox.Deliver(std::chrono::milliseconds(20));
+    const TQueueItem saved = scheduler.Item(id);
+    ASSERT_EQ(saved.State, Saved) << saved.Error;
+    outputs.push_back(saved.OutputFile);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    std::filesystem::remove(saved.OutputFile);
+  }
+  EXPECT_EQ(outputs, (std::vector<std::string>{target, target}));
+}
+
 // A server that sends the head and part of a video and then holds the
 // connection silent: the job's read is blocked and reports nothing, yet
 // Pause and Stop end it, and the job ends with Paused, keeping the bytes that
@@ -160,6 +195,7 @@ TEST(SessionRunnerSilentServer, PauseAndStopEndABlockedTransfer) {
     events.Titled = [](const std::string&) {};
     events.Started = [](const std::string&) {};
     events.Progress = [](int64_t, int64_t, int64_t) {};
+    events.Named = [](const std::string&) {};
     events.Converting = [](int) {};
     events.Saved = [&](const std::string&) { ended = "saved"; };
     events.Failed = [&](const TJobFailure& failure) { ended = "failed: " + failure.Message; };
