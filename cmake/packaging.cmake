@@ -1,6 +1,8 @@
 # What a Debian system installs besides the programs and their data (manual
-# pages, the software centre's metadata, shell completion, the package's own
-# documents) and CPack's settings for the .deb that scripts/package makes.
+# pages, the software centre's metadata, shell completion, the packages' own
+# documents) and CPack's settings for the two .deb files that scripts/package
+# makes: quillfen-cli (component cli, which needs only Qt Core) and quillfen
+# (component window, with Qt Widgets and the web engine).
 
 set(QUILLFEN_APP_ID io.github.quillfen.Quillfen)
 set(QUILLFEN_MAINTAINER "Quillfen maintainers <support@quillfen.example>")
@@ -27,26 +29,42 @@ quillfen_configure(${resources}/quillfen.1.in ${QUILLFEN_PACKAGE_FILES}/quillfen
 quillfen_configure(${resources}/changelog.in ${QUILLFEN_PACKAGE_FILES}/changelog GZIP)
 quillfen_configure(${resources}/${QUILLFEN_APP_ID}.metainfo.xml ${QUILLFEN_PACKAGE_FILES}/${QUILLFEN_APP_ID}.metainfo.xml)
 
-install(FILES ${QUILLFEN_PACKAGE_FILES}/quillfen-cli.1.gz ${QUILLFEN_PACKAGE_FILES}/quillfen.1.gz DESTINATION share/man/man1)
-install(FILES ${QUILLFEN_PACKAGE_FILES}/${QUILLFEN_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${QUILLFEN_PACKAGE_FILES}/quillfen-cli.1.gz DESTINATION share/man/man1 COMPONENT cli)
 install(FILES ${resources}/quillfen-cli.bash-completion
-  DESTINATION share/bash-completion/completions RENAME quillfen-cli)
-install(FILES ${resources}/copyright ${QUILLFEN_PACKAGE_FILES}/changelog.gz DESTINATION share/doc/quillfen)
+  DESTINATION share/bash-completion/completions RENAME quillfen-cli COMPONENT cli)
+install(FILES ${QUILLFEN_PACKAGE_FILES}/quillfen.1.gz DESTINATION share/man/man1 COMPONENT window)
+install(FILES ${QUILLFEN_PACKAGE_FILES}/${QUILLFEN_APP_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT window)
+# Each package carries the copyright and changelog in its own doc folder.
+install(FILES ${resources}/copyright ${QUILLFEN_PACKAGE_FILES}/changelog.gz DESTINATION share/doc/quillfen-cli COMPONENT cli)
+install(FILES ${resources}/copyright ${QUILLFEN_PACKAGE_FILES}/changelog.gz DESTINATION share/doc/quillfen COMPONENT window)
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL cli window)
 set(CPACK_PACKAGE_NAME quillfen)
+set(CPACK_DEBIAN_PACKAGE_SOURCE quillfen)
+set(CPACK_DEBIAN_CLI_PACKAGE_NAME quillfen-cli)
+set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME quillfen)
 set(CPACK_PACKAGE_CONTACT "${QUILLFEN_MAINTAINER}")
 set(CPACK_PACKAGE_VENDOR "Quillfen maintainers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "save online videos in the format you choose")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
+# Each description's first line is its package's summary: CPack would put one
+# shared summary before both.
+set(what_it_does [[
 Quillfen saves the video of a watch page, of a direct link to a video or
 sound file, or of a page that declares its video, over http or https and
 through HTTP or SOCKS proxies, and converts it with the FFmpeg libraries:
 to MP4, WebM, MP3, Opus, the streams as they are, or VCD, SVCD, DVD,
-MPEG 1 and 2, AVI, WMV, QuickTime, RealMedia, iPod, PSP, FLV and 3GP.
+MPEG 1 and 2, AVI, WMV, QuickTime, RealMedia, iPod, PSP, FLV and 3GP.]])
+set(CPACK_DEBIAN_CLI_DESCRIPTION "save online videos in the format you choose - command line
+${what_it_does}
 .
-The package holds the desktop program quillfen, with a built-in browser,
-and quillfen-cli, which runs the same job from the command line.]])
+This package holds quillfen-cli, which runs the job from the command line
+and needs no graphical desktop.")
+set(CPACK_DEBIAN_WINDOW_DESCRIPTION "save online videos in the format you choose - desktop program
+${what_it_does}
+.
+This package holds the desktop program quillfen, with a built-in browser
+and a download queue.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -59,10 +77,15 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # the WebEngine library). OpenSSL is opened by name at run time, so
 # dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, publicsuffix")
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libssl3, publicsuffix")
+set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "libssl3, publicsuffix")
+# The window reads the command line's data (translations, profiles) and
+# must come with the same version of it.
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_COMPONENT_WINDOW_DEPENDS cli)
 # Wayland sessions need Qt's Wayland plugin; the About page and the support
 # address are opened through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
+set(CPACK_DEBIAN_WINDOW_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
 # Directories in the package are 0755 whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
