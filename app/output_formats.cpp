@@ -10,6 +10,12 @@
 
 namespace {
 constexpr const char* Mpeg = "Mpeg File (*.mpg)|*.mpg";
+// What the sixteen of old take for a field left empty.
+constexpr const char* DefaultWidth = "320";
+constexpr const char* DefaultHeight = "240";
+constexpr const char* DefaultFrameRate = "25";
+
+std::string fieldOrDefault(const std::string& text, const char* fallback) { return text.empty() ? fallback : text; }
 
 int16_t readFrameSize(const std::string& text, const char* what) {
   const int32_t value = StrToInt(text);
@@ -65,6 +71,8 @@ std::string OutputFormatNames(std::string_view separator) {
 
 bool UsesAviSettings(std::optional<TOutputType> format) { return format == otAVI; }
 bool UsesWmvProfiles(std::optional<TOutputType> format) { return format == otWMV; }
+// The output types list today's formats after the sixteen of old.
+bool KeepsSourceFrame(std::optional<TOutputType> format) { return format && *format > ot3GP; }
 
 const std::array<TWMV9Profile, 9> WMV9Profiles = {{
     {"Windows Media Video 9 for Dial-up Modems (28,8 kbps)", "Dial-up Modems (28,8 kbps).prx"},
@@ -82,9 +90,16 @@ const std::array<TWMV9Profile, 9> WMV9Profiles = {{
 
 TFrameSettings ReadFrameSettings(const TOutputChoices& choices) {
   TFrameSettings frame;
-  frame.Width = readFrameSize(choices.Width, app_messages::FrameWidth);
-  frame.Height = readFrameSize(choices.Height, app_messages::FrameHeight);
-  if (UsesAviSettings(choices.Format)) frame.FrameRate = float(StrToInt(choices.FrameRate));
+  if (KeepsSourceFrame(choices.Format)) {
+    if (!choices.Width.empty()) frame.Width = readFrameSize(choices.Width, app_messages::FrameWidth);
+    if (!choices.Height.empty()) frame.Height = readFrameSize(choices.Height, app_messages::FrameHeight);
+    if (!choices.FrameRate.empty()) frame.FrameRate = float(StrToInt(choices.FrameRate));
+    return frame;
+  }
+  frame.Width = readFrameSize(fieldOrDefault(choices.Width, DefaultWidth), app_messages::FrameWidth);
+  frame.Height = readFrameSize(fieldOrDefault(choices.Height, DefaultHeight), app_messages::FrameHeight);
+  if (UsesAviSettings(choices.Format))
+    frame.FrameRate = float(StrToInt(fieldOrDefault(choices.FrameRate, DefaultFrameRate)));
   return frame;
 }
 
@@ -103,8 +118,10 @@ void ApplyOutputSettings(TVideoEdit& videoEdit, const TOutputChoices& choices, c
     videoEdit.UseVideoCompressor = choices.UseVideoCompressor;
     videoEdit.UseAudioCompressor = choices.UseAudioCompressor;
     videoEdit.FrameRate = frame.FrameRate.value_or(videoEdit.FrameRate);
-  } else if (format->Type == otOriginal) {
-    videoEdit.RemuxOrConvert = choices.RemuxOrConvert;
+  } else if (KeepsSourceFrame(format->Type)) {
+    // Set each time: an earlier job's rate must not stay behind.
+    videoEdit.FrameRate = frame.FrameRate.value_or(0.0f);
+    if (format->Type == otOriginal) videoEdit.RemuxOrConvert = choices.RemuxOrConvert;
   } else if (UsesWmvProfiles(format->Type)) {
     if (choices.UseWMV9) {
       const bool known = choices.WMV9Index >= 0 && choices.WMV9Index < int(WMV9Profiles.size());

@@ -43,9 +43,14 @@ extern const std::array<TWMV9Profile, 9> WMV9Profiles;
 // rate, WMV's profiles.
 bool UsesAviSettings(std::optional<TOutputType> format);
 bool UsesWmvProfiles(std::optional<TOutputType> format);
+// Today's formats (MP4, WebM, the audio ones, Original) keep the source's
+// picture size and frame rate unless they are given; the sixteen of old
+// were made for players of fixed sizes and keep their defaults.
+bool KeepsSourceFrame(std::optional<TOutputType> format);
 
 // The controls of the group as the job reads them. Indexes are -1 when the
-// control has nothing selected.
+// control has nothing selected. An empty width, height or frame rate is the
+// source's for today's formats and the default below for the others.
 struct TOutputChoices {
   std::optional<TOutputType> Format = otAVI;
   std::string Width = "320";
@@ -65,11 +70,14 @@ struct TOutputChoices {
 
 // The number fields, read before anything is downloaded. Raises the
 // conversion error for a text that is not an integer and a clear error for a
-// size the converter cannot hold. The frame rate is read for AVI only.
+// size the converter cannot hold. The frame rate is read for AVI and today's
+// formats only.
 struct TFrameSettings {
-  int16_t Width = 0;
+  int16_t Width = 0;  // 0: the source's (only one side given: its shape kept)
   int16_t Height = 0;
-  std::optional<float> FrameRate;
+  std::optional<float> FrameRate;  // none for today's formats: the source's
+
+  bool operator==(const TFrameSettings&) const = default;
 };
 TFrameSettings ReadFrameSettings(const TOutputChoices& choices);
 

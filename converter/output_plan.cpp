@@ -27,6 +27,30 @@ AVPixelFormat rawPixelFormat(int videoSampleSize) {
 }
 
 int roundedDown(int value, int multiple) { return std::max(multiple, value - value % multiple); }
+int nearestMultiple(double value, int multiple) {
+  return std::max(multiple, int(std::lround(value / multiple)) * multiple);
+}
+
+// A size the format does not fix is the chosen one. A side not chosen is the
+// source's as shown (upright, square pixels), or, when only the other side
+// is chosen, whatever keeps the source's shape.
+void chooseSize(const VideoFormatRow& row, const OutputSettings& settings, const MediaInfo& source,
+                VideoTarget& target) {
+  const AVRational pixel = source.sampleAspect;
+  const double shownWidth = pixel.num > 0 && pixel.den > 0 ? source.width * av_q2d(pixel) : source.width;
+  const double shownHeight = source.height;
+  double width = shownWidth;
+  double height = shownHeight;
+  if (settings.width && !settings.height) height = settings.width * shownHeight / shownWidth;
+  if (settings.height && !settings.width) width = settings.height * shownWidth / shownHeight;
+  const auto side = [&](int fixed, int chosen, double derived) {
+    if (fixed) return fixed;
+    if (chosen < 0) fail(converter_messages::BadOutputSize);
+    return chosen ? roundedDown(chosen, row.sizeMultiple) : nearestMultiple(derived, row.sizeMultiple);
+  };
+  target.width = side(row.width, settings.width, width);
+  target.height = side(row.height, settings.height, height);
+}
 
 AVRational chosenRate(const OutputSettings& settings, const MediaInfo& source) {
   // The rate arrives as a float: 29.97 means 30000/1001, so keep denominators small.
@@ -62,13 +86,7 @@ VideoTarget videoTarget(const VideoFormatRow& row, const OutputSettings& setting
   VideoTarget target;
   target.encoder = encoderNamed(row.encoder);
   target.pixelFormat = row.pixelFormat != AV_PIX_FMT_NONE ? row.pixelFormat : rawPixelFormat(settings.videoSampleSize);
-  const auto side = [&](int fixed, int chosen, int ofSource) {
-    if (fixed) return fixed;
-    if (chosen < 0) fail(converter_messages::BadOutputSize);
-    return roundedDown(chosen ? chosen : ofSource, row.sizeMultiple);
-  };
-  target.width = side(row.width, settings.width, source.width);
-  target.height = side(row.height, settings.height, source.height);
+  chooseSize(row, settings, source, target);
   if (row.displayAspect.num > 0)
     target.sampleAspect = av_mul_q(row.displayAspect, AVRational{target.height, target.width});
   target.frameRate =

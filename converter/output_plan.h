@@ -19,7 +19,7 @@ namespace converter {
 
 struct OutputSettings {
   int outputType = -1;  // an index into the output type table
-  int width = 0;        // 0: the source's
+  int width = 0;        // 0: the source's, or its shape kept with the other side given
   int height = 0;
   double frameRate = 0.0;  // 0: the source's
   int videoSampleSize = 24;

@@ -26,7 +26,8 @@ public:
   TVideoEdit();
 
   // Output settings, read by SaveOutputFile. A size or frame rate of 0 keeps
-  // the source's; formats that fix size or rate override them.
+  // the source's (one side given: the other keeps the source's shape);
+  // formats that fix size or rate override them.
   int16_t WMVProfile = 4;  // a broadband video profile
   int16_t VideoCompressor = 0;
   bool UseVideoCompressor = false;

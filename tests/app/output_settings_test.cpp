@@ -227,4 +227,50 @@ TEST(FrameFields, ReadBeforeAnyDownload) {
   }
 }
 
+// An empty field is the source's for today's formats; the sixteen of old,
+// made for players of fixed sizes, take 320x240 at 25 frames per second.
+TEST(FrameFields, EmptyFieldsAreTheSourcesOrTheDefaults) {
+  const struct {
+    const char* name;
+    TOutputType format;
+    const char* width;
+    const char* height;
+    const char* rate;
+    TFrameSettings expected;
+  } cases[] = {
+      {"MP4, nothing given", otMP4, "", "", "", {0, 0, std::nullopt}},
+      {"WebM, width alone", otWebM, "640", "", "", {640, 0, std::nullopt}},
+      {"MP4, height and rate", otMP4, "", "480", "30", {0, 480, 30.0f}},
+      {"Original re-encoded to MP4", otOriginal, "", "", "", {0, 0, std::nullopt}},
+      {"MP3", otMP3, "", "", "", {0, 0, std::nullopt}},
+      {"AVI, nothing given", otAVI, "", "", "", {320, 240, 25.0f}},
+      {"AVI, width alone", otAVI, "640", "", "", {640, 240, 25.0f}},
+      {"DVD, nothing given", otDVD_PAL, "", "", "", {320, 240, std::nullopt}},
+      {"iPod, rate given", otIPOD, "", "", "30", {320, 240, std::nullopt}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TOutputChoices choices;
+    choices.Format = c.format;
+    choices.Width = c.width;
+    choices.Height = c.height;
+    choices.FrameRate = c.rate;
+    EXPECT_EQ(ReadFrameSettings(choices), c.expected);
+  }
+}
+
+// A rate an earlier job chose does not stay for a format that keeps the source's.
+TEST(FrameFields, TodaysFormatsForgetAnEarlierRate) {
+  TVideoEdit edit;
+  TOutputChoices choices;
+  choices.FrameRate = "30";
+  TDialogFormat dialog;
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  ASSERT_EQ(edit.FrameRate, 30.0f);
+  choices.Format = otMP4;
+  choices.FrameRate.clear();
+  ApplyOutputSettings(edit, choices, ReadFrameSettings(choices), Profiles, dialog);
+  EXPECT_EQ(edit.FrameRate, 0.0f);
+}
+
 }  // namespace

@@ -106,6 +106,15 @@ const Recipe Recipes[] = {
     // A Flash video without sound.
     {"silent.flv",
      [](const std::string& path) { run(std::string(TestPattern) + "-t 1 -c:v flv -an " + quoted(path)); }},
+    // Two seconds of 1280x720 at 30 frames per second, H.264 and AAC in MP4 as
+    // the ffmpeg command line writes it: the sound encoder's priming packet
+    // comes before time 0, behind an edit list.
+    {"wide.mp4",
+     [](const std::string& path) {
+       run("-f lavfi -i testsrc=size=1280x720:rate=30 -f lavfi -i sine=frequency=440:sample_rate=44100"
+           " -t 2 -c:v libx264 -pix_fmt yuv420p -c:a aac " +
+           quoted(path));
+     }},
     // A segment of a streamed video, MPEG-2 in a transport stream: the kind
     // of local file a playlist sent in place of a video would name.
     {"segment.ts",

@@ -76,6 +76,42 @@ TEST(ConverterNewTypes, EachTypeWritesItsContainerAndCodecsFromEitherFlashVideo)
   }
 }
 
+// Today's formats keep the source's picture and rate unless given; one side
+// given keeps the source's shape. The sixteen of old keep what is chosen.
+TEST(ConverterNewTypes, PictureSizeAndRateAreTheSourcesUnlessGiven) {
+  const struct {
+    const char* name;
+    TOutputType type;
+    int16_t width;
+    int16_t height;
+    float rate;
+    const char* expectedWidth;
+    const char* expectedHeight;
+    const char* expectedRate;
+  } cases[] = {
+      {"MP4", otMP4, 0, 0, 0.0f, "1280", "720", "30/1"},
+      {"WebM", otWebM, 0, 0, 0.0f, "1280", "720", "30/1"},
+      {"MP4 of a given width", otMP4, 640, 0, 0.0f, "640", "360", "30/1"},
+      {"WebM of a given height and rate", otWebM, 0, 360, 25.0f, "640", "360", "25/1"},
+      {"AVI", otAVI, 320, 240, 25.0f, "320", "240", "25/1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TVideoEdit edit;
+    loadWholeFile(edit, medium("wide.mp4"));
+    edit.OutputType = c.type;
+    edit.OutputFileWidth = c.width;
+    edit.OutputFileHeight = c.height;
+    edit.FrameRate = c.rate;
+    const std::string output = pathInWorkFolder("sized.out");
+    ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
+    const ProbeFields video = probe(output).stream("video");
+    EXPECT_EQ(video.at("width"), c.expectedWidth);
+    EXPECT_EQ(video.at("height"), c.expectedHeight);
+    EXPECT_EQ(video.at("r_frame_rate"), c.expectedRate);
+  }
+}
+
 // Packet sizes and checksums per stream, in order, as the ffmpeg command
 // line reads them without decoding.
 std::map<std::string, std::vector<std::string>> packetsOf(const std::string& path) {

@@ -98,5 +98,45 @@ TEST(ConverterOutputPlan, EveryOutputTakesAnyFrameRate) {
   }
 }
 
+// A side not given is the source's as shown, or keeps the source's shape
+// when the other is given; sizes a format fixes win.
+TEST(ConverterOutputPlan, PictureSizeFromTheSource) {
+  const struct {
+    const char* name;
+    int type;
+    int sourceWidth;
+    int sourceHeight;
+    AVRational sourcePixel;
+    int width;
+    int height;
+    int expectedWidth;
+    int expectedHeight;
+  } cases[] = {
+      {"both the source's", otMP4, 1280, 720, {1, 1}, 0, 0, 1280, 720},
+      {"width alone", otMP4, 1280, 720, {1, 1}, 640, 0, 640, 360},
+      {"height alone, odd width made even", otWebM, 1280, 720, {1, 1}, 0, 480, 854, 480},
+      {"width alone, odd height made even", otMP4, 1280, 720, {1, 1}, 500, 0, 500, 282},
+      {"both given", otMP4, 1280, 720, {1, 1}, 320, 240, 320, 240},
+      {"wide pixels shown square", otMP4, 720, 576, {16, 15}, 0, 0, 768, 576},
+      {"wide pixels, height alone", otMP4, 720, 576, {16, 15}, 0, 288, 384, 288},
+      {"multiples of four", otRM, 1280, 720, {1, 1}, 0, 250, 444, 248},
+      {"a format's own size", otPSP, 1280, 720, {1, 1}, 640, 0, 480, 272},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MediaInfo source = sourceOf(44100, {30, 1});
+    source.width = c.sourceWidth;
+    source.height = c.sourceHeight;
+    source.sampleAspect = c.sourcePixel;
+    OutputSettings settings;
+    settings.outputType = c.type;
+    settings.width = c.width;
+    settings.height = c.height;
+    const OutputPlan plan = planOutput(settings, &source, &source);
+    ASSERT_TRUE(plan.video);
+    EXPECT_EQ(std::make_pair(plan.video->width, plan.video->height), std::make_pair(c.expectedWidth, c.expectedHeight));
+  }
+}
+
 }  // namespace
 }  // namespace converter
