@@ -87,9 +87,12 @@ bool StreamCopy::copyPacket() {
       return false;
     }
     const double ends = seconds + packet_->duration * av_q2d(source_->time_base);
-    // Video starts at a key frame; sound that ends before the span is left out.
+    // Video starts at a key frame; sound that ends before a span cut from
+    // within the file is left out. A span from the file's start keeps what
+    // comes before time 0: an encoder's priming packet, which an edit list
+    // hides from playing.
     keyFrameSeen_ = keyFrameSeen_ || (packet_->flags & AV_PKT_FLAG_KEY);
-    if (!keyFrameSeen_ || (type_ == AVMEDIA_TYPE_AUDIO && ends <= clip.start)) {
+    if (!keyFrameSeen_ || (type_ == AVMEDIA_TYPE_AUDIO && clip.start > 0.0 && ends <= clip.start)) {
       av_packet_unref(packet_.get());
       continue;
     }

@@ -134,7 +134,7 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
   const struct {
     const char* source;
     const char* extension;
-  } cases[] = {{"h264.flv", "mp4"}, {"source.flv", "flv"}, {"raw.mkv", "mkv"}};
+  } cases[] = {{"h264.flv", "mp4"}, {"wide.mp4", "mp4"}, {"source.flv", "flv"}, {"raw.mkv", "mkv"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
     TVideoEdit edit;
