@@ -12,15 +12,27 @@
 namespace converter_test {
 namespace {
 
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string writeFile(const std::string& name, const std::string& bytes) {
   const std::string path = pathInWorkFolder(name);
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
 
+// Bytes served as video/mp4 that are none: the job takes a duration of 0.0
+// for a file that is no video, and fails the conversion.
 TEST(ConverterBadInput, FilesThatAreNotVideosHaveNoDurationAndNoClips) {
   std::string noise(64 * 1024, '\0');
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
+  std::string syncedNoise;
+  for (size_t at = 0; at + 187 <= noise.size(); at += 187) syncedNoise += '\x47' + noise.substr(at, 187);
+  const std::string wholeVideo = readFile(medium("wide.mp4"));
+  // An MP4 file's first box, which names its brand.
+  const std::string brandBox = std::string("\0\0\0\x14", 4) + "ftypisom" + std::string("\0\0\x02\0", 4) + "isom";
   const struct {
     std::string path;
     std::string error;
@@ -29,6 +41,11 @@ TEST(ConverterBadInput, FilesThatAreNotVideosHaveNoDurationAndNoClips) {
       {writeFile("empty.flv", ""), "Cannot open the media file '" + pathInWorkFolder("empty.flv") + "'"},
       {writeFile("letter.flv", "Dear reader,\nthis is a letter, not a video.\n"), ""},
       {writeFile("noise.flv", noise), ""},
+      {writeFile("zeros.mp4", std::string(64 * 1024, '\0')), ""},
+      {writeFile("brand-then-noise.mp4", brandBox + noise), ""},
+      {writeFile("index-never-came.mp4", wholeVideo.substr(0, wholeVideo.size() / 10)), ""},
+      {writeFile("transport-sync-then-noise.mp4", syncedNoise), ""},
+      {writeFile("tag-then-noise.mp4", std::string("ID3\x03\0\0\0\0\0\0", 10) + noise), ""},
       {workFolder(), ""},
   };
   for (const auto& c : cases) {
