@@ -1,7 +1,8 @@
 // Original of a timeline that is one source file from start to end, whose own
-// container is the one its streams would be copied into: remuxing would
-// rewrite the same packets into the same kind of file, so the file's bytes
-// are the output, at the speed of a file copy.
+// container is the one its streams would be copied into (for MP4, laid out
+// as Original writes one): remuxing would rewrite the same packets into the
+// same kind of file, so the file's bytes are the output, at the speed of a
+// file copy or a rename.
 #pragma once
 
 #include <optional>

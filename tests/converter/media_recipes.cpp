@@ -21,6 +21,22 @@ std::string beside(const std::string& path, const std::string& name) {
 
 const char* const TestPattern = "-f lavfi -i testsrc=size=320x240:rate=25 ";
 
+// Another medium in the same folder, made first when it is not there.
+std::string mediumBeside(const std::string& path, const std::string& name) {
+  const std::string other = beside(path, name);
+  if (!std::filesystem::exists(other)) makeMedium(name, other);
+  return other;
+}
+
+// The first fifths of another medium, as a stopped download leaves it.
+void writeFirstPart(const std::string& path, const std::string& whole, int fifths) {
+  const std::string source = mediumBeside(path, whole);
+  std::ifstream in(source, std::ios::binary);
+  std::string bytes(std::filesystem::file_size(source) * fifths / 5, '\0');
+  in.read(bytes.data(), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
 struct Recipe {
   const char* name;
   void (*make)(const std::string& path);
@@ -37,15 +53,7 @@ const Recipe Recipes[] = {
            quoted(path));
      }},
     // The first two fifths of source.flv, as a stopped download leaves it.
-    {"stopped.flv",
-     [](const std::string& path) {
-       const std::string whole = beside(path, "source.flv");
-       if (!std::filesystem::exists(whole)) makeMedium("source.flv", whole);
-       std::ifstream in(whole, std::ios::binary);
-       std::string bytes(std::filesystem::file_size(whole) * 2 / 5, '\0');
-       in.read(bytes.data(), std::streamsize(bytes.size()));
-       std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-     }},
+    {"stopped.flv", [](const std::string& path) { writeFirstPart(path, "source.flv", 2); }},
     // Two seconds whose second half changes picture size, sample rate and
     // channels, as a file joined from two recordings does.
     {"joined.flv",
@@ -113,6 +121,23 @@ const Recipe Recipes[] = {
      [](const std::string& path) {
        run("-f lavfi -i testsrc=size=1280x720:rate=30 -f lavfi -i sine=frequency=440:sample_rate=44100"
            " -t 2 -c:v libx264 -pix_fmt yuv420p -c:a aac " +
+           quoted(path));
+     }},
+    // wide.mp4 with its index first, as a server that means it to play
+    // while it downloads keeps it; the same as a QuickTime file; cut off
+    // after three fifths; and in fragments, as a joined stream arrives.
+    {"fast-start.mp4",
+     [](const std::string& path) {
+       run("-i " + quoted(mediumBeside(path, "wide.mp4")) + " -c copy -movflags +faststart " + quoted(path));
+     }},
+    {"quicktime.mov",
+     [](const std::string& path) {
+       run("-i " + quoted(mediumBeside(path, "wide.mp4")) + " -c copy -movflags +faststart " + quoted(path));
+     }},
+    {"stopped-fast-start.mp4", [](const std::string& path) { writeFirstPart(path, "fast-start.mp4", 3); }},
+    {"fragmented.mp4",
+     [](const std::string& path) {
+       run("-i " + quoted(mediumBeside(path, "wide.mp4")) + " -c copy -movflags +frag_keyframe+empty_moov " +
            quoted(path));
      }},
     // A segment of a streamed video, MPEG-2 in a transport stream: the kind

@@ -152,15 +152,24 @@ TEST(ConverterOriginal, PacketsAreTheSourcesByteForByte) {
   }
 }
 
-// A whole Matroska or FLV file kept as it is comes out as its own bytes; a
-// part of it is remuxed, holding fewer of the source's packets.
+// A whole Matroska or FLV file kept as it is comes out as its own bytes, and
+// so does an MP4 file with its index first; a part of a file is remuxed,
+// holding fewer of the source's packets, and an MP4 file with its index last,
+// in fragments or cut off, or a QuickTime file, is written anew as an MP4
+// file with its index first.
 TEST(ConverterOriginal, WholeFileInItsOwnContainerIsItsBytes) {
   const struct {
     const char* source;
     const char* extension;
     double end;  // of the clip; 0 for the whole file
     bool sameBytes;
-  } cases[] = {{"raw.mkv", "mkv", 0.0, true}, {"source.flv", "flv", 0.0, true}, {"raw.mkv", "mkv", 1.0, false}};
+  } cases[] = {
+      {"raw.mkv", "mkv", 0.0, true},         {"source.flv", "flv", 0.0, true},
+      {"raw.mkv", "mkv", 1.0, false},        {"fast-start.mp4", "mp4", 0.0, true},
+      {"fast-start.mp4", "mp4", 1.0, false}, {"wide.mp4", "mp4", 0.0, false},
+      {"fragmented.mp4", "mp4", 0.0, false}, {"stopped-fast-start.mp4", "mp4", 0.0, false},
+      {"quicktime.mov", "mp4", 0.0, false},
+  };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.source << " to " << c.end);
     TVideoEdit edit;
@@ -173,9 +182,14 @@ TEST(ConverterOriginal, WholeFileInItsOwnContainerIsItsBytes) {
     edit.OutputType = otOriginal;
     const std::string output = pathInWorkFolder(std::string("kept.") + c.extension);
     ASSERT_TRUE(edit.SaveOutputFile(output)) << edit.LastError();
-    EXPECT_EQ(contentOf(output) == contentOf(medium(c.source)), c.sameBytes);
-    if (!c.sameBytes) {
+    const std::string bytes = contentOf(output);
+    EXPECT_EQ(bytes == contentOf(medium(c.source)), c.sameBytes);
+    if (c.end > 0.0) {
       EXPECT_LT(packetsOf(output).at("0").size(), packetsOf(medium(c.source)).at("0").size());
+    }
+    if (std::string(c.extension) == "mp4") {
+      EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+      EXPECT_EQ(bytes.find("moof"), std::string::npos);
     }
   }
 }
