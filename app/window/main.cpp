@@ -3,10 +3,14 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/app_folders.h"
 #include "app/error_text.h"
@@ -18,11 +22,35 @@
 #include "platform/exception.h"
 #include "quillfen_version.h"
 
+namespace {
+
+constexpr const char* Usage =
+    "Usage: quillfen [Qt options] [URL...]\n"
+    "Opens the window. The first URL goes into the URL field, the others into the\n"
+    "download queue.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n"
+    "\n"
+    "The same job runs without a window as quillfen-cli.\n";
+
+bool isOption(const char* argument, std::initializer_list<const char*> names) {
+  return std::ranges::any_of(names, [&](const char* name) { return std::strcmp(argument, name) == 0; });
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  // Answered before Qt starts, so it needs no display.
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("quillfen %s\n", QuillfenVersion);
-    return 0;
+  // Answered before Qt starts, so they need no display.
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (isOption(argv[i], {"-h", "--help"})) {
+      std::fputs(Usage, stdout);
+      return 0;
+    }
+    if (isOption(argv[i], {"--version"})) {
+      std::printf("quillfen %s\n", QuillfenVersion);
+      return 0;
+    }
   }
   const std::string programPath = RunningProgramPath();
   const std::string title = ApplicationTitle(programPath);
@@ -43,6 +71,19 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   application.setApplicationName(QString::fromStdString(title));
+  // Qt has taken its own options out; what is left are addresses.
+  std::vector<std::string> addresses;
+  bool optionsEnd = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!optionsEnd && std::strcmp(argv[i], "--") == 0) {
+      optionsEnd = true;
+    } else if (!optionsEnd && argv[i][0] == '-') {
+      std::fprintf(stderr, "%s: unknown option %s\n%s", title.c_str(), argv[i], Usage);
+      return 2;
+    } else {
+      addresses.emplace_back(argv[i]);
+    }
+  }
   LoadTranslations(LocateDataFolder(programPath));
   TQtDesktop desktop;
   TAppFolders folders;
@@ -65,6 +106,7 @@ int main(int argc, char** argv) {
   }
   TForm1& form = *created;
   form.OpenQueue();
+  form.OpenAddresses(addresses);
   form.showMaximized();
   // Without a window manager nothing activates the window; its first
   // activation fills the option lists.

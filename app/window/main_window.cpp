@@ -12,8 +12,11 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <algorithm>
 #include <climits>
@@ -55,6 +58,9 @@ Widget* named(Widget* widget, const char* name) {
 
 // The layout file of the window, in the data folder.
 constexpr const char* LayoutFile = "main_window.json";
+
+// The smallest window, and the shortest the URL field becomes in it.
+constexpr int MinimumWidth = 560, MinimumHeight = 420, MinimumEditWidth = 120;
 
 TmxImageList* imageList(QObject* form, const char* name, int width, int height,
                         std::initializer_list<QPixmap> pictures) {
@@ -116,29 +122,42 @@ void TForm1::OpenQueue(std::string storePath) {
   // The connections per download are one setting, kept with the queue's.
   session_->SetConnections(downloads_->Scheduler().Settings().Connections);
   downloads_->OnConnections = [this](int connections) { session_->SetConnections(connections); };
-  // Where the queue is reached and fed: a link beside Download, the menu,
-  // Ctrl+Enter in the address field and links dropped onto the window.
+  // Where the queue is reached and fed: a link beside Download, the menu
+  // with its shortcut, and links dropped onto the window.
   QWidget* urlGroup = Edit1->parentWidget();
   auto* addButton = named(new TmxTPButton(urlGroup), "AddToQueue");
   addButton->SetCaption(windowText(window_messages::AddToQueue));
   addButton->setGeometry(Edit1->x(), Edit1->geometry().bottom() + 3, 100, 18);
   addButton->setCursor(Qt::PointingHandCursor);
+  addButton->setFocusPolicy(Qt::TabFocus);
   onClick(addButton, [this] { AddToQueue({Edit1->text().toStdString()}); });
   addButton->show();
   auto* showButton = named(new TmxTPButton(urlGroup), "ShowDownloads");
   showButton->SetCaption(windowText(window_messages::Downloads));
   showButton->setGeometry(addButton->geometry().right() + 8, addButton->y(), 80, 18);
   showButton->setCursor(Qt::PointingHandCursor);
+  showButton->setFocusPolicy(Qt::TabFocus);
   onClick(showButton, [this] { downloads_->Show(); });
   showButton->show();
+  setTabOrder(mxTPButton1, addButton);
+  setTabOrder(addButton, showButton);
+  setTabOrder(showButton, ComboBox1);
   QMenu* file = findChild<QMenu*>("File1");
   QAction* exit = findChild<QAction*>("Exit1");
-  QAction* add = named(new QAction(windowText(window_messages::AddToQueue) + "\tCtrl+Enter", file), "AddToQueue1");
+  QAction* add = named(new QAction(windowText(window_messages::AddToQueueItem), file), "AddToQueue1");
+  add->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
   connect(add, &QAction::triggered, this, [this] { AddToQueue({Edit1->text().toStdString()}); });
-  QAction* show = named(new QAction(windowText(window_messages::Downloads), file), "Downloads1");
+  QAction* show = named(new QAction(windowText(window_messages::DownloadsItem), file), "Downloads1");
   connect(show, &QAction::triggered, this, [this] { downloads_->Show(); });
   file->insertActions(exit, {add, show});
   setAcceptDrops(true);
+}
+
+void TForm1::OpenAddresses(const std::vector<std::string>& addresses) {
+  if (addresses.empty()) return;
+  Edit1->setText(qt(addresses.front()));
+  addressGiven_ = true;
+  if (addresses.size() > 1 && downloads_) AddToQueue({addresses.begin() + 1, addresses.end()});
 }
 
 void TForm1::AddToQueue(const std::vector<std::string>& addresses) {
@@ -164,17 +183,23 @@ void TForm1::dropEvent(QDropEvent* event) {
 // layout file read afterwards.
 void TForm1::createControls() {
   QMenu* file = named(menuBar()->addMenu(QString()), "File1");
-  connect(named(file->addAction(QCoreApplication::translate("main_window", "Exit")), "Exit1"), &QAction::triggered,
+  downloadAction_ = named(file->addAction(windowText(window_messages::DownloadItem)), "Download1");
+  downloadAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  connect(downloadAction_, &QAction::triggered, this, [this] { downloadIfEnabled(); });
+  connect(named(file->addAction(QCoreApplication::translate("main_window", "E&xit")), "Exit1"), &QAction::triggered,
           this, &QWidget::close);
   QMenu* help = named(menuBar()->addMenu(QString()), "Help1");
-  connect(named(help->addAction(QCoreApplication::translate("main_window", "WWW")), "WWW1"), &QAction::triggered, this,
+  connect(named(help->addAction(QCoreApplication::translate("main_window", "&WWW")), "WWW1"), &QAction::triggered, this,
           [this] { Label1Click(); });
-  connect(named(help->addAction(QCoreApplication::translate("main_window", "E-Mail")), "EMail1"), &QAction::triggered,
+  connect(named(help->addAction(QCoreApplication::translate("main_window", "&E-Mail")), "EMail1"), &QAction::triggered,
           this, [this] { EMail1Click(); });
+  // Back to the main page from any other page of the pane.
+  for (const QKeySequence& keys : {QKeySequence(QKeySequence::Back), QKeySequence(Qt::Key_Escape)})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { showMainPage(); });
   PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   connect(named(PopupMenu1->addAction(sites::VendorAddressCaption), "www2"), &QAction::triggered, this,
           [this] { Label1Click(); });
-  connect(named(PopupMenu1->addAction(QCoreApplication::translate("main_window", "Exit")), "Exit2"),
+  connect(named(PopupMenu1->addAction(QCoreApplication::translate("main_window", "E&xit")), "Exit2"),
           &QAction::triggered, this, &QWidget::close);
 
   // The buttons find their pictures by the lists' names.
@@ -263,10 +288,40 @@ void TForm1::connectControls() {
   connect(chkvideocomp, &QCheckBox::toggled, this, [this] { chkvideocompClick(); });
   connect(chkaudiocomp, &QCheckBox::toggled, this, [this] { chkaudiocompClick(); });
   connect(chkusewmv9, &QCheckBox::toggled, this, [this] { chkusewmv9Click(); });
-  connect(WebBrowser1, &QWebEngineView::loadFinished, this,
-          [this](bool) { WebBrowser1DocumentComplete(WebBrowser1->url().toString().toStdString()); });
+  // Only a page that loaded as a document is an address to download: a
+  // failed load, an error page or an address the engine hands to its
+  // download manager leaves the field as the user left it.
+  connect(WebBrowser1->page(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& load) {
+    if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !load.isErrorPage())
+      WebBrowser1DocumentComplete(load.url().toString().toStdString());
+  });
   Edit1->installEventFilter(this);
   Label1->installEventFilter(this);
+
+  // The keyboard reaches the URL row's buttons after the field, in the order
+  // they stand, and then the output options.
+  for (TmxTPButton* button : {mxTPButton4, mxTPButton3, mxTPButton1}) button->setFocusPolicy(Qt::TabFocus);
+  setTabOrder(Edit1, mxTPButton4);
+  setTabOrder(mxTPButton4, mxTPButton3);
+  setTabOrder(mxTPButton3, mxTPButton1);
+  setTabOrder(mxTPButton1, ComboBox1);
+
+  QWidget* urlGroup = Edit1->parentWidget();
+  designedEditWidth_ = Edit1->width();
+  for (QWidget* button : std::initializer_list<QWidget*>{mxTPButton4, mxTPButton3, mxTPButton1})
+    designedButtonLefts_.emplace_back(button, button->x());
+  urlGroup->installEventFilter(this);
+  // Narrow enough for a 1280-pixel screen at twice the size, wide enough
+  // for the URL field beside its buttons.
+  setMinimumSize(MinimumWidth, MinimumHeight);
+}
+
+void TForm1::fitUrlRow() {
+  const int designedRight = designedButtonLefts_.back().second + mxTPButton1->width();
+  const int shift =
+      std::clamp(designedRight - Edit1->parentWidget()->width(), 0, std::max(0, designedEditWidth_ - MinimumEditWidth));
+  Edit1->resize(designedEditWidth_ - shift, Edit1->height());
+  for (const auto& [button, left] : designedButtonLefts_) button->move(left - shift, button->y());
 }
 
 template <class Handler>
@@ -323,13 +378,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
     Edit1Enter();
   if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) Label1Click();
-  if (watched == Edit1 && downloads_ && event->type() == QEvent::KeyPress) {
+  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ControlModifier)) {
-      AddToQueue({Edit1->text().toStdString()});
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      downloadIfEnabled();
       return true;
     }
   }
+  if (watched == Edit1->parentWidget() && event->type() == QEvent::Resize) fitUrlRow();
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -349,8 +406,29 @@ TOutputChoices TForm1::Choices() const {
   return choices;
 }
 
+// The queue's own job holds the address's work folder; a second job would
+// only be refused.
+bool TForm1::queueFetches(const std::string& address) const {
+  if (!downloads_) return false;
+  return std::ranges::any_of(downloads_->Scheduler().Items(), [&](const TQueueItem& item) {
+    return item.Address == address && (item.State == TQueueState::Reading || item.State == TQueueState::Downloading ||
+                                       item.State == TQueueState::Converting);
+  });
+}
+
+void TForm1::downloadIfEnabled() {
+  if (mxTPButton1->isEnabled()) Button1Click();
+}
+
+void TForm1::showMainPage() { mxTaskPanePro2->SetActivePage(mxTaskPanePage2); }
+
 void TForm1::Button1Click() {
-  const TSessionResult result = session_->Run(Edit1->text().toStdString(), Choices());
+  const std::string address = Edit1->text().toStdString();
+  if (queueFetches(address)) {
+    ShowMessage(windowText(window_messages::AlreadyQueued).toStdString());
+    return;
+  }
+  const TSessionResult result = session_->Run(address, Choices());
   shown_->Flush();
   if (result.Raised) ShowException(result.Failure.Message);
   if (closing_) close();
@@ -388,7 +466,8 @@ void TForm1::Edit1Enter() { navigate(Edit1->text().toStdString()); }
 void TForm1::navigate(const std::string& address) { WebBrowser1->load(QUrl(qt(address))); }
 
 void TForm1::WebBrowser1DocumentComplete(const std::string& address) {
-  Edit1->setText(qt(address == startPage_ ? std::string(sites::SampleWatchAddress) : address));
+  if (address != startPage_) Edit1->setText(qt(address));
+  else if (!addressGiven_) Edit1->setText(qt(sites::SampleWatchAddress));
 }
 
 // Errors, messages and the status line may carry a server's or a page's
@@ -404,7 +483,10 @@ void TForm1::Report(const TJobProgress& progress) {
 void TForm1::Progress(int64_t position, int64_t maximum) { shown_->SetProgress(position, maximum); }
 
 void TForm1::ProcessMessages() { QCoreApplication::processEvents(); }
-void TForm1::DownloadEnabled(bool enabled) { mxTPButton1->setEnabled(enabled); }
+void TForm1::DownloadEnabled(bool enabled) {
+  mxTPButton1->setEnabled(enabled);
+  downloadAction_->setEnabled(enabled);
+}
 
 std::optional<TOutputType> TForm1::SelectedFormat() { return selectedFormat(); }
 

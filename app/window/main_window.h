@@ -7,12 +7,14 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/job_reporter.h"
 #include "app/job_session.h"
 #include "app/window/window_anti_freeze.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -54,6 +56,10 @@ public:
   // its Downloads page and the ways to add to it. A queue that cannot be
   // opened is said so, and the window goes on without one.
   void OpenQueue(std::string storePath = {});
+  // The addresses the program was started with: the first goes into the URL
+  // field and stays there when the start page has loaded; the others join
+  // the queue.
+  void OpenAddresses(const std::vector<std::string>& addresses);
   // The Downloads page; none without a queue.
   TDownloadsPage* Downloads() const { return downloads_.get(); }
   // Queues the addresses with the output settings chosen now.
@@ -86,6 +92,15 @@ private:
   void createControls();
   void connectControls();
   void navigate(const std::string& address);
+  // Keeps Browse, Stop and Download inside a URL group narrower than the
+  // design by moving them left and shortening the field.
+  void fitUrlRow();
+  // Download from the keyboard or the menu does what the button does, and
+  // only while the button can be pressed.
+  void downloadIfEnabled();
+  // The window's own queue is fetching the address.
+  bool queueFetches(const std::string& address) const;
+  void showMainPage();
   // Runs a handler as the application runs every handler: an error that
   // leaves it is shown by the default error handler.
   template <class Handler>
@@ -103,6 +118,11 @@ private:
   std::unique_ptr<TDownloadsPage> downloads_;
   bool activated_ = false;
   bool closing_ = false;
+  // An address given at start-up is not replaced by the sample address.
+  bool addressGiven_ = false;
+  // Where the URL row's field and buttons stand in the layout.
+  int designedEditWidth_ = 0;
+  std::vector<std::pair<QWidget*, int>> designedButtonLefts_;
 
   TmxTaskPanePro* mxTaskPanePro2 = nullptr;
   TmxTaskPanePage* mxTaskPanePage2 = nullptr;
@@ -128,4 +148,5 @@ private:
   QLabel* Label1 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QMenu* PopupMenu1 = nullptr;
+  QAction* downloadAction_ = nullptr;
 };

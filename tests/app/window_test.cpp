@@ -10,11 +10,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWebEngineView>
 #include <cstdlib>
 #include <filesystem>
 
@@ -33,6 +36,8 @@
 #include "tests/servers/scripted_peer.h"
 #include "tests/servers/temp_folder.h"
 #include "ui/taskpane/buttons.h"
+#include "ui/taskpane/task_pane.h"
+#include "ui/taskpane/task_pane_page.h"
 
 namespace {
 
@@ -268,6 +273,150 @@ TEST_F(WindowTest, BrowserPanelFollowsCompletedDocuments) {
   startUpper.replace(startUpper.find("start.html"), 10, "START.html");
   form->WebBrowser1DocumentComplete(startUpper);
   EXPECT_EQ(edit->text().toStdString(), startUpper);
+}
+
+// An address the browser cannot show as a page is still the one to
+// download: entering the field (Tab, Shift+Tab) or Browse hands it to the
+// browser, which fails or passes it to its download manager, and the field
+// keeps it instead of taking the page the browser is still on.
+TEST_F(WindowTest, TypedAddressStaysWhenTheBrowserShowsNoPage) {
+  NginxSite types;
+  types.ServerConfig = "types { video/x-flv flv; application/vnd.apple.mpegurl m3u8; }";
+  NginxServer site(types);
+  site.WriteDocument("clip.flv", std::string(300000, 'v'));
+  site.WriteDocument("list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nclip.ts\n#EXT-X-ENDLIST\n");
+  ScriptedPeer refusing({script::Close()});
+  const std::string refused = "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/watch";
+  auto form = makeForm();
+  ASSERT_TRUE(waitForEdit1(*form, Sample));
+  auto* browser = child<QWebEngineView>(*form, "WebBrowser1");
+  auto* edit = child<QLineEdit>(*form, "Edit1");
+  struct {
+    const char* name;
+    std::string address;
+    bool browse;
+  } cases[] = {{"a direct video, entering the field", site.Url("/clip.flv"), false},
+               {"a playlist, Browse", site.Url("/list.m3u8"), true},
+               {"a server that closes at once", refused, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QSignalSpy ended(browser, &QWebEngineView::loadFinished);
+    edit->setText(QString::fromStdString(c.address));
+    c.browse ? form->mxMSButton9Click() : form->Edit1Enter();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ended.isEmpty(); }, 60000));
+    EXPECT_EQ(edit->text().toStdString(), c.address);
+  }
+}
+
+// quillfen --help answers without a display to open a window on.
+TEST(WindowProgram, HelpNeedsNoDisplay) {
+  TempFolder work;
+  const std::string program = QCoreApplication::applicationDirPath().toStdString() + "/../../app/quillfen";
+  ASSERT_TRUE(std::filesystem::exists(program)) << program << " is built with the window tests";
+  const std::string command =
+      "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "' --help >'" + work.File("out") + "' 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << work.ReadFile("out");
+  EXPECT_TRUE(work.ReadFile("out").starts_with("Usage: quillfen [Qt options] [URL...]\n")) << work.ReadFile("out");
+}
+
+// A window narrower than its design, down to the narrowest it can be made
+// (a 1280×1024 screen at twice the size leaves 640×512), still shows Browse,
+// Stop and Download whole, beside the URL field.
+TEST_F(WindowTest, NarrowWindowKeepsTheUrlRowsButtons) {
+  auto form = makeForm();
+  form->show();
+  EXPECT_LE(form->minimumWidth(), 640);
+  EXPECT_LE(form->minimumHeight(), 512);
+  for (const int width : {640, 200}) {
+    SCOPED_TRACE(width);
+    form->resize(width, 600);
+    QApplication::processEvents();
+    const QRect edit(child<QLineEdit>(*form, "Edit1")->mapTo(form.get(), QPoint()),
+                     child<QLineEdit>(*form, "Edit1")->size());
+    for (const char* name : {"mxTPButton4", "mxTPButton3", "mxTPButton1"}) {
+      SCOPED_TRACE(name);
+      auto* button = child<TmxTPButton>(*form, name);
+      const QRect shown(button->mapTo(form.get(), QPoint()), button->size());
+      EXPECT_GT(shown.left(), edit.right());
+      EXPECT_LT(shown.right(), form->width());
+      EXPECT_TRUE(button->isVisible());
+    }
+  }
+}
+
+// Download for an address the window's own queue is fetching says so,
+// rather than calling the queue another program.
+TEST_F(WindowTest, DownloadOfAnAddressTheQueueFetchesSaysSo) {
+  streams_test::SegmentPeer peer;
+  streams_test::ServeSilentTransfers(peer);
+  auto form = makeForm();
+  form->OpenQueue(work.File("queue.sqlite"));
+  ASSERT_NE(form->Downloads(), nullptr);
+  const std::string address = peer.Url("/single.flv");
+  form->AddToQueue({address});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return peer.RequestsOf("/single.flv") >= 1; }, 60000));
+  child<QLineEdit>(*form, "Edit1")->setText(QString::fromStdString(address));
+  form->Button1Click();
+  EXPECT_EQ(desktop.Messages, std::vector<std::string>{"quillfen: This address is already in the download queue"});
+  EXPECT_TRUE(desktop.Errors.empty()) << desktop.Errors.front();
+}
+
+// Everything the URL row offers is within reach of the keyboard: Tab goes
+// through the row's buttons in the order they stand, Enter in the field
+// and the File menu's shortcut start Download, Alt+F opens the menu rather
+// than typing into the field, and Escape leaves the Downloads page.
+TEST_F(WindowTest, KeyboardReachesTheUrlRow) {
+  auto form = makeForm();
+  form->OpenQueue(work.File("queue.sqlite"));
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  auto* edit = child<QLineEdit>(*form, "Edit1");
+  // Entering the field browses to it: a local page.
+  edit->setText(QString::fromStdString(form->StartPage()));
+  edit->setFocus();
+  for (const char* next : {"mxTPButton4", "mxTPButton3", "mxTPButton1", "AddToQueue", "ShowDownloads", "ComboBox1"}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next);
+  }
+
+  auto* file = child<QMenu>(*form, "File1");
+  EXPECT_EQ(child<QAction>(*form, "Download1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+  EXPECT_EQ(child<QAction>(*form, "AddToQueue1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Return));
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_F, Qt::AltModifier);
+  EXPECT_TRUE(file->isVisible());
+  EXPECT_EQ(edit->text().toStdString(), form->StartPage());
+  file->close();
+
+  child<QLineEdit>(*form, "txtWidth")->setText("abc");
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  QTest::keyClick(edit, Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(desktop.Errors, std::vector<std::string>(2, "quillfen: 'abc' is not a valid integer value."));
+
+  auto* pane = child<TmxTaskPanePro>(*form, "mxTaskPanePro2");
+  form->Downloads()->Show();
+  ASSERT_NE(pane->ActivePage(), child<TmxTaskPanePage>(*form, "mxTaskPanePage2"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(pane->ActivePage(), child<TmxTaskPanePage>(*form, "mxTaskPanePage2"));
+}
+
+// The addresses the program is started with: the first in the URL field,
+// where the start page's sample address does not replace it, the others in
+// the queue.
+TEST_F(WindowTest, StartedWithAddresses) {
+  auto form = makeForm();
+  form->OpenQueue(work.File("queue.sqlite"));
+  QSignalSpy loaded(child<QWebEngineView>(*form, "WebBrowser1"), &QWebEngineView::loadFinished);
+  const std::vector<std::string> addresses = {"http://127.0.0.1:9/first", "http://127.0.0.1:9/second",
+                                              "http://127.0.0.1:9/third"};
+  form->OpenAddresses(addresses);
+  std::vector<std::string> queued;
+  for (const TQueueItem& item : form->Downloads()->Scheduler().Items()) queued.push_back(item.Address);
+  EXPECT_EQ(queued, std::vector<std::string>(addresses.begin() + 1, addresses.end()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 60000));
+  EXPECT_EQ(child<QLineEdit>(*form, "Edit1")->text().toStdString(), addresses.front());
 }
 
 // The engine's sandbox is off only for root; the program's HTTP proxy is the

@@ -1,8 +1,11 @@
 #include "ui/taskpane/buttons.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "ui/taskpane/alignment.h"
 
@@ -188,6 +191,12 @@ void TmxCustomButton::paintEvent(QPaintEvent*) {
     }
     canvas.drawText(captionRect_, textFlags(), shown);
   }
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = (caption.isEmpty() ? pictureRect_ : captionRect_).adjusted(-2, -1, 2, 1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &canvas, this);
+  }
   if (!chosenList_ || imageIndex_ < 0 || pictureRect_.isEmpty()) return;
   const bool plain = isPressed_ || !isHot_ || !isEnabled();
   if (!plain && xpColors_->UseShadow())
@@ -219,6 +228,25 @@ void TmxCustomButton::mouseReleaseEvent(QMouseEvent* event) {
   update();
   if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
     OnClick(this);
+}
+
+void TmxCustomButton::keyPressEvent(QKeyEvent* event) {
+  const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!press || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    TmxGraphicControl::keyPressEvent(event);
+    return;
+  }
+  if (isEnabled() && OnClick) OnClick(this);
+}
+
+void TmxCustomButton::focusInEvent(QFocusEvent* event) {
+  TmxGraphicControl::focusInEvent(event);
+  update();
+}
+
+void TmxCustomButton::focusOutEvent(QFocusEvent* event) {
+  TmxGraphicControl::focusOutEvent(event);
+  update();
 }
 
 void TmxCustomButton::changeEvent(QEvent* event) {

@@ -70,6 +70,11 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // A button given a focus policy takes the focus, shows it around its
+  // caption, and is pressed with Space or Enter.
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
 private:
   int textFlags() const;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QTest>
 
 #include "tests/ui/taskpane/qt_environment.h"
@@ -173,6 +174,40 @@ TEST(ButtonClick, AcceleratorCharacterClicks) {
   button->setEnabled(false);
   QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
   EXPECT_EQ(clicks, 1);
+}
+
+// A button the keyboard reaches is pressed by Space and Enter, as a
+// standard button is; other keys and a disabled button do nothing.
+TEST(ButtonClick, FocusedButtonTakesSpaceAndEnter) {
+  QWidget window;
+  auto* field = new QLineEdit(&window);
+  auto* button = new TmxTPButton(&window);
+  button->setFocusPolicy(Qt::TabFocus);
+  int clicks = 0;
+  button->OnClick = [&](QObject*) { ++clicks; };
+  window.show();
+  QApplication::setActiveWindow(&window);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Tab);
+  ASSERT_TRUE(button->hasFocus());
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int clicks;
+  } cases[] = {{Qt::Key_Space, {}, 1},
+               {Qt::Key_Return, {}, 1},
+               {Qt::Key_Enter, Qt::KeypadModifier, 1},
+               {Qt::Key_A, {}, 0},
+               {Qt::Key_Space, Qt::ControlModifier, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
+    clicks = 0;
+    QTest::keyClick(button, c.key, c.modifiers);
+    EXPECT_EQ(clicks, c.clicks);
+  }
+  button->setEnabled(false);
+  QTest::keyClick(button, Qt::Key_Space);
+  EXPECT_EQ(clicks, 0);
 }
 
 TEST(ArrowButton, StylePicksThePictureAndAutoSizeFitsIt) {
