@@ -14,6 +14,7 @@
 #include "app/resuming_download.h"
 #include "app/streams/stream_download.h"
 #include "app/streams/stream_errors.h"
+#include "app/transfer/rate_limit.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
 #include "net/http/uri.h"
@@ -138,8 +139,10 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   TJobFolder folder(workFolder_, watchAddress);
   jobFolder_ = folder.Path();
 
+  rateLimit_ = LimitRate > 0 ? std::make_shared<transfer::TRateLimit>(LimitRate) : nullptr;
   TResumingDownload download(http_, VideoFile(), ResumeFile());
   download.Retry.Retries = Retries;
+  download.Retry.RateLimit = rateLimit_;
   download.ContinuePartial = ContinuePartial;
   download.ProcessMessages = [this] { reporter_.ProcessMessages(); };
   download.Stopped = [this] { return stopped_; };
@@ -304,6 +307,7 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
   streams::TStreamDownload download([this] { return makeStreamClient(); });
   download.Connections = Streams.Connections;
   download.Retry.Retries = Retries;
+  download.Retry.RateLimit = rateLimit_;
   download.ContinuePartial = ContinuePartial;
   download.OnNotice = [this](const std::string& notice) { reportNotice(notice); };
   // A track that is one whole file arrives in ranges, counted in bytes.

@@ -29,6 +29,9 @@ struct TFetchResult;
 namespace streams {
 class TStreamDownload;
 }
+namespace transfer {
+class TRateLimit;
+}
 
 // Cancelled: the save dialog was closed; Stopped: Stop ended the conversion.
 enum class TJobResult { Done, NoVideo, TimelineEmpty, SaveFailed, Cancelled, Stopped, Aborted };
@@ -85,6 +88,9 @@ public:
   bool ContinuePartial = false;
   // Connections and the quality rule for streamed video.
   TStreamSettings Streams;
+  // Bytes a second for all of a run's transfers together (its parts and
+  // segments share them); 0 for no limit.
+  int64_t LimitRate = 0;
 
   TSiteHosts Hosts = TSiteHosts::Defaults();
   // Where the save dialog opens: the program's folder is read-only once
@@ -130,6 +136,8 @@ private:
   TJobOutcome outcome_;
   // Set while a stream's segments arrive, so Stop reaches its clients.
   streams::TStreamDownload* streamDownload_ = nullptr;
+  // The running job's cap, shared by all its connections; none without one.
+  std::shared_ptr<transfer::TRateLimit> rateLimit_;
   // The stream came with its sound in a file of its own.
   bool separateAudio_ = false;
   bool running_ = false;

@@ -58,6 +58,24 @@ std::optional<TStatusWording> StatusWording(const TJobProgress& progress) {
   return std::nullopt;
 }
 
+std::string HumanSize(int64_t bytes) {
+  if (bytes < 1024) return fmt::format("{} B", bytes);
+  constexpr const char* Units[] = {"KiB", "MiB", "GiB", "TiB"};
+  double value = double(bytes) / 1024;
+  size_t unit = 0;
+  // 1023.96 KiB would round to "1024.0 KiB": it is the next unit's 1.0.
+  while (value >= 1023.95 && unit + 1 < std::size(Units)) {
+    value /= 1024;
+    ++unit;
+  }
+  return fmt::format("{:.1f} {}", value, Units[unit]);
+}
+
+std::string ClockTime(int64_t seconds) {
+  if (seconds >= 3600) return fmt::format("{}:{:02}:{:02}", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return fmt::format("{}:{:02}", seconds / 60, seconds % 60);
+}
+
 std::string StatusLine(const TStatusWording& wording, const std::optional<std::string>& translation) {
   if (!wording.Pattern) return wording.Text;
   if (translation) {

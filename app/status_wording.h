@@ -3,6 +3,7 @@
 // then fills, so that no finished sentence ever has to be read back.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,13 @@ struct TStatusWording {
 // None when the event leaves the status line as it is (a conversion begun,
 // a transfer of unknown size begun).
 std::optional<TStatusWording> StatusWording(const TJobProgress& progress);
+
+// A size as people read it: bytes below 1 KiB, else KiB, MiB or GiB with one
+// decimal ("12.4 MiB").
+std::string HumanSize(int64_t bytes);
+
+// A time left as a clock shows it: "1:08", "2:03:40".
+std::string ClockTime(int64_t seconds);
 
 // The line: translation (the pattern in the user's language) or else the
 // pattern as written, filled with the values. A translation the values do

@@ -16,6 +16,7 @@
 #include "net/http/text_helpers.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
+#include "platform/text.h"
 #include "quillfen_version.h"
 
 namespace {
@@ -234,6 +235,8 @@ enum LongOnly : int {
   NoOverwriteOption,
   VersionOption,
   ListOption,
+  NoProgressOption,
+  NewlineOption,
 };
 
 const ::option LongOptions[] = {
@@ -267,10 +270,13 @@ const ::option LongOptions[] = {
     {"connections", required_argument, nullptr, 'N'},
     {"max-height", required_argument, nullptr, MaxHeightOption},
     {"insecure", no_argument, nullptr, InsecureOption},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"no-progress", no_argument, nullptr, NoProgressOption},
+    {"newline", no_argument, nullptr, NewlineOption},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' has a missing value reported apart from an unknown option.
-constexpr const char* ShortOptions = ":ho:a:xN:";
+constexpr const char* ShortOptions = ":ho:a:xN:q";
 
 // The option as the user wrote it, for the messages: the long name that was
 // used, else the letter.
@@ -400,6 +406,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       case Socks4aOption: options.Proxy = proxyOption(option, value, "socks4a://"); break;
       case Socks5Option: options.Proxy = proxyOption(option, value, "socks5://"); break;
       case SiteHostOption: options.SiteHost = value; break;
+      case 'q': options.Quiet = true; break;
+      case NoProgressOption: options.NoProgress = true; break;
+      case NewlineOption: options.Newline = true; break;
     }
   }
   for (int i = optind; i < argc; ++i) options.Addresses.emplace_back(argv[size_t(i)]);

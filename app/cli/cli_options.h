@@ -36,6 +36,11 @@ struct TCliOptions {
   bool Insecure = false;
   // An existing output file is kept and the address refused.
   bool NoOverwrite = false;
+  // -q: errors only; --no-progress: no counts or bars; --newline: a line
+  // for each update even on a terminal.
+  bool Quiet = false;
+  bool NoProgress = false;
+  bool Newline = false;
   // Set by --help, --version and --list: the text to print instead of
   // running a job.
   std::optional<std::string> Reply;

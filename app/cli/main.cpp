@@ -163,8 +163,12 @@ int run(const std::vector<std::string>& arguments) {
   settings.ContinuePartial = options.ContinuePartial;
   settings.Streams = options.Streams;
   settings.SiteHost = options.SiteHost;
-  TTerminalReporter reporter(stderr, isatty(STDERR_FILENO), options.OutputFile, options.Choices.Format);
+  // --newline gives a terminal the lines a pipe gets.
+  TTerminalReporter reporter(stderr, isatty(STDERR_FILENO) && !options.Newline, options.OutputFile,
+                             options.Choices.Format);
   reporter.KeepExisting = options.NoOverwrite;
+  reporter.Quiet = options.Quiet;
+  reporter.NoProgress = options.NoProgress;
   TJobSession session(reporter, settings);
   TInterruptWatch watch(session, reporter);
   reporter.OnProcessMessages = [&watch] { watch.Process(); };
@@ -190,7 +194,8 @@ int run(const std::vector<std::string>& arguments) {
     const std::string archiveKey = DownloadArchiveKey(address, "", sites);
     if (archive && archive->Contains(archiveKey)) {
       ++skipped;
-      printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}: already in the download archive"), address));
+      if (!options.Quiet)
+        printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}: already in the download archive"), address));
       summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  skipped {}"), address));
       continue;
     }
@@ -219,7 +224,7 @@ int run(const std::vector<std::string>& arguments) {
     if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure.Kind) : BadArguments;
     summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  failed  {}: {}"), address, line));
   }
-  if (options.Addresses.size() > 1) {
+  if (options.Addresses.size() > 1 && !options.Quiet) {
     printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {} saved{}"), saved, options.Addresses.size(),
                         skipped ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", ", {} skipped"), skipped) : ""));
     for (const std::string& line : summary) fmt::print(stderr, "{}\n", DisplayText(line));

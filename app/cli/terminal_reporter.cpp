@@ -6,13 +6,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include <fmt/core.h>
 
 #include "app/cli/cli_text.h"
 #include "app/display_text.h"
 #include "app/output_name.h"
+#include "app/status_wording.h"
 #include "app/translation/translations.h"
 
 namespace {
@@ -46,14 +49,44 @@ TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::strin
 
 TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 
-// "Done" is held back until the job goes on: the job says it after a
-// failed transfer and at the end of a failed run too, and a failure must not
-// read as done. The notice of a retry drops it. A status may name a host, a
-// stream's description or a notice from below: it is drawn as DisplayText.
+// "Done" is held back until the job begins its next step or ends saved: the
+// job says it after a failed transfer, at the end of a failed run, and when a
+// large file's first answer makes way for its parts, and none of those is
+// done. Counts that follow it, or a retry, drop it. A status may name a host,
+// a stream's description or a notice from below: it is drawn as DisplayText.
 void TTerminalReporter::Report(const TJobProgress& progress) {
+  switch (progress.Kind) {
+    case TProgressKind::StepBegun:
+      // A step starts with an empty bar: what the last one left is no part of it.
+      if (held_) draw(true);
+      showHeldDone();
+      position_ = maximum_ = 0;
+      converting_ = false;
+      speed_.Restart();
+      break;
+    case TProgressKind::TransferBegun:
+    case TProgressKind::Retry: speed_.Restart(); break;
+    case TProgressKind::Bytes:
+    case TProgressKind::Segments:
+      doneHeld_.reset();
+      speed_.Add(progress.Bytes);
+      break;
+    case TProgressKind::Converting:
+      // The conversion's share is its own: the bar may still hold a
+      // transfer's counts when the first report comes.
+      converting_ = true;
+      position_ = std::llround(progress.Position * 1000);
+      maximum_ = std::llround(progress.Duration * 1000);
+      break;
+    case TProgressKind::ConversionDone:
+      converting_ = false;
+      position_ = maximum_ = 0;
+      break;
+    default: break;
+  }
   const std::optional<std::string> translated = TranslatedStatus(progress);
   if (!translated) return;
-  std::string line = DisplayText(*translated);
+  std::string line = DisplayText(progress.Kind == TProgressKind::Bytes ? countLine(progress) : *translated);
   const bool count = progress.Kind == TProgressKind::Bytes;
   const bool changedKind = count != statusIsCount_ || !count;
   // The last count of a transfer reaches the screen before what follows it.
@@ -62,15 +95,36 @@ void TTerminalReporter::Report(const TJobProgress& progress) {
     doneHeld_ = std::move(line);
     return;
   }
-  if (doneHeld_ && progress.Kind != TProgressKind::Retry) {
-    status_ = *doneHeld_;
-    statusIsCount_ = false;
-    draw(true);
-  }
-  doneHeld_.reset();
+  if (progress.Kind == TProgressKind::Retry) doneHeld_.reset();
   status_ = std::move(line);
   statusIsCount_ = count;
   draw(changedKind);
+}
+
+// "12.4 MiB of 310 MiB, 4.2 MiB/s, 1:08 left": the parts that are known.
+std::string TTerminalReporter::countLine(const TJobProgress& progress) const {
+  std::vector<std::string> parts;
+  parts.push_back(progress.Total > 0 ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {}"),
+                                                 HumanSize(progress.Bytes), HumanSize(progress.Total))
+                                     : HumanSize(progress.Bytes));
+  if (const std::optional<double> speed = speed_.BytesPerSecond(); speed && *speed > 0) {
+    parts.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{}/s"), HumanSize(std::llround(*speed))));
+    if (progress.Total > progress.Bytes)
+      parts.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} left"),
+                                ClockTime(int64_t(std::ceil(double(progress.Total - progress.Bytes) / *speed)))));
+  }
+  std::string line;
+  for (const std::string& part : parts) line += (line.empty() ? "" : ", ") + part;
+  return line;
+}
+
+void TTerminalReporter::showHeldDone() {
+  if (!doneHeld_) return;
+  status_ = *doneHeld_;
+  statusIsCount_ = false;
+  position_ = 0;
+  doneHeld_.reset();
+  draw(true);
 }
 
 void TTerminalReporter::Idle() {
@@ -81,6 +135,7 @@ void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
   // Set back to 0 at the end of a transfer or conversion: the last state
   // reaches the screen, and the empty bar waits for what comes next.
   if (position == 0 && held_) draw(true);
+  if (converting_) return;
   position_ = position;
   maximum_ = maximum;
   if (position != 0 && !doneHeld_) draw(false);
@@ -88,11 +143,15 @@ void TTerminalReporter::Progress(int64_t position, int64_t maximum) {
 
 // A bar only while something is under way: the job sets it back to 0 when a
 // transfer or conversion ends.
-bool TTerminalReporter::showsProgress() const { return maximum_ > 0 && position_ > 0; }
+bool TTerminalReporter::showsProgress() const { return !NoProgress && maximum_ > 0 && position_ > 0; }
 
 int64_t TTerminalReporter::percent() const { return std::clamp<int64_t>(position_ * 100 / maximum_, 0, 100); }
 
 void TTerminalReporter::draw(bool force) {
+  if (Quiet || (NoProgress && statusIsCount_)) {
+    held_ = false;
+    return;
+  }
   const auto now = std::chrono::steady_clock::now();
   if (!force && now - lastDraw_ < RedrawInterval) {
     // The last count must still reach the screen.
@@ -141,13 +200,9 @@ void TTerminalReporter::FinishLine() {
 
 void TTerminalReporter::FinishJob(bool saved) {
   if (held_) draw(true);
-  if (doneHeld_ && saved) {
-    status_ = *doneHeld_;
-    statusIsCount_ = false;
-    position_ = 0;
-    draw(true);
-  }
+  if (saved) showHeldDone();
   doneHeld_.reset();
+  converting_ = false;
   FinishLine();
   keptExisting_.clear();
 }
@@ -162,7 +217,7 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
     for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
   } else {
     name = NameWithExtension(outputFile_, request.DefaultExt);
-    if (name != outputFile_ && !name.starts_with(outputFile_ + ".")) {
+    if (!Quiet && name != outputFile_ && !name.starts_with(outputFile_ + ".")) {
       FinishLine();
       fmt::print(
           out_, "quillfen-cli: {}\n",

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/job_reporter.h"
+#include "app/transfer/speed_meter.h"
 
 class TTerminalReporter : public TJobReporter {
 public:
@@ -39,6 +40,10 @@ public:
   // Called while the job waits: a count held back for the redraw interval is
   // shown once the interval has passed.
   void Idle();
+  // -q: nothing but what the run's owner prints (its errors); --no-progress:
+  // the steps without counts or bars.
+  bool Quiet = false;
+  bool NoProgress = false;
   // An existing output file is not given to the job, which then saves
   // nothing; the name stays here until the run ends.
   bool KeepExisting = false;
@@ -48,6 +53,8 @@ public:
 
 private:
   void draw(bool force);
+  std::string countLine(const TJobProgress& progress) const;
+  void showHeldDone();
   bool showsProgress() const;
   int64_t percent() const;
 
@@ -67,6 +74,9 @@ private:
   int64_t position_ = 0;
   int64_t maximum_ = 0;
   bool lineOpen_ = false;
+  // The bar shows the conversion's own position, not the job's bar.
+  bool converting_ = false;
+  TSpeedMeter speed_;
   // The "Done" held back, as it will be shown.
   std::optional<std::string> doneHeld_;
   // A redraw was skipped for the interval: the latest counts are not shown yet.

@@ -33,13 +33,15 @@ struct Asked {
 class RangeSink : public TAnswerSink {
 public:
   RangeSink(TIdHTTP& http, const Asked& asked, TVersion& version, TRangeTarget& target, TWholeAnswer wholeAnswer,
-            const std::function<bool()>& stopped)
+            const std::function<bool()>& stopped, TRateLimit* rateLimit, const std::function<void()>& tick)
       : http_(http),
         asked_(asked),
         version_(version),
         target_(target),
         wholeAnswer_(wholeAnswer),
         stopped_(stopped),
+        rateLimit_(rateLimit),
+        tick_(tick),
         next_(asked.Next) {}
 
   int64_t Write(const void* buffer, int64_t count) override {
@@ -56,6 +58,8 @@ public:
       target_.Write(from, bytes + (from - at), to - from);
       next_ = to;
     }
+    // The bytes are taken; the next read waits until the job's rate allows.
+    if (rateLimit_ && !rateLimit_->Take(count, stopped_, tick_)) throw StopRequested{};
     return count;
   }
   int64_t GetSize() override { return received_; }
@@ -121,6 +125,8 @@ private:
   TRangeTarget& target_;
   const TWholeAnswer wholeAnswer_;
   const std::function<bool()>& stopped_;
+  TRateLimit* const rateLimit_;
+  const std::function<void()>& tick_;
   int64_t next_;
   int64_t answerFirst_ = 0;
   int64_t received_ = 0;
@@ -147,7 +153,7 @@ int64_t TRangedFetch::Fetch(const std::string& address, int64_t first, int64_t l
   // that nothing is left of it.
   for (int32_t failures = 0, asked = 0;; ++asked) {
     if (stopped() || (asked > 0 && end() >= 0 && next >= end())) return next - first;
-    RangeSink sink(http_, {first, next, last}, version, target, WholeAnswer, Stopped);
+    RangeSink sink(http_, {first, next, last}, version, target, WholeAnswer, Stopped, policy_.RateLimit.get(), OnPause);
     if (OnRequest) OnRequest(next);
     try {
       {

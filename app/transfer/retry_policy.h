@@ -8,11 +8,18 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
+
+#include "app/transfer/rate_limit.h"
 
 struct TRetryPolicy {
   int32_t Retries = 3;
   // The pause before the first retry; each later one doubles it.
   std::chrono::milliseconds FirstPause{100};
+  // The job's cap on bytes a second, shared by every transfer the policy
+  // is given to; none for no cap. It travels with the policy because every
+  // ranged fetch is made with one.
+  std::shared_ptr<transfer::TRateLimit> RateLimit;
 
   // Whether another attempt may mend what error says went wrong.
   static bool Retryable(const std::exception& error);

@@ -2,7 +2,10 @@
 // fitted to terminals of several widths.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
+
+#include "app/status_wording.h"
 
 #include "tests/app/cli_runner.h"
 #include "tests/app/demo_site.h"
@@ -40,14 +43,16 @@ protected:
   NginxServer site;
 };
 
-// In a log the counts come as lines, the last one included, the conversion
-// as percentages up to 100, and "Done" closes the run without a stale
-// percentage.
+// In a log the counts come as lines in sizes people read, the last one
+// included, the conversion as percentages up to 100, and "Done" closes the
+// run without a stale percentage.
 TEST_F(CliProgressTest, LinesOnAPipe) {
-  const std::string size = std::to_string(ReadWholeFile(site.DocumentRoot() + "/video.flv").size());
+  const std::string size = HumanSize(int64_t(ReadWholeFile(site.DocumentRoot() + "/video.flv").size()));
   const CliRun saved = RunCli(work, {"--format", "AVI", "-o", work.File("p.avi"), site.Url("/video.flv")});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
-  EXPECT_NE(saved.err.find("\n" + size + " bytes of " + size + " bytes.\nDone\n"), std::string::npos) << saved.err;
+  const size_t last = saved.err.find("\n" + size + " of " + size);
+  ASSERT_NE(last, std::string::npos) << saved.err;
+  EXPECT_NE(saved.err.find("\nDone\nConverting", last), std::string::npos) << saved.err;
   EXPECT_TRUE(saved.err.ends_with("Converting 100%\nDone.\nDone\n")) << saved.err;
   std::istringstream lines(saved.err);
   for (std::string line; std::getline(lines, line);) EXPECT_FALSE(line.starts_with("Done ")) << saved.err;
@@ -58,7 +63,7 @@ TEST_F(CliProgressTest, LinesOnAPipe) {
 // count is shown with a full bar, and the run ends on "Done" with no bar.
 TEST_F(CliProgressTest, FittedToTheTerminal) {
   const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
-  const std::string size = std::to_string(video.size());
+  const std::string size = HumanSize(int64_t(video.size()));
   for (const int columns : {60, 80, 200}) {
     SCOPED_TRACE(columns);
     RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000)});
@@ -68,7 +73,7 @@ TEST_F(CliProgressTest, FittedToTheTerminal) {
     ASSERT_EQ(saved.exitCode, 0) << saved.out;
     const std::vector<std::string> lines = drawnLines(saved.out);
     for (const std::string& line : lines) EXPECT_LT(line.size(), size_t(columns)) << line;
-    EXPECT_NE(saved.out.find("] 100% " + size + " bytes of " + size + " bytes."), std::string::npos) << saved.out;
+    EXPECT_NE(saved.out.find("] 100% " + size + " of " + size), std::string::npos) << saved.out;
     EXPECT_NE(saved.out.find("Connection lost; continuing"), std::string::npos) << saved.out;
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "Done");
@@ -80,18 +85,54 @@ TEST_F(CliProgressTest, FittedToTheTerminal) {
 // again: the count starts over, and the total stays the file's size.
 TEST_F(CliProgressTest, WholeFileAgainKeepsTheTotal) {
   const std::string video = ReadWholeFile(site.DocumentRoot() + "/video.flv");
-  const std::string size = std::to_string(video.size());
+  const std::string size = HumanSize(int64_t(video.size()));
   RangePeer peer({video, "\"flv\""}, {ConnectionPlan::Cut(9000), ConnectionPlan::IgnoringRange()});
   const CliRun saved = RunCli(work, {"--format", "AVI", "-o", work.File("w.avi"), peer.Url()});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
   std::istringstream lines(saved.err);
   for (std::string line; std::getline(lines, line);) {
-    const size_t of = line.find(" bytes of ");
-    if (of != std::string::npos) {
-      EXPECT_EQ(line.substr(of + 10), size + " bytes.") << saved.err;
+    const size_t of = line.find(" of ");
+    // A count: a size before " of ".
+    if (of != std::string::npos && of > 0 && line[of - 1] == 'B') {
+      EXPECT_EQ(line.substr(of + 4, line.find(',') - of - 4), size) << saved.err;
     }
   }
-  EXPECT_NE(saved.err.find("\n" + size + " bytes of " + size + " bytes.\n"), std::string::npos) << saved.err;
+  EXPECT_NE(saved.err.find("\n" + size + " of " + size), std::string::npos) << saved.err;
+}
+
+// A file large enough to come in parts, then converted, on a pipe: no "Done"
+// before its parts have come, and no conversion share shown before the
+// conversion began (the transfer's full bar read as "Converting 100%", then
+// the conversion's own start). Each was seen.
+TEST_F(CliProgressTest, StepsInTheirOrder) {
+  const std::string movie = work.File("m.mp4");
+  ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=10 -t 20 -c:v libx264 "
+                         "-movflags +faststart " +
+                         ShellQuoted(movie))
+                            .c_str()),
+            0);
+  // A free box of 9 MiB after the movie makes it a large file.
+  constexpr uint32_t Padding = 9 << 20;
+  std::string bytes = ReadWholeFile(movie);
+  for (int shift = 24; shift >= 0; shift -= 8) bytes += char(((Padding + 8) >> shift) & 0xFF);
+  bytes += "free" + std::string(Padding, '\0');
+  site.WriteDocument("large.mp4", bytes);
+
+  const CliRun saved = RunCli(work, {"-N", "4", "-o", work.File("out.mp4"), site.Url("/large.mp4")});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  const std::string total = HumanSize(int64_t(bytes.size()));
+  const size_t last = saved.err.find("\n" + total + " of " + total);
+  ASSERT_NE(last, std::string::npos) << saved.err;
+  EXPECT_EQ(saved.err.rfind("\nDone\n", last), std::string::npos) << saved.err;
+  // The conversion's share only grows ("Converting" alone is its start).
+  std::istringstream lines(saved.err);
+  int shown = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("Converting")) continue;
+    const int share = line == "Converting" ? 0 : std::stoi(line.substr(11));
+    EXPECT_GE(share, shown) << saved.err;
+    shown = share;
+  }
 }
 
 }  // namespace
