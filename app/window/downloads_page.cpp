@@ -9,10 +9,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaObject>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStyleOptionProgressBar>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -21,6 +25,7 @@
 
 #include "app/display_text.h"
 #include "app/error_text.h"
+#include "app/queue/messages.h"
 #include "app/queue/queue_scheduler.h"
 #include "app/queue/queue_store.h"
 #include "app/queue/queue_transitions.h"
@@ -34,7 +39,42 @@
 
 namespace {
 
-enum Column { TitleColumn, FormatColumn, StateColumn, SpeedColumn, TimeLeftColumn, ColumnCount };
+enum Column {
+  TitleColumn,
+  FormatColumn,
+  SizeColumn,
+  ProgressColumn,
+  StateColumn,
+  SpeedColumn,
+  TimeLeftColumn,
+  ColumnCount
+};
+
+// The progress column's share done, in percent, under this role; none
+// leaves the cell empty.
+constexpr int PercentRole = Qt::UserRole;
+
+// Paints a row's share done as a progress bar in the style's own look.
+class ProgressDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QVariant percent = index.data(PercentRole);
+    if (!percent.isValid()) return;
+    QStyleOptionProgressBar bar;
+    bar.initFrom(option.widget);
+    bar.rect = option.rect.adjusted(2, 2, -2, -2);
+    bar.minimum = 0;
+    bar.maximum = 100;
+    bar.progress = percent.toInt();
+    bar.text = QString("%1 %").arg(bar.progress);
+    bar.textVisible = true;
+    bar.state |= QStyle::State_Horizontal;
+    option.widget->style()->drawControl(QStyle::CE_ProgressBar, &bar, painter, option.widget);
+  }
+};
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -55,6 +95,9 @@ std::string speedText(const TQueueItem& item) {
 
 // An item is named by its page's title, by its address until the title is known.
 std::string nameOf(const TQueueItem& item) { return item.Title.empty() ? item.Address : item.Title; }
+
+// The queue's own texts in the user's language, before their values go in.
+std::string queueText(const char* text) { return QCoreApplication::translate("quillfen", text).toStdString(); }
 
 std::string timeLeftText(const TQueueItem& item) {
   const std::optional<int64_t> seconds = item.State == TQueueState::Downloading ? SecondsLeft(item) : std::nullopt;
@@ -95,12 +138,16 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   list_->setColumnCount(ColumnCount);
   list_->setHeaderLabels(
       {QCoreApplication::translate("main_window", "Title"), QCoreApplication::translate("main_window", "Format"),
+       QCoreApplication::translate("main_window", "Size"), QCoreApplication::translate("main_window", "Progress"),
        QCoreApplication::translate("main_window", "State"), QCoreApplication::translate("main_window", "Speed"),
        QCoreApplication::translate("main_window", "Time left")});
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setItemDelegateForColumn(ProgressColumn, new ProgressDelegate(list_));
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
   list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
   list_->header()->setStretchLastSection(false);
+  list_->setColumnWidth(ProgressColumn, 120);
   list_->setColumnWidth(StateColumn, 220);
   column->addWidget(list_);
 
@@ -167,9 +214,12 @@ void TDownloadsPage::connectControls() {
   const auto onClick = [this](QPushButton* button, auto command) {
     connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
   };
+  // A command on the selected item leaves the focus on the list, so that the
+  // keyboard goes on from the same row (the button may now be disabled).
   const auto withSelected = [this](void (TQueueScheduler::*command)(int64_t)) {
     return [this, command] {
       if (const TQueueItem* item = selected()) (scheduler_.get()->*command)(item->Id);
+      list_->setFocus();
     };
   };
   onClick(pause_, withSelected(&TQueueScheduler::Pause));
@@ -177,8 +227,14 @@ void TDownloadsPage::connectControls() {
   onClick(retry_, withSelected(&TQueueScheduler::Retry));
   onClick(moveUp_, withSelected(&TQueueScheduler::MoveUp));
   onClick(moveDown_, withSelected(&TQueueScheduler::MoveDown));
-  onClick(remove_, [this] { onSelected(&TDownloadsPage::remove); });
+  onClick(remove_, [this] {
+    onSelected(&TDownloadsPage::remove);
+    list_->setFocus();
+  });
   onClick(openFolder_, [this] { onSelected(&TDownloadsPage::openFolder); });
+  connect(list_, &QTreeWidget::itemDoubleClicked, this,
+          [this] { guarded([this] { onSelected(&TDownloadsPage::openFile); }); });
+  connect(list_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) { showItemMenu(at); });
   onClick(pauseAll_, [this] { scheduler_->PauseAll(); });
   onClick(resumeAll_, [this] { scheduler_->ResumeAll(); });
   onClick(clearFinished_, [this] { scheduler_->ClearFinished(); });
@@ -217,7 +273,11 @@ void TDownloadsPage::Add(const std::vector<std::string>& addresses, const TOutpu
   for (const std::string& address : addresses) scheduler_->Add(address, settings);
 }
 
-void TDownloadsPage::Show() { page_->Pane()->SetActivePage(page_); }
+// The keyboard starts on the list, where the item commands act.
+void TDownloadsPage::Show() {
+  page_->Pane()->SetActivePage(page_);
+  list_->setFocus();
+}
 
 void TDownloadsPage::fillRows() {
   const int64_t keep = selected() ? selected()->Id : 0;
@@ -239,13 +299,17 @@ void TDownloadsPage::showItem(const TQueueItem& item) {
   }
   fillRow(row, item);
   const auto shown = shownStates_.find(item.Id);
-  const bool newlySaved =
-      item.State == TQueueState::Saved && shown != shownStates_.end() && shown->second != item.State;
+  const bool ended = (item.State == TQueueState::Saved || item.State == TQueueState::Failed) &&
+                     shown != shownStates_.end() && shown->second != item.State;
   shownStates_[item.Id] = item.State;
-  if (newlySaved && !page_->window()->isActiveWindow())
-    desktop_.Notify(DisplayText(nameOf(item)),
-                    DisplayText(fmt::format(fmt::runtime(windowText(window_messages::SavedNotice).toStdString()),
-                                            item.OutputFile)));
+  if (ended && !page_->window()->isActiveWindow()) {
+    const std::string notice = item.State == TQueueState::Saved ? windowText(window_messages::SavedNotice).toStdString()
+                                                                : queueText(queue_messages::FailedNotice);
+    desktop_.Notify(
+        DisplayText(nameOf(item)),
+        DisplayText(fmt::format(fmt::runtime(notice),
+                                item.State == TQueueState::Saved ? item.OutputFile : TranslatedMessage(item.Error))));
+  }
   updateButtons();
 }
 
@@ -254,6 +318,10 @@ void TDownloadsPage::fillRow(QTreeWidgetItem* row, const TQueueItem& item) {
   const std::optional<TOutputType> format = item.Settings.Choices.Format;
   row->setText(TitleColumn, qt(DisplayText(nameOf(item))));
   row->setText(FormatColumn, format ? qt(OutputTypeName(*format)) : QString());
+  row->setText(SizeColumn, qt(SizeText(item)));
+  row->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+  const std::optional<int> percent = PercentDone(item);
+  row->setData(ProgressColumn, PercentRole, percent ? QVariant(*percent) : QVariant());
   const QString state = qt(DisplayText(TranslatedMessage(StateText(item))));
   row->setText(StateColumn, state);
   row->setToolTip(StateColumn, state);
@@ -280,15 +348,40 @@ void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem
   if (const TQueueItem* item = selected()) (this->*command)(TQueueItem(*item));
 }
 
-// What an unfinished item has downloaded so far goes only when the user says so.
+// An item goes only when the user confirms; an unfinished one takes what it
+// downloaded so far with it, a saved one leaves its file.
 void TDownloadsPage::remove(const TQueueItem& item) {
-  const bool partial = item.State != TQueueState::Saved && !item.PartialFile.empty();
-  const bool deletePartial =
-      partial &&
-      desktop_.Question(page_->window(), caption_,
-                        DisplayText(fmt::format(fmt::runtime(windowText(window_messages::DeletePartial).toStdString()),
-                                                nameOf(item))));
-  scheduler_->Remove(item.Id, deletePartial);
+  const bool saved = item.State == TQueueState::Saved;
+  const std::string question = queueText(saved ? queue_messages::RemoveSaved : queue_messages::RemoveUnfinished);
+  if (!desktop_.Question(page_->window(), caption_, DisplayText(fmt::format(fmt::runtime(question), nameOf(item)))))
+    return;
+  scheduler_->Remove(item.Id, !saved);
+}
+
+void TDownloadsPage::openFile(const TQueueItem& item) {
+  if (item.State == TQueueState::Saved)
+    desktop_.OpenAddress(QUrl::fromLocalFile(qt(item.OutputFile)).toString().toStdString());
+}
+
+// The item commands as the buttons offer them, enabled as they are.
+void TDownloadsPage::showItemMenu(const QPoint& at) {
+  QTreeWidgetItem* row = list_->itemAt(at);
+  if (!row) return;
+  list_->setCurrentItem(row);
+  row->setSelected(true);
+  QMenu menu(list_);
+  menu.setObjectName("DownloadsMenu");
+  const TQueueItem* item = selected();
+  QAction* open = menu.addAction(QCoreApplication::translate("main_window", "Open file"));
+  open->setEnabled(item && item->State == TQueueState::Saved);
+  connect(open, &QAction::triggered, this, [this] { guarded([this] { onSelected(&TDownloadsPage::openFile); }); });
+  menu.addSeparator();
+  for (QPushButton* button : {pause_, resume_, retry_, remove_, openFolder_, moveUp_, moveDown_}) {
+    QAction* action = menu.addAction(button->text());
+    action->setEnabled(button->isEnabled());
+    connect(action, &QAction::triggered, button, &QPushButton::click);
+  }
+  menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
 void TDownloadsPage::openFolder(const TQueueItem& item) {

@@ -1,8 +1,9 @@
 // The Downloads page: the queue as a second page of the task pane, one row
-// per item, the commands for one item and for the whole queue, the queue's
-// settings (where and under which name items are saved, connections, jobs
-// at once, resuming at start), and a notice
-// on the desktop when an item is saved while the window is in the
+// per item (its title, size, progress bar and state), the commands for one
+// item on buttons and in the row's menu and for the whole queue, the
+// queue's settings (where and under which name items are saved,
+// connections, jobs at once, resuming at start), and a notice on the
+// desktop when an item is saved or fails while the window is in the
 // background. The queue's jobs run on worker threads; their events come
 // back to this object's thread as queued calls, so only this thread touches
 // a widget.
@@ -19,6 +20,7 @@
 #include "app/queue/queue_item.h"
 
 class QCheckBox;
+class QPoint;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -43,7 +45,7 @@ public:
   // Queues each address with these choices, into the queue's folder and
   // under its name template.
   void Add(const std::vector<std::string>& addresses, const TOutputChoices& choices);
-  // Makes the page the pane's active one.
+  // Makes the page the pane's active one, with the focus on its list.
   void Show();
 
   TQueueScheduler& Scheduler() { return *scheduler_; }
@@ -67,7 +69,10 @@ private:
   const TQueueItem* selected() const;
   void onSelected(void (TDownloadsPage::*command)(const TQueueItem&));
   void remove(const TQueueItem& item);
+  // Opens a saved item's file in the user's program for it.
+  void openFile(const TQueueItem& item);
   void openFolder(const TQueueItem& item);
+  void showItemMenu(const QPoint& at);
   // Where queued items go: the chosen folder, or the Videos folder.
   std::string saveFolder() const;
   void chooseFolder();

@@ -14,11 +14,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -49,15 +52,24 @@ NginxSite siteWithASlowVideo() {
   return site;
 }
 
-// The window's desktop, which also answers the folder dialog.
+// The window's desktop, which also answers the folder dialog and questions,
+// and records the notices.
 class QueueDesktop : public RecordingDesktop {
 public:
   std::optional<std::string> AskFolder(QWidget*, const std::string&, const std::string& folder) override {
     FolderAskedAt.push_back(folder);
     return FolderAnswer;
   }
-  std::vector<std::string> FolderAskedAt;
+  bool Question(QWidget*, const std::string&, const std::string& text) override {
+    Questions.push_back(text);
+    return QuestionAnswer;
+  }
+  void Notify(const std::string& summary, const std::string& body) override {
+    Notices.push_back(summary + ": " + body);
+  }
+  std::vector<std::string> FolderAskedAt, Questions, Notices;
   std::optional<std::string> FolderAnswer;
+  bool QuestionAnswer = false;
 };
 
 TSessionOptions optionsFor(const NginxServer& site, const TempFolder& work) {
@@ -107,6 +119,23 @@ const TQueueItem* itemOf(TQueueScheduler& queue, const std::string& address) {
   return nullptr;
 }
 
+// The controls Tab reaches from start, in order, until it comes back to it
+// or leaves the page.
+std::vector<std::string> tabOrderFrom(QWidget* start) {
+  std::vector<std::string> order;
+  start->setFocus();
+  for (int step = 0; step < 30; ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || focused == start || !start->parentWidget()->isAncestorOf(focused)) break;
+    // A spin box's line edit stands for the box.
+    order.push_back(qobject_cast<QSpinBox*>(focused->parentWidget()) ? nameOf(focused->parentWidget())
+                                                                     : nameOf(focused));
+  }
+  start->setFocus();
+  return order;
+}
+
 void selectRow(QTreeWidget* list, int row) {
   list->setCurrentItem(list->topLevelItem(row));
   list->topLevelItem(row)->setSelected(true);
@@ -127,8 +156,10 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   form.findChild<QComboBox*>("ComboBox1")->setCurrentText("FLV");
 
   // The folder through the desktop's dialog, then a template the names
-  // cannot have, which leaves the one in use, then a good one.
+  // cannot have, which leaves the one in use, then a good one. The page
+  // opens with the keyboard on its list.
   form.Downloads()->Show();
+  EXPECT_EQ(QApplication::focusWidget(), form.findChild<QTreeWidget*>("DownloadsList"));
   std::filesystem::create_directories(work.File("out"));
   desktop.FolderAnswer = work.File("out");
   QTest::mouseClick(form.findChild<QPushButton*>("BrowseQueueFolder"), Qt::LeftButton);
@@ -169,7 +200,17 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   selectRow(list, 0);
   QTest::mouseClick(form.findChild<QPushButton*>("Pause"), Qt::LeftButton);
   ASSERT_TRUE(waitFor([&] { return itemOf(queue, slow)->State == Paused; })) << StateText(*itemOf(queue, slow));
-  EXPECT_EQ(list->topLevelItem(0)->text(2), "paused");
+  // The row says how far the paused item got, in its state and its bar, and
+  // the keyboard goes on from the list.
+  const int pausedAt = int(itemOf(queue, slow)->BytesDone * 100 / itemOf(queue, slow)->BytesTotal);
+  EXPECT_EQ(list->topLevelItem(0)->text(4).toStdString(), "paused " + std::to_string(pausedAt) + " %");
+  EXPECT_EQ(list->topLevelItem(0)->data(3, Qt::UserRole), QVariant(pausedAt));
+  EXPECT_TRUE(list->topLevelItem(0)->text(2).endsWith(" KiB")) << list->topLevelItem(0)->text(2).toStdString();
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  EXPECT_EQ(tabOrderFrom(list),
+            (std::vector<std::string>{"Resume", "Remove", "Openfolder", "Movedown", "Pauseall", "Resumeall",
+                                      "Clearfinished", "QueueFolder", "BrowseQueueFolder", "NameTemplate",
+                                      "ResumeAtStart", "Connections", "JobsAtOnce"}));
 
   QTest::qWait(300);  // let the page repaint before the picture
   const QPixmap shot = form.screen()->grabWindow(form.winId());
@@ -194,6 +235,76 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
     EXPECT_EQ(work.ReadFile("probe"), "mp3\nflv1\n");
   }
   EXPECT_EQ(itemOf(queue, watch)->OutputFile, work.File("out/Demo clip - Clipcove - queued.flv"));
+}
+
+// The item commands on the list of a window in the background: a notice for
+// the item that fails and the one that is saved; the row menu offers the
+// buttons' commands as they stand; Remove asks, and Cancel keeps the item
+// and its partial download, while Yes removes both; a double-click opens the
+// saved file.
+TEST(WindowQueue, ItemCommandsNoticesAndRemove) {
+  ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
+  TempFolder work;
+  setenv("XDG_STATE_HOME", work.File("state").c_str(), 1);
+  NginxServer site(siteWithASlowVideo());
+  MakeDemoSite(site, 4, "320x240");
+  QueueDesktop desktop;
+  TForm1 form(desktop, "quillfen", optionsFor(site, work));
+  form.OpenQueue();
+  ASSERT_NE(form.Downloads(), nullptr);
+  TQueueScheduler& queue = form.Downloads()->Scheduler();
+  queue.SetSaveTarget(work.File("out"), "%(title)s.%(ext)s");
+  std::filesystem::create_directories(work.File("out"));
+  form.findChild<QComboBox*>("ComboBox1")->setCurrentText("FLV");
+  auto* list = form.findChild<QTreeWidget*>("DownloadsList");
+
+  const std::string slow = site.Url("/slow.flv"), missing = site.Url("/missing"),
+                    watch = site.Url("/watch?v=Kq3fZ8wLp2A");
+  form.AddToQueue({slow, missing});
+  const auto ended = [&](const std::string& address) {
+    return itemOf(queue, address)->State == Saved || itemOf(queue, address)->State == Failed;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended(missing); }, 60000));
+  EXPECT_EQ(desktop.Notices, (std::vector<std::string>{missing + ": Failed: HTTP/1.1 404 Not Found"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return itemOf(queue, slow)->BytesDone > 0; }, 60000));
+  queue.Pause(itemOf(queue, slow)->Id);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return itemOf(queue, slow)->State == Paused; }, 60000));
+  const std::string partial = itemOf(queue, slow)->PartialFile;
+  ASSERT_TRUE(std::filesystem::exists(partial));
+
+  std::vector<std::string> offered;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (const QAction* action : menu->actions())
+      if (!action->isSeparator()) offered.push_back((action->isEnabled() ? "" : "-") + action->text().toStdString());
+    menu->close();
+  });
+  emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(0)).center());
+  EXPECT_EQ(offered, (std::vector<std::string>{"-Open file", "-Pause", "Resume", "-Retry", "Remove", "Open folder",
+                                               "-Move up", "Move down"}));
+
+  selectRow(list, 0);
+  for (const bool confirmed : {false, true}) {
+    desktop.QuestionAnswer = confirmed;
+    QTest::mouseClick(form.findChild<QPushButton*>("Remove"), Qt::LeftButton);
+    EXPECT_EQ(itemOf(queue, slow) == nullptr, confirmed);
+    EXPECT_EQ(std::filesystem::exists(partial), !confirmed);
+  }
+  EXPECT_EQ(desktop.Questions,
+            std::vector<std::string>(
+                2, "Remove '" + slow + "' from the queue? What was downloaded of it so far is deleted."));
+
+  form.AddToQueue({watch});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended(watch); }, 60000));
+  const std::string saved = itemOf(queue, watch)->OutputFile;
+  EXPECT_EQ(desktop.Notices.back(), "Demo clip - Clipcove: Saved: " + saved);
+  QTreeWidgetItem* row = list->findItems("Demo clip - Clipcove", Qt::MatchExactly).value(0);
+  ASSERT_NE(row, nullptr);
+  list->setCurrentItem(row);
+  emit list->itemDoubleClicked(row, 0);
+  EXPECT_EQ(desktop.Opened,
+            std::vector<std::string>{QUrl::fromLocalFile(QString::fromStdString(saved)).toString().toStdString()});
 }
 
 // A file over 8 MiB comes as ranged parts side by side unless the page
