@@ -42,9 +42,9 @@ namespace {
 enum Column {
   TitleColumn,
   FormatColumn,
-  SizeColumn,
-  ProgressColumn,
   StateColumn,
+  ProgressColumn,
+  SizeColumn,
   SpeedColumn,
   TimeLeftColumn,
   ColumnCount
@@ -138,8 +138,8 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   list_->setColumnCount(ColumnCount);
   list_->setHeaderLabels(
       {QCoreApplication::translate("main_window", "Title"), QCoreApplication::translate("main_window", "Format"),
-       QCoreApplication::translate("main_window", "Size"), QCoreApplication::translate("main_window", "Progress"),
-       QCoreApplication::translate("main_window", "State"), QCoreApplication::translate("main_window", "Speed"),
+       QCoreApplication::translate("main_window", "State"), QCoreApplication::translate("main_window", "Progress"),
+       QCoreApplication::translate("main_window", "Size"), QCoreApplication::translate("main_window", "Speed"),
        QCoreApplication::translate("main_window", "Time left")});
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
