@@ -2,7 +2,7 @@
 // bounds and maximised: a screenshot of each is saved into the build folder,
 // and sampled pixels show the header band's buttons, the four group titles'
 // underlines and the three task buttons' blue captions where the window's
-// design puts them.
+// design puts them; narrowed, the task buttons' captions still show.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -112,6 +112,19 @@ TEST(WindowScreens, NormalBoundsAndMaximised) {
   {
     SCOPED_TRACE("maximised");
     checkShot(shoot(form, "quillfen-window-maximised.png"), QRect(pane->mapTo(&form, QPoint()), pane->size()));
+  }
+  // As wide as a 1280-pixel screen at twice the size: the URL row's three
+  // buttons still show their captions, inside the window.
+  form.showNormal();
+  form.resize(640, 512);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == QSize(640, 512); }, 5000));
+  const QImage narrow = shoot(form, "quillfen-window-narrow.png");
+  for (const char* name : {"mxTPButton4", "mxTPButton3", "mxTPButton1"}) {
+    SCOPED_TRACE(name);
+    const QWidget* button = form.findChild<QWidget*>(name);
+    const QRect bounds(button->mapTo(&form, QPoint()), button->size());
+    EXPECT_LT(bounds.right(), form.width());
+    EXPECT_GT(bluePixels(narrow, bounds.intersected(form.rect())), 10);
   }
 }
 
