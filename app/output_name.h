@@ -1,6 +1,8 @@
 // Output file names made from a template for many videos at once:
 // "%(title)s" becomes the video's title made safe for a file name,
-// "%(ext)s" the format's extension and "%%" a percent sign.
+// "%(ext)s" the format's extension, "%(id)s", "%(format)s" and
+// "%(webpage_url_domain)s" the video's id, the output format and the watch
+// address's host, and "%%" a percent sign.
 #pragma once
 
 #include <string>
@@ -28,7 +30,21 @@ std::string NameWithExtension(const std::string& name, const std::string& extens
 // True when text names fields, as opposed to one fixed file name.
 bool IsNameTemplate(const std::string& text);
 
-// The template's folders stay as written; only the fields are replaced.
+// What a template's fields are made of; a field without a value is written
+// "NA". Title is "video" when empty.
+struct TNameFields {
+  std::string Title;
+  std::string Extension;
+  std::string Id;      // the site's video id
+  std::string Format;  // the output format's name
+  std::string Domain;  // the watch address's host, without "www."
+};
+
+// The template's folders stay as written; only the fields are replaced, each
+// made safe for a file name. "%(title).60s" keeps the first 60 characters.
+// restricted: the values keep ASCII letters, digits, "-", "_" and "." only,
+// blanks becoming "_".
+std::string ExpandNameTemplate(const std::string& nameTemplate, const TNameFields& fields, bool restricted = false);
 std::string ExpandNameTemplate(const std::string& nameTemplate, const std::string& title, const std::string& extension);
 
 // The copy-th name for a second file of the same name: " (copy)" goes

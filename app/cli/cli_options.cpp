@@ -29,10 +29,15 @@ as http://.
                              current folder by default; a folder (ending in
                              /) holds that name; with several addresses a
                              template (%(title)s the page's title or the
-                             file's name, %(ext)s the format's extension, %%
-                             a %); a fixed name gets the format's extension;
-                             missing folders are made; an existing file is
-                             replaced
+                             file's name, %(ext)s the format's extension,
+                             %(id)s the site's video id, %(format)s the
+                             output format, %(webpage_url_domain)s the
+                             address's host, %(title).60s the first 60
+                             characters, %% a %); a fixed name gets the
+                             format's extension; missing folders are made;
+                             an existing file is replaced
+      --restrict-filenames   only ASCII letters, digits, -, _ and . in the
+                             values of a template's fields
       --no-overwrite         keep an existing output file: the address is
                              refused (exit 2) instead
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
@@ -77,6 +82,10 @@ as http://.
       --max-height N         a stream's tallest quality at most N pixels high
                              (default: the highest bandwidth)
       --insecure             do not check the servers' certificates
+  -q, --quiet                nothing on standard error but the errors
+      --no-progress          no byte counts or progress bars
+      --newline              a line for each progress update, also on a
+                             terminal
   -h, --help                 this text
       --version              the program's version
 
@@ -236,6 +245,7 @@ enum LongOnly : int {
   VersionOption,
   ListOption,
   NoProgressOption,
+  RestrictFilenamesOption,
   NewlineOption,
 };
 
@@ -273,6 +283,7 @@ const ::option LongOptions[] = {
     {"quiet", no_argument, nullptr, 'q'},
     {"no-progress", no_argument, nullptr, NoProgressOption},
     {"newline", no_argument, nullptr, NewlineOption},
+    {"restrict-filenames", no_argument, nullptr, RestrictFilenamesOption},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' has a missing value reported apart from an unknown option.
@@ -409,6 +420,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       case 'q': options.Quiet = true; break;
       case NoProgressOption: options.NoProgress = true; break;
       case NewlineOption: options.Newline = true; break;
+      case RestrictFilenamesOption: options.RestrictFilenames = true; break;
     }
   }
   for (int i = optind; i < argc; ++i) options.Addresses.emplace_back(argv[size_t(i)]);
@@ -422,7 +434,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
   // Fail before any download rather than after the first.
   if (IsNameTemplate(options.OutputFile)) {
     try {
-      ExpandNameTemplate(options.OutputFile, "", "");
+      ExpandNameTemplate(options.OutputFile, TNameFields{});
     } catch (const EBadNameTemplate& error) {
       throw EBadArguments(error.what());
     }

@@ -36,6 +36,8 @@ struct TCliOptions {
   bool Insecure = false;
   // An existing output file is kept and the address refused.
   bool NoOverwrite = false;
+  // A template's values keep ASCII letters, digits, "-", "_" and "." only.
+  bool RestrictFilenames = false;
   // -q: errors only; --no-progress: no counts or bars; --newline: a line
   // for each update even on a terminal.
   bool Quiet = false;

@@ -169,6 +169,7 @@ int run(const std::vector<std::string>& arguments) {
   reporter.KeepExisting = options.NoOverwrite;
   reporter.Quiet = options.Quiet;
   reporter.NoProgress = options.NoProgress;
+  reporter.RestrictFilenames = options.RestrictFilenames;
   TJobSession session(reporter, settings);
   TInterruptWatch watch(session, reporter);
   reporter.OnProcessMessages = [&watch] { watch.Process(); };
@@ -199,6 +200,9 @@ int run(const std::vector<std::string>& arguments) {
       summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  skipped {}"), address));
       continue;
     }
+    // A watch page's entry is its site and video id; any other is the address.
+    const size_t space = archiveKey.find(' ');
+    reporter.BeginVideo(address, archiveKey.starts_with("url ") ? "" : archiveKey.substr(space + 1));
     const TSessionResult result = session.Run(address, options.Choices);
     const std::string keptExisting = reporter.KeptExisting();
     reporter.FinishJob(result.Saved());

@@ -17,6 +17,9 @@
 #include "app/output_name.h"
 #include "app/status_wording.h"
 #include "app/translation/translations.h"
+#include "converter/output_type.h"
+#include "net/http/uri.h"
+#include "platform/text.h"
 
 namespace {
 // Byte counts change with every received chunk; a line per chunk would flood
@@ -212,7 +215,10 @@ void TTerminalReporter::FinishJob(bool saved) {
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
-    const std::string expanded = ExpandNameTemplate(outputFile_, request.Title, request.DefaultExt);
+    TNameFields fields = fields_;
+    fields.Title = request.Title;
+    fields.Extension = request.DefaultExt;
+    const std::string expanded = ExpandNameTemplate(outputFile_, fields, RestrictFilenames);
     name = expanded;
     for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
   } else {
@@ -234,6 +240,14 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   given_.insert(name);
   chosen_ = name;
   return name;
+}
+
+void TTerminalReporter::BeginVideo(const std::string& address, const std::string& id) {
+  std::string host = LowerCase(TIdURI(address).Host);
+  if (host.starts_with("www.")) host.erase(0, 4);
+  fields_.Domain = host;
+  fields_.Id = id;
+  fields_.Format = format_ ? OutputTypeName(*format_) : "";
 }
 
 // The job's messages all end a run that saved nothing: the command line

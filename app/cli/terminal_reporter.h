@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/job_reporter.h"
+#include "app/output_name.h"
 #include "app/transfer/speed_meter.h"
 
 class TTerminalReporter : public TJobReporter {
@@ -44,6 +45,10 @@ public:
   // the steps without counts or bars.
   bool Quiet = false;
   bool NoProgress = false;
+  // The next run's video, for the template's fields: the watch address and
+  // the site's video id (empty for none).
+  void BeginVideo(const std::string& address, const std::string& id);
+  bool RestrictFilenames = false;
   // An existing output file is not given to the job, which then saves
   // nothing; the name stays here until the run ends.
   bool KeepExisting = false;
@@ -63,6 +68,7 @@ private:
   const std::string outputFile_;
   const std::optional<TOutputType> format_;
   std::string chosen_;
+  TNameFields fields_;
   std::string keptExisting_;
   // Names this run gave out: a second video of the same title gets its own.
   std::set<std::string> given_;

@@ -49,3 +49,43 @@ TEST(OutputName, TemplateFields) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FieldCase {
+  const char* nameTemplate;
+  bool restricted;
+  const char* name;
+};
+
+// The command line's fields, cut to a width in whole characters, and kept
+// to plain ASCII when restricted; a field without a value reads "NA".
+const FieldCase kFieldCases[] = {
+    {"%(webpage_url_domain)s/%(id)s-%(format)s.%(ext)s", false, "clipcove.example/Kq3-MPEG 1.mpg"},
+    {"%(title).5s.%(ext)s", false, "\xc3\x89t\xc3\xa9 \xe5\x8b\x95.mpg"},
+    {"%(title).0s%(title).3s", false, "\xc3\x89t\xc3\xa9"},
+    {"%(title)s %(format)s.%(ext)s", true, "t_Tom_Jerry_Ep_1 MPEG_1.mpg"},
+    {"%(id)s", true, "Kq3"},
+};
+
+TEST(OutputName, CommandLineFields) {
+  TNameFields fields;
+  fields.Id = "Kq3";
+  fields.Format = "MPEG 1";
+  fields.Domain = "clipcove.example";
+  fields.Extension = "mpg";
+  for (const FieldCase& c : kFieldCases) {
+    SCOPED_TRACE(c.nameTemplate);
+    fields.Title = c.restricted ? "\xc3\xa9t Tom/Jerry \"Ep 1\"" : "\xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb";
+    EXPECT_EQ(ExpandNameTemplate(c.nameTemplate, fields, c.restricted), c.name);
+  }
+  TNameFields none;
+  none.Extension = "mp4";
+  EXPECT_EQ(ExpandNameTemplate("%(title)s-%(id)s.%(ext)s", none), "video-NA.mp4");
+  for (const char* refused : {"%(uploader)s", "%(title)d", "%(title).s", "%(title).99999s", "%(title", "%(id)s%"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_THROW(ExpandNameTemplate(refused, fields), EBadNameTemplate);
+  }
+}
+
+}  // namespace

@@ -35,8 +35,8 @@ check() {
   fi
 }
 
-check 'quillfen-cli|--format|' MP4 AVI 'MPEG\ 1' Original
-check 'quillfen-cli|-o|clip|--format|W' = WMV WebM
+check 'quillfen-cli|--format|' mp4 avi 'mpeg\ 1' original
+check 'quillfen-cli|-o|clip|--format|W' = wmv webm
 check 'quillfen-cli|--video-compressor|MJ' = 'MJPEG\ Compressor'
 check 'quillfen-cli|--audio-compressor|' PCM
 check 'quillfen-cli|--wmv9-profile|Windows\ Media\ Video\ 9\ for\ Pocket' \
@@ -44,4 +44,7 @@ check 'quillfen-cli|--wmv9-profile|Windows\ Media\ Video\ 9\ for\ Pocket' \
 check 'quillfen-cli|--for' = --format
 check 'quillfen-cli|-x|--socks' = --socks4 --socks4a --socks5
 check 'quillfen-cli|--width|' =
+check 'quillfen-cli|--no-p' = --no-progress
+check 'quillfen-cli|--rest' = --restrict-filenames
+check 'quillfen-cli|-q|--newl' = --newline
 [ $failures -eq 0 ]
