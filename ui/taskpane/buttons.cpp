@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include "ui/taskpane/alignment.h"
 
@@ -191,11 +189,10 @@ void TmxCustomButton::paintEvent(QPaintEvent*) {
     }
     canvas.drawText(captionRect_, textFlags(), shown);
   }
+  // The dotted frame of a focused flat control, in the caption's colour.
   if (hasFocus()) {
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = (caption.isEmpty() ? pictureRect_ : captionRect_).adjusted(-2, -1, 2, 1);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &canvas, this);
+    canvas.setPen(QPen(QColor(ColorToRGB(font_->Color())), 1, Qt::DotLine));
+    canvas.drawRect((caption.isEmpty() ? pictureRect_ : captionRect_).adjusted(-2, -1, 1, 0));
   }
   if (!chosenList_ || imageIndex_ < 0 || pictureRect_.isEmpty()) return;
   const bool plain = isPressed_ || !isHot_ || !isEnabled();

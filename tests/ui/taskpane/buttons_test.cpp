@@ -182,6 +182,8 @@ TEST(ButtonClick, FocusedButtonTakesSpaceAndEnter) {
   QWidget window;
   auto* field = new QLineEdit(&window);
   auto* button = new TmxTPButton(&window);
+  button->setGeometry(0, 30, 100, 25);
+  button->SetCaption(QStringLiteral("Download"));
   button->setFocusPolicy(Qt::TabFocus);
   int clicks = 0;
   button->OnClick = [&](QObject*) { ++clicks; };
@@ -190,6 +192,17 @@ TEST(ButtonClick, FocusedButtonTakesSpaceAndEnter) {
   field->setFocus();
   QTest::keyClick(field, Qt::Key_Tab);
   ASSERT_TRUE(button->hasFocus());
+  // The focus shows as a dotted frame around the caption, in its colour.
+  button->LayoutContent();
+  const QRect caption = button->CaptionRect();
+  auto frameDots = [&] {
+    const QImage shot = Snapshot(button);
+    int dots = 0;
+    for (int x = caption.left() - 2; x < caption.right(); ++x)
+      dots += Pixel(shot, x, caption.top() - 1) == Rgb(0, 0, 255);
+    return dots;
+  };
+  EXPECT_GT(frameDots(), caption.width() / 3);
   const struct {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
@@ -208,6 +221,7 @@ TEST(ButtonClick, FocusedButtonTakesSpaceAndEnter) {
   button->setEnabled(false);
   QTest::keyClick(button, Qt::Key_Space);
   EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(frameDots(), 0);
 }
 
 TEST(ArrowButton, StylePicksThePictureAndAutoSizeFitsIt) {
