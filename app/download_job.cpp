@@ -185,7 +185,10 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     outcome_.Title = found.Title.empty() ? fileTitle(found.Link.Address) : found.Title;
     applySettings();
 
-    beginStep(TJobStep::Video);
+    // The title names the output: an owner that keeps an existing file
+    // ends the job here, before the video is fetched.
+    beginStep(TJobStep::Video, outcome_.Title);
+    if (aborted_) return TJobResult::Aborted;
     video = fetchVideo(download, folder, found.Link.Address,
                        found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
     workOffset_ = 0;
@@ -373,9 +376,9 @@ void TDownloadJob::setProgress(int64_t position, int64_t maximum) {
   reporter_.Progress(position, maximum);
 }
 
-void TDownloadJob::beginStep(TJobStep step) {
+void TDownloadJob::beginStep(TJobStep step, const std::string& title) {
   step_ = step;
-  reporter_.Report({.Kind = TProgressKind::StepBegun, .Step = step});
+  reporter_.Report({.Kind = TProgressKind::StepBegun, .Step = step, .Text = title});
 }
 
 void TDownloadJob::reportNotice(const std::string& notice) {

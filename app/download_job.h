@@ -100,7 +100,7 @@ public:
 
 private:
   // The step is what a failure names and what the front ends show.
-  void beginStep(TJobStep step);
+  void beginStep(TJobStep step, const std::string& title = {});
   void reportNotice(const std::string& notice);
   void HTTP1Status(const std::string& AStatusText);
   void HTTP1WorkBegin(int64_t AWorkCountMax);

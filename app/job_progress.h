@@ -10,7 +10,7 @@
 #include "app/job_failure.h"
 
 enum class TProgressKind {
-  StepBegun,       // Step: the page, the video or the conversion
+  StepBegun,       // Step: the page, the video (Text: its title) or the conversion
   ClientStatus,    // Text: the HTTP client's own words ("Connecting to 127.0.0.1.")
   TransferBegun,   // Total
   Bytes,           // Bytes of Total

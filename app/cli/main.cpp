@@ -173,6 +173,7 @@ int run(const std::vector<std::string>& arguments) {
   TJobSession session(reporter, settings);
   TInterruptWatch watch(session, reporter);
   reporter.OnProcessMessages = [&watch] { watch.Process(); };
+  reporter.OnKeptExisting = [&session] { session.Abort(); };
   catchInterruptions();
   if (!session.ProxyError().empty()) {
     printError(session.ProxyError());

@@ -8,12 +8,14 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include <fmt/core.h>
 
 #include "app/cli/cli_text.h"
 #include "app/display_text.h"
+#include "app/output_formats.h"
 #include "app/output_name.h"
 #include "app/status_wording.h"
 #include "app/translation/translations.h"
@@ -60,6 +62,8 @@ TTerminalReporter::~TTerminalReporter() { FinishLine(); }
 void TTerminalReporter::Report(const TJobProgress& progress) {
   switch (progress.Kind) {
     case TProgressKind::StepBegun:
+      // A video refused for its name is not downloading.
+      if (progress.Step == TJobStep::Video && keepExistingEarly(progress.Text)) return;
       // A step starts with an empty bar: what the last one left is no part of it.
       if (held_) draw(true);
       showHeldDone();
@@ -215,12 +219,7 @@ void TTerminalReporter::FinishJob(bool saved) {
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
-    TNameFields fields = fields_;
-    fields.Title = request.Title;
-    fields.Extension = request.DefaultExt;
-    const std::string expanded = ExpandNameTemplate(outputFile_, fields, RestrictFilenames);
-    name = expanded;
-    for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
+    name = templateName(request.Title, request.DefaultExt);
   } else {
     name = NameWithExtension(outputFile_, request.DefaultExt);
     if (!Quiet && name != outputFile_ && !name.starts_with(outputFile_ + ".")) {
@@ -240,6 +239,29 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   given_.insert(name);
   chosen_ = name;
   return name;
+}
+
+std::string TTerminalReporter::templateName(const std::string& title, const std::string& extension) const {
+  TNameFields fields = fields_;
+  fields.Title = title;
+  fields.Extension = extension;
+  const std::string expanded = ExpandNameTemplate(outputFile_, fields, RestrictFilenames);
+  std::string name = expanded;
+  for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
+  return name;
+}
+
+// Original's extension is known only once the streams are: its name is
+// decided when the job asks for it.
+bool TTerminalReporter::keepExistingEarly(const std::string& title) {
+  const TOutputFormat* format = format_ ? FindOutputFormat(*format_) : nullptr;
+  if (!KeepExisting || !IsNameTemplate(outputFile_) || !format || std::string_view(format->Extension).empty())
+    return false;
+  const std::string name = templateName(title, format->Extension);
+  if (!std::filesystem::exists(name)) return false;
+  keptExisting_ = name;
+  if (OnKeptExisting) OnKeptExisting();
+  return true;
 }
 
 void TTerminalReporter::BeginVideo(const std::string& address, const std::string& id) {

@@ -50,8 +50,11 @@ public:
   void BeginVideo(const std::string& address, const std::string& id);
   bool RestrictFilenames = false;
   // An existing output file is not given to the job, which then saves
-  // nothing; the name stays here until the run ends.
+  // nothing; the name stays here until the run ends. A name a template
+  // makes from the title is known before the video is fetched: then
+  // OnKeptExisting ends the job at once.
   bool KeepExisting = false;
+  std::function<void()> OnKeptExisting;
   const std::string& KeptExisting() const { return keptExisting_; }
   // The output file as the job was given it.
   const std::string& ChosenFileName() const { return chosen_; }
@@ -59,6 +62,11 @@ public:
 private:
   void draw(bool force);
   std::string countLine(const TJobProgress& progress) const;
+  // The template's name for a video of that title; a second video of the
+  // same name this run gets a number.
+  std::string templateName(const std::string& title, const std::string& extension) const;
+  // True when the video was refused.
+  bool keepExistingEarly(const std::string& title);
   void showHeldDone();
   bool showsProgress() const;
   int64_t percent() const;

@@ -242,6 +242,21 @@ TEST_F(CliFailuresTest, NoOverwriteKeepsAFileNamedByTheTemplate) {
       << refused.err;
 }
 
+// A page's title names the output before its video is fetched: an existing
+// file of that name is kept and the address refused at once, the video
+// never asked for.
+TEST_F(CliFailuresTest, NoOverwriteRefusesBeforeTheVideo) {
+  site.WriteDocument("kept.html", "<title>Kept</title><video><source src='video.flv' type='video/x-flv'></video>");
+  const std::string kept = work.WriteFile("Kept.flv", "an earlier file");
+  const CliRun refused =
+      run({"--no-overwrite", "--format", "FLV", "-o", work.File("%(title)s.%(ext)s"), site.Url("/kept.html")});
+  EXPECT_EQ(refused.exitCode, 2) << refused.err;
+  EXPECT_EQ(work.ReadFile("Kept.flv"), "an earlier file");
+  EXPECT_EQ(refused.err.find("Downloading video"), std::string::npos) << refused.err;
+  EXPECT_TRUE(refused.err.ends_with("quillfen-cli: '" + kept + "' exists, and --no-overwrite keeps it.\n"))
+      << refused.err;
+}
+
 // A name of 254 bytes is allowed, so it is written, although the unfinished
 // file beside it needs a name of its own.
 TEST_F(CliFailuresTest, LongestOutputNameIsWritten) {
