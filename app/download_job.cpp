@@ -36,24 +36,6 @@ void writePageFile(const std::string& path, const std::vector<std::string>& line
 // Halves go to the even neighbour, as the progress bar's rounding does.
 int64_t roundHalfEven(double value) { return int64_t(std::nearbyint(value)); }
 
-// The file name an address ends in, without its extension, percent-decoded:
-// the title of a video that came without a page.
-std::string fileTitle(const std::string& address) {
-  const std::string name = TIdURI(address).Document;
-  const std::string stem = name.substr(0, name.rfind('.'));
-  std::string decoded;
-  for (size_t i = 0; i < stem.size(); ++i) {
-    if (stem[i] == '%' && i + 2 < stem.size() && std::isxdigit(static_cast<unsigned char>(stem[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(stem[i + 2]))) {
-      decoded += char(std::stoi(stem.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      decoded += stem[i];
-    }
-  }
-  return decoded;
-}
-
 // A client like the job's own for one worker thread of a stream: the same
 // settings, proxy chooser, certificate checks and cookie store (which has
 // its own lock), with a TLS transport of its own.
@@ -76,6 +58,22 @@ private:
 };
 
 }  // namespace
+
+std::string FileTitle(const std::string& address) {
+  const std::string name = TIdURI(address).Document;
+  const std::string stem = name.substr(0, name.rfind('.'));
+  std::string decoded;
+  for (size_t i = 0; i < stem.size(); ++i) {
+    if (stem[i] == '%' && i + 2 < stem.size() && std::isxdigit(static_cast<unsigned char>(stem[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(stem[i + 2]))) {
+      decoded += char(std::stoi(stem.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      decoded += stem[i];
+    }
+  }
+  return decoded;
+}
 
 TDownloadJob::TDownloadJob(TIdHTTP& http, TVideoEdit& videoEdit, TJobReporter& reporter, std::string workFolder,
                            std::string profileFolder)
@@ -182,7 +180,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
       reporter_.ShowMessage(app_messages::NoVideo);
       return TJobResult::NoVideo;
     }
-    outcome_.Title = found.Title.empty() ? fileTitle(found.Link.Address) : found.Title;
+    outcome_.Title = found.Title.empty() ? FileTitle(found.Link.Address) : found.Title;
     applySettings();
 
     // The title names the output: an owner that keeps an existing file
@@ -201,7 +199,7 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     if (!found.Declared) video.ContentType.clear();
   } else {
     // The address was the video itself.
-    outcome_.Title = fileTitle(first.FinalAddress);
+    outcome_.Title = FileTitle(first.FinalAddress);
     applySettings();
   }
   if (stream) {

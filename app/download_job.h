@@ -42,6 +42,10 @@ struct TJobOutcome {
   std::string OutputFile;  // empty when nothing was saved
 };
 
+// The file name an address ends in, without its extension, percent-decoded:
+// the title of a video that came without a page.
+std::string FileTitle(const std::string& address);
+
 class TDownloadJob {
 public:
   // workFolder and profileFolder end with "/"; each run keeps its work files

@@ -13,6 +13,7 @@
 
 #include <fmt/core.h>
 
+#include "app/download_job.h"
 #include "app/job_folder.h"
 #include "app/job_reporter.h"
 #include "app/output_name.h"
@@ -102,6 +103,11 @@ private:
 
   bool asked() const { return pauseAsked_ || stopAsked_; }
 
+  // A file of the job's folder, beside the video.
+  std::string workFile(const char* name) const {
+    return std::filesystem::path(partialFile_).replace_filename(name).string();
+  }
+
   // Ends the transfer or the conversion and keeps the partial file; the job
   // then ends before it saves anything.
   void actOnAsked() {
@@ -120,7 +126,7 @@ private:
   // The page has been read into the job folder and its video is next: its
   // title is known from here on.
   void readTitle() {
-    const std::string page = readWholeFile(std::filesystem::path(partialFile_).replace_filename(work_files::Page));
+    const std::string page = readWholeFile(workFile(work_files::Page));
     if (page.empty()) return;
     TSiteHosts hosts = TSiteHosts::Defaults();
     if (!options_.SiteHost.empty()) hosts = {options_.SiteHost, options_.SiteHost};
@@ -162,6 +168,10 @@ private:
     // file appears.
     if (!started_ && (videoStep_ || std::filesystem::exists(partialFile_))) {
       started_ = true;
+      // No page was ever read for it: the address is the video itself, and
+      // its file names it from the start.
+      if (!videoStep_ && title_.empty() && !std::filesystem::exists(workFile(work_files::Page)))
+        titled(FileTitle(item_.Address));
       events_.Started(partialFile_);
       lastSent_ = Clock::now();
       lastBytes_ = done;

@@ -241,10 +241,11 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
 }
 
 // The item commands on the list of a window in the background: a notice for
-// the item that fails and the one that is saved; the row menu offers the
-// buttons' commands as they stand; Remove asks, and Cancel keeps the item
-// and its partial download, while Yes removes both; a double-click opens the
-// saved file.
+// the item that fails and the one that is saved; an address that is the
+// video itself is named after its file once it downloads; the row menu
+// offers the buttons' commands as they stand; Remove asks, and Cancel keeps
+// the item and its partial download, while Yes removes both; a double-click
+// opens the saved file.
 TEST(WindowQueue, ItemCommandsNoticesAndRemove) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
   TempFolder work;
@@ -295,8 +296,7 @@ TEST(WindowQueue, ItemCommandsNoticesAndRemove) {
     EXPECT_EQ(std::filesystem::exists(partial), !confirmed);
   }
   EXPECT_EQ(desktop.Questions,
-            std::vector<std::string>(
-                2, "Remove '" + slow + "' from the queue? What was downloaded of it so far is deleted."));
+            std::vector<std::string>(2, "Remove 'slow' from the queue? What was downloaded of it so far is deleted."));
 
   form.AddToQueue({watch});
   ASSERT_TRUE(QTest::qWaitFor([&] { return ended(watch); }, 60000));
