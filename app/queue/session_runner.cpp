@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <fmt/core.h>
@@ -17,7 +15,6 @@
 #include "app/job_folder.h"
 #include "app/job_reporter.h"
 #include "app/output_name.h"
-#include "app/page_video.h"
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_store.h"
@@ -30,13 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 // Byte counts arrive with every kilobyte; the queue hears of them this often.
 constexpr auto ProgressInterval = std::chrono::milliseconds(250);
-
-std::string readWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // One job: the session runs on the job's thread, and only there; Pause and
 // Stop come from the owner's thread and are acted on by the job itself the
@@ -123,23 +113,14 @@ private:
     events_.Titled(title);
   }
 
-  // The page has been read into the job folder and its video is next: its
-  // title is known from here on.
-  void readTitle() {
-    const std::string page = readWholeFile(workFile(work_files::Page));
-    if (page.empty()) return;
-    TSiteHosts hosts = TSiteHosts::Defaults();
-    if (!options_.SiteHost.empty()) hosts = {options_.SiteHost, options_.SiteHost};
-    titled(FindPageVideo(page, SplitPageLines(page), item_.Address, hosts).Title);
-  }
-
   void Report(const TJobProgress& progress) override {
     actOnAsked();
     switch (progress.Kind) {
       case TProgressKind::StepBegun:
+        // The page has been read and its video is next: the step names it.
         if (progress.Step == TJobStep::Video) {
           videoStep_ = true;
-          readTitle();
+          titled(progress.Text);
         }
         break;
       case TProgressKind::Bytes: transferred(progress.Bytes, progress.Total); break;
