@@ -206,7 +206,8 @@ TEST_F(JobTest, StopDuringTheVideoKeepsThePartialFile) {
 
 // A conversion the user stops (the window's Stop, the queue's Pause) leaves
 // the whole download behind: a continued job converts it again without
-// fetching it, though the site now serves something else.
+// fetching it, though the site now serves something else; unless the file
+// no longer holds what was fetched.
 TEST_F(JobTest, StoppedConversionIsConvertedAgainFromTheKeptDownload) {
   struct {
     const char* how;
@@ -238,6 +239,19 @@ TEST_F(JobTest, StoppedConversionIsConvertedAgainFromTheKeptDownload) {
     EXPECT_GT(std::filesystem::file_size(work.File("out.avi")), 10000u);
     std::filesystem::remove(work.File("out.avi"));
   }
+
+  // A kept download that no longer holds what was fetched is fetched again.
+  site.WriteDocument("video.flv", video);
+  job.ContinuePartial = false;
+  reporter.OnMessages = [&] {
+    if (job.Step() == TJobStep::Conversion) job.Abort();
+  };
+  EXPECT_EQ(job.Run(FirstSiteWatch, choices), TJobResult::Aborted);
+  std::filesystem::resize_file(job.VideoFile(), video.size() / 2);
+  site.WriteDocument("video.flv", "not a video");
+  reporter.OnMessages = nullptr;
+  job.ContinuePartial = true;
+  EXPECT_EQ(job.Run(FirstSiteWatch, choices), TJobResult::TimelineEmpty);
 }
 
 // A link planted for a work file or for the job's folder is never written
