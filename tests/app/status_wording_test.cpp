@@ -44,3 +44,24 @@ TEST(StatusWording, TranslationFilledInItsOwnOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sizes and times left at their units' edges: no "1024.0 KiB", no minute of
+// 60 seconds.
+TEST(StatusWording, SizesAndTimesAtTheirEdges) {
+  const std::pair<int64_t, const char*> sizes[] = {
+      {0, "0 B"},
+      {1023, "1023 B"},
+      {1024, "1.0 KiB"},
+      {1048524, "1023.9 KiB"},
+      {1048525, "1.0 MiB"},
+      {int64_t{310} << 20, "310.0 MiB"},
+      {int64_t{5} << 40, "5.0 TiB"},
+  };
+  for (const auto& [bytes, text] : sizes) EXPECT_EQ(HumanSize(bytes), text) << bytes;
+  const std::pair<int64_t, const char*> times[] = {{0, "0:00"}, {68, "1:08"}, {3599, "59:59"}, {7420, "2:03:40"}};
+  for (const auto& [seconds, text] : times) EXPECT_EQ(ClockTime(seconds), text) << seconds;
+}
+
+}  // namespace
