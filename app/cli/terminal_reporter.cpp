@@ -15,6 +15,7 @@
 
 #include "app/cli/cli_text.h"
 #include "app/display_text.h"
+#include "app/messages.h"
 #include "app/output_formats.h"
 #include "app/output_name.h"
 #include "app/status_wording.h"
@@ -93,7 +94,11 @@ void TTerminalReporter::Report(const TJobProgress& progress) {
   }
   const std::optional<std::string> translated = TranslatedStatus(progress);
   if (!translated) return;
-  std::string line = DisplayText(progress.Kind == TProgressKind::Bytes ? countLine(progress) : *translated);
+  // Sizes as people read them; the window words the same events in bytes.
+  std::string line = DisplayText(progress.Kind == TProgressKind::Bytes ? countLine(progress)
+                                 : progress.Kind == TProgressKind::TransferBegun
+                                     ? MessageFormat(app_messages::Transfering, HumanSize(progress.Total))
+                                     : *translated);
   const bool count = progress.Kind == TProgressKind::Bytes;
   const bool changedKind = count != statusIsCount_ || !count;
   // The last count of a transfer reaches the screen before what follows it.

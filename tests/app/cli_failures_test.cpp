@@ -299,7 +299,7 @@ TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
       {"SIGTERM while the server is silent",
        {"--timeout", "0", "-o", work.File("out/stalled.avi"),
         "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv"},
-       "Transfering: 90000",
+       "Transfering: 87.9 KiB",
        SIGTERM},
   };
   for (const auto& c : cases) {
