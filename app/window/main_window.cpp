@@ -395,7 +395,9 @@ TOutputChoices TForm1::Choices() const {
   choices.Format = selectedFormat();
   choices.Width = txtWidth->text().toStdString();
   choices.Height = txtHeight->text().toStdString();
-  choices.FrameRate = txtFrameRate->text().toStdString();
+  // The rate field shows for AVI alone; hidden, it must not set a rate.
+  if (UsesAviSettings(choices.Format)) choices.FrameRate = txtFrameRate->text().toStdString();
+  else choices.FrameRate.clear();
   choices.UseVideoCompressor = chkvideocomp->isChecked();
   choices.VideoCompressorIndex = cbovideocomp->currentIndex();
   choices.UseAudioCompressor = chkaudiocomp->isChecked();
