@@ -95,9 +95,9 @@ Without a proxy option the variables http_proxy, https_proxy, all_proxy and
 no_proxy apply, as for curl. Certificates are checked against the system's
 trust store (SSL_CERT_FILE names another).
 Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
-failed, 5 network or HTTP error, 1 any other error. With several addresses
-the rest go on after a failure, a summary lists each, and the exit code is
-that of the first failure.
+failed, 5 network or HTTP error, 1 any other error, 130 and 143 stopped by
+Ctrl-C and SIGTERM. With several addresses the rest go on after a failure, a
+summary lists each, and the exit code is that of the first failure.
 )");
 
 // The format names as the usage text lists them, wrapped under the option.
