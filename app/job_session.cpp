@@ -30,6 +30,7 @@ TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
   job_->Retries = options.Retries;
   job_->ContinuePartial = options.ContinuePartial;
   job_->Streams = options.Streams;
+  job_->LimitRate = options.LimitRate;
   if (!options.SiteHost.empty()) job_->Hosts = {options.SiteHost, options.SiteHost};
   if (!options.SaveFolder.empty()) job_->SaveFolder = options.SaveFolder;
   if (options.Insecure) job_->TlsOptions().SetVerifyMode({});

@@ -40,6 +40,8 @@ struct TSessionOptions {
   // without limit, as the window does. A time-out counts as a dropped
   // connection for Retries.
   int32_t ReadTimeout = 0;
+  // Bytes a second for all of a job's transfers together; 0 for no limit.
+  int64_t LimitRate = 0;
 };
 
 struct TSessionResult {

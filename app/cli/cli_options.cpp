@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <cctype>
+#include <charconv>
 #include <mutex>
 #include <stdexcept>
 #include <string_view>
@@ -79,6 +80,9 @@ as http://.
   -N, --connections N        fetch a stream's segments, or a large file's
                              parts, over N connections at once (1 to 16,
                              default 4)
+  -r, --limit-rate RATE      at most RATE bytes a second for each video, all
+                             its connections together; K, M and G multiply
+                             by 1024 (500K, 2M)
       --max-height N         a stream's tallest quality at most N pixels high
                              (default: the highest bandwidth)
       --insecure             do not check the servers' certificates
@@ -188,6 +192,30 @@ int wholeNumber(const std::string& option, const std::string& text, int least, i
                                 option, least, most, text));
 }
 
+// A rate such as 500K or 2M: K, M and G are multiples of 1024; a fraction
+// is taken (1.5M).
+int64_t byteRate(const std::string& option, const std::string& text) {
+  constexpr std::string_view Units = "KMG";
+  std::string number = text;
+  int64_t unit = 1;
+  if (!number.empty()) {
+    if (const size_t at = Units.find(char(std::toupper(static_cast<unsigned char>(number.back()))));
+        at != std::string_view::npos) {
+      unit = int64_t(1) << (10 * (at + 1));
+      number.pop_back();
+    }
+  }
+  double bytes = 0;
+  const char* const end = number.data() + number.size();
+  const bool digits = !number.empty() && number.find_first_not_of("0123456789.") == std::string::npos;
+  if (digits && std::from_chars(number.data(), end, bytes, std::chars_format::fixed).ptr == end) {
+    bytes *= double(unit);
+    if (bytes >= 1 && bytes < 1e15) return int64_t(bytes);
+  }
+  throw EBadArguments(CliFormat(
+      QT_TRANSLATE_NOOP("quillfen-cli", "{} takes bytes a second such as 500K or 2M, not '{}'"), option, text));
+}
+
 // An address without a scheme is taken as http, as curl takes it; any other
 // scheme than http and https is refused before anything is fetched.
 std::string usableAddress(const std::string& address) {
@@ -283,11 +311,12 @@ const ::option LongOptions[] = {
     {"quiet", no_argument, nullptr, 'q'},
     {"no-progress", no_argument, nullptr, NoProgressOption},
     {"newline", no_argument, nullptr, NewlineOption},
+    {"limit-rate", required_argument, nullptr, 'r'},
     {"restrict-filenames", no_argument, nullptr, RestrictFilenamesOption},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' has a missing value reported apart from an unknown option.
-constexpr const char* ShortOptions = ":ho:a:xN:q";
+constexpr const char* ShortOptions = ":ho:a:xN:qr:";
 
 // The option as the user wrote it, for the messages: the long name that was
 // used, else the letter.
@@ -386,6 +415,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       case ContinueOption: options.ContinuePartial = true; break;
       case DownloadArchiveOption: options.DownloadArchive = value; break;
       case 'N': options.Streams.Connections = wholeNumber(option, value, 1, 16); break;
+      case 'r': options.LimitRate = byteRate(option, value); break;
       case MaxHeightOption: options.Streams.MaxHeight = wholeNumber(option, value, 1, 32767); break;
       case InsecureOption: options.Insecure = true; break;
       case NoOverwriteOption: options.NoOverwrite = true; break;

@@ -3,6 +3,7 @@
 // picked), and how the downloads are made.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct TCliOptions {
   int Retries = 3;
   // For a connect, a TLS handshake and each read; 0 waits for ever.
   int TimeoutSeconds = 30;
+  // --limit-rate: bytes a second for each job, across its connections; 0 for
+  // no limit.
+  int64_t LimitRate = 0;
   bool ContinuePartial = false;
   // The record of saved videos: those in it are skipped, and each one saved
   // is added. Empty: none.

@@ -162,6 +162,7 @@ int run(const std::vector<std::string>& arguments) {
   settings.ReadTimeout = options.TimeoutSeconds * 1000;
   settings.ContinuePartial = options.ContinuePartial;
   settings.Streams = options.Streams;
+  settings.LimitRate = options.LimitRate;
   settings.SiteHost = options.SiteHost;
   // --newline gives a terminal the lines a pipe gets.
   TTerminalReporter reporter(stderr, isatty(STDERR_FILENO) && !options.Newline, options.OutputFile,

@@ -99,6 +99,25 @@ TEST(CliOptions, ListFromStandardInput) {
   EXPECT_EQ(options.Addresses, (std::vector<std::string>{A, B}));
 }
 
+// K, M and G are multiples of 1024, in either case, with a fraction or not.
+TEST(CliOptions, LimitRateUnits) {
+  const struct {
+    std::vector<std::string> arguments;
+    int64_t rate;
+  } cases[] = {
+      {{A}, 0},
+      {{"--limit-rate", "1500", A}, 1500},
+      {{"--limit-rate=500K", A}, 500 * 1024},
+      {{"-r2m", A}, 2 * 1024 * 1024},
+      {{"-r", "1.5M", A}, 3 * 512 * 1024},
+      {{"--limit-rate", "1G", A}, int64_t(1) << 30},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0]);
+    EXPECT_EQ(ParseCliOptions(c.arguments, Lists, {}).LimitRate, c.rate);
+  }
+}
+
 struct RefusalCase {
   std::vector<std::string> arguments;
   const char* message;
@@ -115,6 +134,12 @@ const RefusalCase kRefusals[] = {
     {{A, "--format"}, "The option --format needs a value"},
     {{"-N0", A}, "-N takes a whole number from 1 to 16, not '0'"},
     {{"--connections=17", A}, "--connections takes a whole number from 1 to 16, not '17'"},
+    {{"--limit-rate", "fast", A}, "--limit-rate takes bytes a second such as 500K or 2M, not 'fast'"},
+    {{"-r", "K", A}, "-r takes bytes a second such as 500K or 2M, not 'K'"},
+    {{"-r", "0", A}, "-r takes bytes a second such as 500K or 2M, not '0'"},
+    {{"-r", "5T", A}, "-r takes bytes a second such as 500K or 2M, not '5T'"},
+    {{"-r", "1.2.3K", A}, "-r takes bytes a second such as 500K or 2M, not '1.2.3K'"},
+    {{"-r", "-5K", A}, "-r takes bytes a second such as 500K or 2M, not '-5K'"},
 };
 
 TEST(CliOptions, RefusalsNameTheOption) {

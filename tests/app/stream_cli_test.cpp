@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -71,6 +72,25 @@ TEST_F(StreamCliTest, MaxHeightAndConnections) {
 
   for (const auto& bad : {std::vector<std::string>{"-N", "0"}, {"--connections", "17"}, {"--max-height", "x"}})
     EXPECT_EQ(run({bad[0], bad[1], "-o", output, nginx.Url("/ts/master.m3u8")}), 2) << bad[0];
+}
+
+// --limit-rate is one budget for the whole job: three connections at once
+// take no more than one would. The limiter lets a tenth of a second's bytes
+// through at once, so the segments cannot have come sooner than the rest
+// allows; a slow machine only takes longer.
+TEST_F(StreamCliTest, LimitRateHoldsAcrossConnections) {
+  WriteHlsStream(nginx.DocumentRoot(), "ts", false);
+  int64_t bytes = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(nginx.DocumentRoot() + "/ts/v0"))
+    if (entry.path().extension() == ".ts") bytes += int64_t(entry.file_size());
+  const int64_t rate = bytes * 2 / 3;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(run({"-N", "3", "--limit-rate", std::to_string(rate), "--format", "Original", "-o", work.File("clip.mp4"),
+                 nginx.Url("/ts/master.m3u8")}),
+            0)
+      << err;
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(elapsed.count(), double(bytes - rate / 10) / double(rate));
 }
 
 // Streams that cannot be saved whole end with exit 3, the reason on

@@ -47,4 +47,6 @@ check 'quillfen-cli|--width|' =
 check 'quillfen-cli|--no-p' = --no-progress
 check 'quillfen-cli|--rest' = --restrict-filenames
 check 'quillfen-cli|-q|--newl' = --newline
+check 'quillfen-cli|--lim' = --limit-rate
+check 'quillfen-cli|--limit-rate|' =
 [ $failures -eq 0 ]
