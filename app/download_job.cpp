@@ -110,40 +110,88 @@ TDownloadJob::~TDownloadJob() {
   videoEdit_.OnComplete = nullptr;
 }
 
+// The answer that holds the video: its bytes in the video file, or a
+// stream's first playlist or manifest.
+struct TDownloadJob::TFoundVideo {
+  TFetchResult Answer;
+  std::optional<streams::TStreamKind> Stream;
+};
+
+// The job is running from its start to its end, however it ends.
+class TDownloadJob::RunningMark {
+public:
+  explicit RunningMark(TDownloadJob& job) : job_(job) {
+    job_.running_ = true;
+    job_.step_ = TJobStep::None;
+    job_.aborted_ = false;
+    job_.stopped_ = false;
+    job_.mediaSkipped_ = false;
+    job_.outcome_ = {};
+    job_.reporter_.DownloadEnabled(false);
+  }
+  ~RunningMark() {
+    job_.running_ = false;
+    job_.inspecting_ = false;
+    job_.reporter_.DownloadEnabled(true);
+  }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+
+private:
+  TDownloadJob& job_;
+};
+
 TJobResult TDownloadJob::Run(const std::string& watchAddress, const TOutputChoices& choices) {
-  struct RunningMark {
-    TDownloadJob& job;
-    explicit RunningMark(TDownloadJob& j) : job(j) {
-      job.running_ = true;
-      job.step_ = TJobStep::None;
-      job.aborted_ = false;
-      job.stopped_ = false;
-      job.outcome_ = {};
-      job.reporter_.DownloadEnabled(false);
-    }
-    ~RunningMark() {
-      job.running_ = false;
-      job.reporter_.DownloadEnabled(true);
-    }
-  } mark(*this);
+  RunningMark mark(*this);
   const TJobResult result = runSteps(watchAddress, choices);
   if (result != TJobResult::Aborted) reporter_.Report({.Kind = TProgressKind::JobDone});
   return result;
 }
 
-TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutputChoices& choices) {
-  // A size the converter cannot hold is refused before anything is fetched.
+TJobResult TDownloadJob::Inspect(const std::string& watchAddress, const TOutputChoices& choices,
+                                 TVideoFindings& findings) {
+  RunningMark mark(*this);
+  inspecting_ = true;
+  findings = {};
   const TFrameSettings frame = ReadFrameSettings(choices);
-  TJobFolder folder(workFolder_, watchAddress);
+  // A folder apart, so that an earlier run's partial video for the address
+  // stays for --continue.
+  TJobFolder folder(workFolder_, "inspect " + watchAddress);
   jobFolder_ = folder.Path();
-
-  rateLimit_ = LimitRate > 0 ? std::make_shared<transfer::TRateLimit>(LimitRate) : nullptr;
+  struct Removal {
+    TJobFolder& folder;
+    ~Removal() { folder.Remove(); }
+  } removal{folder};
+  rateLimit_ = nullptr;
   TResumingDownload download(http_, VideoFile(), ResumeFile());
+  prepareDownload(download);
+  // One connection: a large file is never split before it is skipped.
+  download.Connections = 1;
+  TFoundVideo found;
+  const TJobResult result = findVideo(
+      download, folder, watchAddress, [] {}, found);
+  if (result != TJobResult::Done) return result;
+  findings.Title = outcome_.Title;
+  findings.Address = found.Answer.FinalAddress;
+  findings.ContentType = found.Answer.ContentType;
+  findings.Stream = found.Stream;
+  if (found.Stream) {
+    findings.Offer = streams::LoadStreamOffer(*found.Stream, {found.Answer.Page, found.Answer.FinalAddress});
+    if (!findings.Offer.Qualities.empty()) {
+      const streams::TStreamVariant& chosen =
+          streams::ChooseQuality(findings.Offer.Qualities, qualityRule(choices, frame.Height));
+      findings.Chosen = size_t(&chosen - findings.Offer.Qualities.data());
+    }
+  }
+  return TJobResult::Done;
+}
+
+void TDownloadJob::prepareDownload(TResumingDownload& download) {
   download.Retry.Retries = Retries;
   download.Retry.RateLimit = rateLimit_;
   download.ContinuePartial = ContinuePartial;
   download.ProcessMessages = [this] { reporter_.ProcessMessages(); };
-  download.Stopped = [this] { return stopped_; };
+  download.Stopped = [this] { return stopped_ || mediaSkipped_; };
   download.OnOffset = [this](int64_t offset) { workOffset_ = offset; };
   download.OnRetry = [this](int attempt, int64_t offset) {
     reporter_.Report({.Kind = TProgressKind::Retry, .Bytes = offset, .Attempt = attempt, .Retries = Retries});
@@ -155,57 +203,77 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
     progressMaximum_ = total;
     HTTP1Work(bytes);
   };
+}
 
-  const auto applySettings = [&] {
-    videoEdit_.OutputFileWidth = frame.Width;
-    videoEdit_.OutputFileHeight = frame.Height;
-    ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
-  };
-
+TJobResult TDownloadJob::findVideo(TResumingDownload& download, TJobFolder& folder, const std::string& watchAddress,
+                                   const std::function<void()>& titled, TFoundVideo& found) {
   beginStep(TJobStep::Page);
-  const TFetchResult first = fetchVideo(download, folder, watchAddress, TFetchKind::PageOrMedia);
+  found.Answer = fetchVideo(download, folder, watchAddress, TFetchKind::PageOrMedia);
   workOffset_ = 0;
   if (aborted_) return TJobResult::Aborted;
-  TFetchResult video = first;
-  separateAudio_ = false;
   // A playlist or manifest answers as text, at the address itself or at
   // the one a page declares.
-  std::optional<streams::TStreamKind> stream;
-  if (first.IsPage) stream = streams::StreamKindOf(first.FinalAddress, first.ContentType);
-  if (first.IsPage && !stream) {
-    const std::vector<std::string> lines = SplitPageLines(first.Page);
-    writePageFile(PageFile(), lines);
-    const TPageVideo found = FindPageVideo(first.Page, lines, first.FinalAddress, Hosts);
-    if (!found.Link.Found) {
-      reporter_.ShowMessage(app_messages::NoVideo);
-      return TJobResult::NoVideo;
-    }
-    outcome_.Title = found.Title.empty() ? FileTitle(found.Link.Address) : found.Title;
-    applySettings();
-
-    // The title names the output: an owner that keeps an existing file
-    // ends the job here, before the video is fetched.
-    beginStep(TJobStep::Video, outcome_.Title);
-    if (aborted_) return TJobResult::Aborted;
-    video = fetchVideo(download, folder, found.Link.Address,
-                       found.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
-    workOffset_ = 0;
-    if (aborted_) return TJobResult::Aborted;
-    if (video.IsPage) stream = streams::StreamKindOf(video.FinalAddress, video.ContentType);
-    if (video.IsPage && !stream) {
-      reporter_.ShowMessage(app_messages::NoVideo);
-      return TJobResult::NoVideo;
-    }
-    if (!found.Declared) video.ContentType.clear();
-  } else {
+  if (found.Answer.IsPage) found.Stream = streams::StreamKindOf(found.Answer.FinalAddress, found.Answer.ContentType);
+  if (!found.Answer.IsPage || found.Stream) {
     // The address was the video itself.
-    outcome_.Title = FileTitle(first.FinalAddress);
-    applySettings();
+    outcome_.Title = FileTitle(found.Answer.FinalAddress);
+    titled();
+    return TJobResult::Done;
   }
-  if (stream) {
+  const TFetchResult first = std::move(found.Answer);
+  const std::vector<std::string> lines = SplitPageLines(first.Page);
+  writePageFile(PageFile(), lines);
+  const TPageVideo page = FindPageVideo(first.Page, lines, first.FinalAddress, Hosts);
+  if (!page.Link.Found) {
+    reporter_.ShowMessage(app_messages::NoVideo);
+    return TJobResult::NoVideo;
+  }
+  outcome_.Title = page.Title.empty() ? FileTitle(page.Link.Address) : page.Title;
+  titled();
+
+  // The title names the output: an owner that keeps an existing file
+  // ends the job here, before the video is fetched.
+  beginStep(TJobStep::Video, outcome_.Title);
+  if (aborted_) return TJobResult::Aborted;
+  found.Answer =
+      fetchVideo(download, folder, page.Link.Address, page.Declared ? TFetchKind::DeclaredMedia : TFetchKind::AnyBytes);
+  workOffset_ = 0;
+  if (aborted_) return TJobResult::Aborted;
+  if (found.Answer.IsPage) found.Stream = streams::StreamKindOf(found.Answer.FinalAddress, found.Answer.ContentType);
+  if (found.Answer.IsPage && !found.Stream) {
+    reporter_.ShowMessage(app_messages::NoVideo);
+    return TJobResult::NoVideo;
+  }
+  if (!page.Declared) found.Answer.ContentType.clear();
+  return TJobResult::Done;
+}
+
+TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutputChoices& choices) {
+  // A size the converter cannot hold is refused before anything is fetched.
+  const TFrameSettings frame = ReadFrameSettings(choices);
+  TJobFolder folder(workFolder_, watchAddress);
+  jobFolder_ = folder.Path();
+
+  rateLimit_ = LimitRate > 0 ? std::make_shared<transfer::TRateLimit>(LimitRate) : nullptr;
+  TResumingDownload download(http_, VideoFile(), ResumeFile());
+  prepareDownload(download);
+
+  separateAudio_ = false;
+  TFoundVideo found;
+  const TJobResult findResult = findVideo(
+      download, folder, watchAddress,
+      [&] {
+        videoEdit_.OutputFileWidth = frame.Width;
+        videoEdit_.OutputFileHeight = frame.Height;
+        ApplyOutputSettings(videoEdit_, choices, frame, profileFolder_, dialog_);
+      },
+      found);
+  if (findResult != TJobResult::Done) return findResult;
+  TFetchResult& video = found.Answer;
+  if (found.Stream) {
     TJobResult fetched;
     try {
-      fetched = fetchStream(*stream, video, choices, frame.Height);
+      fetched = fetchStream(*found.Stream, video, choices, frame.Height);
     } catch (const EVideoStreamRefused&) {
       // Nothing of a stream we will not save stays behind.
       folder.Remove();
@@ -274,11 +342,12 @@ TFetchResult TDownloadJob::fetchVideo(TResumingDownload& download, TJobFolder& f
   // A continued job keeps the record until the answer comes: a page leaves
   // the video file as it was.
   if (!ContinuePartial) folder.ForgetFetchedVideo();
+  fetchKind_ = kind;
   TFetchResult fetched = download.Fetch(address, kind);
   if (fetched.IsPage) return fetched;
   // A transfer cut short by Stop is converted as it is, but never taken for
   // the whole video.
-  if (stopped_ || !PlainWorkFileThere(VideoFile())) {
+  if (stopped_ || mediaSkipped_ || !PlainWorkFileThere(VideoFile())) {
     folder.ForgetFetchedVideo();
     return fetched;
   }
@@ -293,10 +362,7 @@ TFetchResult TDownloadJob::fetchVideo(TResumingDownload& download, TJobFolder& f
 
 TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResult& answer,
                                      const TOutputChoices& choices, int16_t outputHeight) {
-  streams::TQualityRule rule;
-  if (!Streams.ByOutputHeight) rule.MaxHeight = Streams.MaxHeight;
-  // Original converts nothing, so no output height limits it.
-  else if (choices.Format != otOriginal) rule.OutputHeight = outputHeight;
+  const streams::TQualityRule rule = qualityRule(choices, outputHeight);
   const streams::TTextFetcher fetchText = [this](const std::string& address) {
     std::string text = http_.GetAsText(address);
     return streams::TFetchedText{std::move(text), http_.CurrentUri.Compose()};
@@ -341,6 +407,15 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
   }
   separateAudio_ = plan.Audio.has_value();
   return TJobResult::Done;
+}
+
+streams::TQualityRule TDownloadJob::qualityRule(const TOutputChoices& choices, int16_t outputHeight) const {
+  streams::TQualityRule rule;
+  rule.Quality = Streams.Quality;
+  if (!Streams.ByOutputHeight) rule.MaxHeight = Streams.MaxHeight;
+  // Original converts nothing, so no output height limits it.
+  else if (choices.Format != otOriginal) rule.OutputHeight = outputHeight;
+  return rule;
 }
 
 std::unique_ptr<TIdHTTP> TDownloadJob::makeStreamClient() {
@@ -392,6 +467,15 @@ void TDownloadJob::HTTP1WorkBegin(int64_t AWorkCountMax) {
   // Only a part continues the file; a server that ignored the range sends
   // the whole file again, counted from its start.
   if (http_.Response().StatusCode() != 206) workOffset_ = 0;
+  // Looking at what an address offers reads pages, playlists and manifests,
+  // never a video's bytes.
+  if (inspecting_) {
+    const std::string address = http_.CurrentUri.Compose();
+    const std::string& type = http_.Response().ContentType;
+    if (!streams::StreamKindOf(address, type) &&
+        (fetchKind_ != TFetchKind::PageOrMedia || IsMediaAnswer(type, address)))
+      mediaSkipped_ = true;
+  }
   if (AWorkCountMax > 0) AWorkCountMax += workOffset_;
   setProgress(workOffset_, AWorkCountMax);
   reporter_.Report({.Kind = TProgressKind::TransferBegun, .Total = AWorkCountMax});

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/job_failure.h"
@@ -42,6 +44,20 @@ struct TJobOutcome {
   std::string OutputFile;  // empty when nothing was saved
 };
 
+// What an address offers, found without fetching its video: the title, where
+// the video or stream finally is, and a stream's qualities with the one the
+// job would take.
+struct TVideoFindings {
+  std::string Title;
+  std::string Address;
+  std::string ContentType;
+  std::optional<streams::TStreamKind> Stream;
+  // Empty for a plain file.
+  streams::TStreamOffer Offer;
+  // Index into Offer.Qualities.
+  std::optional<size_t> Chosen;
+};
+
 // The file name an address ends in, without its extension, percent-decoded:
 // the title of a video that came without a page.
 std::string FileTitle(const std::string& address);
@@ -61,6 +77,10 @@ public:
   // Button1Click. An error ends the job at once and reaches the caller, which
   // shows it; the Download button is enabled again however the job ends.
   TJobResult Run(const std::string& watchAddress, const TOutputChoices& choices);
+  // The steps of Run up to the video, which is not fetched: the page, the
+  // video it leads to and a stream's qualities. Done when findings are
+  // filled; errors reach the caller as Run's do.
+  TJobResult Inspect(const std::string& watchAddress, const TOutputChoices& choices, TVideoFindings& findings);
   // mxTPButton3Click: ends the transfer or conversion in progress; the job
   // goes on with what it has.
   void Stop();
@@ -103,6 +123,8 @@ public:
   std::string SaveFolder;
 
 private:
+  class RunningMark;
+  struct TFoundVideo;
   // The step is what a failure names and what the front ends show.
   void beginStep(TJobStep step, const std::string& title = {});
   void reportNotice(const std::string& notice);
@@ -114,6 +136,12 @@ private:
   void VideoEdit1Complete();
   void setProgress(int64_t position, int64_t maximum);
   TJobResult runSteps(const std::string& watchAddress, const TOutputChoices& choices);
+  void prepareDownload(TResumingDownload& download);
+  // The page, or the address itself, up to the video's answer; titled runs
+  // once the title is known, before the video is asked for.
+  TJobResult findVideo(TResumingDownload& download, TJobFolder& folder, const std::string& watchAddress,
+                       const std::function<void()>& titled, TFoundVideo& found);
+  streams::TQualityRule qualityRule(const TOutputChoices& choices, int16_t outputHeight) const;
   // What the address answers, fetched into the work files; a video an
   // earlier run fetched whole is taken as it is when the job continues.
   TFetchResult fetchVideo(TResumingDownload& download, TJobFolder& folder, const std::string& address, TFetchKind kind);
@@ -148,4 +176,8 @@ private:
   TJobStep step_ = TJobStep::None;
   bool aborted_ = false;
   bool stopped_ = false;
+  // Inspect: a video's answer ends its transfer at once.
+  bool inspecting_ = false;
+  bool mediaSkipped_ = false;
+  TFetchKind fetchKind_{};
 };

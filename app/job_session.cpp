@@ -39,6 +39,15 @@ TJobSession::TJobSession(TJobReporter& reporter, TSessionOptions options)
 TJobSession::~TJobSession() = default;
 
 TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices& choices) {
+  return outcomeOf([&] { return job_->Run(address, choices); });
+}
+
+TSessionResult TJobSession::Inspect(const std::string& address, const TOutputChoices& choices,
+                                    TVideoFindings& findings) {
+  return outcomeOf([&] { return job_->Inspect(address, choices, findings); });
+}
+
+TSessionResult TJobSession::outcomeOf(const std::function<TJobResult()>& step) {
   TSessionResult result;
   if (!proxyError_.empty()) {
     result.Failure.Kind = TFailureKind::BadInput;
@@ -47,7 +56,7 @@ TSessionResult TJobSession::Run(const std::string& address, const TOutputChoices
     return result;
   }
   try {
-    result.Result = job_->Run(address, choices);
+    result.Result = step();
   } catch (const std::exception&) {
     result.Failure = FailureOf(std::current_exception(), job_->Step(), http_->CurrentUri);
     result.Raised = true;

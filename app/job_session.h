@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,6 +69,9 @@ public:
   TJobSession& operator=(const TJobSession&) = delete;
 
   TSessionResult Run(const std::string& address, const TOutputChoices& choices);
+  // What the address offers, its video not fetched; Saved() when findings
+  // are filled.
+  TSessionResult Inspect(const std::string& address, const TOutputChoices& choices, TVideoFindings& findings);
   // Ends the transfer or conversion in progress; the job goes on with what
   // it has.
   void Stop();
@@ -83,6 +87,8 @@ public:
   const std::string& ProxyError() const { return proxyError_; }
 
 private:
+  TSessionResult outcomeOf(const std::function<TJobResult()>& step);
+
   std::unique_ptr<TIdHTTP> http_;
   std::unique_ptr<TVideoEdit> videoEdit_;
   std::unique_ptr<TProxyPolicy> proxies_;

@@ -14,6 +14,7 @@
 #include "app/messages.h"
 #include "app/option_lists.h"
 #include "app/output_name.h"
+#include "app/video_findings_text.h"
 #include "net/http/text_helpers.h"
 #include "platform/exception.h"
 #include "platform/int_parse.h"
@@ -85,6 +86,17 @@ as http://.
                              by 1024 (500K, 2M)
       --max-height N         a stream's tallest quality at most N pixels high
                              (default: the highest bandwidth)
+  -f, --quality ID           the stream's quality of that id (as -F lists
+                             them), or best or worst (highest or lowest
+                             bandwidth, within --max-height)
+  -F, --list-formats         list the qualities each address offers and exit
+  -j, --dump-json            print what was found of each address (title,
+                             qualities, the one chosen, the output name) as
+                             one JSON object a line, and save nothing
+      --print FIELD          print that field of each address (title, id,
+                             format_id, resolution, filename, ...) and save
+                             nothing
+  -s, --simulate             find everything, fetch no video, save nothing
       --insecure             do not check the servers' certificates
   -q, --quiet                nothing on standard error but the errors
       --no-progress          no byte counts or progress bars
@@ -275,6 +287,7 @@ enum LongOnly : int {
   NoProgressOption,
   RestrictFilenamesOption,
   NewlineOption,
+  PrintOption,
 };
 
 const ::option LongOptions[] = {
@@ -312,11 +325,16 @@ const ::option LongOptions[] = {
     {"no-progress", no_argument, nullptr, NoProgressOption},
     {"newline", no_argument, nullptr, NewlineOption},
     {"limit-rate", required_argument, nullptr, 'r'},
+    {"quality", required_argument, nullptr, 'f'},
+    {"list-formats", no_argument, nullptr, 'F'},
+    {"dump-json", no_argument, nullptr, 'j'},
+    {"print", required_argument, nullptr, PrintOption},
+    {"simulate", no_argument, nullptr, 's'},
     {"restrict-filenames", no_argument, nullptr, RestrictFilenamesOption},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' has a missing value reported apart from an unknown option.
-constexpr const char* ShortOptions = ":ho:a:xN:qr:";
+constexpr const char* ShortOptions = ":ho:a:xN:qr:f:Fjs";
 
 // The option as the user wrote it, for the messages: the long name that was
 // used, else the letter.
@@ -415,6 +433,14 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       case ContinueOption: options.ContinuePartial = true; break;
       case DownloadArchiveOption: options.DownloadArchive = value; break;
       case 'N': options.Streams.Connections = wholeNumber(option, value, 1, 16); break;
+      case 'f': options.Streams.Quality = value; break;
+      case 'F': options.ListFormats = true; break;
+      case 'j': options.DumpJson = true; break;
+      case 's': options.Simulate = true; break;
+      case PrintOption:
+        options.PrintField =
+            PrintableFields()[size_t(indexIn(PrintableFields(), value, QT_TRANSLATE_NOOP("quillfen-cli", "field")))];
+        break;
       case 'r': options.LimitRate = byteRate(option, value); break;
       case MaxHeightOption: options.Streams.MaxHeight = wholeNumber(option, value, 1, 32767); break;
       case InsecureOption: options.Insecure = true; break;

@@ -47,6 +47,14 @@ struct TCliOptions {
   bool Quiet = false;
   bool NoProgress = false;
   bool Newline = false;
+  // -F, -j, --print and -s look at what each address offers and fetch no
+  // video: the qualities as a table, everything as JSON, one field, or
+  // nothing.
+  bool ListFormats = false;
+  bool DumpJson = false;
+  std::string PrintField;
+  bool Simulate = false;
+  bool Inspects() const { return ListFormats || DumpJson || !PrintField.empty() || Simulate; }
   // Set by --help, --version and --list: the text to print instead of
   // running a job.
   std::optional<std::string> Reply;

@@ -27,6 +27,7 @@
 #include "app/messages.h"
 #include "app/output_name.h"
 #include "app/translation/translations.h"
+#include "app/video_findings_text.h"
 #include "net/transport/anti_freeze.h"
 #include "platform/exception.h"
 
@@ -132,6 +133,27 @@ void makeOutputFolder(const std::string& output) {
     throw EBadArguments(MessageFormat(app_messages::CannotWriteOutputFolder, folder.string(), std::strerror(errno)));
 }
 
+// What -F, -j and --print show of an address; -s shows nothing.
+void printFindings(const TCliOptions& options, const TTerminalReporter& reporter, const std::string& address,
+                   const TVideoFindings& findings) {
+  const TOutputFormat* format = options.Choices.Format ? FindOutputFormat(*options.Choices.Format) : nullptr;
+  TFindingsView view;
+  view.Findings = &findings;
+  view.WebpageUrl = address;
+  view.Id = reporter.NameFields().Id;
+  view.Format = reporter.NameFields().Format;
+  view.Domain = reporter.NameFields().Domain;
+  view.Extension = format && *format->Extension ? std::string(format->Extension) : LikelyOriginalExtension(findings);
+  view.FileName = reporter.OutputName(findings.Title, view.Extension);
+  if (options.ListFormats) fmt::print("{}", DisplayText(QualityTable(findings, CliText)));
+  if (options.DumpJson) fmt::print("{}", FindingsJson(view));
+  if (!options.PrintField.empty()) {
+    const std::string value = FindingsField(view, options.PrintField).value_or("NA");
+    fmt::print("{}\n", isatty(STDOUT_FILENO) ? DisplayText(value) : value);
+  }
+  std::fflush(stdout);
+}
+
 int run(const std::vector<std::string>& arguments) {
   TCliOptions options;
   try {
@@ -205,6 +227,22 @@ int run(const std::vector<std::string>& arguments) {
     // A watch page's entry is its site and video id; any other is the address.
     const size_t space = archiveKey.find(' ');
     reporter.BeginVideo(address, archiveKey.starts_with("url ") ? "" : archiveKey.substr(space + 1));
+    if (options.Inspects()) {
+      TVideoFindings findings;
+      const TSessionResult result = session.Inspect(address, options.Choices, findings);
+      reporter.FinishJob(false);
+      if (interruption != 0) {
+        printError(MessageFormat(app_messages::Interrupted, interruption == SIGINT ? "SIGINT" : "SIGTERM"));
+        return 128 + interruption;
+      }
+      if (result.Saved()) {
+        printFindings(options, reporter, address, findings);
+        continue;
+      }
+      printLine(FailureLine(result, {reporter.ChosenFileName(), settings.Folders.Work, options.TimeoutSeconds}));
+      if (exitCode == Saved) exitCode = exitCodeOf(result.Failure.Kind);
+      continue;
+    }
     const TSessionResult result = session.Run(address, options.Choices);
     const std::string keptExisting = reporter.KeptExisting();
     reporter.FinishJob(result.Saved());
@@ -230,7 +268,7 @@ int run(const std::vector<std::string>& arguments) {
     if (exitCode == Saved) exitCode = keptExisting.empty() ? exitCodeOf(result.Failure.Kind) : BadArguments;
     summary.push_back(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "  failed  {}: {}"), address, line));
   }
-  if (options.Addresses.size() > 1 && !options.Quiet) {
+  if (options.Addresses.size() > 1 && !options.Quiet && !options.Inspects()) {
     printLine(CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", "{} of {} saved{}"), saved, options.Addresses.size(),
                         skipped ? CliFormat(QT_TRANSLATE_NOOP("quillfen-cli", ", {} skipped"), skipped) : ""));
     for (const std::string& line : summary) fmt::print(stderr, "{}\n", DisplayText(line));

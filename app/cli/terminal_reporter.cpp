@@ -246,6 +246,10 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   return name;
 }
 
+std::string TTerminalReporter::OutputName(const std::string& title, const std::string& extension) const {
+  return IsNameTemplate(outputFile_) ? templateName(title, extension) : NameWithExtension(outputFile_, extension);
+}
+
 std::string TTerminalReporter::templateName(const std::string& title, const std::string& extension) const {
   TNameFields fields = fields_;
   fields.Title = title;

@@ -56,6 +56,10 @@ public:
   bool KeepExisting = false;
   std::function<void()> OnKeptExisting;
   const std::string& KeptExisting() const { return keptExisting_; }
+  // The name a video of that title would be saved as, given nothing of
+  // this run yet; the fields of the video begun.
+  std::string OutputName(const std::string& title, const std::string& extension) const;
+  const TNameFields& NameFields() const { return fields_; }
   // The output file as the job was given it.
   const std::string& ChosenFileName() const { return chosen_; }
 

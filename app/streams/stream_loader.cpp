@@ -20,11 +20,6 @@ namespace {
 // A master may lead to another master; no real stream goes deeper.
 constexpr int MaxPlaylistDepth = 3;
 
-const TStreamVariant& choose(const std::vector<TStreamVariant>& variants, const TQualityRule& rule) {
-  if (rule.OutputHeight) return ChooseForOutputHeight(variants, *rule.OutputHeight);
-  return ChooseForMaxHeight(variants, rule.MaxHeight);
-}
-
 // Every address met is remembered, so a loop is refused instead of followed.
 THlsPlaylist readHls(const TFetchedText& fetched, std::set<std::string>& visited, int depth) {
   if (depth > MaxPlaylistDepth)
@@ -49,7 +44,7 @@ TTrack mediaTrack(const std::string& address, const TTextFetcher& fetch, std::se
   for (int depth = 1;; ++depth) {
     THlsPlaylist playlist = readHls(fetched, visited, depth);
     if (!playlist.IsMaster) return std::move(playlist.Media);
-    fetched = fetchNew(choose(playlist.Variants, rule).PlaylistAddress, fetch, visited);
+    fetched = fetchNew(ChooseQuality(playlist.Variants, rule).PlaylistAddress, fetch, visited);
   }
 }
 
@@ -60,7 +55,7 @@ TStreamPlan hlsPlan(const TFetchedText& first, const TTextFetcher& fetch, const 
   if (!playlist.IsMaster) {
     plan.Video.Track = std::move(playlist.Media);
   } else {
-    plan.Video = choose(playlist.Variants, rule);
+    plan.Video = ChooseQuality(playlist.Variants, rule);
     if (const THlsAudioRendition* audio = ChooseAudioRendition(playlist.AudioRenditions, plan.Video.AudioGroup)) {
       TStreamVariant track;
       track.Id = audio->Name;
@@ -84,7 +79,7 @@ TStreamPlan dashPlan(const TFetchedText& first, const TQualityRule& rule) {
   const TDashManifest manifest = ReadDashManifest(first.Text, first.FinalAddress);
   size_t budget = MaxSegments;
   TStreamPlan plan;
-  const TStreamVariant& video = choose(manifest.Video, rule);
+  const TStreamVariant& video = ChooseQuality(manifest.Video, rule);
   plan.Video = video;
   plan.Video.Track = manifest.VideoTrack(size_t(&video - manifest.Video.data()), budget);
   if (!manifest.Audio.empty()) {
@@ -109,6 +104,28 @@ std::optional<TStreamKind> StreamKindOf(const std::string& address, const std::s
   if (document.ends_with(".m3u8")) return TStreamKind::Hls;
   if (document.ends_with(".mpd")) return TStreamKind::Dash;
   return std::nullopt;
+}
+
+TStreamOffer LoadStreamOffer(TStreamKind kind, const TFetchedText& first) {
+  TStreamOffer offer;
+  if (kind == TStreamKind::Dash) {
+    const TDashManifest manifest = ReadDashManifest(first.Text, first.FinalAddress);
+    offer.Qualities = manifest.Video;
+    for (const TStreamVariant& audio : manifest.Audio) offer.Audio.push_back({{}, audio.Id, {}, audio.Bandwidth});
+    return offer;
+  }
+  std::set<std::string> visited;
+  THlsPlaylist playlist = readHls(first, visited, 0);
+  if (!playlist.IsMaster) {
+    // Numbered as a master's variants are.
+    offer.Qualities.resize(1);
+    offer.Qualities[0].Id = std::to_string(0);
+    return offer;
+  }
+  offer.Qualities = std::move(playlist.Variants);
+  for (const THlsAudioRendition& audio : playlist.AudioRenditions)
+    offer.Audio.push_back({audio.GroupId, audio.Name, audio.Language, 0});
+  return offer;
 }
 
 TStreamPlan LoadStreamPlan(TStreamKind kind, const TFetchedText& first, const TTextFetcher& fetch,

@@ -12,7 +12,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/streams/quality_choice.h"
 #include "app/streams/stream_plan.h"
 
 namespace streams {
@@ -29,13 +31,23 @@ struct TFetchedText {
 };
 using TTextFetcher = std::function<TFetchedText(const std::string& address)>;
 
-// Without either height: the highest bandwidth.
-struct TQualityRule {
-  // The command line's --max-height.
-  std::optional<int32_t> MaxHeight;
-  // The window's output height; takes precedence.
-  std::optional<int32_t> OutputHeight;
+// A sound track offered beside the qualities: an HLS audio rendition, or a
+// DASH audio representation (named by its id, its language unknown).
+struct TOfferedAudio {
+  std::string Group;
+  std::string Name;
+  std::string Language;
+  int64_t Bandwidth = 0;
 };
+
+// What a stream offers to choose from, read without any of its tracks: a
+// media playlist is one quality that says nothing of itself.
+struct TStreamOffer {
+  std::vector<TStreamVariant> Qualities;
+  std::vector<TOfferedAudio> Audio;
+};
+
+TStreamOffer LoadStreamOffer(TStreamKind kind, const TFetchedText& first);
 
 // first is the text already fetched from its final address. Raises
 // EVideoStreamRefused as the readers do.

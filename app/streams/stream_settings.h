@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 struct TStreamSettings {
   // Clients at a time, for segments and for the ranges of a large file.
@@ -13,4 +14,6 @@ struct TStreamSettings {
   // limited by MaxHeight.
   bool ByOutputHeight = true;
   std::optional<int32_t> MaxHeight;
+  // A quality named by the user (TQualityRule::Quality); wins over both.
+  std::string Quality = {};
 };

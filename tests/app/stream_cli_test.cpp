@@ -8,6 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "platform/text.h"
+#include "tests/app/cli_runner.h"
 #include "tests/app/stream_media.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
@@ -91,6 +97,64 @@ TEST_F(StreamCliTest, LimitRateHoldsAcrossConnections) {
       << err;
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed.count(), double(bytes - rate / 10) / double(rate));
+}
+
+// -F lists the qualities, -j tells them with the chosen one and its output
+// name, --print one field and -s nothing, none of them fetching a segment
+// (they are gone by then); -f takes a quality by its id or as the worst.
+TEST_F(StreamCliTest, SeeBeforeYouFetch) {
+  WriteHlsStream(nginx.DocumentRoot(), "ts", false);
+  const std::string master = nginx.Url("/ts/master.m3u8");
+  const std::string output = work.File("clip.mp4");
+  for (const char* quality : {"1", "worst"}) {
+    SCOPED_TRACE(quality);
+    ASSERT_EQ(run({"-f", quality, "--format", "Original", "-o", output, master}), 0) << err;
+    EXPECT_EQ(probe(output), "h264,120\naac\n");
+  }
+  EXPECT_EQ(run({"-f", "7", "-o", output, master}), 3) << err;
+  EXPECT_NE(err.find("no quality '7'"), std::string::npos) << err;
+  for (const char* variant : {"v0", "v1"})
+    for (const auto& entry : std::filesystem::directory_iterator(nginx.DocumentRoot() + "/ts/" + variant))
+      if (entry.path().extension() == ".ts") std::filesystem::remove(entry.path());
+  std::filesystem::remove(output);
+
+  const CliRun table = RunCli(work, {"-F", master});
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  const std::vector<std::string> rows = SplitLines(table.out);
+  ASSERT_EQ(rows.size(), 3u) << table.out;
+  EXPECT_TRUE(rows[0].starts_with("ID  ")) << table.out;
+  EXPECT_TRUE(rows[1].starts_with("0  ") && rows[1].find("320x240") != std::string::npos) << table.out;
+  EXPECT_TRUE(rows[2].starts_with("1  ") && rows[2].find("160x120") != std::string::npos) << table.out;
+
+  const CliRun json = RunCli(work, {"-j", "--max-height", "200", "-o", work.File("%(title)s.%(ext)s"), master});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const QJsonObject found = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+  EXPECT_EQ(found["format_id"].toString(), "1") << json.out;
+  EXPECT_EQ(found["height"].toInt(), 120) << json.out;
+  EXPECT_EQ(found["formats"].toArray().size(), 2) << json.out;
+  EXPECT_EQ(found["filename"].toString().toStdString(), work.File("master.mp4")) << json.out;
+
+  EXPECT_EQ(RunCli(work, {"--print", "resolution", master}).out, "320x240\n");
+  EXPECT_EQ(run({"-s", "-o", output, master}), 0) << err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+// A plain file is one row, and -s leaves it unsaved; a DASH quality lists
+// the sound tracks it plays with.
+TEST_F(StreamCliTest, OneRowForAFileAndDashSound) {
+  nginx.WriteDocument("clip.mp4", std::string(4096, 'x'));
+  const CliRun file = RunCli(work, {"-F", nginx.Url("/clip.mp4")});
+  ASSERT_EQ(file.exitCode, 0) << file.err;
+  EXPECT_EQ(SplitLines(file.out).size(), 2u) << file.out;
+  EXPECT_EQ(run({"-s", "-o", work.File("clip.webm"), nginx.Url("/clip.mp4")}), 0) << err;
+  EXPECT_FALSE(std::filesystem::exists(work.File("clip.webm")));
+
+  WriteDashStream(nginx.DocumentRoot(), "dash");
+  const CliRun dash = RunCli(work, {"-F", nginx.Url("/dash/manifest.mpd")});
+  ASSERT_EQ(dash.exitCode, 0) << dash.err;
+  const std::vector<std::string> rows = SplitLines(dash.out);
+  ASSERT_EQ(rows.size(), 2u) << dash.out;
+  EXPECT_NE(rows[1].find("kbit/s"), rows[1].rfind("kbit/s")) << "the video's rate and its sound's: " << dash.out;
 }
 
 // Streams that cannot be saved whole end with exit 3, the reason on
