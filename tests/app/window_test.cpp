@@ -311,8 +311,7 @@ TEST_F(WindowTest, TypedAddressStaysWhenTheBrowserShowsNoPage) {
 // quillfen --help answers without a display to open a window on.
 TEST(WindowProgram, HelpNeedsNoDisplay) {
   TempFolder work;
-  const std::string program = QCoreApplication::applicationDirPath().toStdString() + "/../../app/quillfen";
-  ASSERT_TRUE(std::filesystem::exists(program)) << program << " is built with the window tests";
+  const std::string program = QUILLFEN_WINDOW;
   const std::string command =
       "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "' --help >'" + work.File("out") + "' 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << work.ReadFile("out");
