@@ -117,6 +117,9 @@ public:
     return false;
   }
 
+  // The text of the script or style element the last Next returned.
+  const std::string& RawText() const { return rawText_; }
+
   // The raw text from here up to the closing tag of name, which is consumed.
   std::string TextUntilClose(std::string_view name) {
     const size_t end = findNoCase(text_, "</" + std::string(name), position_);
@@ -133,7 +136,7 @@ private:
     return at == std::string_view::npos ? text_.size() : at + 1;
   }
 
-  void skipRawText(const std::string& name) { TextUntilClose(name); }
+  void skipRawText(const std::string& name) { rawText_ = TextUntilClose(name); }
 
   // Attributes up to and including the tag's '>'; returns the position after
   // it, or npos for a tag the text ends inside (its last value may be cut).
@@ -171,6 +174,7 @@ private:
 
   std::string_view text_;
   size_t position_ = 0;
+  std::string rawText_;
 };
 
 // Ranks of the declaration forms, most trustworthy first.
@@ -238,6 +242,37 @@ std::string percentEncoded(std::string_view address) {
   return result;
 }
 
+// Where an upload date comes from, the most telling first.
+enum DateSource { ReleaseDate, StructuredUploadDate, PublishedTime, NoDate };
+
+// "2024-03-05", "2024-03-05T10:00:00Z" or "20240305" as "20240305"; empty
+// for anything else.
+std::string compactDate(std::string_view text) {
+  text = trimmed(text);
+  const auto digits = [](std::string_view part) {
+    return !part.empty() && std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
+      (text.size() == 10 || text[10] == 'T' || text[10] == ' ')) {
+    const std::string date =
+        std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) + std::string(text.substr(8, 2));
+    if (digits(date)) return date;
+  }
+  return text.size() == 8 && digits(text) ? std::string(text) : std::string();
+}
+
+// The "uploadDate" of a JSON-LD block: the string after the name, without
+// reading the rest of the structure.
+std::string jsonUploadDate(std::string_view json) {
+  const size_t name = json.find("\"uploadDate\"");
+  if (name == std::string_view::npos) return {};
+  size_t i = name + 12;
+  while (i < json.size() && (isBlank(json[i]) || json[i] == ':')) ++i;
+  if (i >= json.size() || json[i] != '"') return {};
+  const size_t end = json.find('"', i + 1);
+  return end == std::string_view::npos ? std::string() : compactDate(json.substr(i + 1, end - i - 1));
+}
+
 }  // namespace
 
 std::string DecodeCharacterReferences(std::string_view text) {
@@ -277,6 +312,14 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
   int videoDepth = 0;
   TagWalker walker(page);
   Tag tag;
+  DateSource dateSource = NoDate;
+  const auto date = [&](DateSource source, std::string_view text) {
+    std::string compact = compactDate(text);
+    if (source < dateSource && !compact.empty()) {
+      result.UploadDate = std::move(compact);
+      dateSource = source;
+    }
+  };
   const auto add = [&](Rank rank, const std::string& ref) {
     std::string address = ResolveAddress(pageAddress, ref);
     if (IsHttpAddress(address)) found.emplace_back(rank, std::move(address));
@@ -288,7 +331,9 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
       continue;
     }
     if (tag.Closing) continue;
-    if (tag.Name == "title" && !titleSeen) {
+    if (tag.Name == "script" && LowerCase(trimmed(tag.Attribute("type"))) == "application/ld+json") {
+      date(StructuredUploadDate, jsonUploadDate(walker.RawText()));
+    } else if (tag.Name == "title" && !titleSeen) {
       titleSeen = true;
       result.Title = collapseBlanks(DecodeCharacterReferences(walker.TextUntilClose("title")));
     } else if (tag.Name == "meta") {
@@ -297,6 +342,10 @@ TPageDeclarations ScanPageDeclarations(std::string_view page, const std::string&
       Rank rank = propertyRank(property, known);
       if (!known) rank = propertyRank(LowerCase(trimmed(tag.Attribute("name"))), known);
       if (known) add(rank, tag.Attribute("content"));
+      if (property == "og:video:release_date") date(ReleaseDate, tag.Attribute("content"));
+      if (property == "article:published_time") date(PublishedTime, tag.Attribute("content"));
+      if (LowerCase(trimmed(tag.Attribute("itemprop"))) == "uploaddate")
+        date(StructuredUploadDate, tag.Attribute("content"));
     } else if (tag.Name == "source" && videoDepth > 0) {
       add(sourceRank(tag.Attribute("type")), tag.Attribute("src"));
     } else if (tag.Name == "link" && LowerCase(trimmed(tag.Attribute("rel"))) == "video_src") {

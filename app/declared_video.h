@@ -1,6 +1,7 @@
 // The video a page declares the standard ways, for pages of neither site:
 // sharing properties (og:video, twitter:player:stream), the player tags
 // (<video src>, <source src> inside <video>) and <link rel="video_src">.
+// The page's upload date is read from its meta tags and JSON-LD.
 // A forgiving scan of the markup: any attribute order, quotes or none, any
 // case, broken tags; script and style text is skipped, never run.
 #pragma once
@@ -16,6 +17,9 @@ struct TPageDeclarations {
   std::vector<std::string> Videos;
   // The text of the first <title>, references decoded, blanks collapsed.
   std::string Title;
+  // YYYYMMDD, from og:video:release_date, a JSON-LD or microdata uploadDate,
+  // or article:published_time, in that order; empty when none is a date.
+  std::string UploadDate;
 };
 
 // Relative and protocol-relative addresses resolve against pageAddress, the

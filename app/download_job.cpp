@@ -127,6 +127,8 @@ public:
     job_.stopped_ = false;
     job_.mediaSkipped_ = false;
     job_.outcome_ = {};
+    job_.qualityWidth_ = job_.qualityHeight_ = 0;
+    job_.uploadDate_.clear();
     job_.reporter_.DownloadEnabled(false);
   }
   ~RunningMark() {
@@ -172,6 +174,7 @@ TJobResult TDownloadJob::Inspect(const std::string& watchAddress, const TOutputC
       download, folder, watchAddress, [] {}, found);
   if (result != TJobResult::Done) return result;
   findings.Title = outcome_.Title;
+  findings.UploadDate = uploadDate_;
   findings.Address = found.Answer.FinalAddress;
   findings.ContentType = found.Answer.ContentType;
   findings.Stream = found.Stream;
@@ -229,6 +232,7 @@ TJobResult TDownloadJob::findVideo(TResumingDownload& download, TJobFolder& fold
     return TJobResult::NoVideo;
   }
   outcome_.Title = page.Title.empty() ? FileTitle(page.Link.Address) : page.Title;
+  uploadDate_ = page.UploadDate;
   titled();
 
   // The title names the output: an owner that keeps an existing file
@@ -304,8 +308,13 @@ TJobResult TDownloadJob::runSteps(const std::string& watchAddress, const TOutput
   }
   if (videoEdit_.OutputType == otOriginal) chooseOriginalExtension();
 
-  const std::optional<std::string> fileName =
-      reporter_.AskSaveFileName({dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_, outcome_.Title});
+  TSaveRequest request{dialog_.Filter, dialog_.DefaultExt, SaveFolder, lastFileName_, outcome_.Title};
+  // The quality's own size, else the size the output is made at.
+  const bool qualitySized = qualityWidth_ > 0 && qualityHeight_ > 0;
+  request.Width = qualitySized ? qualityWidth_ : frame.Width > 0 && frame.Height > 0 ? frame.Width : 0;
+  request.Height = qualitySized ? qualityHeight_ : request.Width > 0 ? frame.Height : 0;
+  request.UploadDate = uploadDate_;
+  const std::optional<std::string> fileName = reporter_.AskSaveFileName(request);
   if (aborted_) return TJobResult::Aborted;
   if (!fileName) return TJobResult::Cancelled;
   lastFileName_ = *fileName;
@@ -370,6 +379,8 @@ TJobResult TDownloadJob::fetchStream(streams::TStreamKind kind, const TFetchResu
   const streams::TStreamPlan plan = streams::LoadStreamPlan(kind, {answer.Page, answer.FinalAddress}, fetchText, rule);
   if (aborted_) return TJobResult::Aborted;
   if (!plan.Description.empty()) reporter_.Report({.Kind = TProgressKind::QualityChosen, .Text = plan.Description});
+  qualityWidth_ = plan.Video.Width;
+  qualityHeight_ = plan.Video.Height;
 
   streams::TStreamDownload download([this] { return makeStreamClient(); });
   download.Connections = Streams.Connections;

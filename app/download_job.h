@@ -56,6 +56,8 @@ struct TVideoFindings {
   streams::TStreamOffer Offer;
   // Index into Offer.Qualities.
   std::optional<size_t> Chosen;
+  // YYYYMMDD where the page declares it.
+  std::string UploadDate;
 };
 
 // The file name an address ends in, without its extension, percent-decoded:
@@ -172,6 +174,11 @@ private:
   std::shared_ptr<transfer::TRateLimit> rateLimit_;
   // The stream came with its sound in a file of its own.
   bool separateAudio_ = false;
+  // For the output's name: the stream quality's picture size (0 when the
+  // stream does not say) and the page's upload day.
+  int32_t qualityWidth_ = 0;
+  int32_t qualityHeight_ = 0;
+  std::string uploadDate_;
   bool running_ = false;
   TJobStep step_ = TJobStep::None;
   bool aborted_ = false;

@@ -16,6 +16,11 @@ struct TSaveRequest {
   std::string InitialFolder;  // ends with "/"
   std::string FileName;       // the name chosen in the previous job
   std::string Title;          // the video's title, for names made from it
+  // The picture's size (0 when unknown) and the upload day the page gave
+  // (YYYYMMDD, empty when none), for names made from them.
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::string UploadDate = {};
 };
 
 class TJobReporter {

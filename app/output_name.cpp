@@ -75,6 +75,10 @@ std::string expand(const std::string& nameTemplate, const TNameFields& fields, b
       {"id", &fields.Id},
       {"format", &fields.Format},
       {"webpage_url_domain", &fields.Domain},
+      {"width", &fields.Width},
+      {"height", &fields.Height},
+      {"resolution", &fields.Resolution},
+      {"upload_date", &fields.UploadDate},
   };
   const std::span known(all, fieldCount);
   const auto refuse = [&] {
@@ -127,7 +131,7 @@ std::string expand(const std::string& nameTemplate, const TNameFields& fields, b
 }  // namespace
 
 std::string ExpandNameTemplate(const std::string& nameTemplate, const TNameFields& fields, bool restricted) {
-  return expand(nameTemplate, fields, restricted, 5);
+  return expand(nameTemplate, fields, restricted, 9);
 }
 
 // Names kept for the queue, which knows the title and the extension only.

@@ -2,7 +2,9 @@
 // "%(title)s" becomes the video's title made safe for a file name,
 // "%(ext)s" the format's extension, "%(id)s", "%(format)s" and
 // "%(webpage_url_domain)s" the video's id, the output format and the watch
-// address's host, and "%%" a percent sign.
+// address's host, "%(width)s", "%(height)s", "%(resolution)s" and
+// "%(upload_date)s" the picture's size and the upload day, and "%%" a
+// percent sign.
 #pragma once
 
 #include <string>
@@ -38,6 +40,12 @@ struct TNameFields {
   std::string Id;      // the site's video id
   std::string Format;  // the output format's name
   std::string Domain;  // the watch address's host, without "www."
+  // The picture's size ("1280", "720", "1280x720") and the day the page says
+  // the video was uploaded (YYYYMMDD).
+  std::string Width;
+  std::string Height;
+  std::string Resolution;
+  std::string UploadDate;
 };
 
 // The template's folders stay as written; only the fields are replaced, each

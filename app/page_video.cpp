@@ -7,6 +7,7 @@ TPageVideo FindPageVideo(std::string_view page, const std::vector<std::string>& 
   TPageVideo result;
   const TPageDeclarations declarations = ScanPageDeclarations(page, pageAddress);
   result.Title = declarations.Title;
+  result.UploadDate = declarations.UploadDate;
   result.Link = ExtractVideoLink(lines, hosts);
   if (!result.Link.Found && !declarations.Videos.empty()) {
     result.Link = {true, declarations.Videos.front()};

@@ -14,6 +14,8 @@ struct TPageVideo {
   // The address came from the page's declarations, not from a site's markers.
   bool Declared = false;
   std::string Title;
+  // YYYYMMDD where the page declares it, else empty.
+  std::string UploadDate;
 };
 
 // lines are the page's lines (SplitPageLines); pageAddress is where the page

@@ -15,7 +15,7 @@ using streams::TOfferedAudio;
 using streams::TStreamVariant;
 
 const char* const Headings[] = {
-    QT_TRANSLATE_NOOP("quillfen-cli", "ID"),     QT_TRANSLATE_NOOP("quillfen-cli", "RESOLUTION"),
+    QT_TRANSLATE_NOOP("quillfen-cli", "ID"),      QT_TRANSLATE_NOOP("quillfen-cli", "RESOLUTION"),
     QT_TRANSLATE_NOOP("quillfen-cli", "BITRATE"), QT_TRANSLATE_NOOP("quillfen-cli", "CODECS"),
     QT_TRANSLATE_NOOP("quillfen-cli", "AUDIO"),
 };
@@ -71,9 +71,7 @@ struct TField {
   bool Number = false;
 };
 
-std::optional<std::string> known(const std::string& text) {
-  return text.empty() ? std::nullopt : std::optional(text);
-}
+std::optional<std::string> known(const std::string& text) { return text.empty() ? std::nullopt : std::optional(text); }
 
 std::optional<std::string> knownNumber(int64_t value) {
   return value > 0 ? std::optional(std::to_string(value)) : std::nullopt;
@@ -81,10 +79,8 @@ std::optional<std::string> knownNumber(int64_t value) {
 
 std::vector<TField> fieldsOf(const TFindingsView& view) {
   const TVideoFindings& findings = *view.Findings;
-  const TStreamVariant* chosen = findings.Chosen ? &findings.Offer.Qualities[*findings.Chosen] : nullptr;
-  const char* stream = !findings.Stream                                ? nullptr
-                       : *findings.Stream == streams::TStreamKind::Hls ? "hls"
-                                                                       : "dash";
+  const TStreamVariant* chosen = ChosenQuality(findings);
+  const char* stream = !findings.Stream ? nullptr : *findings.Stream == streams::TStreamKind::Hls ? "hls" : "dash";
   return {
       {"webpage_url", known(view.WebpageUrl)},
       {"title", known(findings.Title)},
@@ -95,6 +91,7 @@ std::vector<TField> fieldsOf(const TFindingsView& view) {
       {"width", chosen ? knownNumber(chosen->Width) : std::nullopt, true},
       {"height", chosen ? knownNumber(chosen->Height) : std::nullopt, true},
       {"resolution", chosen ? known(resolution(*chosen)) : std::nullopt},
+      {"upload_date", known(findings.UploadDate)},
       {"format", known(view.Format)},
       {"ext", known(view.Extension)},
       {"filename", known(view.FileName)},
@@ -139,9 +136,10 @@ std::string FindingsJson(const TFindingsView& view) {
   const TVideoFindings& findings = *view.Findings;
   for (size_t i = 0; i < findings.Offer.Qualities.size(); ++i) {
     const TStreamVariant& quality = findings.Offer.Qualities[i];
-    json += fmt::format("{}{{\"format_id\": {}, \"width\": {}, \"height\": {}, \"tbr\": {}, \"codecs\": {}, \"audio\": [",
-                        i ? ", " : "", jsonString(quality.Id), jsonNumber(quality.Width), jsonNumber(quality.Height),
-                        jsonNumber((quality.Bandwidth + 500) / 1000), jsonString(quality.Codecs));
+    json +=
+        fmt::format("{}{{\"format_id\": {}, \"width\": {}, \"height\": {}, \"tbr\": {}, \"codecs\": {}, \"audio\": [",
+                    i ? ", " : "", jsonString(quality.Id), jsonNumber(quality.Width), jsonNumber(quality.Height),
+                    jsonNumber((quality.Bandwidth + 500) / 1000), jsonString(quality.Codecs));
     const std::vector<const TOfferedAudio*> tracks = audioOf(findings, quality);
     for (size_t t = 0; t < tracks.size(); ++t)
       json += fmt::format("{}{{\"name\": {}, \"language\": {}}}", t ? ", " : "", jsonString(tracks[t]->Name),
@@ -169,9 +167,13 @@ std::optional<std::string> FindingsField(const TFindingsView& view, const std::s
   return std::nullopt;
 }
 
+const streams::TStreamVariant* ChosenQuality(const TVideoFindings& findings) {
+  return findings.Chosen ? &findings.Offer.Qualities[*findings.Chosen] : nullptr;
+}
+
 std::string LikelyOriginalExtension(const TVideoFindings& findings) {
-  if (findings.Chosen) {
-    const std::string& type = findings.Offer.Qualities[*findings.Chosen].MimeType;
+  if (const TStreamVariant* chosen = ChosenQuality(findings)) {
+    const std::string& type = chosen->MimeType;
     if (type.starts_with("video/") && type != "video/mp2t") return type.substr(6);
   }
   if (findings.Stream) return "mp4";

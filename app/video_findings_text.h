@@ -40,3 +40,6 @@ std::optional<std::string> FindingsField(const TFindingsView& view, const std::s
 // The extension Original's output would most likely get: a DASH quality's
 // container, MP4 for HLS, else the file's own extension.
 std::string LikelyOriginalExtension(const TVideoFindings& findings);
+
+// The chosen quality, none for a plain file.
+const streams::TStreamVariant* ChosenQuality(const TVideoFindings& findings);

@@ -34,8 +34,11 @@ as http://.
                              file's name, %(ext)s the format's extension,
                              %(id)s the site's video id, %(format)s the
                              output format, %(webpage_url_domain)s the
-                             address's host, %(title).60s the first 60
-                             characters, %% a %); a fixed name gets the
+                             address's host, %(width)s, %(height)s and
+                             %(resolution)s the picture's size,
+                             %(upload_date)s the page's upload day as
+                             YYYYMMDD, NA when unknown; %(title).60s the
+                             first 60 characters, %% a %); a fixed name gets the
                              format's extension; missing folders are made;
                              an existing file is replaced
       --restrict-filenames   only ASCII letters, digits, -, _ and . in the

@@ -134,7 +134,7 @@ void makeOutputFolder(const std::string& output) {
 }
 
 // What -F, -j and --print show of an address; -s shows nothing.
-void printFindings(const TCliOptions& options, const TTerminalReporter& reporter, const std::string& address,
+void printFindings(const TCliOptions& options, TTerminalReporter& reporter, const std::string& address,
                    const TVideoFindings& findings) {
   const TOutputFormat* format = options.Choices.Format ? FindOutputFormat(*options.Choices.Format) : nullptr;
   TFindingsView view;
@@ -144,6 +144,8 @@ void printFindings(const TCliOptions& options, const TTerminalReporter& reporter
   view.Format = reporter.NameFields().Format;
   view.Domain = reporter.NameFields().Domain;
   view.Extension = format && *format->Extension ? std::string(format->Extension) : LikelyOriginalExtension(findings);
+  const streams::TStreamVariant* chosen = ChosenQuality(findings);
+  reporter.SetPicture(chosen ? chosen->Width : 0, chosen ? chosen->Height : 0, findings.UploadDate);
   view.FileName = reporter.OutputName(findings.Title, view.Extension);
   if (options.ListFormats) fmt::print("{}", DisplayText(QualityTable(findings, CliText)));
   if (options.DumpJson) fmt::print("{}", FindingsJson(view));

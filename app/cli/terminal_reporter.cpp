@@ -224,6 +224,7 @@ void TTerminalReporter::FinishJob(bool saved) {
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
   if (IsNameTemplate(outputFile_)) {
+    SetPicture(request.Width, request.Height, request.UploadDate);
     name = templateName(request.Title, request.DefaultExt);
   } else {
     name = NameWithExtension(outputFile_, request.DefaultExt);
@@ -244,6 +245,14 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
   given_.insert(name);
   chosen_ = name;
   return name;
+}
+
+void TTerminalReporter::SetPicture(int32_t width, int32_t height, const std::string& uploadDate) {
+  const bool sized = width > 0 && height > 0;
+  fields_.Width = sized ? std::to_string(width) : "";
+  fields_.Height = sized ? std::to_string(height) : "";
+  fields_.Resolution = sized ? fmt::format("{}x{}", width, height) : "";
+  fields_.UploadDate = uploadDate;
 }
 
 std::string TTerminalReporter::OutputName(const std::string& title, const std::string& extension) const {
@@ -278,6 +287,7 @@ void TTerminalReporter::BeginVideo(const std::string& address, const std::string
   if (host.starts_with("www.")) host.erase(0, 4);
   fields_.Domain = host;
   fields_.Id = id;
+  SetPicture(0, 0, "");
   fields_.Format = format_ ? OutputTypeName(*format_) : "";
 }
 

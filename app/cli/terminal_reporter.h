@@ -56,6 +56,8 @@ public:
   bool KeepExisting = false;
   std::function<void()> OnKeptExisting;
   const std::string& KeptExisting() const { return keptExisting_; }
+  // The fields of the picture's size (0: unknown) and its upload day.
+  void SetPicture(int32_t width, int32_t height, const std::string& uploadDate);
   // The name a video of that title would be saved as, given nothing of
   // this run yet; the fields of the video begun.
   std::string OutputName(const std::string& title, const std::string& extension) const;

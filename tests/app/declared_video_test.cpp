@@ -88,6 +88,36 @@ TEST(DeclaredVideoScan, TitleIsTheFirstTitleDecodedAndCollapsed) {
   EXPECT_EQ(ScanPageDeclarations("<title>cut off", Page).Title, "cut off");
 }
 
+// The upload day from each form a page uses, the most telling one winning
+// wherever it stands; what is no date is passed over.
+TEST(DeclaredVideoScan, UploadDate) {
+  const struct {
+    const char* what;
+    const char* page;
+    const char* date;
+  } cases[] = {
+      {"release date", "<meta property=og:video:release_date content='2024-03-05T10:00:00+01:00'>", "20240305"},
+      {"published time", "<meta property=\"article:published_time\" content=\"2023-12-31\">", "20231231"},
+      {"microdata", "<span><meta itemprop=uploadDate content=20220101></span>", "20220101"},
+      {"JSON-LD",
+       "<script type=\"application/ld+json\">{\"@type\": \"VideoObject\", \"uploadDate\" : \"2021-07-04\"}</script>",
+       "20210704"},
+      {"upload date over the article's",
+       "<meta property=article:published_time content=2023-12-31><meta itemprop=uploadDate content=2022-01-01>",
+       "20220101"},
+      {"release date over everything",
+       "<meta itemprop=uploadDate content=2022-01-01><meta property=og:video:release_date content=2020-02-02>",
+       "20200202"},
+      {"no date", "<meta property=og:video:release_date content='last week'>", ""},
+      {"uploadDate in a plain script", "<script>var x = {\"uploadDate\": \"2021-07-04\"};</script>", ""},
+      {"cut off", "<script type=application/ld+json>{\"uploadDate\": \"2021-07", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ScanPageDeclarations(c.page, Page).UploadDate, c.date);
+  }
+}
+
 TEST(DeclaredVideoScan, ReferencesOutOfRangeBecomeTheReplacementCharacter) {
   EXPECT_EQ(DecodeCharacterReferences("&#0;&#xD800;&#x110000;&#99999999999;&unknown;&amp"),
             "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd&#99999999999;&unknown;&amp");

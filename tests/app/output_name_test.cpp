@@ -66,6 +66,8 @@ const FieldCase kFieldCases[] = {
     {"%(title).0s%(title).3s", false, "\xc3\x89t\xc3\xa9"},
     {"%(title)s %(format)s.%(ext)s", true, "t_Tom_Jerry_Ep_1 MPEG_1.mpg"},
     {"%(id)s", true, "Kq3"},
+    {"%(title).3s-%(resolution)s-%(upload_date)s.%(ext)s", false, "\xc3\x89t\xc3\xa9-1280x720-20240305.mpg"},
+    {"%(width)sx%(height)s", false, "1280x720"},
 };
 
 TEST(OutputName, CommandLineFields) {
@@ -74,6 +76,10 @@ TEST(OutputName, CommandLineFields) {
   fields.Format = "MPEG 1";
   fields.Domain = "clipcove.example";
   fields.Extension = "mpg";
+  fields.Width = "1280";
+  fields.Height = "720";
+  fields.Resolution = "1280x720";
+  fields.UploadDate = "20240305";
   for (const FieldCase& c : kFieldCases) {
     SCOPED_TRACE(c.nameTemplate);
     fields.Title = c.restricted ? "\xc3\xa9t Tom/Jerry \"Ep 1\"" : "\xc3\x89t\xc3\xa9 \xe5\x8b\x95\xe7\x94\xbb";
@@ -82,6 +88,7 @@ TEST(OutputName, CommandLineFields) {
   TNameFields none;
   none.Extension = "mp4";
   EXPECT_EQ(ExpandNameTemplate("%(title)s-%(id)s.%(ext)s", none), "video-NA.mp4");
+  EXPECT_EQ(ExpandNameTemplate("%(resolution)s-%(upload_date)s-%(height)s", none), "NA-NA-NA");
   for (const char* refused : {"%(uploader)s", "%(title)d", "%(title).s", "%(title).99999s", "%(title", "%(id)s%"}) {
     SCOPED_TRACE(refused);
     EXPECT_THROW(ExpandNameTemplate(refused, fields), EBadNameTemplate);

@@ -157,6 +157,30 @@ TEST_F(StreamCliTest, OneRowForAFileAndDashSound) {
   EXPECT_NE(rows[1].find("kbit/s"), rows[1].rfind("kbit/s")) << "the video's rate and its sound's: " << dash.out;
 }
 
+// A page's upload day and the chosen quality's size name the output, and -j
+// tells them before anything is fetched.
+TEST_F(StreamCliTest, UploadDateAndSizeInTheName) {
+  WriteHlsStream(nginx.DocumentRoot(), "ts", false);
+  nginx.WriteDocument("talk.html",
+                      "<title>Talk</title><meta property=og:video content=/ts/master.m3u8>"
+                      "<meta property=article:published_time content=2024-03-05T10:00:00Z>");
+  const std::string page = nginx.Url("/talk.html");
+  const std::string names = work.File("%(upload_date)s-%(resolution)s-%(width)s.%(ext)s");
+  const CliRun json = RunCli(work, {"-j", "--max-height", "200", "-o", names, page});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const QJsonObject found = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+  EXPECT_EQ(found["upload_date"].toString(), "20240305") << json.out;
+  EXPECT_EQ(found["title"].toString(), "Talk") << json.out;
+  EXPECT_EQ(found["filename"].toString().toStdString(), work.File("20240305-160x120-160.mp4")) << json.out;
+
+  ASSERT_EQ(run({"--max-height", "200", "--format", "MP4", "-o", names, page}), 0) << err;
+  EXPECT_TRUE(std::filesystem::exists(work.File("20240305-160x120-160.mp4"))) << err;
+  // A plain file's size is the one it is made at, and a page without a date has none.
+  std::filesystem::copy_file(work.File("20240305-160x120-160.mp4"), nginx.DocumentRoot() + "/clip.mp4");
+  ASSERT_EQ(run({"--width", "64", "--height", "48", "--format", "MP4", "-o", names, nginx.Url("/clip.mp4")}), 0) << err;
+  EXPECT_TRUE(std::filesystem::exists(work.File("NA-64x48-64.mp4"))) << err;
+}
+
 // Streams that cannot be saved whole end with exit 3, the reason on
 // standard error, and no output file.
 TEST_F(StreamCliTest, RefusedStreamsExitWithNoVideo) {
