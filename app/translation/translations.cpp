@@ -32,6 +32,7 @@ const char* const ComposedMessages[] = {
     app_messages::AlreadyDownloading,
     queue_messages::Downloading,
     queue_messages::Converting,
+    queue_messages::PausedAt,
     queue_messages::Failed,
     queue_messages::Saved,
     queue_messages::CannotMakeFolder,

@@ -6,8 +6,6 @@
 namespace window_messages {
 inline constexpr const char* QueueUnavailable =
     QT_TRANSLATE_NOOP("main_window", "The download queue cannot be used: {}\nSingle downloads work as before.");
-inline constexpr const char* DeletePartial =
-    QT_TRANSLATE_NOOP("main_window", "Delete what was downloaded of '{}' so far?");
 inline constexpr const char* SavedNotice = QT_TRANSLATE_NOOP("main_window", "Saved: {}");
 inline constexpr const char* AddToQueue = QT_TRANSLATE_NOOP("main_window", "Add to queue");
 inline constexpr const char* Downloads = QT_TRANSLATE_NOOP("main_window", "Downloads");
