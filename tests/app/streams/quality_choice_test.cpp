@@ -63,6 +63,35 @@ TEST(QualityChoice, WindowTakesTheSmallestAtLeastAsTallAsItsOutput) {
   }
 }
 
+struct NamedCase {
+  const char* quality;
+  std::optional<int32_t> maxHeight;
+  std::optional<int32_t> outputHeight;
+  const char* expected;
+};
+
+// A quality named by -f wins over the window's output height; best and
+// worst stay within --max-height.
+const NamedCase kNamedCases[] = {
+    {"720lo", std::nullopt, 1080, "720lo"}, {"720lo", 480, std::nullopt, "720lo"}, {"best", std::nullopt, 240, "1080"},
+    {"best", 719, std::nullopt, "480"},     {"worst", std::nullopt, 1080, "240"},  {"worst", 100, std::nullopt, "240"},
+    {"", 719, std::nullopt, "480"},
+};
+
+TEST(QualityChoice, NamedQualityBestAndWorst) {
+  for (const auto& c : kNamedCases) {
+    SCOPED_TRACE(std::string(c.quality) + " " + std::to_string(c.maxHeight.value_or(0)));
+    TQualityRule rule;
+    rule.Quality = c.quality;
+    rule.MaxHeight = c.maxHeight;
+    rule.OutputHeight = c.outputHeight;
+    EXPECT_EQ(ChooseQuality(kLadder, rule).Id, c.expected);
+  }
+  TQualityRule unknown;
+  unknown.Quality = "720";
+  EXPECT_THROW(ChooseQuality(kLadder, unknown), ENoSuchQuality);
+}
+
 TEST(QualityChoice, Description) {
   TStreamVariant v = variant("x", 720, 2400000);
   v.Width = 1280;
