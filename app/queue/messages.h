@@ -71,6 +71,8 @@ inline constexpr const char* BadJobLimit =
     QT_TRANSLATE_NOOP("quillfen", "The number of jobs at once must be from 1 to {}, not {}");
 inline constexpr const char* BadConnections =
     QT_TRANSLATE_NOOP("quillfen", "The number of connections per download must be from 1 to {}, not {}");
+inline constexpr const char* BadLimitRate =
+    QT_TRANSLATE_NOOP("quillfen", "The rate limit must be from 0 to {} bytes a second, not {}");
 inline constexpr const char* TemplateNamesNoFile =
     QT_TRANSLATE_NOOP("quillfen", "The output template '{}' names no file");
 // A queued item saves only inside its folder, whoever wrote its settings.

@@ -289,6 +289,13 @@ void TQueueScheduler::SetConnections(int connections) {
   store_.SaveSettings(settings_);
 }
 
+void TQueueScheduler::SetLimitRate(int64_t bytesPerSecond) {
+  if (bytesPerSecond < 0 || bytesPerSecond > TQueueSettings::MostLimitRate)
+    throw EQueueError(fmt::format(queue_messages::BadLimitRate, TQueueSettings::MostLimitRate, bytesPerSecond));
+  settings_.LimitRate = bytesPerSecond;
+  store_.SaveSettings(settings_);
+}
+
 void TQueueScheduler::listChanged() {
   if (OnListChanged) OnListChanged();
 }

@@ -63,6 +63,8 @@ public:
   void SetSaveTarget(const std::string& folder, const std::string& nameTemplate);
   // For jobs that start from now on.
   void SetConnections(int connections);
+  // Bytes a second for each job that starts from now on; 0 for none.
+  void SetLimitRate(int64_t bytesPerSecond);
 
   // An item was added or changed.
   std::function<void(const TQueueItem& item)> OnItemChanged;

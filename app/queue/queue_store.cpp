@@ -169,6 +169,11 @@ const StoredSetting StoredSettings[] = {
      [](TQueueSettings& s, const std::string& v) {
        s.Connections = inRange(v, TQueueSettings::MostConnections).value_or(s.Connections);
      }},
+    {"limit_rate", [](const TQueueSettings& s) { return std::to_string(s.LimitRate); },
+     [](TQueueSettings& s, const std::string& v) {
+       const int64_t rate = StrToInt64Def(v, -1);
+       if (rate >= 0 && rate <= TQueueSettings::MostLimitRate) s.LimitRate = rate;
+     }},
 };
 
 }  // namespace

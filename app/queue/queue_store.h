@@ -29,6 +29,10 @@ struct TQueueSettings {
   std::string NameTemplate = "%(title)s.%(ext)s";
   // Connections of each job's video transfer, the window's Download's too.
   int Connections = 4;
+  // Bytes a second each job may take across its connections; 0 sets no
+  // limit.
+  static constexpr int64_t MostLimitRate = int64_t(1) << 40;
+  int64_t LimitRate = 0;
 };
 
 // The name nameTemplate gives a video's file inside the folder it is saved

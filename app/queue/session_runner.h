@@ -39,6 +39,7 @@ public:
   void DiscardPartial(const TQueueItem& item) override;
   // For jobs that start from now on; running ones keep theirs.
   void SetConnections(int connections) { options_.Streams.Connections = connections; }
+  void SetLimitRate(int64_t bytesPerSecond) { options_.LimitRate = bytesPerSecond; }
 
   // The video file a job for item writes while it downloads.
   std::string PartialFileOf(const TQueueItem& item) const;

@@ -45,6 +45,7 @@ const char* const ComposedMessages[] = {
     queue_messages::NoSuchItem,
     queue_messages::BadJobLimit,
     queue_messages::BadConnections,
+    queue_messages::BadLimitRate,
     queue_messages::TemplateNamesNoFile,
     queue_messages::TemplateLeavesFolder,
     queue_messages::BadSaveFolder,

@@ -39,6 +39,9 @@
 
 namespace {
 
+// The rate limit field counts in KiB a second; the queue keeps bytes.
+constexpr int64_t KiB = 1024;
+
 enum Column {
   TitleColumn,
   FormatColumn,
@@ -113,7 +116,9 @@ TDownloadsPage::TDownloadsPage(TmxTaskPanePro* pane, TDesktop& desktop, std::str
   store_ = std::make_unique<TQueueStore>(storePath);
   if (options.SaveFolder.empty()) options.SaveFolder = videosFolder();
   // The scheduler may start jobs as it reads the queue back.
-  options.Streams.Connections = store_->LoadSettings().Connections;
+  const TQueueSettings settings = store_->LoadSettings();
+  options.Streams.Connections = settings.Connections;
+  options.LimitRate = settings.LimitRate;
   runner_ = std::make_unique<TSessionJobRunner>(std::move(options), [this](std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
   });
@@ -199,6 +204,13 @@ void TDownloadsPage::createControls(TmxTaskPanePro* pane) {
   connections_->setRange(1, TQueueSettings::MostConnections);
   numbers->addWidget(connections_);
   numbers->addSpacing(12);
+  numbers->addWidget(new QLabel(QCoreApplication::translate("main_window", "Rate limit per download:"), body_));
+  limitRate_ = named(new QSpinBox(body_), "LimitRate");
+  limitRate_->setRange(0, int(TQueueSettings::MostLimitRate / KiB));
+  limitRate_->setSuffix(QCoreApplication::translate("main_window", " KiB/s"));
+  limitRate_->setSpecialValueText(QCoreApplication::translate("main_window", "none"));
+  numbers->addWidget(limitRate_);
+  numbers->addSpacing(12);
   numbers->addWidget(new QLabel(QCoreApplication::translate("main_window", "Jobs at once:"), body_));
   jobsAtOnce_ = named(new QSpinBox(body_), "JobsAtOnce");
   jobsAtOnce_->setRange(1, TQueueSettings::MostJobsAtOnce);
@@ -242,6 +254,12 @@ void TDownloadsPage::connectControls() {
           [this](int jobs) { guarded([this, jobs] { scheduler_->SetJobsAtOnce(jobs); }); });
   connect(connections_, &QSpinBox::valueChanged, this,
           [this](int connections) { guarded([this, connections] { takeConnections(connections); }); });
+  connect(limitRate_, &QSpinBox::valueChanged, this, [this](int kibibytes) {
+    guarded([this, kibibytes] {
+      scheduler_->SetLimitRate(kibibytes * KiB);
+      runner_->SetLimitRate(kibibytes * KiB);
+    });
+  });
   connect(resumeAtStart_, &QCheckBox::toggled, this,
           [this](bool resume) { guarded([this, resume] { scheduler_->SetResumeAtStart(resume); }); });
   onClick(browseFolder_, [this] { chooseFolder(); });
@@ -428,6 +446,7 @@ void TDownloadsPage::showSettings() {
   nameTemplate_->setText(qt(settings.NameTemplate));
   nameTemplate_->setCursorPosition(0);
   connections_->setValue(settings.Connections);
+  limitRate_->setValue(int(settings.LimitRate / KiB));
   jobsAtOnce_->setValue(settings.JobsAtOnce);
   resumeAtStart_->setChecked(settings.ResumeAtStart);
 }

@@ -110,5 +110,6 @@ private:
   QPushButton* browseFolder_ = nullptr;
   QLineEdit* nameTemplate_ = nullptr;
   QSpinBox* connections_ = nullptr;
+  QSpinBox* limitRate_ = nullptr;
   QCheckBox* resumeAtStart_ = nullptr;
 };

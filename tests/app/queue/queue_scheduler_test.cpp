@@ -164,6 +164,8 @@ TEST_F(QueueSchedulerTest, SettingsRefuseWhatNoJobCanUse) {
        "The number of connections per download must be from 1 to 16, not 0"},
       {"17 connections", [&] { scheduler->SetConnections(17); },
        "The number of connections per download must be from 1 to 16, not 17"},
+      {"a negative rate", [&] { scheduler->SetLimitRate(-1); },
+       "The rate limit must be from 0 to 1099511627776 bytes a second, not -1"},
       {"unknown field", [&] { scheduler->SetSaveTarget("/w/", "%(id)s.%(ext)s"); },
        "The output template '%(id)s.%(ext)s' has a field other than %(title)s, %(ext)s and %%"},
       {"a folder for a name", [&] { scheduler->SetSaveTarget("/w/", "%(title)s/"); },
@@ -179,12 +181,14 @@ TEST_F(QueueSchedulerTest, SettingsRefuseWhatNoJobCanUse) {
     }
   }
   scheduler->SetConnections(16);
+  scheduler->SetLimitRate(512 * 1024);
   reopen();
   const TQueueSettings& settings = scheduler->Settings();
   EXPECT_EQ(settings.JobsAtOnce, 2);
   EXPECT_EQ(settings.Folder, "/v/");
   EXPECT_EQ(settings.NameTemplate, "%(title)s [q].%(ext)s");
   EXPECT_EQ(settings.Connections, 16);
+  EXPECT_EQ(settings.LimitRate, 512 * 1024);
 }
 
 // A running job pauses when it confirms; until then it holds its slot. The

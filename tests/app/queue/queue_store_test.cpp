@@ -46,8 +46,8 @@ std::string stored(const TQueueItem& item) {
 }
 
 std::string settingsText(const TQueueSettings& s) {
-  return fmt::format("jobs={} resume={} folder={} template={} connections={}", s.JobsAtOnce, s.ResumeAtStart, s.Folder,
-                     s.NameTemplate, s.Connections);
+  return fmt::format("jobs={} resume={} folder={} template={} connections={} limit={}", s.JobsAtOnce, s.ResumeAtStart,
+                     s.Folder, s.NameTemplate, s.Connections, s.LimitRate);
 }
 
 std::vector<std::string> storedAll(const std::vector<TQueueItem>& items) {
@@ -105,14 +105,19 @@ TEST_F(QueueStoreTest, ComesBackAfterReopening) {
     store.Save(written[1]);
     store.SwapPositions(written[0].Id, written[2].Id);
     store.Remove({written[3].Id});
-    store.SaveSettings(
-        {.JobsAtOnce = 4, .ResumeAtStart = true, .Folder = "/v/", .NameTemplate = "%(title)s", .Connections = 16});
+    store.SaveSettings({.JobsAtOnce = 4,
+                        .ResumeAtStart = true,
+                        .Folder = "/v/",
+                        .NameTemplate = "%(title)s",
+                        .Connections = 16,
+                        .LimitRate = 2048});
   }
   EXPECT_EQ(modeOf(path), 0600u);
   EXPECT_EQ(modeOf(folder), 0700u);
   TQueueStore store(path);
   EXPECT_EQ(storedAll(store.Load()), storedAll({written[2], written[1], written[0]}));
-  EXPECT_EQ(settingsText(store.LoadSettings()), "jobs=4 resume=true folder=/v/ template=%(title)s connections=16");
+  EXPECT_EQ(settingsText(store.LoadSettings()),
+            "jobs=4 resume=true folder=/v/ template=%(title)s connections=16 limit=2048");
 }
 
 // A file of the first layout, made here as that program made it, is
@@ -166,7 +171,8 @@ TEST_F(QueueStoreTest, SecondLayoutGainsTheConnections) {
     TQueueStore store(path);
     EXPECT_EQ(store.Load().size(), 1u);
     TQueueSettings settings = store.LoadSettings();
-    EXPECT_EQ(settingsText(settings), "jobs=3 resume=true folder=/v/ template=%(title)s [x].%(ext)s connections=4");
+    EXPECT_EQ(settingsText(settings),
+              "jobs=3 resume=true folder=/v/ template=%(title)s [x].%(ext)s connections=4 limit=0");
     settings.Connections = 1;
     store.SaveSettings(settings);
   }
@@ -189,21 +195,25 @@ TEST_F(QueueStoreTest, SettingsThatCannotBeUsedKeepTheirDefaults) {
       {"jobs_at_once", "17", nullptr},
       {"jobs_at_once", "99999999999", nullptr},
       {"jobs_at_once", "3 jobs", nullptr},
-      {"jobs_at_once", "16", "jobs=16 resume=false folder= template=%(title)s.%(ext)s connections=4"},
+      {"jobs_at_once", "16", "jobs=16 resume=false folder= template=%(title)s.%(ext)s connections=4 limit=0"},
       {"connections", "0", nullptr},
       {"connections", "-4", nullptr},
       {"connections", "17", nullptr},
       {"connections", "", nullptr},
-      {"connections", "1", "jobs=2 resume=false folder= template=%(title)s.%(ext)s connections=1"},
+      {"connections", "1", "jobs=2 resume=false folder= template=%(title)s.%(ext)s connections=1 limit=0"},
       {"folder", "/videos", nullptr},
-      {"folder", "/videos/", "jobs=2 resume=false folder=/videos/ template=%(title)s.%(ext)s connections=4"},
+      {"folder", "/videos/", "jobs=2 resume=false folder=/videos/ template=%(title)s.%(ext)s connections=4 limit=0"},
       {"name_template", "%(id)s.%(ext)s", nullptr},
       {"name_template", "", nullptr},
       {"name_template", "%(title)s/", nullptr},
       {"name_template", "../%(title)s.%(ext)s", nullptr},
       {"name_template", "/tmp/%(title)s.%(ext)s", nullptr},
-      {"name_template", "%%(title)s", "jobs=2 resume=false folder= template=%%(title)s connections=4"},
+      {"name_template", "%%(title)s", "jobs=2 resume=false folder= template=%%(title)s connections=4 limit=0"},
       {"resume_at_start", "yes", nullptr},
+      {"limit_rate", "-1", nullptr},
+      {"limit_rate", "1099511627777", nullptr},
+      {"limit_rate", "2M", nullptr},
+      {"limit_rate", "524288", "jobs=2 resume=false folder= template=%(title)s.%(ext)s connections=4 limit=524288"},
   };
   TQueueStore{path};
   for (const ValueCase& c : cases) {
