@@ -139,8 +139,8 @@ TEST_F(StreamCliTest, SeeBeforeYouFetch) {
   EXPECT_FALSE(std::filesystem::exists(output));
 }
 
-// A plain file is one row, and -s leaves it unsaved; a DASH quality lists
-// the sound tracks it plays with.
+// A plain file is one row, and -s leaves it unsaved; an HLS or DASH quality
+// lists the sound tracks it plays with.
 TEST_F(StreamCliTest, OneRowForAFileAndDashSound) {
   nginx.WriteDocument("clip.mp4", std::string(4096, 'x'));
   const CliRun file = RunCli(work, {"-F", nginx.Url("/clip.mp4")});
@@ -148,6 +148,19 @@ TEST_F(StreamCliTest, OneRowForAFileAndDashSound) {
   EXPECT_EQ(SplitLines(file.out).size(), 2u) << file.out;
   EXPECT_EQ(run({"-s", "-o", work.File("clip.webm"), nginx.Url("/clip.mp4")}), 0) << err;
   EXPECT_FALSE(std::filesystem::exists(work.File("clip.webm")));
+
+  // The sound renditions of a variant's group, with their languages; the
+  // playlists behind them are never read.
+  nginx.WriteDocument("sound.m3u8",
+                      "#EXTM3U\n"
+                      "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",NAME=\"English\",LANGUAGE=\"en\",URI=\"gone/en.m3u8\"\n"
+                      "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",NAME=\"Deutsch\",LANGUAGE=\"de\",URI=\"gone/de.m3u8\"\n"
+                      "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"b\",NAME=\"Other\",URI=\"gone/o.m3u8\"\n"
+                      "#EXT-X-STREAM-INF:BANDWIDTH=900000,RESOLUTION=640x360,AUDIO=\"a\"\ngone/v.m3u8\n");
+  const CliRun sound = RunCli(work, {"-F", nginx.Url("/sound.m3u8")});
+  ASSERT_EQ(sound.exitCode, 0) << sound.err;
+  ASSERT_EQ(SplitLines(sound.out).size(), 2u) << sound.out;
+  EXPECT_TRUE(SplitLines(sound.out)[1].ends_with("  English (en); Deutsch (de)")) << sound.out;
 
   WriteDashStream(nginx.DocumentRoot(), "dash");
   const CliRun dash = RunCli(work, {"-F", nginx.Url("/dash/manifest.mpd")});
