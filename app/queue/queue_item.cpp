@@ -7,6 +7,7 @@
 #include <fmt/core.h>
 
 #include "app/queue/messages.h"
+#include "app/status_wording.h"
 #include "platform/int_parse.h"
 
 namespace {
@@ -148,13 +149,7 @@ std::optional<int> PercentDone(const TQueueItem& item) {
 
 std::string SizeText(const TQueueItem& item) {
   const int64_t bytes = item.BytesTotal > 0 ? item.BytesTotal : item.BytesDone;
-  if (bytes <= 0) return {};
-  static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
-  if (bytes < 1024) return fmt::format("{} B", bytes);
-  double size = double(bytes) / 1024;
-  size_t unit = 0;
-  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
-  return fmt::format("{:.1f} {}", size, units[unit]);
+  return bytes > 0 ? HumanSize(bytes) : std::string();
 }
 
 std::optional<int64_t> SecondsLeft(const TQueueItem& item) {

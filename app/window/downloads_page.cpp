@@ -30,6 +30,7 @@
 #include "app/queue/queue_store.h"
 #include "app/queue/queue_transitions.h"
 #include "app/queue/session_runner.h"
+#include "app/status_wording.h"
 #include "app/translation/translations.h"
 #include "app/window/desktop.h"
 #include "app/window/messages.h"
@@ -105,7 +106,7 @@ std::string queueText(const char* text) { return QCoreApplication::translate("qu
 std::string timeLeftText(const TQueueItem& item) {
   const std::optional<int64_t> seconds = item.State == TQueueState::Downloading ? SecondsLeft(item) : std::nullopt;
   if (!seconds) return {};
-  return fmt::format("{}:{:02}", *seconds / 60, *seconds % 60);
+  return ClockTime(*seconds);
 }
 
 }  // namespace
