@@ -178,13 +178,19 @@ TJobResult TDownloadJob::Inspect(const std::string& watchAddress, const TOutputC
   findings.Address = found.Answer.FinalAddress;
   findings.ContentType = found.Answer.ContentType;
   findings.Stream = found.Stream;
-  if (found.Stream) {
-    findings.Offer = streams::LoadStreamOffer(*found.Stream, {found.Answer.Page, found.Answer.FinalAddress});
-    if (!findings.Offer.Qualities.empty()) {
-      const streams::TStreamVariant& chosen =
-          streams::ChooseQuality(findings.Offer.Qualities, qualityRule(choices, frame.Height));
-      findings.Chosen = size_t(&chosen - findings.Offer.Qualities.data());
-    }
+  if (!found.Stream) {
+    // A plain file is the one quality there is.
+    findings.Offer.Qualities.resize(1);
+    findings.Offer.Qualities[0].Id = std::to_string(0);
+    findings.Offer.Qualities[0].MimeType = findings.ContentType;
+    findings.Chosen = 0;
+    return TJobResult::Done;
+  }
+  findings.Offer = streams::LoadStreamOffer(*found.Stream, {found.Answer.Page, found.Answer.FinalAddress});
+  if (!findings.Offer.Qualities.empty()) {
+    const streams::TStreamVariant& chosen =
+        streams::ChooseQuality(findings.Offer.Qualities, qualityRule(choices, frame.Height));
+    findings.Chosen = size_t(&chosen - findings.Offer.Qualities.data());
   }
   return TJobResult::Done;
 }
@@ -353,6 +359,11 @@ TFetchResult TDownloadJob::fetchVideo(TResumingDownload& download, TJobFolder& f
   if (!ContinuePartial) folder.ForgetFetchedVideo();
   fetchKind_ = kind;
   TFetchResult fetched = download.Fetch(address, kind);
+  if (mediaSkipped_) {
+    // Skipped as its answer began: the client still holds the answer.
+    fetched.FinalAddress = http_.CurrentUri.Compose();
+    fetched.ContentType = http_.Response().ContentType;
+  }
   if (fetched.IsPage) return fetched;
   // A transfer cut short by Stop is converted as it is, but never taken for
   // the whole video.

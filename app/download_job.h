@@ -52,7 +52,7 @@ struct TVideoFindings {
   std::string Address;
   std::string ContentType;
   std::optional<streams::TStreamKind> Stream;
-  // Empty for a plain file.
+  // A plain file is one quality of its type.
   streams::TStreamOffer Offer;
   // Index into Offer.Qualities.
   std::optional<size_t> Chosen;

@@ -104,12 +104,12 @@ std::vector<TField> fieldsOf(const TFindingsView& view) {
 std::string QualityTable(const TVideoFindings& findings, const std::function<std::string(const char*)>& translate) {
   std::vector<std::vector<std::string>> rows(1);
   for (const char* heading : Headings) rows[0].push_back(translate(heading));
-  if (findings.Offer.Qualities.empty()) rows.push_back({"0", "", "", findings.ContentType, ""});
   for (const TStreamVariant& quality : findings.Offer.Qualities) {
     std::string audio;
     for (const TOfferedAudio* track : audioOf(findings, quality))
       audio += (audio.empty() ? "" : "; ") + audioText(*track);
-    rows.push_back({quality.Id, resolution(quality), streams::BitRateText(quality.Bandwidth), quality.Codecs, audio});
+    rows.push_back({quality.Id, resolution(quality), streams::BitRateText(quality.Bandwidth),
+                    quality.Codecs.empty() ? quality.MimeType : quality.Codecs, audio});
   }
   std::vector<size_t> widths(rows[0].size());
   for (const auto& row : rows)
@@ -172,11 +172,11 @@ const streams::TStreamVariant* ChosenQuality(const TVideoFindings& findings) {
 }
 
 std::string LikelyOriginalExtension(const TVideoFindings& findings) {
-  if (const TStreamVariant* chosen = ChosenQuality(findings)) {
-    const std::string& type = chosen->MimeType;
-    if (type.starts_with("video/") && type != "video/mp2t") return type.substr(6);
+  if (findings.Stream) {
+    const TStreamVariant* chosen = ChosenQuality(findings);
+    const std::string type = chosen ? chosen->MimeType : "";
+    return type.starts_with("video/") && type != "video/mp2t" ? type.substr(6) : "mp4";
   }
-  if (findings.Stream) return "mp4";
   const std::string document = TIdURI(findings.Address).Document;
   const size_t dot = document.rfind('.');
   return dot == std::string::npos ? "mp4" : LowerCase(document.substr(dot + 1));

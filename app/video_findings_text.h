@@ -23,7 +23,7 @@ struct TFindingsView {
 };
 
 // One row a quality: id, resolution, bit rate, codecs and the sound tracks
-// it plays with (name and language); a plain file is one row of its type.
+// it plays with (name and language); a plain file's row names its type.
 // translate gives the headings in the user's language.
 std::string QualityTable(const TVideoFindings& findings, const std::function<std::string(const char*)>& translate);
 
@@ -41,5 +41,5 @@ std::optional<std::string> FindingsField(const TFindingsView& view, const std::s
 // container, MP4 for HLS, else the file's own extension.
 std::string LikelyOriginalExtension(const TVideoFindings& findings);
 
-// The chosen quality, none for a plain file.
+// The quality the job would take; none when the stream offers none.
 const streams::TStreamVariant* ChosenQuality(const TVideoFindings& findings);

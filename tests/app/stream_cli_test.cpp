@@ -14,6 +14,7 @@
 
 #include "platform/text.h"
 #include "tests/app/cli_runner.h"
+#include "tests/app/range_peer.h"
 #include "tests/app/stream_media.h"
 #include "tests/servers/nginx_server.h"
 #include "tests/servers/temp_folder.h"
@@ -148,6 +149,13 @@ TEST_F(StreamCliTest, OneRowForAFileAndDashSound) {
   EXPECT_EQ(SplitLines(file.out).size(), 2u) << file.out;
   EXPECT_EQ(run({"-s", "-o", work.File("clip.webm"), nginx.Url("/clip.mp4")}), 0) << err;
   EXPECT_FALSE(std::filesystem::exists(work.File("clip.webm")));
+  // A video's bytes are never read: a server that would take minutes to send
+  // them is left as soon as it answers.
+  RangePeer slow({std::string(size_t{4} << 20, 'v'), "\"v1\""},
+                 {ConnectionPlan::Trickling(1024, std::chrono::milliseconds(100))});
+  CliProcess looking(work, {"-F", slow.Url()});
+  EXPECT_EQ(looking.Wait(60), 0) << looking.Error();
+  EXPECT_EQ(SplitLines(work.ReadFile("stdout")).size(), 2u) << work.ReadFile("stdout");
 
   // The sound renditions of a variant's group, with their languages; the
   // playlists behind them are never read.
