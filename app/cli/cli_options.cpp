@@ -38,9 +38,9 @@ as http://.
                              %(resolution)s the picture's size,
                              %(upload_date)s the page's upload day as
                              YYYYMMDD, NA when unknown; %(title).60s the
-                             first 60 characters, %% a %); a fixed name gets the
-                             format's extension; missing folders are made;
-                             an existing file is replaced
+                             first 60 characters, %% a %); a fixed name
+                             gets the format's extension; missing folders
+                             are made; an existing file is replaced
       --restrict-filenames   only ASCII letters, digits, -, _ and . in the
                              values of a template's fields
       --no-overwrite         keep an existing output file: the address is
