@@ -15,6 +15,7 @@
 #include "app/streams/stream_download.h"
 #include "app/streams/stream_errors.h"
 #include "app/transfer/rate_limit.h"
+#include "converter/conversion_error.h"
 #include "converter/video_edit.h"
 #include "net/http/http_client.h"
 #include "net/http/uri.h"
@@ -435,8 +436,9 @@ streams::TQualityRule TDownloadJob::qualityRule(const TOutputChoices& choices, i
   streams::TQualityRule rule;
   rule.Quality = Streams.Quality;
   if (!Streams.ByOutputHeight) rule.MaxHeight = Streams.MaxHeight;
-  // Original converts nothing, so no output height limits it.
-  else if (choices.Format != otOriginal) rule.OutputHeight = outputHeight;
+  // Original converts nothing and a height of 0 is the source's, so neither
+  // limits the quality.
+  else if (choices.Format != otOriginal && outputHeight > 0) rule.OutputHeight = outputHeight;
   return rule;
 }
 
@@ -446,7 +448,8 @@ std::unique_ptr<TIdHTTP> TDownloadJob::makeStreamClient() {
 
 void TDownloadJob::chooseOriginalExtension() {
   const std::string extension = videoEdit_.OriginalFileExtension();
-  if (extension.empty()) throw Exception(videoEdit_.LastError());
+  // Streams no container takes as they are: a conversion failure.
+  if (extension.empty()) throw converter::ConversionError(videoEdit_.LastError());
   dialog_.DefaultExt = extension;
   dialog_.Filter = fmt::format(app_messages::OriginalFilter, extension);
 }

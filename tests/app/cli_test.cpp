@@ -63,6 +63,14 @@ TEST_F(CliTest, TwoFormatsThroughTheDemoSite) {
 TEST_F(CliTest, ExitCodeForEachFailure) {
   RefusingPort dead;
   site.WriteDocument("garbage.mp4", std::string(5000, '\x5a'));
+  // Sorenson video beside Nellymoser sound: streams no container keeps.
+  const std::string unfit = work.File("nellymoser.flv");
+  ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=10 -f lavfi -i sine=sample_rate=22050 "
+                         "-t 1 -c:v flv -c:a nellymoser -ac 1 '" +
+                         unfit + "'")
+                            .c_str()),
+            0);
+  site.WriteDocument("nellymoser.flv", ReadWholeFile(unfit));
 
   struct {
     const char* name;
@@ -101,6 +109,10 @@ TEST_F(CliTest, ExitCodeForEachFailure) {
        {"-o", work.File("g.mp4"), site.Url("/garbage.mp4")},
        4,
        "/garbage.mp4 was served as a video ("},
+      {"streams Original cannot keep",
+       {"--format", "Original", "-o", work.File("n"), site.Url("/nellymoser.flv")},
+       4,
+       "Cannot keep the original streams"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
