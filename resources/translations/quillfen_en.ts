@@ -68,24 +68,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Exit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>WWW</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>E-Mail</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The download queue cannot be used: {}
 Single downloads work as before.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Delete what was downloaded of &apos;{}&apos; so far?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -98,14 +82,6 @@ Single downloads work as before.</source>
     </message>
     <message>
         <source>Downloads</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>File</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Help</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -194,6 +170,66 @@ Single downloads work as before.</source>
     </message>
     <message>
         <source>Connections per download:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rate limit per download:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> KiB/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;WWW</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;E-Mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Add to queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Down&amp;loads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This address is already in the download queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -655,72 +691,29 @@ Single downloads work as before.</source>
         <source>The save folder &apos;{}&apos; is not an absolute path of a folder</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>paused {} %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove &apos;{}&apos; from the list? The saved file stays.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove &apos;{}&apos; from the queue? What was downloaded of it so far is deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed: {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rate limit must be from 0 to {} bytes a second, not {}</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quillfen-cli</name>
-    <message>
-        <source>Usage: quillfen-cli [options] URL...
-Saves the video of each watch page, video address or page that declares a
-video in the chosen format. An address without http:// or https:// is taken
-as http://.
-
-  -o, --output FILE          the output file (required); with several
-                             addresses a template such as &apos;%(title)s.%(ext)s&apos;
-                             (%(title)s the page&apos;s title or the file&apos;s name,
-                             %(ext)s the format&apos;s extension, %% a %); missing
-                             folders are made; an existing file is replaced
-      --no-overwrite         keep an existing output file: the address is
-                             refused (exit 2) instead
-  -a, --batch-file FILE      also the addresses in FILE, one a line (blank
-                             lines and lines starting with # are skipped)
-      --format NAME          the output format, AVI by default; Original keeps
-                             the streams as they are; names in any letter case:
-{formats}
-  -x, --extract-audio        the sound alone as MP3 (--format MP3)
-      --remux-or-convert     Original: re-encode to MP4 when the streams do
-                             not fit a container as they are
-      --width N              frame width (default 320)
-      --height N             frame height (default 240)
-      --rate N               frame rate for AVI, 1 to 120 (default 25)
-      --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
-      --audio-compressor NAME   AVI audio compressor (default PCM)
-      --no-video-compressor  AVI with uncompressed video
-      --no-audio-compressor  AVI with uncompressed audio
-      --wmv8-profile NAME    a built-in Windows Media 8 profile
-      --wmv9-profile NAME    a Windows Media 9 profile file, by its caption or
-                             file name (default the first)
-      --proxy HOST:PORT      an HTTP proxy
-      --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
-                             a SOCKS proxy
-      --site-host HOST:PORT  send the video requests to a local copy of the sites
-      --retries N            try a dropped, cut, refused or stalled transfer of
-                             a video, a part or a segment again up to N times
-                             (default 3; 0 never tries again)
-      --timeout SECONDS      give up a connect, TLS handshake or read that
-                             waits longer (default 30, 0 waits for ever); it
-                             counts as a dropped connection for --retries
-      --continue             continue the partial video an earlier run left
-      --download-archive FILE   skip the videos recorded in FILE, and record
-                             each one saved there
-  -N, --connections N        fetch a stream&apos;s segments, or a large file&apos;s
-                             parts, over N connections at once (1 to 16,
-                             default 4)
-      --max-height N         a stream&apos;s tallest quality at most N pixels high
-                             (default: the highest bandwidth)
-      --insecure             do not check the servers&apos; certificates
-  -h, --help                 this text
-      --version              the program&apos;s version
-
-Without a proxy option the variables http_proxy, https_proxy, all_proxy and
-no_proxy apply, as for curl. Certificates are checked against the system&apos;s
-trust store (SSL_CERT_FILE names another).
-Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
-failed, 5 network or HTTP error, 1 any other error. With several addresses
-the rest go on after a failure, a summary lists each, and the exit code is
-that of the first failure.
-</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Unknown {} &apos;{}&apos;; known are: {}</source>
         <translation type="unfinished"></translation>
@@ -770,10 +763,6 @@ that of the first failure.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No output file given (-o FILE)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>With several addresses -o must be a name template, such as &apos;%(title)s.%(ext)s&apos;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -807,6 +796,129 @@ that of the first failure.
     </message>
     <message>
         <source>, {} skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: quillfen-cli [options] URL...
+Saves the video of each watch page, video address or page that declares a
+video in the chosen format. An address without http:// or https:// is taken
+as http://.
+
+  -o, --output FILE          the output file, &apos;%(title)s.%(ext)s&apos; in the
+                             current folder by default; a folder (ending in
+                             /) holds that name; with several addresses a
+                             template (%(title)s the page&apos;s title or the
+                             file&apos;s name, %(ext)s the format&apos;s extension,
+                             %(id)s the site&apos;s video id, %(format)s the
+                             output format, %(webpage_url_domain)s the
+                             address&apos;s host, %(width)s, %(height)s and
+                             %(resolution)s the picture&apos;s size,
+                             %(upload_date)s the page&apos;s upload day as
+                             YYYYMMDD, NA when unknown; %(title).60s the
+                             first 60 characters, %% a %); a fixed name
+                             gets the format&apos;s extension; missing folders
+                             are made; an existing file is replaced
+      --restrict-filenames   only ASCII letters, digits, -, _ and . in the
+                             values of a template&apos;s fields
+      --no-overwrite         keep an existing output file: the address is
+                             refused (exit 2) instead
+  -a, --batch-file FILE      also the addresses in FILE, one a line (blank
+                             lines and lines starting with # are skipped);
+                             - reads them from standard input
+      --format NAME          the output format; by default Original with
+                             --remux-or-convert, which keeps the streams as
+                             they are; names in any letter case:
+{formats}
+  -x, --extract-audio        the sound alone as MP3 (--format MP3)
+      --remux-or-convert     Original: re-encode to MP4 when the streams do
+                             not fit a container as they are
+      --width N              frame width (default the source&apos;s; 320 for
+                             the older formats)
+      --height N             frame height (default the source&apos;s; 240 for
+                             the older formats)
+      --rate N               frame rate, 1 to 120 (default the source&apos;s; 25
+                             for AVI)
+      --video-compressor NAME   AVI video compressor (default MJPEG Compressor)
+      --audio-compressor NAME   AVI audio compressor (default PCM)
+      --no-video-compressor  AVI with uncompressed video
+      --no-audio-compressor  AVI with uncompressed audio
+      --wmv8-profile NAME    a built-in Windows Media 8 profile
+      --wmv9-profile NAME    a Windows Media 9 profile file, by its caption or
+                             file name (default the first)
+      --proxy HOST:PORT      an HTTP proxy
+      --socks4 HOST:PORT, --socks4a HOST:PORT, --socks5 HOST:PORT
+                             a SOCKS proxy
+      --site-host HOST:PORT  send the video requests to a local copy of the sites
+      --retries N            try a dropped, cut, refused or stalled transfer of
+                             a video, a part or a segment again up to N times
+                             (default 3; 0 never tries again)
+      --timeout SECONDS      give up a connect, TLS handshake or read that
+                             waits longer (default 30, 0 waits for ever); it
+                             counts as a dropped connection for --retries
+      --continue             continue the partial video an earlier run left
+      --download-archive FILE   skip the videos recorded in FILE, and record
+                             each one saved there
+  -N, --connections N        fetch a stream&apos;s segments, or a large file&apos;s
+                             parts, over N connections at once (1 to 16,
+                             default 4)
+  -r, --limit-rate RATE      at most RATE bytes a second for each video, all
+                             its connections together; K, M and G multiply
+                             by 1024 (500K, 2M)
+      --max-height N         a stream&apos;s tallest quality at most N pixels high
+                             (default: the highest bandwidth)
+  -f, --quality ID           the stream&apos;s quality of that id (as -F lists
+                             them), or best or worst (highest or lowest
+                             bandwidth, within --max-height)
+  -F, --list-formats         list the qualities each address offers and exit
+  -j, --dump-json            print what was found of each address (title,
+                             qualities, the one chosen, the output name) as
+                             one JSON object a line, and save nothing
+      --print FIELD          print that field of each address (title, id,
+                             format_id, resolution, filename, ...) and save
+                             nothing
+  -s, --simulate             find everything, fetch no video, save nothing
+      --insecure             do not check the servers&apos; certificates
+  -q, --quiet                nothing on standard error but the errors
+      --no-progress          no byte counts or progress bars
+      --newline              a line for each progress update, also on a
+                             terminal
+  -h, --help                 this text
+      --version              the program&apos;s version
+
+Options may follow the addresses; a value may be joined with = (--format=mp4)
+or to a letter (-N4); letters may be bundled (-xo FILE); -- ends the options.
+Without a proxy option the variables http_proxy, https_proxy, all_proxy and
+no_proxy apply, as for curl. Certificates are checked against the system&apos;s
+trust store (SSL_CERT_FILE names another).
+Exit codes: 0 saved, 2 bad arguments, 3 no video on the page, 4 conversion
+failed, 5 network or HTTP error, 1 any other error, 130 and 143 stopped by
+Ctrl-C and SIGTERM. With several addresses the rest go on after a failure, a
+summary lists each, and the exit code is that of the first failure.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} takes bytes a second such as 500K or 2M, not &apos;{}&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>field</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} of {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{}/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving as &apos;{}&apos;: the format&apos;s files end in .{}</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
