@@ -213,7 +213,7 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
   EXPECT_EQ(tabOrderFrom(list),
             (std::vector<std::string>{"Resume", "Remove", "Openfolder", "Movedown", "Pauseall", "Resumeall",
                                       "Clearfinished", "QueueFolder", "BrowseQueueFolder", "NameTemplate",
-                                      "ResumeAtStart", "Connections", "JobsAtOnce"}));
+                                      "ResumeAtStart", "Connections", "LimitRate", "JobsAtOnce"}));
 
   QTest::qWait(300);  // let the page repaint before the picture
   const QPixmap shot = form.screen()->grabWindow(form.winId());
