@@ -69,10 +69,10 @@ void TQtDesktop::OpenAddress(const std::string& address) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
-bool TQtDesktop::Question(QWidget* owner, const std::string& caption, const std::string& text) {
-  const auto box = MakeMessageBox(owner, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
-  box->setDefaultButton(QMessageBox::No);
-  return box->exec() == QMessageBox::Yes;
+bool TQtDesktop::Confirm(QWidget* owner, const std::string& caption, const std::string& text) {
+  const auto box = MakeMessageBox(owner, QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
+  box->setDefaultButton(QMessageBox::Cancel);
+  return box->exec() == QMessageBox::Ok;
 }
 
 void TQtDesktop::Notify(const std::string& summary, const std::string& body) {

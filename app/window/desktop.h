@@ -23,9 +23,9 @@ public:
   virtual std::string ClipboardText() = 0;
   // Opens a web page or a mail link; failures are ignored.
   virtual void OpenAddress(const std::string& address) = 0;
-  // A question with Yes and No buttons; true for Yes. A desktop that cannot
-  // ask answers No, which changes nothing.
-  virtual bool Question(QWidget*, const std::string&, const std::string&) { return false; }
+  // A question before a step that cannot be undone, with OK and Cancel;
+  // true for OK. A desktop that cannot ask cancels, which changes nothing.
+  virtual bool Confirm(QWidget*, const std::string&, const std::string&) { return false; }
   // A notice outside the window; nothing where the desktop has no way to
   // give one.
   virtual void Notify(const std::string&, const std::string&) {}
@@ -41,7 +41,7 @@ public:
   std::optional<std::string> AskSaveFileName(QWidget* owner, const TSaveRequest& request) override;
   std::string ClipboardText() override;
   void OpenAddress(const std::string& address) override;
-  bool Question(QWidget* owner, const std::string& caption, const std::string& text) override;
+  bool Confirm(QWidget* owner, const std::string& caption, const std::string& text) override;
   // Through the freedesktop notification service on the session bus.
   void Notify(const std::string& summary, const std::string& body) override;
   std::optional<std::string> AskFolder(QWidget* owner, const std::string& caption, const std::string& folder) override;

@@ -372,7 +372,7 @@ void TDownloadsPage::onSelected(void (TDownloadsPage::*command)(const TQueueItem
 void TDownloadsPage::remove(const TQueueItem& item) {
   const bool saved = item.State == TQueueState::Saved;
   const std::string question = queueText(saved ? queue_messages::RemoveSaved : queue_messages::RemoveUnfinished);
-  if (!desktop_.Question(page_->window(), caption_, DisplayText(fmt::format(fmt::runtime(question), nameOf(item)))))
+  if (!desktop_.Confirm(page_->window(), caption_, DisplayText(fmt::format(fmt::runtime(question), nameOf(item)))))
     return;
   scheduler_->Remove(item.Id, !saved);
 }

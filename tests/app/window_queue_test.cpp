@@ -60,16 +60,16 @@ public:
     FolderAskedAt.push_back(folder);
     return FolderAnswer;
   }
-  bool Question(QWidget*, const std::string&, const std::string& text) override {
+  bool Confirm(QWidget*, const std::string&, const std::string& text) override {
     Questions.push_back(text);
-    return QuestionAnswer;
+    return ConfirmAnswer;
   }
   void Notify(const std::string& summary, const std::string& body) override {
     Notices.push_back(summary + ": " + body);
   }
   std::vector<std::string> FolderAskedAt, Questions, Notices;
   std::optional<std::string> FolderAnswer;
-  bool QuestionAnswer = false;
+  bool ConfirmAnswer = false;
 };
 
 TSessionOptions optionsFor(const NginxServer& site, const TempFolder& work) {
@@ -244,7 +244,7 @@ TEST(WindowQueue, ThreeAddressesTwoAtOncePauseAndResume) {
 // the item that fails and the one that is saved; an address that is the
 // video itself is named after its file once it downloads; the row menu
 // offers the buttons' commands as they stand; Remove asks, and Cancel keeps
-// the item and its partial download, while Yes removes both; a double-click
+// the item and its partial download, while OK removes both; a double-click
 // opens the saved file.
 TEST(WindowQueue, ItemCommandsNoticesAndRemove) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
@@ -290,7 +290,7 @@ TEST(WindowQueue, ItemCommandsNoticesAndRemove) {
 
   selectRow(list, 0);
   for (const bool confirmed : {false, true}) {
-    desktop.QuestionAnswer = confirmed;
+    desktop.ConfirmAnswer = confirmed;
     QTest::mouseClick(form.findChild<QPushButton*>("Remove"), Qt::LeftButton);
     EXPECT_EQ(itemOf(queue, slow) == nullptr, confirmed);
     EXPECT_EQ(std::filesystem::exists(partial), !confirmed);
