@@ -48,6 +48,8 @@ as http://.
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped);
                              - reads them from standard input
+      --jobs N               fetch up to N addresses at once (1 to 16,
+                             default 1); the summary keeps their order
       --format NAME          the output format; by default Original with
                              --remux-or-convert, which keeps the streams as
                              they are; names in any letter case:
@@ -291,6 +293,7 @@ enum LongOnly : int {
   RestrictFilenamesOption,
   NewlineOption,
   PrintOption,
+  JobsOption,
 };
 
 const ::option LongOptions[] = {
@@ -300,6 +303,7 @@ const ::option LongOptions[] = {
     {"output", required_argument, nullptr, 'o'},
     {"no-overwrite", no_argument, nullptr, NoOverwriteOption},
     {"batch-file", required_argument, nullptr, 'a'},
+    {"jobs", required_argument, nullptr, JobsOption},
     {"format", required_argument, nullptr, FormatOption},
     {"extract-audio", no_argument, nullptr, 'x'},
     {"remux-or-convert", no_argument, nullptr, RemuxOrConvertOption},
@@ -436,6 +440,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments, const TOp
       case ContinueOption: options.ContinuePartial = true; break;
       case DownloadArchiveOption: options.DownloadArchive = value; break;
       case 'N': options.Streams.Connections = wholeNumber(option, value, 1, 16); break;
+      case JobsOption: options.Jobs = wholeNumber(option, value, 1, 16); break;
       case 'f': options.Streams.Quality = value; break;
       case 'F': options.ListFormats = true; break;
       case 'j': options.DumpJson = true; break;

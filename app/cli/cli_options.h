@@ -19,6 +19,8 @@ struct TCliOptions {
   // From the command line, then from the list file, in order.
   std::vector<std::string> Addresses;
   std::string OutputFile;
+  // --jobs: addresses fetched at once, each in a session of its own.
+  int Jobs = 1;
   TOutputChoices Choices;
   std::optional<TProxyAddress> Proxy;
   // host[:port] of a local copy of both sites, which gets the video requests.

@@ -41,6 +41,27 @@ int columnsOf(std::FILE* out) {
 }
 }  // namespace
 
+std::string TNameClaims::Claim(const std::string& name) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return *given_.insert(freeName(name)).first;
+}
+
+std::string TNameClaims::FreeName(const std::string& name) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return freeName(name);
+}
+
+std::string TNameClaims::freeName(const std::string& name) const {
+  std::string free = name;
+  for (int copy = 2; given_.count(free); ++copy) free = NumberedCopyName(name, copy);
+  return free;
+}
+
+void TNameClaims::Release(const std::string& name) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  given_.erase(name);
+}
+
 TTerminalReporter::TTerminalReporter(std::FILE* out, bool isTerminal, std::string outputFile,
                                      std::optional<TOutputType> format)
     : out_(out), isTerminal_(isTerminal), outputFile_(std::move(outputFile)), format_(format) {
@@ -176,7 +197,7 @@ void TTerminalReporter::draw(bool force) {
     // A log gets a line per change, conversion progress included.
     const std::string line = showsProgress() && !statusIsCount_ ? fmt::format("{} {}%", status_, percent()) : status_;
     if (line == lastPrinted_) return;
-    fmt::print(out_, "{}\n", line);
+    fmt::print(out_, "{}{}\n", LinePrefix, line);
     lastPrinted_ = line;
     std::fflush(out_);
     return;
@@ -223,9 +244,10 @@ void TTerminalReporter::FinishJob(bool saved) {
 // needed.
 std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest& request) {
   std::string name = outputFile_;
-  if (IsNameTemplate(outputFile_)) {
+  const bool named = IsNameTemplate(outputFile_);
+  if (named) {
     SetPicture(request.Width, request.Height, request.UploadDate);
-    name = templateName(request.Title, request.DefaultExt);
+    name = Names->Claim(expandedName(request.Title, request.DefaultExt));
   } else {
     name = NameWithExtension(outputFile_, request.DefaultExt);
     if (!Quiet && name != outputFile_ && !name.starts_with(outputFile_ + ".")) {
@@ -237,12 +259,12 @@ std::optional<std::string> TTerminalReporter::AskSaveFileName(const TSaveRequest
     }
   }
   if (KeepExisting && std::filesystem::exists(name)) {
+    if (named) Names->Release(name);
     keptExisting_ = name;
     return std::nullopt;
   }
   const std::filesystem::path folder = std::filesystem::path(name).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder);
-  given_.insert(name);
   chosen_ = name;
   return name;
 }
@@ -259,14 +281,15 @@ std::string TTerminalReporter::OutputName(const std::string& title, const std::s
   return IsNameTemplate(outputFile_) ? templateName(title, extension) : NameWithExtension(outputFile_, extension);
 }
 
-std::string TTerminalReporter::templateName(const std::string& title, const std::string& extension) const {
+std::string TTerminalReporter::expandedName(const std::string& title, const std::string& extension) const {
   TNameFields fields = fields_;
   fields.Title = title;
   fields.Extension = extension;
-  const std::string expanded = ExpandNameTemplate(outputFile_, fields, RestrictFilenames);
-  std::string name = expanded;
-  for (int copy = 2; given_.count(name); ++copy) name = NumberedCopyName(expanded, copy);
-  return name;
+  return ExpandNameTemplate(outputFile_, fields, RestrictFilenames);
+}
+
+std::string TTerminalReporter::templateName(const std::string& title, const std::string& extension) const {
+  return Names->FreeName(expandedName(title, extension));
 }
 
 // Original's extension is known only once the streams are: its name is

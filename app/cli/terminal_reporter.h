@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,6 +17,25 @@
 #include "app/job_reporter.h"
 #include "app/output_name.h"
 #include "app/transfer/speed_meter.h"
+
+// The names a run has given out, shared by the jobs that run at once: a name
+// is found free and taken in one step, so two videos of one title never get
+// the same file.
+class TNameClaims {
+public:
+  // The name, or its first numbered copy no job holds; held from now on.
+  std::string Claim(const std::string& name);
+  // What Claim would give now.
+  std::string FreeName(const std::string& name) const;
+  // A name claimed but not used: a later video may have it.
+  void Release(const std::string& name);
+
+private:
+  std::string freeName(const std::string& name) const;
+
+  mutable std::mutex mutex_;
+  std::set<std::string> given_;
+};
 
 class TTerminalReporter : public TJobReporter {
 public:
@@ -49,6 +70,11 @@ public:
   // the site's video id (empty for none).
   void BeginVideo(const std::string& address, const std::string& id);
   bool RestrictFilenames = false;
+  // Names this run gave out; jobs running at once share one.
+  std::shared_ptr<TNameClaims> Names = std::make_shared<TNameClaims>();
+  // Goes before each progress line that is not redrawn, telling apart the
+  // lines of jobs that run at once.
+  std::string LinePrefix;
   // An existing output file is not given to the job, which then saves
   // nothing; the name stays here until the run ends. A name a template
   // makes from the title is known before the video is fetched: then
@@ -68,8 +94,9 @@ public:
 private:
   void draw(bool force);
   std::string countLine(const TJobProgress& progress) const;
-  // The template's name for a video of that title; a second video of the
-  // same name this run gets a number.
+  // The template's name for a video of that title, not yet numbered.
+  std::string expandedName(const std::string& title, const std::string& extension) const;
+  // That name, numbered when another video of this run holds it.
   std::string templateName(const std::string& title, const std::string& extension) const;
   // True when the video was refused.
   bool keepExistingEarly(const std::string& title);
@@ -84,8 +111,6 @@ private:
   std::string chosen_;
   TNameFields fields_;
   std::string keptExisting_;
-  // Names this run gave out: a second video of the same title gets its own.
-  std::set<std::string> given_;
   // The line shown, in the user's language; a byte count is redrawn in
   // place of the one before it.
   std::string status_;

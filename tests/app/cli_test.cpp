@@ -211,6 +211,41 @@ TEST_F(CliTest, BatchGoesOnAfterAFailure) {
   EXPECT_EQ(run({"-a", work.File("missing.txt"), "-o", "x"}).exitCode, 2);
 }
 
+// Three jobs at once over a list with failures in the middle and two
+// addresses of one title: the summary keeps the list's order whichever job
+// ends first, the exit code is the first failure's in that order, and the
+// two videos of one title are two whole files.
+TEST_F(CliTest, JobsAtOnceKeepTheListsOrder) {
+  site.WriteDocument("garbage.mp4", std::string(5000, '\x5a'));
+  const std::vector<std::string> addresses = {site.Url("/video.flv"), site.Url("/gone"), site.Url("/video.flv?copy=2"),
+                                              site.Url("/garbage.mp4"), site.Url("/watch?v=Kq3fZ8wLp2A")};
+  std::string list;
+  for (const std::string& address : addresses) list += address + "\n";
+  work.WriteFile("list.txt", list);
+  const CliRun batch = run({"--jobs", "3", "--site-host", proxyFlag(), "--format", "FLV", "-o",
+                            work.File("out/%(title)s.%(ext)s"), "-a", work.File("list.txt")});
+  EXPECT_EQ(batch.exitCode, 5) << batch.err;
+
+  const std::string sameTitle[] = {work.File("out/video.flv"), work.File("out/video (2).flv")};
+  const size_t summary = batch.err.find("quillfen-cli: 3 of 5 saved\n");
+  ASSERT_NE(summary, std::string::npos) << batch.err;
+  const std::string expectedLines[] = {
+      "  saved   " + addresses[0] + " -> ", "  failed  " + addresses[1] + ": Cannot fetch " + addresses[1],
+      "  saved   " + addresses[2] + " -> ", "  failed  " + addresses[3] + ": ",
+      "  saved   " + addresses[4] + " -> " + work.File("out/Demo clip - Clipcove.flv")};
+  size_t from = summary;
+  for (const std::string& line : expectedLines) {
+    SCOPED_TRACE(line);
+    from = batch.err.find("\n" + line, from);
+    ASSERT_NE(from, std::string::npos) << batch.err;
+  }
+  for (const std::string& name : sameTitle) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(batch.out.find(name + "\n"), std::string::npos) << batch.out;
+    EXPECT_EQ(probe(name), "mp3\nflv1\nflv\n");
+  }
+}
+
 // A page's title with a slash, quotes and letters beyond ASCII names the
 // sound extracted from its declared video; a second video of that title
 // gets a name of its own.

@@ -49,4 +49,6 @@ check 'quillfen-cli|--rest' = --restrict-filenames
 check 'quillfen-cli|-q|--newl' = --newline
 check 'quillfen-cli|--lim' = --limit-rate
 check 'quillfen-cli|--limit-rate|' =
+check 'quillfen-cli|-a|list|--jo' = --jobs
+check 'quillfen-cli|--jobs|' =
 [ $failures -eq 0 ]
