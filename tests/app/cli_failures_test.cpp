@@ -276,15 +276,20 @@ std::vector<std::string> hiddenFiles(const std::string& folder) {
 }
 
 // Ctrl-C during a conversion and SIGTERM during a download that waits for
-// ever: the job ends promptly, no unfinished output is left in the output
-// folder, and the exit code tells the signal.
+// ever, alone or as jobs beside each other: the jobs end promptly, no
+// unfinished output is left in the output folder, and the exit code tells
+// the signal.
 TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
   NginxServer longSite(DemoSiteConfig());
   MakeDemoSite(longSite, 30, "640x480");
-  ScriptedPeer stalled({script::Receive(16),
-                        script::Send("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: 90000\r\n\r\n" +
-                                     std::string(5000, 'v')),
-                        script::Receive(size_t(1) << 30)});
+  // A video that starts and then never goes on.
+  const std::vector<ScriptStep> silentVideo = {
+      script::Receive(16),
+      script::Send("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: 90000\r\n\r\n" +
+                   std::string(5000, 'v')),
+      script::Receive(size_t(1) << 30)};
+  ScriptedPeer stalled(silentVideo);
+  ScriptedPeer stalledBeside(silentVideo);
   std::filesystem::create_directory(work.File("out"));
   struct {
     const char* name;
@@ -301,6 +306,11 @@ TEST_F(CliFailuresTest, SignalsEndTheJobAndLeaveNoPartialOutput) {
         "http://127.0.0.1:" + std::to_string(stalled.Port()) + "/stalled.flv"},
        "Transfering: 87.9 KiB",
        SIGTERM},
+      {"Ctrl-C with jobs at once, one converting and one on a silent server",
+       {"--jobs", "2", "--timeout", "0", "--format", "WebM", "-o", work.File("out/%(title)s.%(ext)s"),
+        longSite.Url("/video.flv"), "http://127.0.0.1:" + std::to_string(stalledBeside.Port()) + "/stalled.flv"},
+       "Converting",
+       SIGINT},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
