@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -67,8 +68,10 @@ TArchiveSites archiveSites(const std::string& siteHost) {
   return {host, host};
 }
 
-// The signal that asked the program to end, 0 while none did.
-volatile std::sig_atomic_t interruption = 0;
+// The signal that asked the program to end, 0 while none did; the jobs'
+// threads read it while any of them may take the signal.
+std::atomic<int> interruption{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may store only to a lock-free atomic");
 
 void noteInterruption(int signal) { interruption = signal; }
 
@@ -117,11 +120,18 @@ void drawBatchLine() {
   std::fflush(stderr);
 }
 
+// Makes room for a line on either stream, with the output lock held: the
+// batch line is drawn again below it by drawBatchLine.
+void clearBatchLine() {
+  if (batchLine) fmt::print(stderr, "\r\033[K");
+  std::fflush(stderr);
+}
+
 // A line about an address may hold what a server, a page or a list said:
 // none of it may steer the terminal.
 void printLine(const std::string& text) {
   const std::lock_guard<std::mutex> lock(outputMutex);
-  if (batchLine) fmt::print(stderr, "\r\033[K");
+  clearBatchLine();
   fmt::print(stderr, "quillfen-cli: {}\n", DisplayText(text));
   drawBatchLine();
 }
@@ -174,6 +184,7 @@ void printFindings(const TCliOptions& options, TTerminalReporter& reporter, cons
   reporter.SetPicture(chosen ? chosen->Width : 0, chosen ? chosen->Height : 0, findings.UploadDate);
   view.FileName = reporter.OutputName(findings.Title, view.Extension);
   const std::lock_guard<std::mutex> lock(outputMutex);
+  clearBatchLine();
   if (options.ListFormats) fmt::print("{}", DisplayText(QualityTable(findings, CliText)));
   if (options.DumpJson) fmt::print("{}", FindingsJson(view));
   if (!options.PrintField.empty()) {
@@ -181,6 +192,7 @@ void printFindings(const TCliOptions& options, TTerminalReporter& reporter, cons
     fmt::print("{}\n", isatty(STDOUT_FILENO) ? DisplayText(value) : value);
   }
   std::fflush(stdout);
+  drawBatchLine();
 }
 
 // What became of one address: its line of the summary and its exit code.
@@ -268,8 +280,10 @@ TAddressOutcome runAddress(TBatch& batch, TJobSession& session, TTerminalReporte
       // A script reading a pipe needs the name as the file system holds it;
       // a person at a terminal reads a name that may come from a title.
       const std::lock_guard<std::mutex> lock(outputMutex);
+      clearBatchLine();
       fmt::print("{}\n", batch.StdoutIsTerminal ? DisplayText(result.OutputFile) : result.OutputFile);
       std::fflush(stdout);
+      drawBatchLine();
     }
     outcome.Kind = TAddressEnd::Saved;
     outcome.SummaryLine =
