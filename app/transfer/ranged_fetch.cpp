@@ -3,7 +3,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <vector>
 
 #include "app/transfer/messages.h"
 #include "app/transfer/range_headers.h"
@@ -17,6 +19,16 @@ namespace {
 
 // Raised inside a transfer once the fetch must end.
 struct StopRequested {};
+
+// Once an answer's bytes are taken they are received and written in large
+// pieces: a system call per piece instead of one per client-sized chunk.
+// The first bytes of each answer still come at the client's own size, so a
+// slow server's head is never waited on for a large piece.
+constexpr int32_t BulkReceiveSize = 256 * 1024;
+constexpr size_t BulkWriteSize = 256 * 1024;
+// A slow answer's bytes still reach the target (and the progress it counts)
+// this often.
+constexpr auto LongestHold = std::chrono::milliseconds(250);
 
 // What one request asked for.
 struct Asked {
@@ -55,8 +67,8 @@ public:
     const int64_t from = std::max(at, next_);
     const int64_t to = std::min(at + count, takeEnd_);
     if (to > from) {
-      target_.Write(from, bytes + (from - at), to - from);
       next_ = to;
+      hold(bytes + (from - at), to - from);
     }
     // The bytes are taken; the next read waits until the job's rate allows.
     if (rateLimit_ && !rateLimit_->Take(count, stopped_, tick_)) throw StopRequested{};
@@ -98,10 +110,21 @@ public:
     if (asked_.Last >= 0 && !tookWhole_) end = std::min(end, asked_.Last + 1);
     takeEnd_ = end;
     target_.Begin(http_, keep);
+    http_.RecvBufferSize = std::max(http_.RecvBufferSize, BulkReceiveSize);
   }
 
-  // The first byte not yet taken, and the one this request asked for.
-  int64_t Next() const { return next_; }
+  // The bytes held back reach the target; every way out of a request
+  // passes here before the bytes taken are counted or continued from. Bytes
+  // a failed write leaves held are not the target's.
+  void Flush() {
+    if (held_.empty()) return;
+    target_.Write(next_ - int64_t(held_.size()), held_.data(), int64_t(held_.size()));
+    held_.clear();
+  }
+
+  // The first byte the target does not hold, and the one this request
+  // asked for.
+  int64_t Next() const { return next_ - int64_t(held_.size()); }
   int64_t AskedFrom() const { return asked_.Next; }
   bool Decided() const { return decided_; }
   // The answer was the whole resource, taken whole.
@@ -112,8 +135,18 @@ public:
   int64_t Announced() const { return announced_; }
 
 private:
+  void hold(const char* bytes, int64_t count) {
+    if (held_.empty()) {
+      held_.reserve(BulkWriteSize);
+      heldSince_ = std::chrono::steady_clock::now();
+    }
+    held_.insert(held_.end(), bytes, bytes + count);
+    if (held_.size() >= BulkWriteSize || std::chrono::steady_clock::now() - heldSince_ >= LongestHold) Flush();
+  }
+
   // A redirect's or a challenge's body: nothing of it was taken yet.
   void Forget() override {
+    held_.clear();
     decided_ = tookWhole_ = false;
     received_ = 0;
     next_ = asked_.Next;
@@ -127,6 +160,9 @@ private:
   const std::function<bool()>& stopped_;
   TRateLimit* const rateLimit_;
   const std::function<void()>& tick_;
+  // Taken bytes not yet written, the last ending before next_.
+  std::vector<char> held_;
+  std::chrono::steady_clock::time_point heldSince_;
   int64_t next_;
   int64_t answerFirst_ = 0;
   int64_t received_ = 0;
@@ -134,6 +170,21 @@ private:
   int64_t takeEnd_ = INT64_MAX;
   bool decided_ = false;
   bool tookWhole_ = false;
+};
+
+// The client's receive size as its owner set it, back for each request's
+// first bytes and once the fetch ends.
+class OwnReceiveSize {
+public:
+  explicit OwnReceiveSize(TIdHTTP& http) : http_(http), size_(http.RecvBufferSize) {}
+  ~OwnReceiveSize() { Restore(); }
+  OwnReceiveSize(const OwnReceiveSize&) = delete;
+  OwnReceiveSize& operator=(const OwnReceiveSize&) = delete;
+  void Restore() const { http_.RecvBufferSize = size_; }
+
+private:
+  TIdHTTP& http_;
+  const int32_t size_;
 };
 
 }  // namespace
@@ -151,8 +202,10 @@ int64_t TRangedFetch::Fetch(const std::string& address, int64_t first, int64_t l
   };
   // Even a range that seems whole is asked for once: only the server can say
   // that nothing is left of it.
+  const OwnReceiveSize ownReceiveSize(http_);
   for (int32_t failures = 0, asked = 0;; ++asked) {
     if (stopped() || (asked > 0 && end() >= 0 && next >= end())) return next - first;
+    ownReceiveSize.Restore();
     RangeSink sink(http_, {first, next, last}, version, target, WholeAnswer, Stopped, policy_.RateLimit.get(), OnPause);
     if (OnRequest) OnRequest(next);
     try {
@@ -161,6 +214,7 @@ int64_t TRangedFetch::Fetch(const std::string& address, int64_t first, int64_t l
                                 next > first ? version.Validator : std::string());
         http_.GetIntoStream(address, sink);
       }
+      sink.Flush();
       sink.Decide();
       next = sink.Next();
       if (sink.TookWhole()) last = -1;
@@ -174,6 +228,7 @@ int64_t TRangedFetch::Fetch(const std::string& address, int64_t first, int64_t l
       throw ETransferCut(fmt::format(transfer_messages::AnswerCut, next - first, end() - first));
     } catch (const StopRequested&) {
       http_.CloseConnection();
+      sink.Flush();
       return sink.Next() - first;
     } catch (const EVersionChanged&) {
       http_.CloseConnection();
@@ -186,7 +241,10 @@ int64_t TRangedFetch::Fetch(const std::string& address, int64_t first, int64_t l
       if (!policy_.Pause(failures, Stopped, OnPause)) return 0;
     } catch (const std::exception& error) {
       http_.CloseConnection();
-      if (sink.Decided()) next = sink.Next();
+      if (sink.Decided()) {
+        sink.Flush();
+        next = sink.Next();
+      }
       if (sink.TookWhole()) last = -1;
       if (stopped()) return next - first;
       if (!TRetryPolicy::Retryable(error) || failures >= policy_.Retries || !target.MayRetry()) throw;
