@@ -134,6 +134,8 @@ const RefusalCase kRefusals[] = {
     {{A, "--format"}, "The option --format needs a value"},
     {{"-N0", A}, "-N takes a whole number from 1 to 16, not '0'"},
     {{"--connections=17", A}, "--connections takes a whole number from 1 to 16, not '17'"},
+    {{"--jobs", "0", A, B}, "--jobs takes a whole number from 1 to 16, not '0'"},
+    {{"--jobs=17", A, B}, "--jobs takes a whole number from 1 to 16, not '17'"},
     {{"--limit-rate", "fast", A}, "--limit-rate takes bytes a second such as 500K or 2M, not 'fast'"},
     {{"-r", "K", A}, "-r takes bytes a second such as 500K or 2M, not 'K'"},
     {{"-r", "0", A}, "-r takes bytes a second such as 500K or 2M, not '0'"},
