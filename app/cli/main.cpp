@@ -20,6 +20,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <fmt/core.h>
 
@@ -37,6 +38,7 @@
 #include "app/translation/translations.h"
 #include "app/video_findings_text.h"
 #include "net/transport/anti_freeze.h"
+#include "net/transport/socket_stop.h"
 #include "platform/exception.h"
 
 namespace {
@@ -230,6 +232,9 @@ struct TBatch {
   size_t JobsLeft = 0;
   // What ended a job's thread: the run ends with it, as with one job.
   std::exception_ptr Failure;
+  // The running jobs' sockets, shut on a signal so that a job waiting on a
+  // silent server ends at once.
+  std::vector<TSocketStop*> Stops;
 };
 
 TAddressOutcome runAddress(TBatch& batch, TJobSession& session, TTerminalReporter& reporter,
@@ -340,8 +345,9 @@ void runJobs(TBatch& batch, TJobSession& session, TTerminalReporter& reporter) {
   }
 }
 
-// A job waiting on a silent server notices a signal only when its wait ends;
-// the program ends without it after this long.
+// A job whose sockets were shut notices the signal at once; one that does
+// not end anyway (a conversion between its progress events) is left after
+// this long.
 constexpr auto InterruptedJobsGrace = std::chrono::seconds(2);
 
 void printInterrupted() {
@@ -357,6 +363,13 @@ void runJobsAtOnce(TBatch& batch, const TTerminalReporter& model) {
   std::vector<std::thread> threads;
   for (size_t job = 0; job < jobs; ++job)
     threads.emplace_back([&batch, &model, quietJobs] {
+      TSocketStop stop;
+      const TSocketStop::TScope scope(stop);
+      {
+        const std::lock_guard<std::mutex> lock(batch.ScheduleMutex);
+        batch.Stops.push_back(&stop);
+        if (interruption != 0) stop.Stop();
+      }
       try {
         TTerminalReporter reporter(stderr, false, batch.Options.OutputFile, batch.Options.Choices.Format);
         reporter.KeepExisting = model.KeepExisting;
@@ -376,6 +389,7 @@ void runJobsAtOnce(TBatch& batch, const TTerminalReporter& model) {
       {
         const std::lock_guard<std::mutex> lock(batch.ScheduleMutex);
         --batch.JobsLeft;
+        std::erase(batch.Stops, &stop);
       }
       batch.Ended.notify_all();
     });
@@ -385,7 +399,10 @@ void runJobsAtOnce(TBatch& batch, const TTerminalReporter& model) {
     batch.Ended.wait_for(lock, std::chrono::milliseconds(100));
     if (interruption == 0) continue;
     const auto now = std::chrono::steady_clock::now();
-    if (!interrupted) interrupted = now;
+    if (!interrupted) {
+      interrupted = now;
+      for (TSocketStop* stop : batch.Stops) stop->Stop();
+    }
     if (now - *interrupted < InterruptedJobsGrace) continue;
     printInterrupted();
     std::_Exit(128 + interruption);
