@@ -130,7 +130,9 @@ public:
     // The whole file: a first answer, or a server that ignored the range or
     // holds another file now.
     if (!file_) openFile_();
-    file_->SetSize(0);
+    // Only a file with bytes is cut: one cut to nothing is written out to
+    // disk as it closes, stalling the job.
+    if (file_->GetSize() > 0) file_->SetSize(0);
     record_ = {address_, transfer::ValidatorOf(response), response.ContentLength()};
     // A later run can continue what this one leaves, even after a kill.
     if (!record_.Validator.empty()) writeRecord(recordFile_, record_);

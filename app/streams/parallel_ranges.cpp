@@ -42,7 +42,10 @@ public:
   }
   void SetSize(int64_t size) {
     std::lock_guard guard(lock_);
-    file_->SetSize(size);
+    // A file cut to nothing is written out to disk as it closes (a file
+    // system's guard for files rewritten in place), which stalls the job
+    // for as long: a file of that size already is left alone.
+    if (file_->GetSize() != size) file_->SetSize(size);
   }
 
 private:
