@@ -113,6 +113,13 @@ void TTerminalReporter::Report(const TJobProgress& progress) {
       break;
     default: break;
   }
+  // A transfer counts every piece it receives: a count after a count is
+  // worded only when it is drawn.
+  if (progress.Kind == TProgressKind::Bytes && statusIsCount_) {
+    latestCount_ = progress;
+    draw(false);
+    return;
+  }
   const std::optional<std::string> translated = TranslatedStatus(progress);
   if (!translated) return;
   // Sizes as people read them; the window words the same events in bytes.
@@ -183,6 +190,7 @@ int64_t TTerminalReporter::percent() const { return std::clamp<int64_t>(position
 void TTerminalReporter::draw(bool force) {
   if (Quiet || (NoProgress && statusIsCount_)) {
     held_ = false;
+    latestCount_.reset();
     return;
   }
   const auto now = std::chrono::steady_clock::now();
@@ -193,6 +201,10 @@ void TTerminalReporter::draw(bool force) {
   }
   held_ = false;
   lastDraw_ = now;
+  if (latestCount_) {
+    status_ = DisplayText(countLine(*latestCount_));
+    latestCount_.reset();
+  }
   if (!isTerminal_) {
     // A log gets a line per change, conversion progress included.
     const std::string line = showsProgress() && !statusIsCount_ ? fmt::format("{} {}%", status_, percent()) : status_;

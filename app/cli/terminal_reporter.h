@@ -126,6 +126,8 @@ private:
   std::optional<std::string> doneHeld_;
   // A redraw was skipped for the interval: the latest counts are not shown yet.
   bool held_ = false;
+  // The latest count, not worded yet.
+  std::optional<TJobProgress> latestCount_;
   int columns_ = 80;
   std::chrono::steady_clock::time_point lastDraw_{};
 };
