@@ -799,6 +799,30 @@ Single downloads work as before.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>{} takes bytes a second such as 500K or 2M, not &apos;{}&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>field</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} of {}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{}/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>{} left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving as &apos;{}&apos;: the format&apos;s files end in .{}</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: quillfen-cli [options] URL...
 Saves the video of each watch page, video address or page that declares a
 video in the chosen format. An address without http:// or https:// is taken
@@ -825,6 +849,8 @@ as http://.
   -a, --batch-file FILE      also the addresses in FILE, one a line (blank
                              lines and lines starting with # are skipped);
                              - reads them from standard input
+      --jobs N               fetch up to N addresses at once (1 to 16,
+                             default 1); the summary keeps their order
       --format NAME          the output format; by default Original with
                              --remux-or-convert, which keeps the streams as
                              they are; names in any letter case:
@@ -898,27 +924,7 @@ summary lists each, and the exit code is that of the first failure.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>{} takes bytes a second such as 500K or 2M, not &apos;{}&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>field</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>{} of {}</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>{}/s</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>{} left</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Saving as &apos;{}&apos;: the format&apos;s files end in .{}</source>
+        <source>{} running, {} of {} done</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
