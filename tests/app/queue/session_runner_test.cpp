@@ -173,10 +173,11 @@ TEST_F(FastSessionRunnerTest, NamesAreFreeAgainAndSavesLeaveNoUnfinishedOutput) 
 // arrived. Each event is waited for a few seconds at most, so a job that
 // stays blocked fails the test instead of hanging the suite.
 TEST(SessionRunnerSilentServer, PauseAndStopEndABlockedTransfer) {
-  const std::string body(100000, 'v');
-  const size_t sent = 20000;
-  // The client moves what arrived into the file a receive chunk at a time.
-  const size_t written = sent - 1024;
+  const std::string body(600000, 'v');
+  const size_t sent = 400000;
+  // A transfer writes what arrived in pieces of 256 KiB: the first is in the
+  // file before the server falls silent, the rest once the job ends.
+  const size_t written = 256 * 1024;
   const struct {
     const char* name;
     void (TQueueJobHandle::*ask)();
