@@ -12,8 +12,6 @@
 #include <memory>
 #include <optional>
 
-#include <fmt/format.h>
-
 extern "C" {
 #include <libavutil/opt.h>
 }
@@ -25,6 +23,7 @@ extern "C" {
 #include "converter/stream_copy.h"
 #include "converter/track.h"
 #include "converter/track_encoder.h"
+#include "converter/unfinished_output.h"
 #include "converter/whole_file_copy.h"
 
 namespace converter {
@@ -33,27 +32,12 @@ namespace {
 // How far apart the multiplexer may place streams' packets.
 constexpr int64_t MuxMaxDelay = AV_TIME_BASE * 7 / 10;
 
-// The longest name a folder entry may have on the usual file systems.
-constexpr size_t LongestName = 255;
-
-// name cut to at most size bytes, never inside a UTF-8 character.
-std::string cutName(const std::string& name, size_t size) {
-  if (name.size() <= size) return name;
-  while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) --size;
-  return name.substr(0, size);
-}
-
 // A new empty file in the target's folder, so that a rename can put it in
-// the target's place at once; it gets the permissions of any new file. Its
-// name holds as much of the target's as fits, so that any target name that
-// is itself allowed can be written.
+// the target's place at once; it gets the permissions of any new file.
 std::string createFileBeside(const std::string& target) {
   static std::atomic<unsigned> made{0};
-  const std::filesystem::path path(target);
   while (true) {
-    const std::string suffix = fmt::format(".{}-{}.part", getpid(), made++);
-    const std::string name = "." + cutName(path.filename().string(), LongestName - 1 - suffix.size()) + suffix;
-    const std::string candidate = (path.parent_path() / name).string();
+    const std::string candidate = UnfinishedOutputName(target, made++);
     const int descriptor = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
       ::close(descriptor);

@@ -8,7 +8,7 @@
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_transitions.h"
-#include "app/queue/unfinished_output.h"
+#include "converter/unfinished_output.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ TQueueScheduler::TQueueScheduler(TQueueStore& store, TQueueJobRunner& runner, st
   for (TQueueItem& restored : items_) {
     const TQueueState was = restored.State;
     // A conversion the crash cut short left its unfinished output.
-    if (was != TQueueState::Saved && !restored.OutputFile.empty()) RemoveUnfinishedOutputs(restored.OutputFile);
+    if (was != TQueueState::Saved && !restored.OutputFile.empty())
+      converter::RemoveUnfinishedOutputs(restored.OutputFile);
     if (IsActive(was) || was == TQueueState::Queued) change(restored, TQueueState::Paused);
     if (settings_.ResumeAtStart && was != restored.State) change(restored, TQueueState::Queued);
   }

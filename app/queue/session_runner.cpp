@@ -18,7 +18,7 @@
 #include "app/queue/messages.h"
 #include "app/queue/queue_errors.h"
 #include "app/queue/queue_store.h"
-#include "app/queue/unfinished_output.h"
+#include "converter/unfinished_output.h"
 #include "net/transport/socket_stop.h"
 
 namespace {
@@ -80,7 +80,7 @@ private:
         // A conversion too short to report still passed through converting.
         if (convertPercent_ < 0) events_.Converting(100);
         // Unfinished outputs an earlier, killed run left beside it.
-        RemoveUnfinishedOutputs(result.OutputFile);
+        converter::RemoveUnfinishedOutputs(result.OutputFile);
         events_.Saved(result.OutputFile);
       } else if (asked()) events_.Paused();
       else events_.Failed(result.Failure);
@@ -255,7 +255,7 @@ std::unique_ptr<TQueueJobHandle> TSessionJobRunner::Start(const TQueueItem& item
 
 void TSessionJobRunner::DiscardPartial(const TQueueItem& item) {
   std::filesystem::remove_all(JobFolderPath(options_.Folders.Work, item.Address));
-  if (!item.OutputFile.empty()) RemoveUnfinishedOutputs(item.OutputFile);
+  if (!item.OutputFile.empty()) converter::RemoveUnfinishedOutputs(item.OutputFile);
 }
 
 std::string TSessionJobRunner::PartialFileOf(const TQueueItem& item) const {

@@ -1,4 +1,4 @@
-#include "app/queue/unfinished_output.h"
+#include "converter/unfinished_output.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -8,12 +8,22 @@
 #include <optional>
 #include <string_view>
 
+#include <fmt/format.h>
+
+namespace converter {
 namespace {
 
 constexpr std::string_view Ending = ".part";
-// The longest name a folder entry may have: a long target's name is cut to
-// leave room for the ending.
+// The longest name a folder entry may have on the usual file systems: a
+// long target's name is cut to leave room for the rest.
 constexpr size_t LongestName = 255;
+
+// name cut to at most size bytes, never inside a UTF-8 character.
+std::string cutName(const std::string& name, size_t size) {
+  if (name.size() <= size) return name;
+  while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) --size;
+  return name.substr(0, size);
+}
 
 bool digitsOnly(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
@@ -43,6 +53,13 @@ bool runsElsewhere(pid_t writer) { return writer != ::getpid() && (::kill(writer
 
 }  // namespace
 
+std::string UnfinishedOutputName(const std::string& target, unsigned number) {
+  const std::filesystem::path path(target);
+  const std::string suffix = fmt::format(".{}-{}{}", ::getpid(), number, Ending);
+  const std::string name = "." + cutName(path.filename().string(), LongestName - 1 - suffix.size()) + suffix;
+  return (path.parent_path() / name).string();
+}
+
 void RemoveUnfinishedOutputs(const std::string& target) {
   const std::filesystem::path path(target);
   const std::string name = path.filename().string();
@@ -56,3 +73,5 @@ void RemoveUnfinishedOutputs(const std::string& target) {
       std::filesystem::remove(entry->path(), ignored);
   }
 }
+
+}  // namespace converter
